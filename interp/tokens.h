@@ -1,0 +1,28 @@
+// Taking a command line apart: blank-separated tokens, no quoting, no escaping.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The delimiters every caller passes: blank, tab, carriage return and line feed.
+inline constexpr std::string_view kDelimiters = " \t\r\n";
+
+// The number of tokens in line.
+unsigned tokenCount(std::string_view line, std::string_view delimiters = kDelimiters);
+
+// Stores token n (counting from 1) in result; empty when n is 0 or the line has fewer tokens.
+void getToken(std::string& result, unsigned n, std::string_view line,
+              std::string_view delimiters = kDelimiters);
+std::string getToken(unsigned n, std::string_view line,
+                     std::string_view delimiters = kDelimiters);
+
+// Stores the text from the start of token n through the last non-delimiter of the line, so the
+// spacing between later tokens stays as it is; empty when the line has fewer than n tokens.
+// For n = 0, the whole line without its trailing delimiters.
+void restOfLine(std::string& result, unsigned n, std::string_view line,
+                std::string_view delimiters = kDelimiters);
+std::string restOfLine(unsigned n, std::string_view line,
+                       std::string_view delimiters = kDelimiters);
+
+// Whether text is one of ALL, AGENT, DSM, TARGET, BROKER, AUTOCONFIG, ignoring case.
+bool isReservedObjectName(const char* text);

@@ -1,0 +1,20 @@
+// The console: standard output, standard error and standard input, kept in order.
+//
+// Standard output is flushed before anything is read from standard input and before anything is
+// written to standard error, so that a transcript taken with 2>&1 shows everything in the order
+// it happened and a prompt is on the screen before the program waits.
+#pragma once
+
+#include <cstdarg>
+#include <string>
+
+// printf to standard output. User text is only ever passed as an argument, never as format.
+void consolePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Writes text to standard output unchanged.
+void consoleWrite(std::string_view text);
+// printf to standard error, after flushing standard output.
+void consoleError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void consoleErrorV(const char* format, va_list arguments);
+// Reads one line from standard input (after flushing standard output), without its line end.
+// False at the end of input with nothing read.
+bool consoleReadLine(std::string& line);
