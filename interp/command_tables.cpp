@@ -1,0 +1,22 @@
+#include "interp/command_tables.h"
+
+SessionCommandTable BuildSessionCommands() {
+  using S = ScriptSession;
+  return {
+      {"ABORT", &S::HandleAbort},     {"AGENT", &S::HandleAgent},
+      {"AUTH", &S::HandleAuth},       {"BYE", &S::HandleQuit},
+      {"DROP", &S::HandleDrop},       {"ECHO", &S::HandlePrint},
+      {"EXEC", &S::HandleExec},       {"EXIT", &S::HandleQuit},
+      {"HELP", &S::HandleHelp},       {"HISTORY", &S::HandleHistory},
+      {"INCLUDE", &S::HandleInclude}, {"OBJECTS", &S::HandleObjects},
+      {"PAUSE", &S::HandlePause},     {"PRINT", &S::HandlePrint},
+      {"PROMPT", &S::HandlePause},    {"QUIT", &S::HandleQuit},
+      {"SET", &S::HandleSet},         {"SLEEP", &S::HandleSleep},
+  };
+}
+
+ObjectSubcommandTable BuildObjectSubcommands() {
+  // Entries are added as the object subcommands are built; a name missing here is reported as
+  // an unknown subcommand.
+  return {};
+}
