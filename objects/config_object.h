@@ -1,0 +1,86 @@
+// One configuration object that a script names: an agent, broker, DSM, target or autoconfig
+// object, with the vendor node through which commands reach the installation and the working
+// copy of its properties and rule values.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "objects/object_kind.h"
+#include "orbitane/orbitaneapi.h"
+
+// Rule number -> description, shared by every object of one branch of the tree. Held through
+// shared_ptr so that it stays valid while any object points to it, whichever is destroyed first.
+using RuleDescriptions = std::map<int32_t, std::string>;
+
+// One row of a rule table: the value in force and whether it comes from above.
+struct RuleRow {
+  std::string description;
+  int value = 0;
+  bool inherited = false;
+};
+using RuleTable = std::map<int32_t, RuleRow>;
+
+class ConfigObject {
+ public:
+  // --- Construction forms: each starts without a node and tries to obtain one. ---
+  // Agents (from the session's root node) and brokers (a walker search under parent's node).
+  static std::unique_ptr<ConfigObject> LocateByAddress(const std::string& name, ObjectKind kind,
+                                                       const char* address, uint16_t port,
+                                                       const char* password,
+                                                       ConfigObject* parent);
+  static std::unique_ptr<ConfigObject> LocateDsmByName(const std::string& name, ObjectKind kind,
+                                                       const char* dsmName,
+                                                       ConfigObject* parent);
+  static std::unique_ptr<ConfigObject> LocateTargetByAddress(const std::string& name,
+                                                             ObjectKind kind,
+                                                             const char* address,
+                                                             const char* community,
+                                                             ConfigObject* parent);
+  // The agent's local broker or the broker's autoconfig object.
+  static std::unique_ptr<ConfigObject> LocateLocalChild(const std::string& name,
+                                                        ObjectKind kind, ConfigObject* parent);
+  // An object around a node just returned by AddChild; the node is deleted when not taken.
+  static std::unique_ptr<ConfigObject> AdoptNode(const std::string& name, ObjectKind kind,
+                                                 TreeNode* node, ConfigObject* parent);
+
+  ConfigObject(const std::string& name, ObjectKind kind, ConfigObject* parent);
+  ~ConfigObject();
+  ConfigObject(const ConfigObject&) = delete;
+  ConfigObject& operator=(const ConfigObject&) = delete;
+
+  // Whether the node still answers (and a server session exists).
+  bool IsAlive() const;
+  // The node's record with defaults filled in by kind; empty without node or session.
+  ChildDefinitionData GetDefinitionWithDefaults() const;
+
+  // --- Property working set ---
+  bool EnsurePropertiesLoaded();
+  const char* GetProperty(const char* propertyName);
+  // A null value restores the value saved at the last load.
+  bool SetProperty(const char* propertyName, const char* value);
+  std::map<std::string, std::string> GetAllProperties();
+  bool HasPropertyChanges() const;
+  bool RuleValuesChanged() const;
+  void CollectRuleValues(std::map<int32_t, int32_t>& values);
+
+  // --- Rule sensitivities ---
+  bool LoadRuleList();
+  const char* GetRuleDescription(int32_t rule);
+  RuleRow GetRule(int32_t rule);
+  RuleTable GetRuleTable();
+  bool SetRuleValue(int32_t rule, int32_t value);
+
+  ConfigObject* parent = nullptr;  // not owned; null for an agent
+  std::string name;
+  ObjectKind kind;
+  TreeNode* node = nullptr;  // owned
+  std::unique_ptr<NodePropertySet> workingProperties;  // null until loaded
+  NodePropertySet savedProperties;
+  std::shared_ptr<RuleDescriptions> ruleDescriptions;  // null until needed
+  std::map<int32_t, int32_t> ownRuleValues;
+  std::string ownRuleText;
+  std::string excludeText;
+};

@@ -1,0 +1,19 @@
+// The one authenticated connection to the event server, shared by every script session.
+#pragma once
+
+#include "orbitane/orbitaneapi.h"
+
+struct ServerSession {
+  TreeRootHolder* holder = nullptr;  // owned; null when GetRoot failed
+  TreeNode* root = nullptr;          // owned; null when authentication failed
+};
+
+// Opens the current server session when none is authenticated; true when authenticated
+// afterwards. A failed session stays current until the next attempt discards it.
+bool OpenServerSession(const char* server, const char* user, const char* password);
+// Whether a server session exists and holds its root node.
+bool IsAuthenticated();
+// The current server session, or null before the first attempt.
+ServerSession* CurrentServerSession();
+// Releases the current session (its root, its holder, then the library). At library unload.
+void CloseServerSession();
