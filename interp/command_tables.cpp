@@ -18,5 +18,14 @@ SessionCommandTable BuildSessionCommands() {
 ObjectSubcommandTable BuildObjectSubcommands() {
   // Entries are added as the object subcommands are built; a name missing here is reported as
   // an unknown subcommand.
-  return {};
+  using S = ScriptSession;
+  return {
+      {"ADD", &S::HandleObjectAdd},
+      {"DEL", &S::HandleObjectDel},
+      {"LIST", &S::HandleObjectList},
+      {"PASS", &S::HandleObjectPassword},
+      {"PASSWD", &S::HandleObjectPassword},
+      {"PASSWORD", &S::HandleObjectPassword},
+      {"SPAWN", &S::HandleObjectSpawn},
+  };
 }
