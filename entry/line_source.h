@@ -31,6 +31,8 @@ class FileLineSource : public LineSource {
   bool readLine(char* buffer, int capacity) override;
   bool hasMore() override;
   bool readWholeLine(std::string& line) override;
+  // Whether the stream is open and is not a directory (which opens but cannot be read).
+  bool isReadableFile() const;
 
  private:
   std::string path;
