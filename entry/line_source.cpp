@@ -42,7 +42,18 @@ bool FileLineSource::isReadableFile() const {
   return stream != nullptr && fstat(fileno(stream), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-bool FileLineSource::hasMore() { return stream != nullptr && !std::feof(stream); }
+bool FileLineSource::hasMore() {
+  if (stream == nullptr || std::feof(stream)) return false;
+  // A script file is looked ahead into, so that its last line is known to be the last and a
+  // failure there stays the script's result. Standard input is never looked ahead into: that
+  // would wait for the person typing before the prompt is shown.
+  if (!path.empty()) {
+    int next = std::getc(stream);
+    if (next == EOF) return false;
+    std::ungetc(next, stream);
+  }
+  return true;
+}
 
 bool FileLineSource::readWholeLine(std::string& line) {
   line.clear();
