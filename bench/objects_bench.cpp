@@ -20,8 +20,18 @@ namespace {
 
 constexpr int kBrokers = 10;
 constexpr int kDsmsPerBroker = 10;
-constexpr int kTargetsPerDsm = 1000;      // in every DSM but the first
 constexpr int kTargetsInFirstDsm = 100001;  // one more than any benchmark registers
+
+// Agents: the main one (port 5465) with 1000 targets in every DSM but the first, which has
+// 100,001; and, for DEL, which changes the installation, one fresh agent per timed run: ports
+// 6000 and 6001 with 100 targets per DSM (10,000 in all), 7000 and 7001 with 1000 (100,000).
+struct AgentShape {
+  int port;
+  int targetsPerDsm;
+};
+constexpr AgentShape kMainAgent{5465, 1000};
+constexpr AgentShape kDelAgents[] = {{6000, 100}, {6001, 100}, {7000, 1000}, {7001, 1000}};
+constexpr int kDelRuns = 2;
 
 std::string targetAddress(int n) {
   return "10." + std::to_string(n / 62500) + "." + std::to_string(n / 250 % 250) + "." +
@@ -30,16 +40,14 @@ std::string targetAddress(int n) {
 std::string brokerAddress(int b) { return "10.250.0." + std::to_string(b + 1); }
 std::string dsmName(int b, int d) { return "dsm" + std::to_string(b) + "_" + std::to_string(d); }
 
-// An agent at 127.0.0.1 with ten brokers of ten DSMs each; every DSM has 1000 targets, the
-// first one 100,001.
-void writeInstallation(const std::string& path) {
-  std::ofstream out(path);
-  out << R"({"format": 1, "server": "KORAS", "agents": [{"ipaddr": "127.0.0.1", "brokers": [)";
+void writeAgent(std::ofstream& out, const AgentShape& shape, bool bigFirstDsm) {
+  out << R"({"ipaddr": "127.0.0.1", "port": )" << shape.port << R"(, "brokers": [)";
   for (int b = 0; b < kBrokers; ++b) {
     out << (b ? "," : "") << R"({"ipaddr": ")" << brokerAddress(b) << R"(", "dsms": [)";
     for (int d = 0; d < kDsmsPerBroker; ++d) {
       out << (d ? "," : "") << R"({"name": ")" << dsmName(b, d) << R"(", "targets": [)";
-      const int targets = b == 0 && d == 0 ? kTargetsInFirstDsm : kTargetsPerDsm;
+      const int targets = bigFirstDsm && b == 0 && d == 0 ? kTargetsInFirstDsm
+                                                          : shape.targetsPerDsm;
       for (int t = 0; t < targets; ++t) {
         out << (t ? "," : "") << R"({"ipaddr": ")" << targetAddress(t) << R"("})";
       }
@@ -47,7 +55,18 @@ void writeInstallation(const std::string& path) {
     }
     out << "]}";
   }
-  out << "]}]}\n";
+  out << "]}";
+}
+
+void writeInstallation(const std::string& path) {
+  std::ofstream out(path);
+  out << R"({"format": 1, "server": "KORAS", "agents": [)";
+  writeAgent(out, kMainAgent, true);
+  for (const AgentShape& shape : kDelAgents) {
+    out << ",";
+    writeAgent(out, shape, false);
+  }
+  out << "]}\n";
 }
 
 // Generates and selects the installation before the first command authenticates.
@@ -85,12 +104,12 @@ ConfigObject& object(const char* name) {
   return *found;
 }
 
-// A fresh registry: agent a1, its ten brokers and their DSMs, and targets until the registry
-// holds about total objects. With oneParent, all targets go under the first DSM.
-void buildRegistry(int total, bool oneParent) {
+// A fresh registry: agent a1 (of the given shape), its ten brokers and their DSMs, and targets
+// until the registry holds total objects. With oneParent, all targets go under the first DSM.
+void buildRegistry(int total, bool oneParent, const AgentShape& agent = kMainAgent) {
   ensureInstallation();
   Registry().Clear();
-  std::string script = "AGENT a1 127.0.0.1\n";
+  std::string script = "AGENT a1 127.0.0.1 " + std::to_string(agent.port) + "\n";
   for (int b = 0; b < kBrokers; ++b) {
     script += "a1.SPAWN b" + std::to_string(b) + " " + brokerAddress(b) + "\n";
     for (int d = 0; d < kDsmsPerBroker; ++d) {
@@ -101,8 +120,8 @@ void buildRegistry(int total, bool oneParent) {
   if (HXO_ExecuteCommands(script.c_str()) != 0) std::abort();
   const int targets = total - static_cast<int>(Registry().size());
   for (int t = 0; t < targets; ++t) {
-    const int dsm = oneParent ? 0 : t / kTargetsPerDsm;
-    const int number = oneParent ? t : t % kTargetsPerDsm;
+    const int dsm = oneParent ? 0 : t / agent.targetsPerDsm;
+    const int number = oneParent ? t : t % agent.targetsPerDsm;
     const std::string parent = "d" + std::to_string(dsm / kDsmsPerBroker) + "_" +
                                std::to_string(dsm % kDsmsPerBroker);
     if (!object(parent.c_str())
@@ -166,14 +185,17 @@ void BM_DropAll(benchmark::State& state) {
 BENCHMARK(BM_DropAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_DelAll(benchmark::State& state) {
+  const int total = static_cast<int>(state.range(0));
+  int run = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    buildRegistry(static_cast<int>(state.range(0)), false);
+    const AgentShape& agent = kDelAgents[(total > 10000 ? kDelRuns : 0) + run++];
+    buildRegistry(total, false, agent);
     state.ResumeTiming();
     if (runQuietly("a1.DEL ALL\n") != 0) state.SkipWithError("del failed");
   }
 }
-BENCHMARK(BM_DelAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DelAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(kDelRuns);
 
 // A reserved name selects by kind in one pass over the registry.
 void BM_ReservedNameSelection(benchmark::State& state) {

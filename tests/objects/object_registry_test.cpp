@@ -94,6 +94,26 @@ TEST(ObjectRegistryTest, SubtreesFollowParentNames) {
   EXPECT_THAT(names, ElementsAre("a1", "b1", "d1", "t1"));
 }
 
+TEST(ObjectRegistryTest, DestroyingSubtreesKeepsTheRestIndexed) {
+  ObjectRegistry registry;
+  Add(registry, "a1", ObjectKind::Agent);
+  Add(registry, "b1", ObjectKind::Broker, "a1");
+  Add(registry, "b2", ObjectKind::Broker, "a1");
+  Add(registry, "d1", ObjectKind::DSM, "b1");
+  Add(registry, "t1", ObjectKind::Target, "d1");
+  Add(registry, "d2", ObjectKind::DSM, "b2");
+  std::set<std::string> names;
+  registry.CollectSubtree("b1", names);
+  registry.DestroySubtrees(names);
+  EXPECT_THAT(Keys(registry), ElementsAre("a1", "b2", "d2"));
+  EXPECT_THAT(Children(registry, "a1"), ElementsAre("b2"));
+  EXPECT_THAT(Children(registry, "b1"), IsEmpty());
+  EXPECT_THAT(Children(registry, "d1"), IsEmpty());
+  // The names are free again, under any parent.
+  Add(registry, "d1", ObjectKind::DSM, "b2");
+  EXPECT_THAT(Children(registry, "b2"), ElementsAre("d1", "d2"));
+}
+
 TEST(ObjectRegistryTest, AChildCanBeRemovedAfterItsParentWasDestroyed) {
   ObjectRegistry registry;
   Add(registry, "a1", ObjectKind::Agent);
