@@ -77,7 +77,10 @@ class Reader final : public nlohmann::json_sax<Json> {
   }
   bool string(string_t& value) override {
     if (value.find('\0') != std::string::npos) {
-      return Fail(stack_.size(), "a text must not contain a NUL character");
+      if (stack_.empty() || IsList(stack_.back().frame)) {
+        return Fail(stack_.size(), "must not contain a NUL character");
+      }
+      return Fail(stack_.size() - 1, "\"" + stack_.back().key + "\" must not contain a NUL character");
     }
     Scalar scalar;
     scalar.type = Scalar::Text;
