@@ -358,7 +358,7 @@ bool Reader::end_array() {
         break;
       case Field::Fail: entry.fail = std::move(level.texts); break;
       case Field::Journal: entry.journal = std::move(level.texts); break;
-      case Field::LogFeed: entry.logFeed.assign(level.texts.begin(), level.texts.end()); break;
+      case Field::LogFeed: entry.logFeed = std::move(level.texts); break;
       default: break;
     }
   }
@@ -415,7 +415,6 @@ bool Reader::FinishNode() {
   // The defaults that the engine assumes for a broker address and a DSM name.
   if (entry->kind == Kind::Broker && !has(Field::Ipaddr)) entry->ipaddr = "127.0.0.1";
   if (entry->kind == Kind::Dsm && !has(Field::Name)) entry->name = "dsm1";
-  if (!entry->commandsGiven) entry->commands = DefaultCommands(entry->kind);
 
   if (entry->kind == Kind::AutoConfig) {
     Entry& broker = *stack_[depth - 1].entry;

@@ -6,7 +6,7 @@
 namespace simtest {
 namespace {
 
-class Logs : public SimTest {
+class SimLogs : public SimTest {
  protected:
   // An agent whose current log is 10 bytes "0123456789" and whose backup log 1 is "backup\n".
   Node OpenAgent(const std::string& extra = "") {
@@ -18,7 +18,7 @@ class Logs : public SimTest {
   Node root_;
 };
 
-TEST_F(Logs, PieceRequestsAroundTheBoundaries) {
+TEST_F(SimLogs, PieceRequestsAroundTheBoundaries) {
   Node agent = OpenAgent();
   ASSERT_TRUE(agent);
   struct Case {
@@ -43,7 +43,7 @@ TEST_F(Logs, PieceRequestsAroundTheBoundaries) {
   for (const Case& c : cases) EXPECT_EQ(Item(*agent, c.item), c.reply) << c.item;
 }
 
-TEST_F(Logs, TailRequestsGiveTheOffsetThenTheLastBytes) {
+TEST_F(SimLogs, TailRequestsGiveTheOffsetThenTheLastBytes) {
   Node agent = OpenAgent();
   struct Case {
     const char* item;
@@ -61,7 +61,7 @@ TEST_F(Logs, TailRequestsGiveTheOffsetThenTheLastBytes) {
   for (const Case& c : cases) EXPECT_EQ(Item(*agent, c.item), c.reply) << c.item;
 }
 
-TEST_F(Logs, MalformedRequestsAreNull) {
+TEST_F(SimLogs, MalformedRequestsAreNull) {
   Node agent = OpenAgent();
   for (const char* item : {"log:", "log:0", "log:0:", "log::4096", "log:x:4096", "log:-1:4096",
                            "log:0:-4", "log:0:0:-4", "log:0:0:4096:1", "log: 0:4096", "log:+0:4096",
@@ -71,7 +71,7 @@ TEST_F(Logs, MalformedRequestsAreNull) {
   }
 }
 
-TEST_F(Logs, PiecesOfALargeLogJoinUpToTheWholeLog) {
+TEST_F(SimLogs, PiecesOfALargeLogJoinUpToTheWholeLog) {
   std::string log;
   for (int line = 0; line < 3000; ++line) log += "line " + std::to_string(line) + " of the log\n";
   UseSite(R"({"format": 1, "server": "KORAS", "agents": [{"ipaddr": "10.1.1.1", "logs": [")" +
@@ -93,7 +93,7 @@ TEST_F(Logs, PiecesOfALargeLogJoinUpToTheWholeLog) {
   EXPECT_EQ(tail, std::to_string(log.size() - 4096) + "\n" + log.substr(log.size() - 4096));
 }
 
-TEST_F(Logs, AFollowedLogGrowsOneFeedLinePerLookAtItsEnd) {
+TEST_F(SimLogs, AFollowedLogGrowsOneFeedLinePerLookAtItsEnd) {
   const std::string path = Path("site.json");
   Node agent = OpenAgent(R"(, "log_feed": ["new one", "new two"])");
   EXPECT_EQ(Item(*agent, "log:0:0:4"), "0123");         // not at the end: nothing appended
@@ -111,7 +111,7 @@ TEST_F(Logs, AFollowedLogGrowsOneFeedLinePerLookAtItsEnd) {
   EXPECT_EQ(ReadFile(path).find("log_feed"), std::string::npos);
 }
 
-TEST_F(Logs, AFeedStartsTheCurrentLogWhenThereIsNone) {
+TEST_F(SimLogs, AFeedStartsTheCurrentLogWhenThereIsNone) {
   UseSite(R"({"format": 1, "server": "KORAS", "agents": [{"ipaddr": "10.1.1.1", "log_feed": ["x"]}]})");
   root_ = Open();
   Node agent = Agent(*root_, "10.1.1.1");

@@ -9,7 +9,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class NodeBehaviour : public SimTest {
+class SimNodes : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
@@ -33,7 +33,7 @@ class NodeBehaviour : public SimTest {
   Node root_, agent_, broker_, dsm_;
 };
 
-TEST_F(NodeBehaviour, GetRootChecksServerIgnoringCaseAndUserAndPasswordExactly) {
+TEST_F(SimNodes, GetRootChecksServerIgnoringCaseAndUserAndPasswordExactly) {
   struct Case {
     const char* kind;
     const char* server;
@@ -53,7 +53,7 @@ TEST_F(NodeBehaviour, GetRootChecksServerIgnoringCaseAndUserAndPasswordExactly) 
   EXPECT_EQ(TreeRootHolder::GetRoot("distributed", nullptr, "root", ""), nullptr);
 }
 
-TEST_F(NodeBehaviour, TypeNamesAndDefinitionRecords) {
+TEST_F(SimNodes, TypeNamesAndDefinitionRecords) {
   Node autoconfig{broker_->GetPotentialChild(Record({{"kind", "autoconfig"}}))};
   Node target = Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}));
   ASSERT_TRUE(autoconfig && target);
@@ -70,7 +70,7 @@ TEST_F(NodeBehaviour, TypeNamesAndDefinitionRecords) {
   EXPECT_STREQ(autoconfig->GetDefinitionData().getv("kind"), "autoconfig");
 }
 
-TEST_F(NodeBehaviour, AgentLookupAppliesThePasswordTest) {
+TEST_F(SimNodes, AgentLookupAppliesThePasswordTest) {
   EXPECT_EQ(Agent(*root_, "10.1.1.2", "6000"), nullptr);              // none supplied
   EXPECT_EQ(Agent(*root_, "10.1.1.2", "6000", "wrong"), nullptr);
   EXPECT_NE(Agent(*root_, "10.1.1.2", "6000", "agentpw"), nullptr);
@@ -80,7 +80,7 @@ TEST_F(NodeBehaviour, AgentLookupAppliesThePasswordTest) {
   EXPECT_EQ(Node(root_->GetPotentialChild(Record({{"port", "5465"}}))), nullptr);
 }
 
-TEST_F(NodeBehaviour, LocalBrokerAndAutoconfigLookups) {
+TEST_F(SimNodes, LocalBrokerAndAutoconfigLookups) {
   EXPECT_STREQ(broker_->GetDefinitionData().getv("ipaddr"), "10.1.1.1");
   Node other = Agent(*root_, "10.1.1.2", "6000", "agentpw");
   EXPECT_EQ(Node(other->GetPotentialChild(Record({{"kind", "broker"}}))), nullptr);
@@ -95,7 +95,7 @@ TEST_F(NodeBehaviour, LocalBrokerAndAutoconfigLookups) {
   EXPECT_EQ(Node(dsm_->GetPotentialChild(Record({{"kind", "broker"}}))), nullptr);
 }
 
-TEST_F(NodeBehaviour, WalkersGoInFileOrderAndSeekByIdentity) {
+TEST_F(SimNodes, WalkersGoInFileOrderAndSeekByIdentity) {
   EXPECT_THAT(Children(*root_), ElementsAre("Agent ipaddr=10.1.1.1 port=5465",
                                             "Agent ipaddr=10.1.1.2 port=6000"));
   EXPECT_THAT(Children(*broker_), ElementsAre("DSM name=dsm1", "DSM name=Edge"));
@@ -120,7 +120,7 @@ TEST_F(NodeBehaviour, WalkersGoInFileOrderAndSeekByIdentity) {
   EXPECT_EQ(walker->Current(), nullptr);
 }
 
-TEST_F(NodeBehaviour, CanAddChildRefusesUnreachableAndExistingIdentities) {
+TEST_F(SimNodes, CanAddChildRefusesUnreachableAndExistingIdentities) {
   EXPECT_FALSE(agent_->CanAddChild(Record({{"ipaddr", "10.9.9.9"}, {"port", "5465"}})));
   EXPECT_FALSE(agent_->CanAddChild(Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}})));
   EXPECT_TRUE(agent_->CanAddChild(Record({{"ipaddr", "10.1.1.20"}, {"port", "5465"}})));
@@ -129,7 +129,7 @@ TEST_F(NodeBehaviour, CanAddChildRefusesUnreachableAndExistingIdentities) {
   EXPECT_FALSE(broker_->CanAddChild(Record({{"name", "edge"}})));
 }
 
-TEST_F(NodeBehaviour, AddChildWritesBrokersAndTargetsOnly) {
+TEST_F(SimNodes, AddChildWritesBrokersAndTargetsOnly) {
   Node broker{agent_->AddChild(Record({{"ipaddr", "10.5.5.5"}, {"port", "7000"}}))};
   ASSERT_TRUE(broker);
   EXPECT_STREQ(broker->GetTypeName(), "Broker");
@@ -146,7 +146,7 @@ TEST_F(NodeBehaviour, AddChildWritesBrokersAndTargetsOnly) {
   EXPECT_EQ(Node(agent_->AddChild(Record({{"ipaddr", "10.5.5.6"}, {"port", "65536"}}))), nullptr);
 }
 
-TEST_F(NodeBehaviour, RemoveChildTakesTheSubtreeAndLeavesStaleNodesHarmless) {
+TEST_F(SimNodes, RemoveChildTakesTheSubtreeAndLeavesStaleNodesHarmless) {
   Node target = Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}));
   Walker walker{dsm_->GetChildWalker()};  // positioned on the first target
   ASSERT_TRUE(broker_->RemoveChild(dsm_.get()));
@@ -175,7 +175,7 @@ TEST_F(NodeBehaviour, RemoveChildTakesTheSubtreeAndLeavesStaleNodesHarmless) {
   EXPECT_FALSE(broker_->RemoveChild(nullptr));
 }
 
-TEST_F(NodeBehaviour, PropertiesComeWithActionZeroAndAreReplacedWhole) {
+TEST_F(SimNodes, PropertiesComeWithActionZeroAndAreReplacedWhole) {
   std::unique_ptr<NodePropertySet> set{agent_->GetProperties()};
   ASSERT_TRUE(set);
   EXPECT_STREQ(set->GetPropertyValue("qpk_own"), "12 5");
@@ -199,7 +199,7 @@ TEST_F(NodeBehaviour, PropertiesComeWithActionZeroAndAreReplacedWhole) {
   EXPECT_FALSE(agent_->SetProperties(latin1));  // only UTF-8 can be written back
 }
 
-TEST_F(NodeBehaviour, LivenessFollowsAlive) {
+TEST_F(SimNodes, LivenessFollowsAlive) {
   EXPECT_TRUE(root_->NodeIsAlive());
   EXPECT_TRUE(agent_->NodeIsAlive());
   ChildDefinitionData record = Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}});
@@ -207,7 +207,7 @@ TEST_F(NodeBehaviour, LivenessFollowsAlive) {
   EXPECT_FALSE(Seek(*agent_, record)->NodeIsAlive());
 }
 
-TEST_F(NodeBehaviour, ChangeChildPasswordNamesAgentsBrokersAndDsmsOnly) {
+TEST_F(SimNodes, ChangeChildPasswordNamesAgentsBrokersAndDsmsOnly) {
   // The local broker has the agent's address and port: its own record must still name it.
   ASSERT_TRUE(root_->ChangeChildPassword(broker_->GetDefinitionData(), "newbroker"));
   Node again = Agent(*root_, "10.1.1.1");
@@ -234,7 +234,7 @@ TEST_F(NodeBehaviour, ChangeChildPasswordNamesAgentsBrokersAndDsmsOnly) {
   EXPECT_EQ(root_->AuthenticationChanged(agent_->GetDefinitionData()), 1);
 }
 
-TEST_F(NodeBehaviour, VersionAndRuleListItems) {
+TEST_F(SimNodes, VersionAndRuleListItems) {
   EXPECT_EQ(Item(*broker_, "version:1"), "4.2");
   ChildDefinitionData record = Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}});
   agent_->SupplyChildPassword(record, "brokerpw");
@@ -247,7 +247,7 @@ TEST_F(NodeBehaviour, VersionAndRuleListItems) {
   EXPECT_EQ(agent_->GetNamedDataItem(nullptr), nullptr);
 }
 
-TEST_F(NodeBehaviour, CommandsAreJournaledAndAcceptedIgnoringCase) {
+TEST_F(SimNodes, CommandsAreJournaledAndAcceptedIgnoringCase) {
   EXPECT_TRUE(agent_->ExecuteCommand("RESTART", ""));
   EXPECT_TRUE(agent_->ExecuteCommand("reload", "now please"));
   EXPECT_FALSE(agent_->ExecuteCommand("update", ""));      // brokers only, by default
@@ -259,7 +259,7 @@ TEST_F(NodeBehaviour, CommandsAreJournaledAndAcceptedIgnoringCase) {
   EXPECT_FALSE(agent_->ExecuteCommand(nullptr, ""));
 }
 
-TEST_F(NodeBehaviour, ReconfigurationStatusCountsPolls) {
+TEST_F(SimNodes, ReconfigurationStatusCountsPolls) {
   Node autoconfig{broker_->GetPotentialChild(Record({{"kind", "autoconfig"}}))};
   EXPECT_EQ(Item(*autoconfig, "autoconfig_status"), "0 0");
   EXPECT_FALSE(autoconfig->ExecuteCommand("restart", ""));
@@ -274,7 +274,7 @@ TEST_F(NodeBehaviour, ReconfigurationStatusCountsPolls) {
   EXPECT_EQ(Item(*dsm_, "autoconfig_status"), "0 0");
 }
 
-TEST_F(NodeBehaviour, NodesOutliveTheInstallationSafely) {
+TEST_F(SimNodes, NodesOutliveTheInstallationSafely) {
   Walker walker{broker_->GetChildWalker()};
   Close();
   EXPECT_FALSE(agent_->NodeIsAlive());
@@ -290,9 +290,9 @@ TEST_F(NodeBehaviour, NodesOutliveTheInstallationSafely) {
   EXPECT_FALSE(agent_->NodeIsAlive());
 }
 
-class FaultInjection : public SimTest, public ::testing::WithParamInterface<const char*> {};
+class Faults : public SimTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(FaultInjection, ListedOperationFailsOnThatNodeOnly) {
+TEST_P(Faults, ListedOperationFailsOnThatNodeOnly) {
   const std::string operation = GetParam();
   UseSite(R"({"format": 1, "server": "KORAS", "agents": [
     {"ipaddr": "10.1.1.1", "password": "p", "fail": [")" + operation + R"("], "logs": ["x\n"],
@@ -318,10 +318,13 @@ TEST_P(FaultInjection, ListedOperationFailsOnThatNodeOnly) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, FaultInjection,
+INSTANTIATE_TEST_SUITE_P(Sim, Faults,
                          ::testing::Values("GetProperties", "SetProperties", "AddChild",
                                            "RemoveChild", "GetChildWalker", "ChangeChildPassword",
-                                           "GetNamedDataItem", "ExecuteCommand"));
+                                           "GetNamedDataItem", "ExecuteCommand"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
 
 }  // namespace
 }  // namespace simtest

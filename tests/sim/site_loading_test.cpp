@@ -10,7 +10,7 @@
 namespace simtest {
 namespace {
 
-class SiteLoading : public SimTest {
+class SimLoading : public SimTest {
  protected:
   // Loads text as site.json and returns what the library wrote on stderr; the root must fail.
   std::string LoadError(const std::string& text) {
@@ -27,7 +27,7 @@ class SiteLoading : public SimTest {
   }
 };
 
-TEST_F(SiteLoading, OmittedKeysTakeTheirDefaults) {
+TEST_F(SimLoading, OmittedKeysTakeTheirDefaults) {
   UseSite(Wrap(R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"targets": [{"ipaddr": "10.2.0.1"}]}]}]})"));
   Node root = Open("KORAS", "root", "");  // users default to root with the empty password
   ASSERT_TRUE(root);
@@ -54,7 +54,7 @@ TEST_F(SiteLoading, OmittedKeysTakeTheirDefaults) {
   }
 }
 
-TEST_F(SiteLoading, EachMistakeIsOneLineNamingFilePathAndProblem) {
+TEST_F(SimLoading, EachMistakeIsOneLineNamingFilePathAndProblem) {
   const std::string file = Path("site.json");
   struct Case {
     std::string text;
@@ -107,7 +107,7 @@ TEST_F(SiteLoading, EachMistakeIsOneLineNamingFilePathAndProblem) {
   }
 }
 
-TEST_F(SiteLoading, UnreadableAndHugeFilesAreRefusedBeforeParsing) {
+TEST_F(SimLoading, UnreadableAndHugeFilesAreRefusedBeforeParsing) {
   setenv("ORBITANE_SIM", Path("missing.json").c_str(), 1);
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(Open(), nullptr);
@@ -128,7 +128,7 @@ TEST_F(SiteLoading, UnreadableAndHugeFilesAreRefusedBeforeParsing) {
             "orbitane sim: " + big + ": the file is larger than 128 MiB (209715200 bytes)\n");
 }
 
-TEST_F(SiteLoading, ANewSessionAfterDestroyReloadsTheFile) {
+TEST_F(SimLoading, ANewSessionAfterDestroyReloadsTheFile) {
   const std::string path = UseSite(Wrap(R"({"ipaddr": "10.1.1.1"})"));
   Node root = Open();
   EXPECT_NE(Agent(*root, "10.1.1.1"), nullptr);
@@ -140,7 +140,7 @@ TEST_F(SiteLoading, ANewSessionAfterDestroyReloadsTheFile) {
   EXPECT_NE(Agent(*root, "10.1.1.2"), nullptr);
 }
 
-TEST_F(SiteLoading, BuiltInInstallationIsExamplesSiteJson) {
+TEST_F(SimLoading, BuiltInInstallationIsExamplesSiteJson) {
   const std::string example = ReadFile(HXO_SOURCE_DIR "/examples/site.json");
   EXPECT_EQ(std::string(sim::DefaultSiteJson()), example);
 
@@ -155,7 +155,7 @@ TEST_F(SiteLoading, BuiltInInstallationIsExamplesSiteJson) {
   EXPECT_EQ(Dump(*fromFile), fromMemory);
 }
 
-TEST_F(SiteLoading, BuiltInInstallationHasWhatATourNeeds) {
+TEST_F(SimLoading, BuiltInInstallationHasWhatATourNeeds) {
   Node root = Open("KORAS", "root", "");
   ASSERT_TRUE(root);
   EXPECT_EQ(Children(*root).size(), 2u);

@@ -17,9 +17,9 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class Tracing : public SimTest {};
+class SimTrace : public SimTest {};
 
-TEST_F(Tracing, EveryCallIsOneLineInOrder) {
+TEST_F(SimTrace, EveryCallIsOneLineInOrder) {
   UseSite(kSmallSite);
   const std::string trace = Path("trace.txt");
   setenv("ORBITANE_SIM_TRACE", trace.c_str(), 1);
@@ -83,7 +83,7 @@ TEST_F(Tracing, EveryCallIsOneLineInOrder) {
   EXPECT_EQ(ReadFile(trace).find("agentpw"), std::string::npos);
 }
 
-TEST_F(Tracing, NoTraceFileUnlessAsked) {
+TEST_F(SimTrace, NoTraceFileUnlessAsked) {
   UseSite(kSmallSite);
   Node root = Open();
   ASSERT_TRUE(root);

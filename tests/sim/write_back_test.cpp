@@ -12,7 +12,7 @@
 namespace simtest {
 namespace {
 
-class WriteBack : public SimTest {
+class SimWriteBack : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
@@ -40,7 +40,7 @@ class WriteBack : public SimTest {
   Node root_, agent_;
 };
 
-TEST_F(WriteBack, EveryChangeIsThereAfterAReload) {
+TEST_F(SimWriteBack, EveryChangeIsThereAfterAReload) {
   const std::string before = Dump(*root_);
   Node broker{agent_->GetPotentialChild(Record({{"kind", "broker"}}))};
   Node dsm = Seek(*broker, Record({{"name", "dsm1"}}));
@@ -73,7 +73,7 @@ TEST_F(WriteBack, EveryChangeIsThereAfterAReload) {
   EXPECT_EQ(Item(*dsm, "autoconfig_status"), "1 0");
 }
 
-TEST_F(WriteBack, TheWrittenFileSpellsOutIdentitiesAndIsStable) {
+TEST_F(SimWriteBack, TheWrittenFileSpellsOutIdentitiesAndIsStable) {
   ASSERT_TRUE(agent_->ExecuteCommand("restart", ""));
   const std::string first = ReadFile(path_);
   EXPECT_NE(first.find(R"("ipaddr": "10.2.0.1",
@@ -87,7 +87,7 @@ TEST_F(WriteBack, TheWrittenFileSpellsOutIdentitiesAndIsStable) {
   EXPECT_EQ(ReadFile(path_), first);
 }
 
-TEST_F(WriteBack, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
+TEST_F(SimWriteBack, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
   const std::string theirs = ReadFile(path_) + "\n";  // same installation, other bytes
   WriteFile(path_ + ".other", theirs);
   std::filesystem::rename(path_ + ".other", path_);
@@ -103,7 +103,7 @@ TEST_F(WriteBack, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
   EXPECT_EQ(Children(*agent_).size(), 2u);
 }
 
-TEST_F(WriteBack, AnInPlaceEditByAnotherWriterIsNoticedToo) {
+TEST_F(SimWriteBack, AnInPlaceEditByAnotherWriterIsNoticedToo) {
   std::string text = ReadFile(path_);
   text.replace(text.find("Interface down"), 14, "Interface DOWN");
   WriteFile(path_, text);  // same inode, same size
@@ -114,7 +114,7 @@ TEST_F(WriteBack, AnInPlaceEditByAnotherWriterIsNoticedToo) {
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("changed by another process"), std::string::npos);
 }
 
-TEST_F(WriteBack, AWriteInterruptedBeforeTheRenameLeavesTheOldFile) {
+TEST_F(SimWriteBack, AWriteInterruptedBeforeTheRenameLeavesTheOldFile) {
   const std::string before = ReadFile(path_);
   setenv("ORBITANE_SIM_FAIL_BEFORE_RENAME", "1", 1);
   Reopen();
@@ -132,7 +132,7 @@ TEST_F(WriteBack, AWriteInterruptedBeforeTheRenameLeavesTheOldFile) {
   EXPECT_EQ(files, 1u) << "no temporary file is left behind";
 }
 
-TEST_F(WriteBack, ReadOnlyKeepsChangesInMemoryOnly) {
+TEST_F(SimWriteBack, ReadOnlyKeepsChangesInMemoryOnly) {
   const std::string before = ReadFile(path_);
   setenv("ORBITANE_SIM_READONLY", "1", 1);
   Reopen();
@@ -141,7 +141,7 @@ TEST_F(WriteBack, ReadOnlyKeepsChangesInMemoryOnly) {
   EXPECT_EQ(ReadFile(path_), before);
 }
 
-TEST_F(WriteBack, TheBuiltInInstallationIsNeverWritten) {
+TEST_F(SimWriteBack, TheBuiltInInstallationIsNeverWritten) {
   unsetenv("ORBITANE_SIM");
   agent_.reset();
   root_.reset();
