@@ -17,8 +17,8 @@ std::optional<ChildList::Seq> ChildList::FindSeq(const std::string& key) const {
   return found->second;
 }
 
-bool ChildList::Append(const std::string& key, std::shared_ptr<Entry> entry) {
-  if (!index_.emplace(key, next_).second) return false;
+bool ChildList::Append(std::string key, std::shared_ptr<Entry> entry) {
+  if (!index_.emplace(std::move(key), next_).second) return false;
   order_.emplace_hint(order_.end(), next_, std::move(entry));
   ++next_;
   return true;
@@ -66,17 +66,13 @@ bool Entry::Fails(const char* operation) const {
 std::shared_ptr<Entry> Site::NewEntry(Kind kind) {
   auto entry = std::make_shared<Entry>();
   entry->kind = kind;
-  entry->id = nextId++;
-  byId.emplace(entry->id, entry);
+  entry->id = byId.size();
+  byId.push_back(entry);
   return entry;
 }
 
 std::shared_ptr<Entry> Site::FindById(uint64_t id) {
-  auto found = byId.find(id);
-  if (found == byId.end()) return nullptr;
-  std::shared_ptr<Entry> entry = found->second.lock();
-  if (!entry) byId.erase(found);  // freed after a removal: forget it
-  return entry;
+  return id < byId.size() ? byId[id].lock() : nullptr;
 }
 
 }  // namespace sim
