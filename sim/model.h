@@ -48,13 +48,17 @@ class ChildList {
   // The child at seq, or null when it has been removed.
   std::shared_ptr<Entry> At(Seq seq) const;
 
-  size_t size() const { return order_.size(); }
-  const std::map<Seq, std::shared_ptr<Entry>>& InOrder() const { return order_; }
+  size_t size() const { return lists_ ? lists_->order.size() : 0; }
+  const std::map<Seq, std::shared_ptr<Entry>>& InOrder() const;
 
  private:
-  std::map<Seq, std::shared_ptr<Entry>> order_;
-  std::unordered_map<std::string, Seq> index_;
-  Seq next_ = 0;
+  // Made on the first child, so that the many leaves of an installation stay small.
+  struct Lists {
+    std::map<Seq, std::shared_ptr<Entry>> order;
+    std::unordered_map<std::string, Seq> index;
+    Seq next = 0;
+  };
+  std::unique_ptr<Lists> lists_;
 };
 
 // Reconfiguration bookkeeping of one node (the "reconfig" object of the file).

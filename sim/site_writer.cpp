@@ -2,7 +2,6 @@
 #include "sim/site_writer.h"
 
 #include "sim/json_text.h"
-#include "sim/site_fields.h"
 
 namespace sim {
 namespace {
