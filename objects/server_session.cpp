@@ -2,7 +2,6 @@
 // knows to discard it); an authenticated one stays until the library unloads.
 #include "objects/server_session.h"
 
-#include <cstdlib>
 #include <new>
 
 #include "objects/object_registry.h"
@@ -16,21 +15,6 @@ void discard(ServerSession* session) {
   delete session->holder;
   destroyAPI();
   delete session;
-}
-
-// At exit, the objects and the session go before the vendor library's own static state does.
-// The library sets that state up in its first initAPI and has it torn down in the reverse order
-// of registration, so a handler registered right after that call runs first. (The process
-// state's destructor would otherwise run later, after the library's state is gone.)
-void releaseObjectsAndSession() {
-  Registry().Clear();
-  CloseServerSession();
-}
-
-void initVendorLibrary() {
-  initAPI();
-  static const bool releaseRegistered = std::atexit(releaseObjectsAndSession) == 0;
-  (void)releaseRegistered;
 }
 
 }  // namespace
@@ -52,7 +36,7 @@ bool OpenServerSession(const char* server, const char* user, const char* passwor
 
   auto* session = new (std::nothrow) ServerSession();
   if (session == nullptr) return false;
-  initVendorLibrary();
+  initAPI();
   session->holder = TreeRootHolder::GetRoot("distributed", server, user, password);
   if (session->holder != nullptr) {
     ChildDefinitionData record;

@@ -48,8 +48,10 @@ class SimRootHolder final : public TreeRootHolder {
 }  // namespace
 
 Library& Library::Get() {
-  static Library library;
-  return library;
+  // Made on first use and never destroyed, so that it is still there for the engine's own
+  // teardown at unload (which ends with destroyAPI), whatever order static state goes in.
+  static Library* library = new Library();
+  return *library;
 }
 
 void Library::Init() {
