@@ -18,5 +18,11 @@ SessionCommandTable BuildSessionCommands() {
 ObjectSubcommandTable BuildObjectSubcommands() {
   // Entries are added as the object subcommands are built; a name missing here is reported as
   // an unknown subcommand.
-  return {};
+  using S = ScriptSession;
+  return {
+      {"COMMIT", &S::HandleObjectCommit}, {"EXEC", &S::HandleObjectRun},
+      {"LOG", &S::HandleObjectLog},       {"QPK", &S::HandleObjectQpk},
+      {"RESET", &S::HandleObjectReset},   {"RUN", &S::HandleObjectRun},
+      {"SET", &S::HandleObjectSet},       {"UNSET", &S::HandleObjectUnset},
+  };
 }
