@@ -18,6 +18,8 @@ class LineSource {
 };
 
 // Lines of a file, or of an open stream such as standard input. A line keeps its line end.
+// hasMore is false once a file has no further byte; an open stream answers true until a read
+// has met its end.
 class FileLineSource : public LineSource {
  public:
   // Wraps an open stream, which is never closed.
@@ -31,6 +33,8 @@ class FileLineSource : public LineSource {
   bool readLine(char* buffer, int capacity) override;
   bool hasMore() override;
   bool readWholeLine(std::string& line) override;
+  // Whether the stream is open and is not a directory (which opens but cannot be read).
+  bool isReadableFile() const;
 
  private:
   std::string path;

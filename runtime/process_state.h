@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+#include "objects/object_registry.h"
+
 class ProcessState {
  public:
   // The one instance; it exists from library load to unload.
@@ -12,4 +14,6 @@ class ProcessState {
 
   // Names of the script files running at this moment, compared exactly.
   std::set<std::string> loadedScripts;
+  // Every object the scripts have named, shared by all sessions.
+  ObjectRegistry registry;
 };

@@ -1,0 +1,37 @@
+// The library's entry points.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "entry/line_source.h"
+#include "entry/script_session.h"
+#include "entry/text_sink.h"
+#include "hxo/hxo.h"
+
+extern "C" {
+
+HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
+  StringLineSource source(commands);
+  StringTextSink sink;
+  int code;
+  {
+    ScriptSession session(&source, &sink, ScriptOptions::EntryDefaults());
+    code = session.resultCode;
+    if (output != nullptr) *output = strdup(sink.contents().c_str());
+  }
+  return code != 0 ? 1 : 0;
+}
+
+HXO_API int HXO_ExecuteCommands(const char* commands) {
+  return HXO_ExecuteCommandsGetOutput(commands, nullptr);
+}
+
+HXO_API int HXO_RunScript(const char* fileName) {
+  ScriptOptions options = ScriptOptions::EntryDefaults();
+  // A person typing at a terminal sees the prompt.
+  if (fileName == nullptr && isatty(STDIN_FILENO)) options.quiet = false;
+  return runScript(fileName, options);
+}
+
+}  // extern "C"

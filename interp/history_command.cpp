@@ -1,0 +1,44 @@
+// HISTORY: lists, clears or saves the lines of this script's successful commands.
+#include <cstdio>
+
+#include "entry/script_session.h"
+#include "interp/case_insensitive.h"
+#include "interp/result_codes.h"
+#include "interp/tokens.h"
+#include "runtime/console.h"
+
+bool ScriptSession::HandleHistory(int lineNumber, const std::string& line,
+                                  ScriptOptions& options) {
+  const std::string subcommand = getToken(2, line);
+  if (subcommand.empty()) {
+    // Entries keep their own line ends, if any; nothing is added.
+    int number = 0;
+    for (const std::string& entry : history) consolePrint("%d. %s", ++number, entry.c_str());
+    return false;
+  }
+  if (equalsIgnoringCase(subcommand, "CLEAR")) {
+    history.clear();
+    if (options.verbose) consolePrint("Command history has been cleared.\n");
+    return false;
+  }
+  if (equalsIgnoringCase(subcommand, "SAVE")) {
+    if (tokenCount(line) < 3) {
+      return Fail(ResultCode::kMissingParameters, lineNumber,
+                  "Insufficient paramaters for SAVE subcommand.\n");
+    }
+    const std::string fileName = getToken(3, line);
+    FILE* file = std::fopen(fileName.c_str(), "w");
+    if (file == nullptr) {
+      return Fail(ResultCode::kCannotWriteFile, lineNumber,
+                  "Could not open file %s for writing.\n", fileName.c_str());
+    }
+    for (const std::string& entry : history) std::fputs(entry.c_str(), file);
+    std::fclose(file);
+    if (options.verbose) {
+      consolePrint("Command history has been saved to file %s.\n", fileName.c_str());
+    }
+    return false;
+  }
+  return Fail(ResultCode::kUnknownSubcommand, lineNumber, "Unknown subcommand: %s.\n",
+              subcommand.c_str());
+}

@@ -1,0 +1,39 @@
+#include "runtime/console.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void consolePrint(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  std::vfprintf(stdout, format, arguments);
+  va_end(arguments);
+}
+
+void consoleWrite(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+void consoleErrorV(const char* format, va_list arguments) {
+  std::fflush(stdout);
+  std::vfprintf(stderr, format, arguments);
+}
+
+void consoleError(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  consoleErrorV(format, arguments);
+  va_end(arguments);
+}
+
+bool consoleReadLine(std::string& line) {
+  std::fflush(stdout);
+  line.clear();
+  char* buffer = nullptr;
+  size_t capacity = 0;
+  ssize_t length = getline(&buffer, &capacity, stdin);
+  if (length > 0) {
+    line.assign(buffer, static_cast<size_t>(length));
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+  }
+  std::free(buffer);
+  return length > 0;
+}
