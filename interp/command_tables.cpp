@@ -20,9 +20,20 @@ ObjectSubcommandTable BuildObjectSubcommands() {
   // an unknown subcommand.
   using S = ScriptSession;
   return {
-      {"COMMIT", &S::HandleObjectCommit}, {"EXEC", &S::HandleObjectRun},
-      {"LOG", &S::HandleObjectLog},       {"QPK", &S::HandleObjectQpk},
-      {"RESET", &S::HandleObjectReset},   {"RUN", &S::HandleObjectRun},
-      {"SET", &S::HandleObjectSet},       {"UNSET", &S::HandleObjectUnset},
+      {"ADD", &S::HandleObjectAdd},
+      {"COMMIT", &S::HandleObjectCommit},
+      {"DEL", &S::HandleObjectDel},
+      {"EXEC", &S::HandleObjectRun},
+      {"LIST", &S::HandleObjectList},
+      {"LOG", &S::HandleObjectLog},
+      {"PASS", &S::HandleObjectPassword},
+      {"PASSWD", &S::HandleObjectPassword},
+      {"PASSWORD", &S::HandleObjectPassword},
+      {"QPK", &S::HandleObjectQpk},
+      {"RESET", &S::HandleObjectReset},
+      {"RUN", &S::HandleObjectRun},
+      {"SET", &S::HandleObjectSet},
+      {"SPAWN", &S::HandleObjectSpawn},
+      {"UNSET", &S::HandleObjectUnset},
   };
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "objects/object_kind.h"
@@ -55,6 +56,31 @@ class ConfigObject {
   bool IsAlive() const;
   // The node's record with defaults filled in by kind; empty without node or session.
   ChildDefinitionData GetDefinitionWithDefaults() const;
+
+  // --- Children (children/) ---
+  // ADD: writes a new broker entry into this agent's configuration (asking CanAddChild first
+  // when check is set) and registers an object for it.
+  bool AddBroker(const std::string& childName, const char* address, uint16_t port,
+                 const char* password, bool check);
+  // ADD: the same for a target entry of this DSM.
+  bool AddTarget(const std::string& childName, const char* address, const char* community,
+                 bool check);
+  // SPAWN: registers an object for a child already in the configuration, unless a registered
+  // child of this object has the same identity.
+  bool SpawnBroker(const std::string& childName, const char* address, uint16_t port,
+                   const char* password);
+  bool SpawnDsm(const std::string& childName, const char* dsmName);
+  bool SpawnTarget(const std::string& childName, const char* address, const char* community);
+  // The agent's local broker (kind Broker) or the broker's autoconfig object (AutoConfig).
+  bool SpawnLocalChild(const std::string& childName, ObjectKind childKind);
+  // DEL: removes those of names that are children of this object from its configuration and
+  // destroys their objects and every registered object below them; the number of children.
+  int DeleteChildren(std::set<std::string> names);
+  // Adds the names of every registered object below this one (by parent link) to names.
+  void CollectDescendants(std::set<std::string>& names) const;
+  // PASSWORD: changes the password of this object's node through the root node and tells the
+  // root and every node up the chain.
+  bool SetPassword(const char* newPassword);
 
   // --- Property working set ---
   bool EnsurePropertiesLoaded();

@@ -1,12 +1,31 @@
 #include "objects/object_registry.h"
 
+#include <utility>
+
+#include "interp/case_insensitive.h"
+#include "objects/child_identity.h"
+#include "runtime/process_state.h"
+
+ObjectRegistry& Registry() { return ProcessState::Get().registry; }
+
+ObjectRegistry::~ObjectRegistry() { Clear(); }
+
 ConfigObject* ObjectRegistry::Find(const std::string& name) const {
   auto found = objects.find(name);
   return found == objects.end() ? nullptr : found->second.get();
 }
 
 void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObject> object) {
-  objects[name] = std::move(object);
+  // Replacing an entry: the old object leaves every index and is destroyed.
+  Remove(name).reset();
+  if (object == nullptr) return;
+
+  Placement placement{ParentName(*object), IdentityKeys(*object)};
+  Family& family = families[placement.parentName];
+  family.children.insert(name);
+  for (const std::string& key : placement.identityKeys) family.identities[key].insert(name);
+  placements[name] = std::move(placement);
+  objects.emplace(name, std::move(object));
 }
 
 std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
@@ -14,5 +33,79 @@ std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
   if (found == objects.end()) return nullptr;
   std::unique_ptr<ConfigObject> object = std::move(found->second);
   objects.erase(found);
+
+  auto placementAt = placements.find(name);
+  auto familyAt = families.find(placementAt->second.parentName);
+  Family& family = familyAt->second;
+  family.children.erase(name);
+  for (const std::string& key : placementAt->second.identityKeys) {
+    auto holders = family.identities.find(key);
+    if (holders == family.identities.end()) continue;
+    holders->second.erase(name);
+    if (holders->second.empty()) family.identities.erase(holders);
+  }
+  if (family.children.empty()) families.erase(familyAt);
+  placements.erase(placementAt);
   return object;
+}
+
+void ObjectRegistry::Clear() {
+  // Children point to their parents but never use them when destroyed, so any order will do.
+  objects.clear();
+  families.clear();
+  placements.clear();
+}
+
+const std::set<std::string>& ObjectRegistry::ChildrenOf(const std::string& parentName) const {
+  static const std::set<std::string> none;
+  auto found = families.find(parentName);
+  return found == families.end() ? none : found->second.children;
+}
+
+bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
+                                          const std::string& identityKey) const {
+  auto familyAt = families.find(parent.name);
+  if (familyAt == families.end()) return false;
+  auto holders = familyAt->second.identities.find(identityKey);
+  if (holders == familyAt->second.identities.end()) return false;
+  // Every object indexed under a parent's name has that parent as its link (a parent leaves
+  // the registry only together with its subtree), so the first holder normally answers.
+  for (const std::string& childName : holders->second) {
+    const ConfigObject* child = Find(childName);
+    if (child != nullptr && child->parent == &parent) return true;
+  }
+  return false;
+}
+
+void ObjectRegistry::CollectSubtree(const std::string& name, std::set<std::string>& names) const {
+  if (objects.count(name) == 0) return;
+  // Depth first with an explicit stack: a long chain of objects must not exhaust the call stack.
+  std::vector<const std::string*> pending{&name};
+  while (!pending.empty()) {
+    const std::string& next = *pending.back();
+    pending.pop_back();
+    if (!names.insert(next).second) continue;  // its subtree is in names already
+    for (const std::string& child : ChildrenOf(next)) pending.push_back(&child);
+  }
+}
+
+std::string ParentName(const ConfigObject& object) {
+  return object.parent == nullptr ? std::string() : object.parent->name;
+}
+
+bool SelectedBy(const std::string& reservedName, const ConfigObject& object) {
+  if (equalsIgnoringCase(reservedName, "ALL")) return true;
+  switch (object.kind) {
+    case ObjectKind::Agent:
+      return equalsIgnoringCase(reservedName, "AGENT");
+    case ObjectKind::DSM:
+      return equalsIgnoringCase(reservedName, "DSM");
+    case ObjectKind::Target:
+      return equalsIgnoringCase(reservedName, "TARGET");
+    case ObjectKind::Broker:
+      return equalsIgnoringCase(reservedName, "BROKER");
+    case ObjectKind::AutoConfig:
+      return equalsIgnoringCase(reservedName, "AUTOCONFIG");
+  }
+  return false;
 }

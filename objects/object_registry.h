@@ -1,9 +1,16 @@
 // The process-wide map from object name (exact, case-sensitive, byte order) to object.
+//
+// Beside the map the registry keeps, for every parent name, the names of the registered objects
+// under it and the identities of their records, so that walks of the tree and the duplicate
+// tests of SPAWN cost a keyed lookup rather than a scan of every registered object.
 #pragma once
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "objects/config_object.h"
 
@@ -11,11 +18,20 @@ class ObjectRegistry {
  public:
   using Map = std::map<std::string, std::unique_ptr<ConfigObject>>;
 
+  ObjectRegistry() = default;
+  ~ObjectRegistry();
+  ObjectRegistry(const ObjectRegistry&) = delete;
+  ObjectRegistry& operator=(const ObjectRegistry&) = delete;
+
   ConfigObject* Find(const std::string& name) const;
-  // Makes name map to object (the registry owns it), adding the entry if needed.
+  // Makes name map to object (the registry owns it), adding the entry if needed; an object
+  // that the name mapped to before is destroyed. A null object only removes the name. Reads the object's record once, for the
+  // identity index (see HasChildWithIdentity).
   void Insert(const std::string& name, std::unique_ptr<ConfigObject> object);
   // Removes name and hands its object back to the caller; null when not registered.
   std::unique_ptr<ConfigObject> Remove(const std::string& name);
+  // Destroys every object.
+  void Clear();
 
   // Iteration in key order.
   Map::const_iterator begin() const { return objects.begin(); }
@@ -23,9 +39,37 @@ class ObjectRegistry {
   size_t size() const { return objects.size(); }
   bool empty() const { return objects.empty(); }
 
+  // The names of the registered objects whose ParentName is parentName, in key order ("" for
+  // the objects without parent).
+  const std::set<std::string>& ChildrenOf(const std::string& parentName) const;
+  // Whether a registered object whose parent link is parent has identityKey among the keys
+  // that IdentityKeys (objects/child_identity.h) gave for it when it was registered.
+  bool HasChildWithIdentity(const ConfigObject& parent, const std::string& identityKey) const;
+  // Adds to names the name with, for every registered object whose ParentName equals it, that
+  // object's subtree; nothing when name is not registered. A name already in names is taken to
+  // have its subtree there too, so names must hold whole subtrees only (as the results of
+  // earlier calls do).
+  void CollectSubtree(const std::string& name, std::set<std::string>& names) const;
+
  private:
+  struct Family {
+    std::set<std::string> children;
+    std::unordered_map<std::string, std::set<std::string>> identities;  // key -> children
+  };
+  // Where a registered object is indexed. Kept apart from the object, so that an entry can be
+  // removed after its parent has been destroyed.
+  struct Placement {
+    std::string parentName;
+    std::vector<std::string> identityKeys;
+  };
+
   Map objects;
+  std::unordered_map<std::string, Family> families;        // by parent name
+  std::unordered_map<std::string, Placement> placements;  // by object name
 };
+
+// The process-wide registry.
+ObjectRegistry& Registry();
 
 // The parent's name, or the empty text for an object without parent.
 std::string ParentName(const ConfigObject& object);

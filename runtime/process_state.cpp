@@ -1,5 +1,7 @@
 #include "runtime/process_state.h"
 
+#include "objects/server_session.h"
+
 namespace {
 ProcessState* instance = nullptr;
 
@@ -15,4 +17,10 @@ __attribute__((destructor)) void destroyProcessState() {
 ProcessState& ProcessState::Get() {
   if (instance == nullptr) instance = new ProcessState();
   return *instance;
+}
+
+ProcessState::~ProcessState() {
+  // Objects hold nodes of the tree that the session's root owns, so they go first.
+  registry.Clear();
+  CloseServerSession();
 }

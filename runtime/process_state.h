@@ -7,13 +7,24 @@
 
 #include "objects/object_registry.h"
 
+struct ServerSession;
+
 class ProcessState {
  public:
   // The one instance; it exists from library load to unload.
   static ProcessState& Get();
 
+  ProcessState() = default;
+  // Destroys the registered objects (and their nodes) first, then the server session's root
+  // node and holder, then ends the use of the vendor library.
+  ~ProcessState();
+  ProcessState(const ProcessState&) = delete;
+  ProcessState& operator=(const ProcessState&) = delete;
+
   // Names of the script files running at this moment, compared exactly.
   std::set<std::string> loadedScripts;
-  // Every object the scripts have named, shared by all sessions.
+  // Every object that scripts have declared, by name.
   ObjectRegistry registry;
+  // The current connection to the event server (owned); null before the first attempt.
+  ServerSession* serverSession = nullptr;
 };

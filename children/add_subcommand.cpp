@@ -1,0 +1,115 @@
+// obj.ADD [-f] name address [port [password]] on an agent, obj.ADD [-f] name address
+// [community] on a DSM: writes a new child entry into the object's configuration and registers
+// an object for it. -f writes it without asking whether the child can be reached.
+#include "children/address.h"
+#include "children/child_definitions.h"
+#include "entry/script_session.h"
+#include "interp/result_codes.h"
+#include "interp/tokens.h"
+#include "objects/object_registry.h"
+#include "objects/server_session.h"
+#include "runtime/c_number.h"
+#include "runtime/console.h"
+
+namespace {
+
+// Adds the child that record describes under parent and registers it as kind under name.
+bool addChild(ConfigObject& parent, const std::string& name, ObjectKind kind,
+              const ChildDefinitionData& record, bool check) {
+  if (check && !parent.node->CanAddChild(record)) return false;
+  TreeNode* node = parent.node->AddChild(record);
+  if (node == nullptr) return false;
+  return KeepOrDiscard(ConfigObject::AdoptNode(name, kind, node, &parent), name);
+}
+
+}  // namespace
+
+bool ConfigObject::AddBroker(const std::string& childName, const char* address, uint16_t port,
+                             const char* password, bool check) {
+  if (node == nullptr || CurrentServerSession() == nullptr || kind != ObjectKind::Agent ||
+      Registry().Find(childName) != nullptr) {
+    return false;
+  }
+  in_addr resolved;
+  if (!ResolveAddress(address, resolved)) return false;
+  ChildDefinitionData record;
+  record.setv("ipaddr", DottedText(resolved).c_str());
+  record.setv("port", port == 0 ? kDefaultPort : port);
+  node->SupplyChildPassword(record, password == nullptr ? "" : password);
+  return addChild(*this, childName, ObjectKind::Broker, record, check);
+}
+
+bool ConfigObject::AddTarget(const std::string& childName, const char* address,
+                             const char* community, bool check) {
+  if (node == nullptr || CurrentServerSession() == nullptr || kind != ObjectKind::DSM ||
+      Registry().Find(childName) != nullptr) {
+    return false;
+  }
+  in_addr resolved;
+  if (!ResolveAddress(address, resolved)) return false;
+  ChildDefinitionData record;
+  record.setv("ipaddr", DottedText(resolved).c_str());
+  record.setv("community", community);
+  return addChild(*this, childName, ObjectKind::Target, record, check);
+}
+
+bool ScriptSession::HandleObjectAdd(int lineNumber, const std::string& line,
+                                    ScriptOptions& options, std::string objectName) {
+  ConfigObject* object = Registry().Find(objectName);
+  if (object == nullptr) {
+    return Fail(ResultCode::kReservedObject, lineNumber,
+                "Subcommand ADD may not be used on reserved objects.\n");
+  }
+  if (tokenCount(line) < 3) {
+    return Fail(ResultCode::kMissingParameters, lineNumber,
+                "Insufficient paramaters for ADD subcommand.\n");
+  }
+
+  bool force = false;
+  unsigned switches = 0;
+  for (std::string token = getToken(2, line); !token.empty() && token[0] == '-';
+       token = getToken(switches + 2, line)) {
+    ++switches;
+    for (size_t at = 1; at < token.size(); ++at) {
+      if (token[at] != 'f') {
+        return Fail(ResultCode::kMissingParameters, lineNumber,
+                    "Invalid switch used in ADD subcommand.\n");
+      }
+      force = true;
+    }
+  }
+
+  const std::string name = getToken(switches + 2, line);
+  if (name.find(options.objectSeparator) != std::string::npos ||
+      isReservedObjectName(name.c_str())) {
+    return Fail(ResultCode::kBadObjectName, lineNumber, "Bad object name \"%s\".\n",
+                name.c_str());
+  }
+
+  const std::string address = getToken(switches + 3, line);
+  bool added;
+  if (object->kind == ObjectKind::Agent) {
+    auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(switches + 4, line)));
+    if (port == 0) port = kDefaultPort;
+    const std::string agentPassword = getToken(switches + 5, line);
+    added = object->AddBroker(name, address.c_str(), port, agentPassword.c_str(), !force);
+  } else if (object->kind == ObjectKind::DSM) {
+    std::string community = getToken(switches + 4, line);
+    if (community.empty()) community = "public";
+    added = object->AddTarget(name, address.c_str(), community.c_str(), !force);
+  } else {
+    return Fail(ResultCode::kNotApplicable, lineNumber, "Cannot execute ADD on %s object \"%s\".\n",
+                KindName(object->kind), object->name.c_str());
+  }
+  if (!added) {
+    return Fail(ResultCode::kChildFailed, lineNumber, "Subcommand ADD failed on object \"%s\".\n",
+                objectName.c_str());
+  }
+
+  if (options.verbose) {
+    const ConfigObject* child = Registry().Find(name);
+    consolePrint("%s entry %s has been added to %s %s.\n", KindName(child->kind), name.c_str(),
+                 KindName(object->kind), object->name.c_str());
+  }
+  return true;
+}

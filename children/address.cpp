@@ -1,0 +1,82 @@
+#include "children/address.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include <cstring>
+#include <string_view>
+
+#include "runtime/c_number.h"
+
+namespace {
+
+// The test looks at a copy of at most this many characters, as the text it is meant for is
+// never longer ("255.255.255.255" has 15).
+constexpr size_t kQuadCopyLength = 16;
+
+// One part between dots: empty, or beginning with a digit and reading 0 to 255.
+bool isQuadPart(std::string_view part) {
+  if (!part.empty() && (part.front() < '0' || part.front() > '9')) return false;
+  int value = parseIntLikeAtoi(part);
+  return value >= 0 && value <= 255;
+}
+
+bool lookUpHostName(const char* name, in_addr& address) {
+  if (*name == '\0') return false;  // names nothing, so no resolver is asked
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* results = nullptr;
+  if (getaddrinfo(name, nullptr, &hints, &results) != 0 || results == nullptr) return false;
+  bool found = false;
+  for (const addrinfo* at = results; at != nullptr; at = at->ai_next) {
+    if (at->ai_family == AF_INET && at->ai_addr != nullptr) {
+      address = reinterpret_cast<const sockaddr_in*>(at->ai_addr)->sin_addr;
+      found = true;
+      break;
+    }
+  }
+  freeaddrinfo(results);
+  return found;
+}
+
+}  // namespace
+
+bool IsDottedQuad(const char* text) {
+  if (text == nullptr) return false;
+  // Bounded copy: a longer text is judged by its first 16 characters and never read past them.
+  std::string_view copy(text, strnlen(text, kQuadCopyLength));
+
+  size_t dots[3];
+  size_t from = 0;
+  for (size_t& dot : dots) {
+    dot = copy.find('.', from);
+    if (dot == std::string_view::npos) return false;
+    from = dot + 1;
+  }
+  if (copy.find('.', from) != std::string_view::npos) return false;
+
+  std::string_view parts[4] = {
+      copy.substr(0, dots[0]),
+      copy.substr(dots[0] + 1, dots[1] - dots[0] - 1),
+      copy.substr(dots[1] + 1, dots[2] - dots[1] - 1),
+      copy.substr(dots[2] + 1),
+  };
+  for (std::string_view part : parts) {
+    if (!isQuadPart(part)) return false;
+  }
+  return true;
+}
+
+bool ResolveAddress(const char* text, in_addr& address) {
+  if (text == nullptr) return false;
+  if (IsDottedQuad(text)) {
+    address.s_addr = inet_addr(text);
+  } else if (!lookUpHostName(text, address)) {
+    return false;
+  }
+  return address.s_addr != INADDR_NONE && address.s_addr != INADDR_ANY;
+}
+
+std::string DottedText(in_addr address) { return inet_ntoa(address); }

@@ -1,0 +1,134 @@
+// The five ways in which a new object obtains its node from its parent's node (an agent's from
+// the server session's root). Nothing here reports: a failure leaves the object without a node.
+#include "children/child_definitions.h"
+
+#include <new>
+
+#include "children/address.h"
+#include "interp/case_insensitive.h"
+#include "objects/object_registry.h"
+#include "objects/server_session.h"
+
+namespace {
+
+std::unique_ptr<ConfigObject> newObject(const std::string& name, ObjectKind kind,
+                                        ConfigObject* parent) {
+  return std::unique_ptr<ConfigObject>(new (std::nothrow) ConfigObject(name, kind, parent));
+}
+
+TreeNode* sessionRoot() {
+  const ServerSession* session = CurrentServerSession();
+  return session == nullptr ? nullptr : session->root;
+}
+
+// The child of parentNode that record identifies, or null; the walker is released either way.
+TreeNode* seekChild(TreeNode* parentNode, const ChildDefinitionData& record) {
+  std::unique_ptr<TreeWalker> walker(parentNode->GetChildWalker());
+  if (walker == nullptr) return nullptr;
+  walker->Seek(record);
+  if (walker->AtEnd()) return nullptr;
+  return walker->Current();
+}
+
+}  // namespace
+
+std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& name,
+                                                            ObjectKind kind,
+                                                            const char* address, uint16_t port,
+                                                            const char* password,
+                                                            ConfigObject* parent) {
+  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
+  if (object == nullptr || sessionRoot() == nullptr) return object;
+
+  in_addr resolved;
+  if (!ResolveAddress(address, resolved)) return object;
+  ChildDefinitionData record;
+  record.setv("ipaddr", DottedText(resolved).c_str());
+  record.setv("port", port == 0 ? kDefaultPort : port);
+
+  TreeNode* parentNode = nullptr;
+  if (kind == ObjectKind::Agent) {
+    object->parent = nullptr;
+    parentNode = sessionRoot();
+  } else if (kind == ObjectKind::Broker && parent != nullptr) {
+    parentNode = parent->node;
+  }
+  if (parentNode == nullptr) return object;
+
+  parentNode->SupplyChildPassword(record, password == nullptr ? "" : password);
+  object->node = kind == ObjectKind::Agent ? parentNode->GetPotentialChild(record)
+                                           : seekChild(parentNode, record);
+  return object;
+}
+
+std::unique_ptr<ConfigObject> ConfigObject::LocateDsmByName(const std::string& name,
+                                                            ObjectKind kind,
+                                                            const char* dsmName,
+                                                            ConfigObject* parent) {
+  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
+  if (object == nullptr || sessionRoot() == nullptr || kind != ObjectKind::DSM ||
+      parent == nullptr || parent->node == nullptr) {
+    return object;
+  }
+  ChildDefinitionData record;
+  record.setv("name", dsmName);
+  object->node = seekChild(parent->node, record);
+  return object;
+}
+
+std::unique_ptr<ConfigObject> ConfigObject::LocateTargetByAddress(const std::string& name,
+                                                                  ObjectKind kind,
+                                                                  const char* address,
+                                                                  const char* community,
+                                                                  ConfigObject* parent) {
+  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
+  if (object == nullptr || sessionRoot() == nullptr || kind != ObjectKind::Target ||
+      parent == nullptr || parent->node == nullptr) {
+    return object;
+  }
+  in_addr resolved;
+  if (!ResolveAddress(address, resolved)) return object;
+  ChildDefinitionData record;
+  record.setv("ipaddr", DottedText(resolved).c_str());
+  record.setv("community", community);
+  object->node = seekChild(parent->node, record);
+  return object;
+}
+
+std::unique_ptr<ConfigObject> ConfigObject::LocateLocalChild(const std::string& name,
+                                                             ObjectKind kind,
+                                                             ConfigObject* parent) {
+  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
+  if (object == nullptr || sessionRoot() == nullptr || parent == nullptr ||
+      parent->node == nullptr) {
+    return object;
+  }
+  ChildDefinitionData record;
+  if (kind == ObjectKind::Broker) {
+    record.setv("kind", "broker");
+  } else if (kind == ObjectKind::AutoConfig) {
+    record.setv("kind", "autoconfig");
+  } else {
+    return object;
+  }
+  object->node = parent->node->GetPotentialChild(record);
+  return object;
+}
+
+std::unique_ptr<ConfigObject> ConfigObject::AdoptNode(const std::string& name, ObjectKind kind,
+                                                      TreeNode* node, ConfigObject* parent) {
+  std::unique_ptr<TreeNode> offered(node);
+  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
+  if (object == nullptr || offered == nullptr || sessionRoot() == nullptr) return object;
+  const char* typeName = offered->GetTypeName();
+  if (typeName != nullptr && equalsIgnoringCase(typeName, KindName(kind))) {
+    object->node = offered.release();
+  }
+  return object;
+}
+
+bool KeepOrDiscard(std::unique_ptr<ConfigObject> object, const std::string& name) {
+  if (object == nullptr || !object->IsAlive()) return false;
+  Registry().Insert(name, std::move(object));
+  return true;
+}

@@ -1,0 +1,14 @@
+// How a new child object ends: registered when its node answers, destroyed otherwise.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "objects/config_object.h"
+
+// The default port of agents and brokers, used for a port of 0.
+inline constexpr uint16_t kDefaultPort = 5465;
+
+// Enters object in the registry under name when it is alive and returns true; otherwise
+// destroys it (and its node) and returns false. A null object (not allocated) gives false.
+bool KeepOrDiscard(std::unique_ptr<ConfigObject> object, const std::string& name);

@@ -1,0 +1,85 @@
+// obj.DEL ALL | obj.DEL name [name ...]: removes children from the object's configuration and
+// drops their objects together with every registered object below them.
+#include <set>
+#include <vector>
+
+#include "entry/script_session.h"
+#include "interp/case_insensitive.h"
+#include "interp/result_codes.h"
+#include "interp/tokens.h"
+#include "objects/object_registry.h"
+#include "runtime/console.h"
+
+void ConfigObject::CollectDescendants(std::set<std::string>& names) const {
+  const ObjectRegistry& registry = Registry();
+  // Depth first with an explicit stack of parents, children of each in key order.
+  std::vector<const ConfigObject*> pending{this};
+  while (!pending.empty()) {
+    const ConfigObject* parentObject = pending.back();
+    pending.pop_back();
+    for (const std::string& childName : registry.ChildrenOf(parentObject->name)) {
+      const ConfigObject* child = registry.Find(childName);
+      if (child == nullptr || child->parent != parentObject) continue;
+      names.insert(childName);
+      pending.push_back(child);
+    }
+  }
+}
+
+int ConfigObject::DeleteChildren(std::set<std::string> names) {
+  ObjectRegistry& registry = Registry();
+  std::set<std::string> dropped;
+  int removed = 0;
+  for (const std::string& childName : names) {
+    ConfigObject* child = registry.Find(childName);
+    if (child == nullptr || child->parent != this) continue;
+    // The installation removes what lies below the child; its answer changes nothing here.
+    if (child->node != nullptr && node != nullptr) node->RemoveChild(child->node);
+    child->CollectDescendants(dropped);
+    ++removed;
+    dropped.insert(childName);
+  }
+  for (const std::string& droppedName : dropped) registry.Remove(droppedName).reset();
+  return removed;
+}
+
+bool ScriptSession::HandleObjectDel(int lineNumber, const std::string& line,
+                                    ScriptOptions& options, std::string objectName) {
+  ObjectRegistry& registry = Registry();
+  ConfigObject* object = registry.Find(objectName);
+  if (object == nullptr) {
+    return Fail(ResultCode::kReservedObject, lineNumber,
+                "Subcommand DEL may not be used on reserved objects.\n");
+  }
+  const unsigned count = tokenCount(line);
+  if (count < 2) {
+    return Fail(ResultCode::kMissingParameters, lineNumber,
+                "Insufficient paramaters for DEL subcommand.\n");
+  }
+
+  std::set<std::string> requested;
+  for (unsigned n = 2; n <= count; ++n) {
+    std::string token = getToken(n, line);
+    if (equalsIgnoringCase(token, "ALL")) {
+      for (const auto& entry : registry) requested.insert(requested.end(), entry.first);
+      break;
+    }
+    if (registry.Find(token) != nullptr) requested.insert(std::move(token));
+  }
+  if (requested.empty()) {
+    return Fail(ResultCode::kInvalidObject, lineNumber,
+                "No valid objects specified in DEL subcommand for object \"%s\".\n",
+                object->name.c_str());
+  }
+
+  const int removed = object->DeleteChildren(std::move(requested));
+  if (removed == 0) {
+    return Fail(ResultCode::kChildFailed, lineNumber, "Subcommand DEL failed on object \"%s\".\n",
+                object->name.c_str());
+  }
+  if (options.verbose) {
+    consolePrint("%d entries have been removed from %s %s.\n", removed, KindName(object->kind),
+                 object->name.c_str());
+  }
+  return true;
+}

@@ -1,0 +1,83 @@
+#include "objects/child_identity.h"
+
+#include <cctype>
+
+#include "objects/server_session.h"
+#include "runtime/c_number.h"
+
+namespace {
+
+constexpr char kFieldSeparator = '\0';
+
+std::string folded(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return result;
+}
+
+bool missingOrEmpty(const ChildDefinitionData& record, const char* key) {
+  const char* value = record.getv(key);
+  return value == nullptr || *value == '\0';
+}
+
+bool missingOrZero(const ChildDefinitionData& record, const char* key) {
+  const char* value = record.getv(key);
+  return value == nullptr || parseIntLikeAtoi(value) == 0;
+}
+
+}  // namespace
+
+std::string BrokerIdentityKey(std::string_view address, uint16_t port) {
+  return "B" + folded(address) + kFieldSeparator + std::to_string(port);
+}
+
+std::string DsmIdentityKey(std::string_view dsmName) { return "D" + folded(dsmName); }
+
+std::string TargetIdentityKey(std::string_view address, std::string_view community) {
+  return "T" + folded(address) + kFieldSeparator + folded(community);
+}
+
+std::string KindIdentityKey(ObjectKind kind) {
+  return "K" + std::to_string(static_cast<int32_t>(kind));
+}
+
+std::vector<std::string> IdentityKeys(const ConfigObject& child) {
+  std::vector<std::string> keys{KindIdentityKey(child.kind)};
+  ChildDefinitionData record = DefinitionWithIdentityDefaults(child);
+  const char* address = record.getv("ipaddr");
+  const char* port = record.getv("port");
+  const char* name = record.getv("name");
+  const char* community = record.getv("community");
+  if (address != nullptr && port != nullptr) {
+    keys.push_back(BrokerIdentityKey(address, static_cast<uint16_t>(parseIntLikeAtoi(port))));
+  }
+  if (name != nullptr) keys.push_back(DsmIdentityKey(name));
+  if (address != nullptr && community != nullptr) {
+    keys.push_back(TargetIdentityKey(address, community));
+  }
+  return keys;
+}
+
+ChildDefinitionData DefinitionWithIdentityDefaults(const ConfigObject& object) {
+  ChildDefinitionData record;
+  if (object.node == nullptr || CurrentServerSession() == nullptr) return record;
+  record = object.node->GetDefinitionData();
+  switch (object.kind) {
+    case ObjectKind::Agent:
+      if (missingOrZero(record, "port")) record.setv("port", "5465");
+      break;
+    case ObjectKind::DSM:
+      if (missingOrEmpty(record, "name")) record.setv("name", "dsm1");
+      break;
+    case ObjectKind::Target:
+      if (missingOrEmpty(record, "community")) record.setv("community", "public");
+      break;
+    case ObjectKind::Broker:
+      if (!record.exists("ipaddr")) record.setv("ipaddr", "127.0.0.1");
+      if (missingOrZero(record, "port")) record.setv("port", "5465");
+      break;
+    case ObjectKind::AutoConfig:
+      break;
+  }
+  return record;
+}

@@ -1,0 +1,81 @@
+// OBJECTS: prints every registered object as a tree, each with what identifies it.
+#include <string>
+#include <vector>
+
+#include "entry/script_session.h"
+#include "objects/object_registry.h"
+#include "runtime/console.h"
+
+namespace {
+
+const char* valueOrEmpty(const ChildDefinitionData& record, const char* key) {
+  const char* value = record.getv(key);
+  return value == nullptr ? "" : value;
+}
+
+// The line of one object: marker, name, kind and the identifying part of its record.
+void printObjectLine(const std::string& indent, const std::string& name,
+                     const ConfigObject& object) {
+  consolePrint("%s`- %s (%s", indent.c_str(), name.c_str(), KindName(object.kind));
+  const ChildDefinitionData record = object.GetDefinitionWithDefaults();
+  switch (object.kind) {
+    case ObjectKind::Agent:
+      consolePrint(" - %s:%s", valueOrEmpty(record, "ipaddr"), valueOrEmpty(record, "port"));
+      break;
+    case ObjectKind::DSM:
+      consolePrint(" - %s", valueOrEmpty(record, "name"));
+      break;
+    case ObjectKind::Target:
+      consolePrint(" - %s @ %s", valueOrEmpty(record, "ipaddr"),
+                   valueOrEmpty(record, "community"));
+      break;
+    case ObjectKind::Broker:
+      consolePrint(" - %s:%s", valueOrEmpty(record, "ipaddr"), valueOrEmpty(record, "port"));
+      if (record.exists("version")) {
+        consolePrint(" [v%s]", record.getv("version"));
+      } else {
+        consolePrint(" [uncontactable]");
+      }
+      break;
+    case ObjectKind::AutoConfig:
+      break;
+  }
+  consolePrint(")\n");
+}
+
+}  // namespace
+
+bool ScriptSession::HandleObjects(int, const std::string&, ScriptOptions&) {
+  const ObjectRegistry& registry = Registry();
+  if (registry.empty()) {
+    consolePrint("There are no objects currently active.\n");
+    return true;
+  }
+  consolePrint("Orbitane\n");
+
+  // Depth first, children of each level in key order; an explicit stack keeps a long chain of
+  // objects off the call stack. Each frame walks the children of one parent name.
+  struct Level {
+    std::set<std::string>::const_iterator next, end;
+    std::string indent;
+  };
+  const std::set<std::string>& top = registry.ChildrenOf("");
+  std::vector<Level> levels{{top.begin(), top.end(), ""}};
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.next == level.end) {
+      levels.pop_back();
+      continue;
+    }
+    const std::string& name = *level.next++;
+    const ConfigObject* object = registry.Find(name);
+    if (object == nullptr) continue;
+    printObjectLine(level.indent, name, *object);
+    const std::set<std::string>& children = registry.ChildrenOf(name);
+    if (!children.empty()) {
+      std::string indent = level.indent + "   ";
+      levels.push_back({children.begin(), children.end(), std::move(indent)});
+    }
+  }
+  return true;
+}
