@@ -1,7 +1,6 @@
 #include "props/object_selection.h"
 
 #include "interp/case_insensitive.h"
-#include "runtime/process_state.h"
 
 namespace {
 
@@ -16,8 +15,6 @@ constexpr ReservedKind kReservedKinds[] = {
 };
 
 }  // namespace
-
-ObjectRegistry& Registry() { return ProcessState::Get().registry; }
 
 ObjectSelection::ObjectSelection(const std::string& objectName) : name(objectName) {
   object = Registry().Find(objectName);

@@ -27,6 +27,3 @@ class ObjectSelection {
   bool reserved = false;
   const char* labelText = "";
 };
-
-// The process-wide registry of objects.
-ObjectRegistry& Registry();
