@@ -40,9 +40,12 @@ void LogView::ReleasePiece() {
   reply = nullptr;
   data = {};
   lines.clear();
+  clippedBeforeNext = false;
 }
 
-void LogView::TakePiece(char* received, size_t dataStart, bool skipCutFirstLine) {
+void LogView::TakePiece(char* received, size_t dataStart, bool skipCutFirstLine,
+                        bool clipped) {
+  clippedBeforeNext = clipped;
   reply = received;
   data = std::string_view(reply).substr(dataStart);
   lines = SplitLogLines(data);
@@ -61,7 +64,7 @@ bool LogView::FetchTail() {
   readOffset = parseIntLikeAtoi(std::string_view(received, firstLineEnd));
   const size_t dataStart = received[firstLineEnd] == '\0' ? firstLineEnd : firstLineEnd + 1;
   positioning = true;
-  TakePiece(received, dataStart, readOffset != 0);
+  TakePiece(received, dataStart, readOffset != 0, false);
   return true;
 }
 
@@ -72,14 +75,19 @@ bool LogView::FetchPiece() {
   char* received = node.GetNamedDataItem(request);
   if (received == nullptr) return false;
   positioning = tailCount != 0;
+  bool clipped = false;
   if (readOffset < 0) {
     // Asked for before the start of the log (a back answer near it): the data is taken as
     // beginning the log, and only the bytes before the next piece's offset count.
+    // Cut there, the piece is not the end of the log.
     const size_t limit = static_cast<size_t>(std::max<int64_t>(0, readOffset + kLogPieceSize));
-    if (std::strlen(received) > limit) received[limit] = '\0';
+    if (std::strlen(received) >= limit) {
+      received[limit] = '\0';
+      clipped = true;
+    }
     readOffset = 0;
   }
-  TakePiece(received, 0, positioning && readOffset != 0);
+  TakePiece(received, 0, positioning && readOffset != 0, clipped);
   return true;
 }
 
@@ -155,7 +163,7 @@ bool LogView::Show() {
       if (!AtEndOfData()) return true;
       continue;
     }
-    const bool isShort = data.size() < kFullPieceLength;
+    const bool isShort = data.size() < kFullPieceLength && !clippedBeforeNext;
     if (!follow && !interactive) done = isShort;
 
     // A full piece read front to back may end inside a line: that line is read again, whole,

@@ -52,7 +52,7 @@ class LogView {
 
   bool FetchTail();
   bool FetchPiece();
-  void TakePiece(char* reply, size_t dataStart, bool skipCutFirstLine);
+  void TakePiece(char* reply, size_t dataStart, bool skipCutFirstLine, bool clipped);
   void ReleasePiece();
   PrintOutcome PrintLines(size_t first);
   // At the end of the data; false when the run is over.
@@ -78,4 +78,5 @@ class LogView {
   char* reply = nullptr;        // the current piece as received, or null
   std::string_view data;        // its data, from the base on
   std::vector<LogLine> lines;   // its lines still to consider
+  bool clippedBeforeNext = false;  // cut short where the following piece begins
 };
