@@ -1,0 +1,183 @@
+// Type names, identity keys and the checks on identity texts.
+#include "sim/identity.h"
+
+#include <charconv>
+
+namespace sim {
+
+const char* TypeName(Kind kind) {
+  switch (kind) {
+    case Kind::Root: return "Root";
+    case Kind::Agent: return "Agent";
+    case Kind::Broker: return "Broker";
+    case Kind::AutoConfig: return "AutoConfig";
+    case Kind::Dsm: return "DSM";
+    case Kind::Target: return "Target";
+  }
+  return "Unknown";
+}
+
+std::optional<Kind> ChildKind(Kind parent) {
+  switch (parent) {
+    case Kind::Root: return Kind::Agent;
+    case Kind::Agent: return Kind::Broker;
+    case Kind::Broker: return Kind::Dsm;
+    case Kind::Dsm: return Kind::Target;
+    default: return std::nullopt;
+  }
+}
+
+bool IsDottedDecimal(std::string_view text) {
+  int parts = 0;
+  size_t at = 0;
+  while (true) {
+    size_t end = at;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    size_t digits = end - at;
+    if (digits == 0 || digits > 3 || (digits > 1 && text[at] == '0')) return false;
+    int value = 0;
+    std::from_chars(text.data() + at, text.data() + end, value);
+    if (value > 255) return false;
+    ++parts;
+    if (end == text.size()) return parts == 4;
+    if (text[end] != '.' || parts == 4) return false;
+    at = end + 1;
+  }
+}
+
+std::optional<uint16_t> ParsePort(std::string_view text) {
+  unsigned value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > 65535) {
+    return std::nullopt;
+  }
+  return static_cast<uint16_t>(value);
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
+}
+
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    size_t more = 0;
+    uint32_t code = 0;
+    if (byte < 0x80) {
+      ++i;
+      continue;
+    } else if ((byte & 0xE0) == 0xC0) {
+      more = 1, code = byte & 0x1F;
+    } else if ((byte & 0xF0) == 0xE0) {
+      more = 2, code = byte & 0x0F;
+    } else if ((byte & 0xF8) == 0xF0) {
+      more = 3, code = byte & 0x07;
+    } else {
+      return false;
+    }
+    if (i + more >= text.size()) return false;  // cut short by the end of the text
+    for (size_t k = 1; k <= more; ++k) {
+      auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    static const uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += more + 1;
+  }
+  return true;
+}
+
+static std::string AddressKey(std::string_view ipaddr, uint16_t port) {
+  return LowerAscii(ipaddr) + ":" + std::to_string(port);
+}
+
+static std::string TargetKey(std::string_view ipaddr, std::string_view community) {
+  // A line feed cannot occur in an address, so it separates the two parts unambiguously.
+  return LowerAscii(ipaddr) + "\n" + std::string(community);
+}
+
+std::string IdentityKey(const Entry& entry) {
+  switch (entry.kind) {
+    case Kind::Agent:
+    case Kind::Broker: return AddressKey(entry.ipaddr, entry.port);
+    case Kind::Dsm: return LowerAscii(entry.name);
+    case Kind::Target: return TargetKey(entry.ipaddr, entry.community);
+    default: return std::string();
+  }
+}
+
+std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& record) {
+  const char* ipaddr = record.getv("ipaddr");
+  switch (child) {
+    case Kind::Agent:
+    case Kind::Broker: {
+      if (ipaddr == nullptr) return std::nullopt;
+      const char* portText = record.getv("port");
+      std::optional<uint16_t> port = portText == nullptr ? uint16_t{5465} : ParsePort(portText);
+      if (!port) return std::nullopt;
+      return AddressKey(ipaddr, *port);
+    }
+    case Kind::Dsm: {
+      const char* name = record.getv("name");
+      if (name == nullptr) return std::nullopt;
+      return LowerAscii(name);
+    }
+    case Kind::Target: {
+      if (ipaddr == nullptr) return std::nullopt;
+      const char* community = record.getv("community");
+      return TargetKey(ipaddr, community == nullptr ? "public" : community);
+    }
+    default: return std::nullopt;
+  }
+}
+
+ChildDefinitionData DefinitionOf(const Entry& entry) {
+  ChildDefinitionData record;
+  switch (entry.kind) {
+    case Kind::Root: record.setv("filename", "nul"); break;
+    case Kind::Agent:
+    case Kind::Broker:
+      record.setv("ipaddr", entry.ipaddr.c_str());
+      record.setv("port", entry.port);
+      break;
+    case Kind::AutoConfig: record.setv("kind", "autoconfig"); break;
+    case Kind::Dsm: record.setv("name", entry.name.c_str()); break;
+    case Kind::Target:
+      record.setv("ipaddr", entry.ipaddr.c_str());
+      record.setv("community", entry.community.c_str());
+      break;
+  }
+  // Lets ChangeChildPassword on the root tell a broker from an agent with the same address.
+  record.setv("sim_id", std::to_string(entry.id).c_str());
+  return record;
+}
+
+std::string Describe(const Entry& entry) {
+  std::string text = TypeName(entry.kind);
+  switch (entry.kind) {
+    case Kind::Root: break;
+    case Kind::Agent:
+    case Kind::Broker: text += " " + entry.ipaddr + ":" + std::to_string(entry.port); break;
+    case Kind::AutoConfig:
+      if (entry.parent != nullptr) {
+        text += " " + entry.parent->ipaddr + ":" + std::to_string(entry.parent->port);
+      }
+      break;
+    case Kind::Dsm: text += " " + entry.name; break;
+    case Kind::Target: text += " " + entry.ipaddr + "@" + entry.community; break;
+  }
+  return text;
+}
+
+}  // namespace sim

@@ -1,0 +1,42 @@
+// How nodes are named: type names, identity keys for lookups, and the checks on the texts that
+// make up an identity (dotted-decimal addresses, ports).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "orbitane/orbitaneapi.h"
+#include "sim/model.h"
+
+namespace sim {
+
+// "Root", "Agent", "Broker", "AutoConfig", "DSM" or "Target".
+const char* TypeName(Kind kind);
+// The kind of the children that the walker of a node of this kind goes over, if any.
+std::optional<Kind> ChildKind(Kind parent);
+
+// Four decimal numbers 0 to 255 separated by dots, without signs or leading zeros: the form that
+// the engine writes into records, so that equal addresses are equal texts.
+bool IsDottedDecimal(std::string_view text);
+// A port written as decimal digits, 0 to 65535.
+std::optional<uint16_t> ParsePort(std::string_view text);
+std::string LowerAscii(std::string_view text);
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+bool IsValidUtf8(std::string_view text);
+
+// The key under which an entry is indexed by its parent: addresses and DSM names lower-cased,
+// ports as numbers, communities exact.
+std::string IdentityKey(const Entry& entry);
+// The key that a record names for a child of the given kind (missing port 5465, missing community
+// "public"); none when the record lacks the identity or holds a malformed port.
+std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& record);
+
+// The definition record of an entry, as GetDefinitionData hands it out.
+ChildDefinitionData DefinitionOf(const Entry& entry);
+// A short description for traces and messages, e.g. "Broker 127.0.0.1:5465", "DSM dsm1",
+// "Target 10.2.0.1@public", "AutoConfig 127.0.0.1:5465" (the address of its broker).
+std::string Describe(const Entry& entry);
+
+}  // namespace sim

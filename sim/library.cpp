@@ -1,0 +1,137 @@
+// Loading, writing back and the entry points initAPI, destroyAPI and GetRoot.
+#include "sim/library.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "orbitane/orbitaneapi.h"
+#include "sim/identity.h"
+#include "sim/node.h"
+#include "sim/site_reader.h"
+#include "sim/site_writer.h"
+
+namespace sim {
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+bool EnvFlag(const char* name) {
+  std::string value = Env(name);
+  return !value.empty() && value != "0";
+}
+
+void Report(const std::string& file, const std::string& problem) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "orbitane sim: %s: %s\n", file.c_str(), problem.c_str());
+  std::fflush(stderr);
+}
+
+// The authenticated hold; it gives the root node only while its installation is loaded.
+class SimRootHolder final : public TreeRootHolder {
+ public:
+  explicit SimRootHolder(std::weak_ptr<Site> site) : site_(std::move(site)) {}
+  TreeNode* GetRootNode(const ChildDefinitionData& record) override {
+    const Trace& trace = Library::Get().trace();
+    if (trace.On()) trace.Write("GetRootNode" + TraceRecord(record));
+    std::shared_ptr<Site> site = site_.lock();
+    if (!site || site != Library::Get().site()) return nullptr;
+    return new SimNode(site->root);
+  }
+
+ private:
+  std::weak_ptr<Site> site_;
+};
+
+}  // namespace
+
+Library& Library::Get() {
+  static Library library;
+  return library;
+}
+
+void Library::Init() {
+  trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
+  if (trace_.On()) trace_.Write("initAPI");
+  Load();
+}
+
+void Library::Destroy() {
+  if (trace_.On()) trace_.Write("destroyAPI");
+  site_.reset();
+  loaded_ = false;
+}
+
+std::shared_ptr<Site> Library::EnsureSite() {
+  if (!loaded_) {
+    trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
+    Load();
+  }
+  return site_;
+}
+
+void Library::Load() {
+  site_.reset();
+  loaded_ = true;
+  file_ = Env("ORBITANE_SIM");
+  stopBeforeRename_ = EnvFlag("ORBITANE_SIM_FAIL_BEFORE_RENAME");
+  std::string error;
+  if (file_.empty()) {
+    writeBack_ = false;
+    site_ = ReadSite(DefaultSiteJson(), error);
+    if (!site_) Report("(built-in installation)", error);
+    return;
+  }
+  writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
+  std::optional<FileText> file = ReadSiteFile(file_, error);
+  if (!file) {
+    Report(file_, error);
+    return;
+  }
+  stamp_ = file->stamp;
+  site_ = ReadSite(file->text, error);
+  if (!site_) Report(file_, error);
+}
+
+bool Library::Persist() {
+  if (!writeBack_ || !site_) return true;
+  std::string error;
+  std::string text = WriteSite(*site_);
+  switch (ReplaceSiteFile(file_, text, stamp_, stopBeforeRename_, error)) {
+    case WriteOutcome::Written: return true;
+    case WriteOutcome::ChangedByOther:
+      Report(file_, "the installation file was changed by another process");
+      return false;
+    case WriteOutcome::Failed: Report(file_, error); return false;
+  }
+  return false;
+}
+
+}  // namespace sim
+
+void initAPI() { sim::Library::Get().Init(); }
+
+void destroyAPI() { sim::Library::Get().Destroy(); }
+
+TreeRootHolder* TreeRootHolder::GetRoot(const char* kind, const char* server, const char* user,
+                                        const char* password) {
+  sim::Library& library = sim::Library::Get();
+  std::shared_ptr<sim::Site> site = library.EnsureSite();
+  const sim::Trace& trace = library.trace();
+  if (trace.On()) {
+    trace.Write("GetRoot kind=" + sim::TraceText(kind ? kind : "") +
+                " server=" + sim::TraceText(server ? server : "") +
+                " user=" + sim::TraceText(user ? user : "") + sim::TracePassword(password));
+  }
+  if (!site || kind == nullptr || server == nullptr || user == nullptr || password == nullptr) {
+    return nullptr;
+  }
+  if (std::string_view(kind) != "distributed" || !sim::EqualsIgnoringCase(server, site->server)) {
+    return nullptr;
+  }
+  auto found = site->users.find(user);
+  if (found == site->users.end() || found->second != password) return nullptr;
+  return new sim::SimRootHolder(site);
+}

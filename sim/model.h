@@ -1,0 +1,126 @@
+// The in-memory installation of the simulator: entries for the nodes of the tree, each parent's
+// children in file order with a keyed index, and the site-wide data (server, users, rules).
+//
+// Entries are held by shared_ptr from their parent only; node objects handed to the engine hold
+// weak_ptrs, so a node whose entry was removed (or whose installation was unloaded) simply finds
+// nothing and fails, instead of touching freed memory.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace sim {
+
+enum class Kind { Root, Agent, Broker, AutoConfig, Dsm, Target };
+
+struct Entry;
+
+// The children of one entry: file order for walkers, an index by identity key for lookups.
+// Positions are sequence numbers that never move, so a walker stays valid while children are
+// added or removed, and lookups and removals cost O(log n) whatever the number of children.
+class ChildList {
+ public:
+  using Seq = uint64_t;
+
+  // A removed child with its place, so that a failed write-back can put it back.
+  struct Removed {
+    Seq seq = 0;
+    std::string key;
+    std::shared_ptr<Entry> entry;
+  };
+
+  // The child with that identity key, or null.
+  Entry* Find(const std::string& key) const;
+  std::optional<Seq> FindSeq(const std::string& key) const;
+  // Appends a child at the end; false (and nothing done) when the key is taken.
+  bool Append(const std::string& key, std::shared_ptr<Entry> entry);
+  std::optional<Removed> Remove(const std::string& key);
+  void Restore(Removed removed);
+
+  std::optional<Seq> First() const;
+  std::optional<Seq> After(Seq seq) const;
+  // The child at seq, or null when it has been removed.
+  std::shared_ptr<Entry> At(Seq seq) const;
+
+  size_t size() const { return order_.size(); }
+  const std::map<Seq, std::shared_ptr<Entry>>& InOrder() const { return order_; }
+
+ private:
+  std::map<Seq, std::shared_ptr<Entry>> order_;
+  std::unordered_map<std::string, Seq> index_;
+  Seq next_ = 0;
+};
+
+// Reconfiguration bookkeeping of one node (the "reconfig" object of the file).
+struct Reconfig {
+  bool present = false;  // written back only when the file had it or a run started
+  int64_t polls = 1;     // "1 0" answers after an accepted "reconfig"
+  int64_t result = 0;    // the result reported once the run is over
+  bool ran = false;      // a reconfiguration ran on this node
+  int64_t pending = 0;   // "1 0" answers still to give
+};
+
+struct Entry {
+  Kind kind = Kind::Root;
+  uint64_t id = 0;          // unique within one load; handed out as the record key "sim_id"
+  Entry* parent = nullptr;  // valid while the entry is attached (the parent owns it)
+
+  // Identity and authentication.
+  std::string ipaddr;
+  uint16_t port = 5465;
+  std::string name;
+  std::string community = "public";
+  std::string password;
+
+  bool alive = true;
+  bool local = false;
+  std::optional<std::string> version;
+  std::map<std::string, std::string> properties;
+  std::vector<std::string> logs;
+  std::vector<std::string> commands;
+  bool commandsGiven = false;  // written back only when the file spelled them out
+  std::vector<std::string> fail;
+  std::vector<std::string> journal;
+  Reconfig reconfig;
+  std::deque<std::string> logFeed;
+
+  ChildList children;                  // agents, brokers, DSMs or targets
+  std::shared_ptr<Entry> autoconfig;   // brokers only
+  std::weak_ptr<Entry> localBroker;    // agents only: the broker marked "local", if any
+
+  // Passwords that the engine supplied for children, by child identity key. Not written back.
+  std::unordered_map<std::string, std::string> suppliedPasswords;
+
+  bool Fails(const char* operation) const;
+};
+
+struct Rule {
+  int32_t number = 0;
+  std::string description;
+};
+
+struct Site {
+  std::string server;
+  std::map<std::string, std::string> users;
+  std::vector<std::string> unreachable;           // as written, for write-back
+  std::unordered_set<std::string> unreachableKeys;  // lower-cased, for lookups
+  std::vector<Rule> rules;
+  std::shared_ptr<Entry> root;
+
+  // Every entry created in this load by id, for records that carry "sim_id".
+  std::unordered_map<uint64_t, std::weak_ptr<Entry>> byId;
+  uint64_t nextId = 1;
+
+  std::shared_ptr<Entry> NewEntry(Kind kind);
+  // The attached entry with that id, or null.
+  std::shared_ptr<Entry> FindById(uint64_t id);
+};
+
+}  // namespace sim

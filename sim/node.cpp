@@ -1,0 +1,237 @@
+// Tree operations of a node: naming, lookups, adding and removing children, passwords.
+#include "sim/node.h"
+
+#include <charconv>
+
+#include "sim/identity.h"
+#include "sim/site_fields.h"
+#include "sim/walker.h"
+
+namespace sim {
+namespace {
+
+// The supplied password for a child, if the engine gave one.
+const std::string* SuppliedPassword(const Entry& parent, const std::string& key) {
+  auto found = parent.suppliedPasswords.find(key);
+  return found == parent.suppliedPasswords.end() ? nullptr : &found->second;
+}
+
+bool IsAutoconfigRecord(const ChildDefinitionData& record) {
+  const char* kind = record.getv("kind");
+  return kind != nullptr && EqualsIgnoringCase(kind, "autoconfig");
+}
+
+}  // namespace
+
+bool PassesPassword(const Entry& parent, const Entry& child, const std::string& key) {
+  if (child.password.empty()) return true;
+  const std::string* supplied = SuppliedPassword(parent, key);
+  return supplied != nullptr && *supplied == child.password;
+}
+
+SimNode::SimNode(const std::shared_ptr<Entry>& entry)
+    : entry_(entry), kind_(entry->kind), record_(DefinitionOf(*entry)),
+      description_(Describe(*entry)) {}
+
+std::shared_ptr<Entry> SimNode::Live() const {
+  std::shared_ptr<Entry> entry = entry_.lock();
+  // A removed entry may still be held for a moment by an undo record; it is no longer attached.
+  if (entry && entry->kind != Kind::Root && entry->parent == nullptr) return nullptr;
+  return entry;
+}
+
+void SimNode::TraceCall(const char* operation, const std::string& arguments) const {
+  const Trace& trace = Library::Get().trace();
+  if (trace.On()) trace.Write(std::string(operation) + " " + description_ + arguments);
+}
+
+const char* SimNode::GetTypeName() {
+  TraceCall("GetTypeName");
+  return TypeName(kind_);
+}
+
+const ChildDefinitionData& SimNode::GetDefinitionData() {
+  TraceCall("GetDefinitionData");
+  return record_;
+}
+
+void SimNode::VendorReservedA() { TraceCall("VendorReservedA"); }
+void SimNode::VendorReservedB() { TraceCall("VendorReservedB"); }
+
+int SimNode::AuthenticationChanged(const ChildDefinitionData& record) {
+  TraceCall("AuthenticationChanged", TraceRecord(record));
+  return 1;
+}
+
+bool SimNode::NormalizeChildData(ChildDefinitionData& record) {
+  TraceCall("NormalizeChildData", TraceRecord(record));
+  return false;
+}
+
+TreeWalker* SimNode::GetChildWalker() {
+  TraceCall("GetChildWalker");
+  std::shared_ptr<Entry> entry = Live();
+  std::optional<Kind> childKind = ChildKind(kind_);
+  if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;
+  return new SimWalker(entry, *childKind, description_);
+}
+
+void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char* password) {
+  TraceCall("SupplyChildPassword", TraceRecord(record) + TracePassword(password));
+  std::shared_ptr<Entry> entry = Live();
+  std::optional<Kind> childKind = ChildKind(kind_);
+  if (!entry || !childKind) return;
+  if (std::optional<std::string> key = RecordKey(*childKind, record)) {
+    entry->suppliedPasswords[*key] = password == nullptr ? "" : password;
+  }
+}
+
+TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
+  TraceCall("GetPotentialChild", TraceRecord(record));
+  std::shared_ptr<Entry> entry = Live();
+  if (!entry) return nullptr;
+  std::shared_ptr<Entry> child;
+  const char* kind = record.getv("kind");
+  if (kind_ == Kind::Root) {
+    std::optional<std::string> key = RecordKey(Kind::Agent, record);
+    std::optional<ChildList::Seq> seq = key ? entry->children.FindSeq(*key) : std::nullopt;
+    if (seq) child = entry->children.At(*seq);
+    if (child && !PassesPassword(*entry, *child, *key)) child.reset();
+  } else if (kind_ == Kind::Agent && kind != nullptr && EqualsIgnoringCase(kind, "broker")) {
+    child = entry->localBroker.lock();
+  } else if (kind_ == Kind::Broker && IsAutoconfigRecord(record)) {
+    child = entry->autoconfig;
+  }
+  return child ? new SimNode(child) : nullptr;
+}
+
+bool SimNode::CanAddChild(const ChildDefinitionData& record) {
+  TraceCall("CanAddChild", TraceRecord(record));
+  std::shared_ptr<Entry> entry = Live();
+  if (!entry) return false;
+  const char* ipaddr = record.getv("ipaddr");
+  const std::shared_ptr<Site>& site = Library::Get().site();
+  if (ipaddr != nullptr && site && site->unreachableKeys.count(LowerAscii(ipaddr)) != 0) {
+    return false;
+  }
+  std::optional<Kind> childKind = ChildKind(kind_);
+  if (!childKind) return true;
+  std::optional<std::string> key = RecordKey(*childKind, record);
+  return !key || entry->children.Find(*key) == nullptr;
+}
+
+TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
+  TraceCall("AddChild", TraceRecord(record));
+  std::shared_ptr<Entry> entry = Live();
+  const std::shared_ptr<Site>& site = Library::Get().site();
+  if (!entry || !site || entry->Fails("AddChild")) return nullptr;
+  if (kind_ != Kind::Agent && kind_ != Kind::Dsm) return nullptr;
+  const Kind childKind = kind_ == Kind::Agent ? Kind::Broker : Kind::Target;
+
+  const char* ipaddr = record.getv("ipaddr");
+  const char* port = record.getv("port");
+  const char* community = record.getv("community");
+  if (ipaddr == nullptr || !IsDottedDecimal(ipaddr)) return nullptr;
+  std::optional<uint16_t> portNumber = port == nullptr ? uint16_t{5465} : ParsePort(port);
+  if (!portNumber) return nullptr;
+  if (community != nullptr && !IsValidUtf8(community)) return nullptr;
+
+  std::shared_ptr<Entry> child = site->NewEntry(childKind);
+  child->ipaddr = ipaddr;
+  if (childKind == Kind::Broker) {
+    child->port = *portNumber;
+  } else if (community != nullptr) {
+    child->community = community;
+  }
+  child->commands = DefaultCommands(childKind);
+  const std::string key = IdentityKey(*child);
+  if (childKind == Kind::Broker) {
+    // The broker keeps the password with which the engine reached it.
+    if (const std::string* supplied = SuppliedPassword(*entry, key)) child->password = *supplied;
+  }
+  child->parent = entry.get();
+  if (!entry->children.Append(key, child)) return nullptr;
+  if (!KeepOrUndo([&] {
+        entry->children.Remove(key);
+        child->parent = nullptr;
+      })) {
+    return nullptr;
+  }
+  return new SimNode(child);
+}
+
+bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
+  if (parent.Fails("RemoveChild")) return false;
+  if (child.kind == Kind::AutoConfig) {
+    std::shared_ptr<Entry> removed = std::move(parent.autoconfig);
+    removed->parent = nullptr;
+    return KeepOrUndo([&] {
+      removed->parent = &parent;
+      parent.autoconfig = removed;
+    });
+  }
+  std::optional<ChildList::Removed> removed = parent.children.Remove(IdentityKey(child));
+  if (!removed) return false;
+  removed->entry->parent = nullptr;
+  return KeepOrUndo([&] {
+    removed->entry->parent = &parent;
+    parent.children.Restore(std::move(*removed));
+  });
+}
+
+bool SimNode::RemoveChildByData(const ChildDefinitionData& record) {
+  TraceCall("RemoveChildByData", TraceRecord(record));
+  std::shared_ptr<Entry> entry = Live();
+  if (!entry) return false;
+  if (kind_ == Kind::Broker && IsAutoconfigRecord(record)) {
+    return entry->autoconfig && RemoveEntry(*entry, *entry->autoconfig);
+  }
+  std::optional<Kind> childKind = ChildKind(kind_);
+  std::optional<std::string> key = childKind ? RecordKey(*childKind, record) : std::nullopt;
+  Entry* child = key ? entry->children.Find(*key) : nullptr;
+  return child != nullptr && RemoveEntry(*entry, *child);
+}
+
+bool SimNode::RemoveChild(TreeNode* child) {
+  auto* node = dynamic_cast<SimNode*>(child);
+  TraceCall("RemoveChild", node ? " " + node->Description() : std::string(" (not a node of this library)"));
+  std::shared_ptr<Entry> entry = Live();
+  std::shared_ptr<Entry> target = node ? node->Live() : nullptr;
+  if (!entry || !target || target->parent != entry.get()) return false;
+  return RemoveEntry(*entry, *target);
+}
+
+bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char* password) {
+  TraceCall("ChangeChildPassword", TraceRecord(record) + TracePassword(password));
+  std::shared_ptr<Entry> entry = Live();
+  const std::shared_ptr<Site>& site = Library::Get().site();
+  if (!entry || !site || kind_ != Kind::Root || password == nullptr || !IsValidUtf8(password)) {
+    return false;
+  }
+  // The record's own "sim_id" tells which node it names; a record without one can name an agent.
+  std::shared_ptr<Entry> named;
+  uint64_t id = 0;
+  const char* idText = record.getv("sim_id");
+  if (idText != nullptr) {
+    std::string_view text(idText);
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (error == std::errc() && end == text.data() + text.size()) named = site->FindById(id);
+    // The identity keys must agree, so that a record of an earlier load names nothing.
+    if (named && (named->parent == nullptr || RecordKey(named->kind, record) != IdentityKey(*named))) {
+      named.reset();
+    }
+  } else if (std::optional<std::string> key = RecordKey(Kind::Agent, record)) {
+    if (std::optional<ChildList::Seq> seq = entry->children.FindSeq(*key)) {
+      named = entry->children.At(*seq);
+    }
+  }
+  if (!named || named->Fails("ChangeChildPassword")) return false;
+  if (named->kind != Kind::Agent && named->kind != Kind::Broker && named->kind != Kind::Dsm) {
+    return false;
+  }
+  std::string previous = named->password;
+  named->password = password;
+  return KeepOrUndo([&] { named->password = previous; });
+}
+
+}  // namespace sim

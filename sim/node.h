@@ -1,0 +1,68 @@
+// The node objects handed to the engine. Each is a new object that refers to an entry of the
+// in-memory installation through a weak_ptr: once the entry is removed or the installation is
+// unloaded, every operation on the node fails (null, false, nothing done).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "orbitane/orbitaneapi.h"
+#include "sim/library.h"
+#include "sim/model.h"
+
+namespace sim {
+
+class SimNode final : public TreeNode {
+ public:
+  explicit SimNode(const std::shared_ptr<Entry>& entry);
+
+  // Tree operations (node.cpp).
+  TreeNode* AddChild(const ChildDefinitionData& record) override;
+  bool RemoveChildByData(const ChildDefinitionData& record) override;
+  bool RemoveChild(TreeNode* child) override;
+  const char* GetTypeName() override;
+  const ChildDefinitionData& GetDefinitionData() override;
+  void VendorReservedA() override;
+  TreeWalker* GetChildWalker() override;
+  void SupplyChildPassword(const ChildDefinitionData& record, const char* password) override;
+  bool ChangeChildPassword(const ChildDefinitionData& record, const char* password) override;
+  void VendorReservedB() override;
+  int AuthenticationChanged(const ChildDefinitionData& record) override;
+  bool NormalizeChildData(ChildDefinitionData& record) override;
+  bool CanAddChild(const ChildDefinitionData& record) override;
+  TreeNode* GetPotentialChild(const ChildDefinitionData& record) override;
+
+  // Data operations (node_data.cpp).
+  NodePropertySet* GetProperties() override;
+  bool SetProperties(const NodePropertySet& set) override;
+  char* GetNamedDataItem(const char* item) override;
+  bool ExecuteCommand(const char* command, const char* arguments) override;
+  bool NodeIsAlive() override;
+
+  // The entry while it is part of the loaded installation, else null.
+  std::shared_ptr<Entry> Live() const;
+  const std::string& Description() const { return description_; }
+
+ private:
+  void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
+  bool RemoveEntry(Entry& parent, Entry& child);
+
+  std::weak_ptr<Entry> entry_;
+  Kind kind_;
+  ChildDefinitionData record_;
+  std::string description_;
+};
+
+// Whether the child may be handed out under the password test: it has no password, or the
+// engine supplied its password to the parent.
+bool PassesPassword(const Entry& parent, const Entry& child, const std::string& key);
+
+// Writes a change back; when that fails, runs undo so that memory matches the file again.
+template <class Undo>
+bool KeepOrUndo(Undo&& undo) {
+  if (Library::Get().Persist()) return true;
+  undo();
+  return false;
+}
+
+}  // namespace sim

@@ -1,0 +1,130 @@
+// Data operations of a node: properties, named data items, remote commands, liveness.
+#include "sim/node.h"
+
+#include "sim/identity.h"
+#include "sim/named_items.h"
+
+namespace sim {
+namespace {
+
+class Collector final : public NameValueActionAlgorithm {
+ public:
+  void Process(const char* name, const char* value, action_t) override {
+    if (name == nullptr) return;
+    const char* text = value == nullptr ? "" : value;
+    valid = valid && IsValidUtf8(name) && IsValidUtf8(text);
+    properties[name] = text;
+  }
+  std::map<std::string, std::string> properties;
+  bool valid = true;
+};
+
+char* Copy(std::string_view text) { return SharedHeapStrdup(std::string(text).c_str()); }
+
+}  // namespace
+
+NodePropertySet* SimNode::GetProperties() {
+  TraceCall("GetProperties");
+  std::shared_ptr<Entry> entry = Live();
+  if (!entry || entry->Fails("GetProperties")) return nullptr;
+  auto* set = new NodePropertySet();
+  for (const auto& [name, value] : entry->properties) {
+    set->SetPropertyValueWithAction(name.c_str(), value.c_str(), ACTION_NONE);
+  }
+  return set;
+}
+
+bool SimNode::SetProperties(const NodePropertySet& set) {
+  Collector collector;
+  set.DoForEachProperty(collector);
+  if (Library::Get().trace().On()) {
+    std::string arguments;
+    for (const auto& [name, value] : collector.properties) {
+      arguments += " " + TraceText(name) + "=" + TraceText(value);
+    }
+    TraceCall("SetProperties", arguments);
+  }
+  std::shared_ptr<Entry> entry = Live();
+  // The root has no place for properties in the site file; texts must be UTF-8 to be written.
+  if (!entry || kind_ == Kind::Root || entry->Fails("SetProperties") || !collector.valid) {
+    return false;
+  }
+  entry->properties.swap(collector.properties);
+  return KeepOrUndo([&] { entry->properties.swap(collector.properties); });
+}
+
+bool SimNode::NodeIsAlive() {
+  TraceCall("NodeIsAlive");
+  std::shared_ptr<Entry> entry = Live();
+  return entry != nullptr && entry->alive;
+}
+
+char* SimNode::GetNamedDataItem(const char* item) {
+  TraceCall("GetNamedDataItem", item == nullptr ? std::string(" (null)") : " " + TraceText(item));
+  std::shared_ptr<Entry> entry = Live();
+  const std::shared_ptr<Site>& site = Library::Get().site();
+  if (!entry || !site || item == nullptr || entry->Fails("GetNamedDataItem")) return nullptr;
+  const std::string_view name(item);
+
+  if (name == "version:1") {
+    return kind_ == Kind::Broker && entry->version ? Copy(*entry->version) : nullptr;
+  }
+  if (name == "rulelist") return site->rules.empty() ? nullptr : Copy(RuleListText(site->rules));
+  if (name == "autoconfig_status") return Copy(NextReconfigStatus(entry->reconfig));
+
+  std::optional<LogRequest> request = ParseLogRequest(name);
+  if (!request) return nullptr;
+  // A followed log grows by one feed line whenever a piece request reads up to its end.
+  if (request->piece && request->backup == 0 && !entry->logFeed.empty() &&
+      ReachesEnd(*request, entry->logs.empty() ? 0 : entry->logs[0].size())) {
+    const bool created = entry->logs.empty();
+    if (created) entry->logs.emplace_back();
+    std::string& log = entry->logs[0];
+    const size_t before = log.size();
+    std::string line = std::move(entry->logFeed.front());
+    entry->logFeed.pop_front();
+    log += line;
+    log += '\n';
+    if (!KeepOrUndo([&] {
+          log.resize(before);
+          entry->logFeed.push_front(std::move(line));
+          if (created) entry->logs.clear();
+        })) {
+      return nullptr;
+    }
+  }
+  if (request->backup < 0 || static_cast<uint64_t>(request->backup) >= entry->logs.size()) {
+    return nullptr;
+  }
+  const std::string& log = entry->logs[static_cast<size_t>(request->backup)];
+  if (!request->piece) return Copy(TailReply(log, request->size));
+  return Copy(PieceReply(log, request->offset, request->size));
+}
+
+bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
+  TraceCall("ExecuteCommand", std::string(" ") + TraceText(command ? command : "") +
+                                  (arguments && *arguments ? " " + TraceText(arguments) : ""));
+  std::shared_ptr<Entry> entry = Live();
+  // The root has no journal and no commands; texts must be UTF-8 to be journaled.
+  if (!entry || kind_ == Kind::Root || command == nullptr || entry->Fails("ExecuteCommand")) {
+    return false;
+  }
+  const std::string args = arguments == nullptr ? "" : arguments;
+  if (!IsValidUtf8(command) || !IsValidUtf8(args)) return false;
+
+  bool accepted = false;
+  for (const std::string& known : entry->commands) accepted = accepted || EqualsIgnoringCase(known, command);
+  const Reconfig previous = entry->reconfig;
+  entry->journal.push_back(args.empty() ? std::string(command) : std::string(command) + " " + args);
+  if (accepted && EqualsIgnoringCase(command, "reconfig")) {
+    entry->reconfig.ran = true;
+    entry->reconfig.pending = entry->reconfig.polls;
+  }
+  const bool kept = KeepOrUndo([&] {
+    entry->journal.pop_back();
+    entry->reconfig = previous;
+  });
+  return accepted && kept;
+}
+
+}  // namespace sim

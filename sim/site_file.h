@@ -1,0 +1,45 @@
+// The site file on disk: reading it whole, recognising it again, and replacing it atomically.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace sim {
+
+// A file larger than this is refused rather than read into memory.
+constexpr int64_t kMaxSiteFileBytes = int64_t{128} << 20;
+
+// What identifies one version of the file: another process that rewrites it changes at least one
+// of these (an atomic writer makes a new inode; an in-place writer changes size or time).
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  int64_t size = 0;
+  int64_t mtimeNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+struct FileText {
+  std::string text;
+  FileStamp stamp;
+};
+
+// The file's content and stamp, or none with error set to the problem (no file name in it).
+std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error);
+
+// The stamp of the file as it is now, or none when it cannot be examined (e.g. it was deleted).
+std::optional<FileStamp> StampOf(const std::string& path);
+
+enum class WriteOutcome { Written, ChangedByOther, Failed };
+
+// Replaces the file with text when it still carries expected: writes a temporary file in the same
+// folder, flushes it to disk and renames it over the file; stamp then describes the new file. With
+// stopBeforeRename the temporary file is written and removed again, and the file is left alone, as
+// after a crash just before the rename (a test seam). error describes a failure.
+WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text,
+                             FileStamp& stamp, bool stopBeforeRename, std::string& error);
+
+}  // namespace sim

@@ -1,0 +1,17 @@
+// Reads an installation from the JSON text of a site file (format 1), checking it as it goes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "sim/model.h"
+
+namespace sim {
+
+// The installation that text describes, or null with error set to "<json path>: <problem>"
+// (e.g. `agents[0].brokers[1]: "port" must be a number from 0 to 65535`) or, for text that is not
+// JSON, "line L, column C: <problem>".
+std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error);
+
+}  // namespace sim

@@ -1,0 +1,105 @@
+// The site file writer.
+#include "sim/site_writer.h"
+
+#include "sim/json_text.h"
+#include "sim/site_fields.h"
+
+namespace sim {
+namespace {
+
+const char* ChildListKey(Kind kind) {
+  switch (kind) {
+    case Kind::Agent: return "brokers";
+    case Kind::Broker: return "dsms";
+    case Kind::Dsm: return "targets";
+    default: return nullptr;
+  }
+}
+
+void WriteNode(JsonText& out, const Entry& entry) {
+  out.BeginObject();
+  switch (entry.kind) {
+    case Kind::Agent:
+    case Kind::Broker:
+      out.Key("ipaddr"), out.Text(entry.ipaddr);
+      out.Key("port"), out.Number(entry.port);
+      break;
+    case Kind::Dsm: out.Key("name"), out.Text(entry.name); break;
+    case Kind::Target:
+      out.Key("ipaddr"), out.Text(entry.ipaddr);
+      out.Key("community"), out.Text(entry.community);
+      break;
+    default: break;
+  }
+  if (!entry.password.empty()) out.Key("password"), out.Text(entry.password);
+  if (!entry.alive) out.Key("alive"), out.Boolean(false);
+  if (entry.local) out.Key("local"), out.Boolean(true);
+  if (entry.version) out.Key("version"), out.Text(*entry.version);
+
+  out.Key("properties");
+  out.BeginObject();
+  for (const auto& [name, value] : entry.properties) out.Key(name), out.Text(value);
+  out.EndObject();
+
+  if (!entry.logs.empty()) out.Key("logs"), out.Texts(entry.logs);
+  if (!entry.logFeed.empty()) {
+    out.Key("log_feed");
+    out.BeginList();
+    for (const std::string& line : entry.logFeed) out.Text(line);
+    out.EndList();
+  }
+  if (entry.commandsGiven) out.Key("commands"), out.Texts(entry.commands);
+  if (!entry.fail.empty()) out.Key("fail"), out.Texts(entry.fail);
+  if (!entry.journal.empty()) out.Key("journal"), out.Texts(entry.journal);
+  if (entry.reconfig.present || entry.reconfig.ran) {
+    const Reconfig& reconfig = entry.reconfig;
+    out.Key("reconfig");
+    out.BeginObject();
+    out.Key("polls"), out.Number(reconfig.polls);
+    out.Key("result"), out.Number(reconfig.result);
+    if (reconfig.ran) out.Key("ran"), out.Boolean(true);
+    if (reconfig.pending != 0) out.Key("pending"), out.Number(reconfig.pending);
+    out.EndObject();
+  }
+  if (entry.autoconfig) out.Key("autoconfig"), WriteNode(out, *entry.autoconfig);
+  if (const char* key = ChildListKey(entry.kind)) {
+    out.Key(key);
+    out.BeginList();
+    for (const auto& [seq, child] : entry.children.InOrder()) WriteNode(out, *child);
+    out.EndList();
+  }
+  out.EndObject();
+}
+
+}  // namespace
+
+std::string WriteSite(const Site& site) {
+  JsonText out;
+  out.BeginObject();
+  out.Key("format"), out.Number(1);
+  out.Key("server"), out.Text(site.server);
+  out.Key("users");
+  out.BeginObject();
+  for (const auto& [user, password] : site.users) out.Key(user), out.Text(password);
+  out.EndObject();
+  if (!site.unreachable.empty()) out.Key("unreachable"), out.Texts(site.unreachable);
+  if (!site.rules.empty()) {
+    out.Key("rules");
+    out.BeginList();
+    for (const Rule& rule : site.rules) {
+      out.BeginObject();
+      out.Key("number"), out.Number(rule.number);
+      out.Key("description"), out.Text(rule.description);
+      out.EndObject();
+    }
+    out.EndList();
+  }
+  out.Key("agents");
+  out.BeginList();
+  for (const auto& [seq, agent] : site.root->children.InOrder()) WriteNode(out, *agent);
+  out.EndList();
+  out.EndObject();
+  return out.str();
+}
+
+}  // namespace sim

@@ -1,0 +1,36 @@
+// The walker over a node's children, in file order.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "orbitane/orbitaneapi.h"
+#include "sim/model.h"
+
+namespace sim {
+
+class SimWalker final : public TreeWalker {
+ public:
+  // Starts on the first child.
+  SimWalker(const std::shared_ptr<Entry>& parent, Kind childKind, std::string description);
+
+  void Next() override;
+  bool AtEnd() override;
+  void First() override;
+  void Seek(const ChildDefinitionData& record) override;
+  TreeNode* Current() override;
+
+ private:
+  std::shared_ptr<Entry> Parent() const;
+  void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
+
+  std::weak_ptr<Entry> parent_;
+  Kind childKind_;
+  std::string description_;  // of the parent, for the trace
+  // The position: a sequence number of the parent's child list, which stays meaningful when
+  // children are added or removed meanwhile.
+  std::optional<ChildList::Seq> at_;
+};
+
+}  // namespace sim
