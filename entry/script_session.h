@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "entry/command_history.h"
 #include "entry/line_source.h"
 #include "entry/script_options.h"
 #include "entry/text_sink.h"
@@ -90,7 +91,7 @@ class ScriptSession {
   TextSink* sink = nullptr;  // where paged output goes
   int resultCode = 0;
   bool stopRequested = false;  // end the loop before the next line
-  std::vector<std::string> history;  // successful command lines, oldest first
+  CommandHistory history;  // successful command lines, oldest first
   std::string serverName;
   std::string userName;
   std::string password;

@@ -4,9 +4,8 @@
 #include "runtime/console.h"
 
 bool ScriptSession::HandlePrint(int, const std::string& line, ScriptOptions&) {
-  std::string text = restOfLine(2, line);
-  text.push_back('\n');
-  consoleWrite(text);
+  consoleWrite(restOfLineView(2, line));
+  consoleWrite("\n");
   return true;
 }
 

@@ -1,5 +1,6 @@
 // HISTORY: lists, clears or saves the lines of this script's successful commands.
 #include <cstdio>
+#include <string_view>
 
 #include "entry/script_session.h"
 #include "interp/case_insensitive.h"
@@ -12,8 +13,10 @@ bool ScriptSession::HandleHistory(int lineNumber, const std::string& line,
   const std::string subcommand = getToken(2, line);
   if (subcommand.empty()) {
     // Entries keep their own line ends, if any; nothing is added.
-    int number = 0;
-    for (const std::string& entry : history) consolePrint("%d. %s", ++number, entry.c_str());
+    for (size_t i = 0; i < history.size(); ++i) {
+      consolePrint("%zu. ", i + 1);
+      consoleWrite(history[i]);
+    }
     return false;
   }
   if (equalsIgnoringCase(subcommand, "CLEAR")) {
@@ -32,7 +35,10 @@ bool ScriptSession::HandleHistory(int lineNumber, const std::string& line,
       return Fail(ResultCode::kCannotWriteFile, lineNumber,
                   "Could not open file %s for writing.\n", fileName.c_str());
     }
-    for (const std::string& entry : history) std::fputs(entry.c_str(), file);
+    for (size_t i = 0; i < history.size(); ++i) {
+      std::string_view entry = history[i];
+      std::fwrite(entry.data(), 1, entry.size(), file);
+    }
     std::fclose(file);
     if (options.verbose) {
       consolePrint("Command history has been saved to file %s.\n", fileName.c_str());

@@ -57,7 +57,9 @@ void ScriptSession::RunLoop(ScriptOptions options) {
     if (interactive && !options.quiet) consolePrint("%s> ", "");
     source->readWholeLine(line);
 
-    if (line.empty() || line[0] == '#' || tokenCount(line) == 0) continue;
+    if (line.empty() || line[0] == '#') continue;
+    getToken(command, 1, line);
+    if (command.empty()) continue;  // no tokens: a blank line
 
     if (line[0] == '!') {
       // A history reference runs entry n again (n < 0 counts back from the latest).
@@ -68,7 +70,8 @@ void ScriptSession::RunLoop(ScriptOptions options) {
              line.c_str() + 1);
         continue;
       }
-      line = history[static_cast<size_t>(n > 0 ? n - 1 : size + n)];
+      line.assign(history[static_cast<size_t>(n > 0 ? n - 1 : size + n)]);
+      getToken(command, 1, line);
     }
 
     if (options.stepping) {
@@ -77,7 +80,6 @@ void ScriptSession::RunLoop(ScriptOptions options) {
       if (answer == StepAnswer::Abort) break;
     }
 
-    getToken(command, 1, line);
     bool remember;
     if (auto found = sessionCommands.find(command); found != sessionCommands.end()) {
       remember = (this->*found->second)(lineNumber, line, options);

@@ -4,20 +4,62 @@
 
 namespace {
 
+// Membership of every byte in a delimiter set, so that scanning a line costs one look-up per
+// character rather than a search of the set.
+class DelimiterSet {
+ public:
+  constexpr explicit DelimiterSet(std::string_view delimiters) {
+    for (unsigned char c : delimiters) member[c] = true;
+  }
+  bool contains(char c) const { return member[static_cast<unsigned char>(c)]; }
+
+  // The first position at or after from whose byte is (or is not) a delimiter; npos if none.
+  size_t findFirst(std::string_view line, size_t from, bool delimiter) const {
+    for (size_t i = from; i < line.size(); ++i) {
+      if (contains(line[i]) == delimiter) return i;
+    }
+    return std::string_view::npos;
+  }
+  size_t findLastNonDelimiter(std::string_view line) const {
+    for (size_t i = line.size(); i > 0; --i) {
+      if (!contains(line[i - 1])) return i - 1;
+    }
+    return std::string_view::npos;
+  }
+
+ private:
+  bool member[256] = {};
+};
+
+constexpr DelimiterSet kStandardSet(kDelimiters);
+
+// Callers nearly always pass the standard set; it is built once.
+class DelimiterSetFor {
+ public:
+  explicit DelimiterSetFor(std::string_view delimiters)
+      : custom(delimiters == kDelimiters ? std::string_view() : delimiters),
+        set(delimiters == kDelimiters ? &kStandardSet : &custom) {}
+  operator const DelimiterSet&() const { return *set; }
+
+ private:
+  DelimiterSet custom;
+  const DelimiterSet* set;
+};
+
 // The start of token n (from 1) and its end; npos start when the line has fewer tokens.
 struct TokenExtent {
   size_t start = std::string_view::npos;
   size_t end = std::string_view::npos;
 };
 
-TokenExtent findToken(unsigned n, std::string_view line, std::string_view delimiters) {
+TokenExtent findToken(unsigned n, std::string_view line, const DelimiterSet& delimiters) {
   TokenExtent extent;
   if (n == 0) return extent;
   size_t position = 0;
   for (unsigned count = 1;; ++count) {
-    size_t start = line.find_first_not_of(delimiters, position);
+    size_t start = delimiters.findFirst(line, position, false);
     if (start == std::string_view::npos) return extent;
-    size_t end = line.find_first_of(delimiters, start);
+    size_t end = delimiters.findFirst(line, start, true);
     if (count == n) {
       extent.start = start;
       extent.end = end == std::string_view::npos ? line.size() : end;
@@ -31,20 +73,22 @@ TokenExtent findToken(unsigned n, std::string_view line, std::string_view delimi
 }  // namespace
 
 unsigned tokenCount(std::string_view line, std::string_view delimiters) {
+  const DelimiterSetFor setFor(delimiters);
+  const DelimiterSet& set = setFor;
   unsigned count = 0;
   size_t position = 0;
   for (;;) {
-    size_t start = line.find_first_not_of(delimiters, position);
+    size_t start = set.findFirst(line, position, false);
     if (start == std::string_view::npos) return count;
     ++count;
-    position = line.find_first_of(delimiters, start);
+    position = set.findFirst(line, start, true);
     if (position == std::string_view::npos) return count;
   }
 }
 
 void getToken(std::string& result, unsigned n, std::string_view line,
               std::string_view delimiters) {
-  TokenExtent extent = findToken(n, line, delimiters);
+  TokenExtent extent = findToken(n, line, DelimiterSetFor(delimiters));
   if (extent.start == std::string_view::npos) {
     result.clear();
   } else {
@@ -58,17 +102,23 @@ std::string getToken(unsigned n, std::string_view line, std::string_view delimit
   return result;
 }
 
-void restOfLine(std::string& result, unsigned n, std::string_view line,
-                std::string_view delimiters) {
-  result.clear();
+std::string_view restOfLineView(unsigned n, std::string_view line,
+                                std::string_view delimiters) {
+  const DelimiterSetFor setFor(delimiters);
+  const DelimiterSet& set = setFor;
   size_t start = 0;
   if (n != 0) {
-    start = findToken(n, line, delimiters).start;
-    if (start == std::string_view::npos) return;
+    start = findToken(n, line, set).start;
+    if (start == std::string_view::npos) return {};
   }
-  size_t last = line.find_last_not_of(delimiters);
-  if (last == std::string_view::npos || last < start) return;
-  result.assign(line.substr(start, last - start + 1));
+  size_t last = set.findLastNonDelimiter(line);
+  if (last == std::string_view::npos || last < start) return {};
+  return line.substr(start, last - start + 1);
+}
+
+void restOfLine(std::string& result, unsigned n, std::string_view line,
+                std::string_view delimiters) {
+  result.assign(restOfLineView(n, line, delimiters));
 }
 
 std::string restOfLine(unsigned n, std::string_view line, std::string_view delimiters) {

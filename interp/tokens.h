@@ -23,6 +23,9 @@ void restOfLine(std::string& result, unsigned n, std::string_view line,
                 std::string_view delimiters = kDelimiters);
 std::string restOfLine(unsigned n, std::string_view line,
                        std::string_view delimiters = kDelimiters);
+// The same text as a view into line, for callers that only pass it on.
+std::string_view restOfLineView(unsigned n, std::string_view line,
+                                std::string_view delimiters = kDelimiters);
 
 // Whether text is one of ALL, AGENT, DSM, TARGET, BROKER, AUTOCONFIG, ignoring case.
 bool isReservedObjectName(const char* text);
