@@ -32,6 +32,12 @@ TEST(Cmdline, StandardInputIsASessionWithoutPromptWhenNotATerminal) {
   EXPECT_EQ(result.exitCode, 8);
 }
 
+TEST(Cmdline, QuietOffShowsThePromptBeforeEveryLine) {
+  ProcessResult result = runCmdline({}, "SET QUIET OFF\nPRINT x\n");
+  EXPECT_EQ(result.out, "> x\n> ");
+  EXPECT_EQ(result.exitCode, 0);
+}
+
 TEST(Cmdline, StandardInputCannotBeIncludedByName) {
   // A script file runs, so a standard-input session would be refused; INCLUDE only ever names
   // files, so this shows as a missing file named "-".

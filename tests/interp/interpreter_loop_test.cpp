@@ -2,32 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "common/process_runner.h"
+#include "common/script_case.h"
 
 namespace {
 
-struct LoopCase {
-  const char* title;
-  const char* script;
-  const char* input;
-  const char* out;
-  const char* err;
-  int exitCode;
-};
+class InterpreterLoop : public testing::TestWithParam<ScriptCase> {};
 
-void PrintTo(const LoopCase& c, std::ostream* os) { *os << c.title; }
+TEST_P(InterpreterLoop, RunsScript) { expectScriptCase(GetParam()); }
 
-class InterpreterLoop : public testing::TestWithParam<LoopCase> {};
-
-TEST_P(InterpreterLoop, RunsScript) {
-  const LoopCase& c = GetParam();
-  TempDir dir;
-  ProcessResult result = runScriptIn(dir, "t.hxo", c.script, c.input);
-  EXPECT_EQ(result.out, c.out);
-  EXPECT_EQ(result.err, c.err);
-  EXPECT_EQ(result.exitCode, c.exitCode);
-}
-
-const LoopCase kLoopCases[] = {
+const ScriptCase kLoopCases[] = {
     {"CommentsAndBlankLinesAreSkipped", "# note\n\n   \nPRINT a\n", "", "a\n", "", 0},
     {"IndentedHashIsACommand", " #x\nPRINT b\n", "", "", "t.hxo:1: Unknown command: #x.\n", 8},
     {"LineNumbersCountEveryLine", "# c\n\nbogus\n", "", "", "t.hxo:3: Unknown command: bogus.\n",
@@ -75,7 +58,7 @@ const LoopCase kLoopCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, InterpreterLoop, testing::ValuesIn(kLoopCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         ScriptCaseTitle());
 
 TEST(InterpreterLoopLongLines, LongLineIsOneCommandWhateverItsLength) {
   TempDir dir;

@@ -2,32 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "common/process_runner.h"
+#include "common/script_case.h"
 
 namespace {
 
-struct CommandCase {
-  const char* title;
-  const char* script;
-  const char* input;
-  const char* out;
-  const char* err;
-  int exitCode;
-};
+class SessionCommand : public testing::TestWithParam<ScriptCase> {};
 
-void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.title; }
+TEST_P(SessionCommand, RunsScript) { expectScriptCase(GetParam()); }
 
-class SessionCommand : public testing::TestWithParam<CommandCase> {};
-
-TEST_P(SessionCommand, RunsScript) {
-  const CommandCase& c = GetParam();
-  TempDir dir;
-  ProcessResult result = runScriptIn(dir, "t.hxo", c.script, c.input);
-  EXPECT_EQ(result.out, c.out);
-  EXPECT_EQ(result.err, c.err);
-  EXPECT_EQ(result.exitCode, c.exitCode);
-}
-
-const CommandCase kSetCases[] = {
+const ScriptCase kSetCases[] = {
     {"SetVerboseOnAlwaysConfirms", "SET VERBOSE ON\n", "", "VERBOSE has been set to ON.\n", "",
      0},
     {"SetVerboseOffIsSilent", "SET VERBOSE ON\nSET VERBOSE OFF\n", "",
@@ -62,9 +45,9 @@ const CommandCase kSetCases[] = {
      10},
 };
 INSTANTIATE_TEST_SUITE_P(Set, SessionCommand, testing::ValuesIn(kSetCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         ScriptCaseTitle());
 
-const CommandCase kScriptCases[] = {
+const ScriptCase kScriptCases[] = {
     {"PrintKeepsInnerSpacing", "PRINT  a   b  \nECHO\nprint x\n", "", "a   b\n\nx\n", "", 0},
     {"PauseShowsPromptAndReadsOneLine", "PAUSE Go on? \nPROMPT\nPRINT done\n", "yes\n\n",
      "Go on?Press enter to continue ...done\n", "", 0},
@@ -110,7 +93,7 @@ const CommandCase kScriptCases[] = {
      "t.hxo:1: Could not open file /nonexistent/dir/h.hxo for writing.\n", 27},
 };
 INSTANTIATE_TEST_SUITE_P(Script, SessionCommand, testing::ValuesIn(kScriptCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         ScriptCaseTitle());
 
 TEST(HistorySave, SavedHistoryRunsAgainAsAScript) {
   TempDir dir;

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The shared library exports the three C entry points and the members of the vendor interface
+# classes, nothing else.
+set -euo pipefail
+library=$1
+symbols=$(nm -D --defined-only "$library" | awk '{ print $3 }' | c++filt)
+for entry in HXO_ExecuteCommands HXO_ExecuteCommandsGetOutput HXO_RunScript; do
+  grep -qx "$entry" <<< "$symbols" || { echo "missing export: $entry"; exit 1; }
+done
+unexpected=$(grep -v -x -E 'HXO_ExecuteCommands|HXO_ExecuteCommandsGetOutput|HXO_RunScript' <<< "$symbols" |
+  grep -v -E '^((typeinfo|typeinfo name|vtable) for )?(TreeNode|TreeRootHolder|TreeWalker|NameValueAlgorithm|NameValueActionAlgorithm)(::|$)' || true)
+if [ -n "$unexpected" ]; then
+  echo "unexpected exports:"
+  echo "$unexpected"
+  exit 1
+fi
+echo "exports: $(wc -l <<< "$symbols") symbols, all expected"
