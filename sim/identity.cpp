@@ -98,21 +98,43 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
-static std::string AddressKey(std::string_view ipaddr, uint16_t port) {
-  return LowerAscii(ipaddr) + ":" + std::to_string(port);
+// Keys hold addresses as their four bytes and ports as two, which keeps them short enough to be
+// stored without an allocation of their own. Every child's address is dotted decimal, so an
+// address written any other way names no child and gives no key.
+static std::optional<std::string> PackAddress(std::string_view ipaddr) {
+  if (!IsDottedDecimal(ipaddr)) return std::nullopt;
+  std::string packed;
+  size_t at = 0;
+  for (int part = 0; part < 4; ++part) {
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(ipaddr.data() + at, ipaddr.data() + ipaddr.size(), value);
+    packed += static_cast<char>(value);
+    at = static_cast<size_t>(end - ipaddr.data()) + 1;
+  }
+  return packed;
 }
 
-static std::string TargetKey(std::string_view ipaddr, std::string_view community) {
-  // A line feed cannot occur in an address, so it separates the two parts unambiguously.
-  return LowerAscii(ipaddr) + "\n" + std::string(community);
+static std::optional<std::string> AddressKey(std::string_view ipaddr, uint16_t port) {
+  std::optional<std::string> key = PackAddress(ipaddr);
+  if (key) {
+    *key += static_cast<char>(port >> 8);
+    *key += static_cast<char>(port & 255);
+  }
+  return key;
+}
+
+static std::optional<std::string> TargetKey(std::string_view ipaddr, std::string_view community) {
+  std::optional<std::string> key = PackAddress(ipaddr);
+  if (key) *key += community;
+  return key;
 }
 
 std::string IdentityKey(const Entry& entry) {
   switch (entry.kind) {
     case Kind::Agent:
-    case Kind::Broker: return AddressKey(entry.ipaddr, entry.port);
+    case Kind::Broker: return AddressKey(entry.ipaddr, entry.port).value_or(std::string());
     case Kind::Dsm: return LowerAscii(entry.name);
-    case Kind::Target: return TargetKey(entry.ipaddr, entry.community);
+    case Kind::Target: return TargetKey(entry.ipaddr, entry.community).value_or(std::string());
     default: return std::string();
   }
 }

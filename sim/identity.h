@@ -26,11 +26,12 @@ std::string LowerAscii(std::string_view text);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 bool IsValidUtf8(std::string_view text);
 
-// The key under which an entry is indexed by its parent: addresses and DSM names lower-cased,
-// ports as numbers, communities exact.
+// The key under which an entry is indexed by its parent: addresses as numbers (they are dotted
+// decimal, so this is comparing them ignoring case), ports as numbers, DSM names lower-cased,
+// communities exact.
 std::string IdentityKey(const Entry& entry);
 // The key that a record names for a child of the given kind (missing port 5465, missing community
-// "public"); none when the record lacks the identity or holds a malformed port.
+// "public"); none when the record lacks the identity or holds a malformed address or port.
 std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& record);
 
 // The definition record of an entry, as GetDefinitionData hands it out.

@@ -7,55 +7,66 @@
 namespace sim {
 
 Entry* ChildList::Find(const std::string& key) const {
-  auto found = index_.find(key);
-  return found == index_.end() ? nullptr : order_.at(found->second).get();
+  std::optional<Seq> seq = FindSeq(key);
+  return seq ? lists_->order.at(*seq).get() : nullptr;
 }
 
 std::optional<ChildList::Seq> ChildList::FindSeq(const std::string& key) const {
-  auto found = index_.find(key);
-  if (found == index_.end()) return std::nullopt;
+  if (!lists_) return std::nullopt;
+  auto found = lists_->index.find(key);
+  if (found == lists_->index.end()) return std::nullopt;
   return found->second;
 }
 
-bool ChildList::Append(const std::string& key, std::shared_ptr<Entry> entry) {
-  if (!index_.emplace(key, next_).second) return false;
-  order_.emplace_hint(order_.end(), next_, std::move(entry));
-  ++next_;
+bool ChildList::Append(std::string key, std::shared_ptr<Entry> entry) {
+  if (!lists_) lists_ = std::make_unique<Lists>();
+  if (!lists_->index.emplace(std::move(key), lists_->next).second) return false;
+  lists_->order.emplace_hint(lists_->order.end(), lists_->next, std::move(entry));
+  ++lists_->next;
   return true;
 }
 
 std::optional<ChildList::Removed> ChildList::Remove(const std::string& key) {
-  auto found = index_.find(key);
-  if (found == index_.end()) return std::nullopt;
+  if (!lists_) return std::nullopt;
+  auto found = lists_->index.find(key);
+  if (found == lists_->index.end()) return std::nullopt;
   Removed removed;
   removed.seq = found->second;
   removed.key = key;
-  auto slot = order_.find(removed.seq);
+  auto slot = lists_->order.find(removed.seq);
   removed.entry = std::move(slot->second);
-  order_.erase(slot);
-  index_.erase(found);
+  lists_->order.erase(slot);
+  lists_->index.erase(found);
   return removed;
 }
 
 void ChildList::Restore(Removed removed) {
-  index_.emplace(removed.key, removed.seq);
-  order_.emplace(removed.seq, std::move(removed.entry));
+  if (!lists_) lists_ = std::make_unique<Lists>();
+  lists_->index.emplace(removed.key, removed.seq);
+  lists_->order.emplace(removed.seq, std::move(removed.entry));
 }
 
 std::optional<ChildList::Seq> ChildList::First() const {
-  if (order_.empty()) return std::nullopt;
-  return order_.begin()->first;
+  if (!lists_ || lists_->order.empty()) return std::nullopt;
+  return lists_->order.begin()->first;
 }
 
 std::optional<ChildList::Seq> ChildList::After(Seq seq) const {
-  auto next = order_.upper_bound(seq);
-  if (next == order_.end()) return std::nullopt;
+  if (!lists_) return std::nullopt;
+  auto next = lists_->order.upper_bound(seq);
+  if (next == lists_->order.end()) return std::nullopt;
   return next->first;
 }
 
 std::shared_ptr<Entry> ChildList::At(Seq seq) const {
-  auto found = order_.find(seq);
-  return found == order_.end() ? nullptr : found->second;
+  if (!lists_) return nullptr;
+  auto found = lists_->order.find(seq);
+  return found == lists_->order.end() ? nullptr : found->second;
+}
+
+const std::map<ChildList::Seq, std::shared_ptr<Entry>>& ChildList::InOrder() const {
+  static const auto* const kNone = new std::map<Seq, std::shared_ptr<Entry>>();
+  return lists_ ? lists_->order : *kNone;
 }
 
 bool Entry::Fails(const char* operation) const {
@@ -66,17 +77,13 @@ bool Entry::Fails(const char* operation) const {
 std::shared_ptr<Entry> Site::NewEntry(Kind kind) {
   auto entry = std::make_shared<Entry>();
   entry->kind = kind;
-  entry->id = nextId++;
-  byId.emplace(entry->id, entry);
+  entry->id = byId.size();
+  byId.push_back(entry);
   return entry;
 }
 
 std::shared_ptr<Entry> Site::FindById(uint64_t id) {
-  auto found = byId.find(id);
-  if (found == byId.end()) return nullptr;
-  std::shared_ptr<Entry> entry = found->second.lock();
-  if (!entry) byId.erase(found);  // freed after a removal: forget it
-  return entry;
+  return id < byId.size() ? byId[id].lock() : nullptr;
 }
 
 }  // namespace sim

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -40,7 +39,7 @@ class ChildList {
   Entry* Find(const std::string& key) const;
   std::optional<Seq> FindSeq(const std::string& key) const;
   // Appends a child at the end; false (and nothing done) when the key is taken.
-  bool Append(const std::string& key, std::shared_ptr<Entry> entry);
+  bool Append(std::string key, std::shared_ptr<Entry> entry);
   std::optional<Removed> Remove(const std::string& key);
   void Restore(Removed removed);
 
@@ -49,13 +48,17 @@ class ChildList {
   // The child at seq, or null when it has been removed.
   std::shared_ptr<Entry> At(Seq seq) const;
 
-  size_t size() const { return order_.size(); }
-  const std::map<Seq, std::shared_ptr<Entry>>& InOrder() const { return order_; }
+  size_t size() const { return lists_ ? lists_->order.size() : 0; }
+  const std::map<Seq, std::shared_ptr<Entry>>& InOrder() const;
 
  private:
-  std::map<Seq, std::shared_ptr<Entry>> order_;
-  std::unordered_map<std::string, Seq> index_;
-  Seq next_ = 0;
+  // Made on the first child, so that the many leaves of an installation stay small.
+  struct Lists {
+    std::map<Seq, std::shared_ptr<Entry>> order;
+    std::unordered_map<std::string, Seq> index;
+    Seq next = 0;
+  };
+  std::unique_ptr<Lists> lists_;
 };
 
 // Reconfiguration bookkeeping of one node (the "reconfig" object of the file).
@@ -84,12 +87,12 @@ struct Entry {
   std::optional<std::string> version;
   std::map<std::string, std::string> properties;
   std::vector<std::string> logs;
-  std::vector<std::string> commands;
-  bool commandsGiven = false;  // written back only when the file spelled them out
+  std::vector<std::string> commands;  // see CommandsOf
+  bool commandsGiven = false;         // the file spelled them out (else the kind's defaults)
   std::vector<std::string> fail;
   std::vector<std::string> journal;
   Reconfig reconfig;
-  std::deque<std::string> logFeed;
+  std::vector<std::string> logFeed;  // lines still to come, first one first
 
   ChildList children;                  // agents, brokers, DSMs or targets
   std::shared_ptr<Entry> autoconfig;   // brokers only
@@ -114,9 +117,9 @@ struct Site {
   std::vector<Rule> rules;
   std::shared_ptr<Entry> root;
 
-  // Every entry created in this load by id, for records that carry "sim_id".
-  std::unordered_map<uint64_t, std::weak_ptr<Entry>> byId;
-  uint64_t nextId = 1;
+  // Every entry created in this load, indexed by id (ids are dense from 0), for records that
+  // carry "sim_id".
+  std::vector<std::weak_ptr<Entry>> byId;
 
   std::shared_ptr<Entry> NewEntry(Kind kind);
   // The attached entry with that id, or null.

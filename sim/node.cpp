@@ -143,7 +143,6 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
   } else if (community != nullptr) {
     child->community = community;
   }
-  child->commands = DefaultCommands(childKind);
   const std::string key = IdentityKey(*child);
   if (childKind == Kind::Broker) {
     // The broker keeps the password with which the engine reached it.

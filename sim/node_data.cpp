@@ -3,6 +3,7 @@
 
 #include "sim/identity.h"
 #include "sim/named_items.h"
+#include "sim/site_fields.h"
 
 namespace sim {
 namespace {
@@ -82,12 +83,12 @@ char* SimNode::GetNamedDataItem(const char* item) {
     std::string& log = entry->logs[0];
     const size_t before = log.size();
     std::string line = std::move(entry->logFeed.front());
-    entry->logFeed.pop_front();
+    entry->logFeed.erase(entry->logFeed.begin());  // feeds are short
     log += line;
     log += '\n';
     if (!KeepOrUndo([&] {
           log.resize(before);
-          entry->logFeed.push_front(std::move(line));
+          entry->logFeed.insert(entry->logFeed.begin(), std::move(line));
           if (created) entry->logs.clear();
         })) {
       return nullptr;
@@ -113,7 +114,9 @@ bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
   if (!IsValidUtf8(command) || !IsValidUtf8(args)) return false;
 
   bool accepted = false;
-  for (const std::string& known : entry->commands) accepted = accepted || EqualsIgnoringCase(known, command);
+  for (const std::string& known : CommandsOf(*entry)) {
+    accepted = accepted || EqualsIgnoringCase(known, command);
+  }
   const Reconfig previous = entry->reconfig;
   entry->journal.push_back(args.empty() ? std::string(command) : std::string(command) + " " + args);
   if (accepted && EqualsIgnoringCase(command, "reconfig")) {

@@ -106,15 +106,21 @@ bool IsFailableOperation(std::string_view name) {
                      [name](const char* operation) { return name == operation; });
 }
 
-std::vector<std::string> DefaultCommands(Kind kind) {
-  switch (kind) {
-    case Kind::Agent: return {"restart", "reload"};
-    case Kind::Broker: return {"update", "reload", "restart"};
-    case Kind::AutoConfig: return {"reload", "reconfig"};
-    case Kind::Dsm: return {"reconfig", "reload", "restart"};
-    case Kind::Target: return {"reconfig", "reload"};
-    default: return {};
-  }
+const std::vector<std::string>& DefaultCommands(Kind kind) {
+  // Built once, never destroyed: nodes may be used during exit-time destruction.
+  static const auto* const kDefaults = new std::vector<std::string>[6]{
+      {},                                  // Root
+      {"restart", "reload"},               // Agent
+      {"update", "reload", "restart"},     // Broker
+      {"reload", "reconfig"},              // AutoConfig
+      {"reconfig", "reload", "restart"},   // DSM
+      {"reconfig", "reload"},              // Target
+  };
+  return kDefaults[static_cast<int>(kind)];
+}
+
+const std::vector<std::string>& CommandsOf(const Entry& entry) {
+  return entry.commandsGiven ? entry.commands : DefaultCommands(entry.kind);
 }
 
 }  // namespace sim

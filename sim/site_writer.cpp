@@ -2,7 +2,6 @@
 #include "sim/site_writer.h"
 
 #include "sim/json_text.h"
-#include "sim/site_fields.h"
 
 namespace sim {
 namespace {
@@ -42,12 +41,7 @@ void WriteNode(JsonText& out, const Entry& entry) {
   out.EndObject();
 
   if (!entry.logs.empty()) out.Key("logs"), out.Texts(entry.logs);
-  if (!entry.logFeed.empty()) {
-    out.Key("log_feed");
-    out.BeginList();
-    for (const std::string& line : entry.logFeed) out.Text(line);
-    out.EndList();
-  }
+  if (!entry.logFeed.empty()) out.Key("log_feed"), out.Texts(entry.logFeed);
   if (entry.commandsGiven) out.Key("commands"), out.Texts(entry.commands);
   if (!entry.fail.empty()) out.Key("fail"), out.Texts(entry.fail);
   if (!entry.journal.empty()) out.Key("journal"), out.Texts(entry.journal);

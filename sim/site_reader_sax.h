@@ -1,0 +1,168 @@
+// The site reader's SAX handler: checks each value against the schema as the parser reports it
+// and builds the entries directly. Internal to the simulator: site_reader.cpp holds the parser's
+// events and the structure of the file, site_values.cpp what each value and object must be.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <unordered_set>
+
+#include "sim/model.h"
+#include "sim/site_fields.h"
+
+namespace sim::sax {
+
+using Json = nlohmann::json;
+
+// What kind of value a frame of the reader's stack is.
+enum class Frame { Top, Users, Unreachable, Rules, Rule, Nodes, Node, Properties, Texts, Reconfig };
+
+inline bool IsList(Frame frame) {
+  return frame == Frame::Unreachable || frame == Frame::Rules || frame == Frame::Nodes ||
+         frame == Frame::Texts;
+}
+
+// One scalar value as the parser reports it.
+struct Scalar {
+  enum Type { Null, Bool, Integer, Float, Text } type = Null;
+  bool boolean = false;
+  std::optional<int64_t> integer;  // none when out of the range of int64
+  std::string* text = nullptr;
+};
+
+struct Level {
+  Frame frame;
+  std::string key;          // object frames: the key whose value is being read
+  std::optional<Field> field;
+  uint64_t seen = 0;        // fields met in this object, one bit each
+  size_t count = 0;         // list frames: elements started so far
+  Kind kind = Kind::Root;   // Node and Nodes frames
+  std::shared_ptr<Entry> entry;
+  std::vector<std::string> texts;  // Texts frames
+  Rule rule;
+};
+
+// The handler. On failure error holds "<json path>: <problem>" and the handler returns false.
+class Reader final : public nlohmann::json_sax<Json> {
+ public:
+  explicit Reader(std::string& error) : error_(error), site_(std::make_shared<Site>()) {
+    site_->root = site_->NewEntry(Kind::Root);
+  }
+
+  std::shared_ptr<Site> TakeSite() { return std::move(site_); }
+
+  bool null() override { return OnScalar(Scalar{}); }
+  bool boolean(bool value) override {
+    Scalar scalar;
+    scalar.type = Scalar::Bool;
+    scalar.boolean = value;
+    return OnScalar(scalar);
+  }
+  bool number_integer(number_integer_t value) override {
+    Scalar scalar;
+    scalar.type = Scalar::Integer;
+    scalar.integer = value;
+    return OnScalar(scalar);
+  }
+  bool number_unsigned(number_unsigned_t value) override {
+    Scalar scalar;
+    scalar.type = Scalar::Integer;
+    if (value <= static_cast<number_unsigned_t>(INT64_MAX)) scalar.integer = value;
+    return OnScalar(scalar);
+  }
+  bool number_float(number_float_t, const string_t&) override {
+    Scalar scalar;
+    scalar.type = Scalar::Float;
+    return OnScalar(scalar);
+  }
+  bool string(string_t& value) override {
+    if (value.find('\0') != std::string::npos) {
+      if (stack_.empty() || IsList(stack_.back().frame)) {
+        return Fail(stack_.size(), "must not contain a NUL character");
+      }
+      return Fail(stack_.size() - 1, "\"" + stack_.back().key + "\" must not contain a NUL character");
+    }
+    Scalar scalar;
+    scalar.type = Scalar::Text;
+    scalar.text = &value;
+    return OnScalar(scalar);
+  }
+  bool binary(binary_t&) override { return Fail(stack_.size(), "binary values are not JSON"); }
+
+  bool key(string_t& key) override;
+  bool start_object(std::size_t) override { return OnContainer(true); }
+  bool start_array(std::size_t) override { return OnContainer(false); }
+  bool end_object() override;
+  bool end_array() override;
+
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
+    // nlohmann says "[json.exception.parse_error.101] parse error at line 1, column 5: ...".
+    std::string message = e.what();
+    const std::string marker = "parse error at ";
+    size_t at = message.find(marker);
+    if (at != std::string::npos) message = message.substr(at + marker.size());
+    error_.clear();
+    for (unsigned char c : message) {  // the last token read may hold any byte
+      if (c < 0x20 || c >= 0x7F) {
+        static const char kHex[] = "0123456789ABCDEF";
+        error_ += "\\x";
+        error_ += kHex[c >> 4];
+        error_ += kHex[c & 15];
+      } else {
+        error_ += static_cast<char>(c);
+      }
+    }
+    return false;
+  }
+
+ private:
+  // The JSON path of the value at depth (stack_.size() is the value being read now).
+  std::string Path(size_t depth) const {
+    std::string path;
+    for (size_t i = 1; i <= depth && i <= stack_.size(); ++i) {
+      const Level& outer = stack_[i - 1];
+      if (IsList(outer.frame)) {
+        path += "[" + std::to_string(outer.count == 0 ? 0 : outer.count - 1) + "]";
+      } else {
+        if (!path.empty()) path += ".";
+        path += outer.key;
+      }
+    }
+    return path.empty() ? "top level" : path;
+  }
+
+  bool Fail(size_t depth, const std::string& problem) {
+    error_ = Path(depth) + ": " + problem;
+    return false;
+  }
+  // A value of the wrong type for the key being read in the innermost object.
+  bool WrongType() {
+    const Level& level = stack_.back();
+    const char* expected = level.field ? Expectation(*level.field) : "a text";
+    return Fail(stack_.size() - 1, "\"" + level.key + "\" must be " + expected);
+  }
+  bool WrongElement(const char* expected) {
+    return Fail(stack_.size(), std::string("must be ") + expected);
+  }
+
+  bool OnScalar(const Scalar& value);
+  bool OnNodeScalar(Level& level, const Scalar& value);
+  bool OnContainer(bool object);
+  bool FinishNode();
+  bool FinishTop();
+
+  void Push(Frame frame, Kind kind = Kind::Root) {
+    Level level;
+    level.frame = frame;
+    level.kind = kind;
+    if (frame == Frame::Node) level.entry = site_->NewEntry(kind);
+    stack_.push_back(std::move(level));
+  }
+
+  std::string& error_;
+  std::shared_ptr<Site> site_;
+  std::vector<Level> stack_;
+  std::unordered_set<int32_t> ruleNumbers_;
+};
+
+}  // namespace sim::sax
