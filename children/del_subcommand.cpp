@@ -39,7 +39,7 @@ int ConfigObject::DeleteChildren(std::set<std::string> names) {
     ++removed;
     dropped.insert(childName);
   }
-  for (const std::string& droppedName : dropped) registry.Remove(droppedName).reset();
+  registry.DestroySubtrees(dropped);
   return removed;
 }
 

@@ -16,28 +16,37 @@ bool ScriptSession::HandleDrop(int lineNumber, const std::string& line, ScriptOp
                 "Insufficient paramaters for DROP command.\n");
   }
   ObjectRegistry& registry = Registry();
+  bool all = false;
   std::set<std::string> selected;
   for (unsigned n = 2; n <= count; ++n) {
     std::string token = getToken(n, line);
     if (equalsIgnoringCase(token, "ALL")) {
-      for (const auto& entry : registry) selected.insert(selected.end(), entry.first);
+      all = true;
       break;
     }
     if (registry.Find(token) != nullptr) selected.insert(std::move(token));
   }
-  if (selected.empty()) {
+  if (selected.empty() && (!all || registry.empty())) {
     return Fail(ResultCode::kInvalidObject, lineNumber,
                 "No valid objects specified in DROP command.\n");
   }
 
-  std::set<std::string> dropped;
-  for (const std::string& name : selected) registry.CollectSubtree(name, dropped);
   // A dropped object is never used again; its subtree goes with it, so no registered object
   // is left pointing to it (a shared rule table lives on in whoever still holds it).
-  for (const std::string& name : dropped) registry.Remove(name).reset();
+  size_t dropped;
+  if (all) {
+    // Every name is selected, and every subtree lies within the registry: all of it goes.
+    dropped = registry.size();
+    registry.Clear();
+  } else {
+    std::set<std::string> subtrees;
+    for (const std::string& name : selected) registry.CollectSubtree(name, subtrees);
+    dropped = subtrees.size();
+    registry.DestroySubtrees(subtrees);
+  }
 
   if (options.verbose) {
-    consolePrint("%d object references have been dropped.\n", static_cast<int>(dropped.size()));
+    consolePrint("%d object references have been dropped.\n", static_cast<int>(dropped));
   }
   return true;
 }

@@ -49,6 +49,30 @@ std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
   return object;
 }
 
+void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
+  for (const std::string& name : names) families.erase(name);
+  for (const std::string& name : names) {
+    auto found = objects.find(name);
+    if (found == objects.end()) continue;
+    auto placementAt = placements.find(name);
+    // Only the roots of the subtrees still have a family to leave.
+    auto familyAt = families.find(placementAt->second.parentName);
+    if (familyAt != families.end()) {
+      Family& family = familyAt->second;
+      family.children.erase(name);
+      for (const std::string& key : placementAt->second.identityKeys) {
+        auto holders = family.identities.find(key);
+        if (holders == family.identities.end()) continue;
+        holders->second.erase(name);
+        if (holders->second.empty()) family.identities.erase(holders);
+      }
+      if (family.children.empty()) families.erase(familyAt);
+    }
+    placements.erase(placementAt);
+    objects.erase(found);
+  }
+}
+
 void ObjectRegistry::Clear() {
   // Children point to their parents but never use them when destroyed, so any order will do.
   objects.clear();

@@ -30,6 +30,10 @@ class ObjectRegistry {
   void Insert(const std::string& name, std::unique_ptr<ConfigObject> object);
   // Removes name and hands its object back to the caller; null when not registered.
   std::unique_ptr<ConfigObject> Remove(const std::string& name);
+  // Removes and destroys every registered object named in names, which must hold whole
+  // subtrees only (as CollectSubtree and CollectDescendants give them): the families of the
+  // dropped parents go at once instead of child by child.
+  void DestroySubtrees(const std::set<std::string>& names);
   // Destroys every object.
   void Clear();
 

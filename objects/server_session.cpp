@@ -2,8 +2,10 @@
 // knows to discard it); an authenticated one stays until the library unloads.
 #include "objects/server_session.h"
 
+#include <cstdlib>
 #include <new>
 
+#include "objects/object_registry.h"
 #include "runtime/process_state.h"
 
 namespace {
@@ -14,6 +16,21 @@ void discard(ServerSession* session) {
   delete session->holder;
   destroyAPI();
   delete session;
+}
+
+// At exit, the objects and the session go before the vendor library's own static state does.
+// The library sets that state up in its first initAPI and has it torn down in the reverse order
+// of registration, so a handler registered right after that call runs first. (The process
+// state's destructor would otherwise run later, after the library's state is gone.)
+void releaseObjectsAndSession() {
+  Registry().Clear();
+  CloseServerSession();
+}
+
+void initVendorLibrary() {
+  initAPI();
+  static const bool releaseRegistered = std::atexit(releaseObjectsAndSession) == 0;
+  (void)releaseRegistered;
 }
 
 }  // namespace
@@ -35,7 +52,7 @@ bool OpenServerSession(const char* server, const char* user, const char* passwor
 
   auto* session = new (std::nothrow) ServerSession();
   if (session == nullptr) return false;
-  initAPI();
+  initVendorLibrary();
   session->holder = TreeRootHolder::GetRoot("distributed", server, user, password);
   if (session->holder != nullptr) {
     ChildDefinitionData record;
