@@ -101,35 +101,6 @@ TEST(LogView, PrintsEveryLineOfALogOfManyPiecesOnce) {
   }
 }
 
-TEST(LogView, AShortLogTakesOnePieceRequest) {
-  LogRun run;
-  run.node.logs = {"one\n\ntwo\r\nthree"};
-  ScriptedConsole console(25, "");
-  EXPECT_TRUE(run.Show(console));
-  EXPECT_EQ(console.printed, (std::vector<std::string>{"one", "two", "three"}));
-  EXPECT_EQ(run.node.requests, std::vector<std::string>{"log:0:0:4096"});
-}
-
-TEST(LogView, ReadsBackupLogsAndFailsOnAMissingOne) {
-  LogRun run;
-  run.node.logs = {"current\n", "backup one\n"};
-  run.switches.backup = 1;
-  ScriptedConsole console(0, "");
-  EXPECT_TRUE(run.Show(console));
-  EXPECT_EQ(console.printed, std::vector<std::string>{"backup one"});
-  EXPECT_EQ(run.node.requests, std::vector<std::string>{"log:1:0:4096"});
-
-  LogRun missing;
-  missing.node.logs = {"current\n"};
-  missing.switches.backup = 2;
-  ScriptedConsole quiet(0, "");
-  EXPECT_FALSE(missing.Show(quiet));
-  missing.switches = {};
-  missing.switches.tailCount = 3;
-  missing.node.logs.clear();
-  EXPECT_FALSE(missing.Show(quiet));
-}
-
 TEST(LogView, TailInsideOnePieceSkipsTheCutLine) {
   LogRun run;
   run.node.logs = {AlignedLog(200)};
@@ -174,16 +145,6 @@ TEST(LogView, TailLongerThanTheLogShowsItAllOnce) {
   ASSERT_EQ(console.printed.size(), lines.size() + 1);
   EXPECT_EQ(console.printed.front(), lines.front());
   EXPECT_EQ(console.printed.back(), lines.back());
-}
-
-TEST(LogView, QuitAtAPromptEndsTheRun) {
-  LogRun run;
-  run.node.logs = {AlignedLog(200)};
-  run.linesPerPage = 5;
-  ScriptedConsole console(5, "cq");
-  EXPECT_TRUE(run.Show(console));
-  EXPECT_EQ(console.printed, AlignedLines(0, 7));
-  EXPECT_FALSE(console.ranDry);
 }
 
 TEST(LogView, BackInsideAPieceShowsThePreviousPage) {
