@@ -7,11 +7,11 @@
 namespace {
 
 TEST(TourProps, RunsWithoutAFailure) {
-  ProcessSpec spec;
-  spec.arguments = {HXO_CMDLINE, "examples/tour_props.hxo"};
-  spec.workingDirectory = HXO_SOURCE_DIR;
-  spec.environment = {{"ORBITANE_SIM", ""}, {"ORBITANE_SIM_TRACE", ""}, {"LINES", ""}};
-  ProcessResult result = runProcess(spec);
+  ProcessSpec program;
+  program.arguments = {HXO_CMDLINE, "examples/tour_props.hxo"};
+  program.workingDirectory = HXO_SOURCE_DIR;
+  program.environment = {{"ORBITANE_SIM", ""}, {"ORBITANE_SIM_TRACE", ""}, {"LINES", ""}};
+  ProcessResult result = runProcess(program);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_THAT(result.out, testing::HasSubstr("Properties for all objects have been committed.\n"
