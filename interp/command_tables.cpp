@@ -21,11 +21,19 @@ ObjectSubcommandTable BuildObjectSubcommands() {
   using S = ScriptSession;
   return {
       {"ADD", &S::HandleObjectAdd},
+      {"COMMIT", &S::HandleObjectCommit},
       {"DEL", &S::HandleObjectDel},
+      {"EXEC", &S::HandleObjectRun},
       {"LIST", &S::HandleObjectList},
+      {"LOG", &S::HandleObjectLog},
       {"PASS", &S::HandleObjectPassword},
       {"PASSWD", &S::HandleObjectPassword},
       {"PASSWORD", &S::HandleObjectPassword},
+      {"QPK", &S::HandleObjectQpk},
+      {"RESET", &S::HandleObjectReset},
+      {"RUN", &S::HandleObjectRun},
+      {"SET", &S::HandleObjectSet},
       {"SPAWN", &S::HandleObjectSpawn},
+      {"UNSET", &S::HandleObjectUnset},
   };
 }

@@ -91,6 +91,9 @@ class ConfigObject {
   bool HasPropertyChanges() const;
   bool RuleValuesChanged() const;
   void CollectRuleValues(std::map<int32_t, int32_t>& values);
+  // Writes the working copy (with the rule values and exclusion text) back to the node and
+  // drops it; true when the node took it, or when nothing was loaded.
+  bool CommitProperties();
 
   // --- Rule sensitivities ---
   bool LoadRuleList();
