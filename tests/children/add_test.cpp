@@ -11,29 +11,13 @@ namespace {
 
 using ::testing::ElementsAre;
 
-struct ScriptCase {
-  const char* title;
-  std::string script;
-  const char* out;
-  const char* err;
-  int exitCode;
-};
+class AddScript : public testing::TestWithParam<SiteScriptCase> {};
 
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.title; }
-
-class AddScript : public testing::TestWithParam<ScriptCase> {};
-
-TEST_P(AddScript, RunsScript) {
-  const ScriptCase& c = GetParam();
-  SiteRun run = RunOnSite(kSmallSite, c.script);
-  EXPECT_EQ(run.result.out, c.out);
-  EXPECT_EQ(run.result.err, c.err);
-  EXPECT_EQ(run.result.exitCode, c.exitCode);
-}
+TEST_P(AddScript, RunsScript) { ExpectSiteScript(kSmallSite, GetParam()); }
 
 const std::string kTree = kSmallTree;
 
-const ScriptCase kCases[] = {
+const SiteScriptCase kCases[] = {
     {"BrokerToAgent", kTree + "SET VERBOSE ON\na1.ADD b9 10.1.1.30 6001\nOBJECTS\n",
      "VERBOSE has been set to ON.\nBroker entry b9 has been added to Agent a1.\n"
      "Orbitane\n`- a1 (Agent - 127.0.0.1:5465)\n"

@@ -11,29 +11,13 @@ namespace {
 
 using ::testing::HasSubstr;
 
-struct ScriptCase {
-  const char* title;
-  std::string script;
-  const char* out;
-  const char* err;
-  int exitCode;
-};
+class DelScript : public testing::TestWithParam<SiteScriptCase> {};
 
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.title; }
-
-class DelScript : public testing::TestWithParam<ScriptCase> {};
-
-TEST_P(DelScript, RunsScript) {
-  const ScriptCase& c = GetParam();
-  SiteRun run = RunOnSite(kSmallSite, c.script);
-  EXPECT_EQ(run.result.out, c.out);
-  EXPECT_EQ(run.result.err, c.err);
-  EXPECT_EQ(run.result.exitCode, c.exitCode);
-}
+TEST_P(DelScript, RunsScript) { ExpectSiteScript(kSmallSite, GetParam()); }
 
 const std::string kTree = kSmallTree;
 
-const ScriptCase kCases[] = {
+const SiteScriptCase kCases[] = {
     {"AllChildrenAndEverythingBelow", kTree + "SET VERBOSE ON\na1.DEL ALL\nOBJECTS\n",
      "VERBOSE has been set to ON.\n2 entries have been removed from Agent a1.\n"
      "Orbitane\n`- a1 (Agent - 127.0.0.1:5465)\n",

@@ -10,29 +10,13 @@ namespace {
 
 using ::testing::ElementsAre;
 
-struct ScriptCase {
-  const char* title;
-  std::string script;
-  const char* out;
-  const char* err;
-  int exitCode;
-};
+class ListScript : public testing::TestWithParam<SiteScriptCase> {};
 
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.title; }
-
-class ListScript : public testing::TestWithParam<ScriptCase> {};
-
-TEST_P(ListScript, RunsScript) {
-  const ScriptCase& c = GetParam();
-  SiteRun run = RunOnSite(kSmallSite, c.script);
-  EXPECT_EQ(run.result.out, c.out);
-  EXPECT_EQ(run.result.err, c.err);
-  EXPECT_EQ(run.result.exitCode, c.exitCode);
-}
+TEST_P(ListScript, RunsScript) { ExpectSiteScript(kSmallSite, GetParam()); }
 
 const std::string kTree = kSmallTree;
 
-const ScriptCase kCases[] = {
+const SiteScriptCase kCases[] = {
     {"BrokersOfAnAgent", kTree + "a1.LIST\n",
      "BROKER List for \"a1\":\n"
      "HOST: 127.0.0.1             PORT: 5465 \n"

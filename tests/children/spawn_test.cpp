@@ -10,31 +10,15 @@ namespace {
 
 using ::testing::ElementsAre;
 
-struct ScriptCase {
-  const char* title;
-  std::string script;
-  const char* out;
-  const char* err;
-  int exitCode;
-};
+class SpawnScript : public testing::TestWithParam<SiteScriptCase> {};
 
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.title; }
-
-class SpawnScript : public testing::TestWithParam<ScriptCase> {};
-
-TEST_P(SpawnScript, RunsScript) {
-  const ScriptCase& c = GetParam();
-  SiteRun run = RunOnSite(kSmallSite, c.script);
-  EXPECT_EQ(run.result.out, c.out);
-  EXPECT_EQ(run.result.err, c.err);
-  EXPECT_EQ(run.result.exitCode, c.exitCode);
-}
+TEST_P(SpawnScript, RunsScript) { ExpectSiteScript(kSmallSite, GetParam()); }
 
 const std::string kAgent = "AGENT a1 127.0.0.1\n";
 const std::string kBroker = kAgent + "a1.SPAWN lb broker\n";
 const std::string kDsm = kBroker + "lb.SPAWN d1 dsm1\n";
 
-const ScriptCase kCases[] = {
+const SiteScriptCase kCases[] = {
     {"EveryFormConfirms",
      "SET VERBOSE ON\n" + kAgent +
          "a1.SPAWN lb Broker\na1.SPAWN rb 10.1.1.20 40000\nlb.SPAWN ac AutoConfig\n"

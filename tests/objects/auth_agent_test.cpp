@@ -10,27 +10,11 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-struct ScriptCase {
-  const char* title;
-  const char* script;
-  const char* out;
-  const char* err;
-  int exitCode;
-};
+class AuthAndAgent : public testing::TestWithParam<SiteScriptCase> {};
 
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.title; }
+TEST_P(AuthAndAgent, RunsScript) { ExpectSiteScript(kSmallSite, GetParam()); }
 
-class AuthAndAgent : public testing::TestWithParam<ScriptCase> {};
-
-TEST_P(AuthAndAgent, RunsScript) {
-  const ScriptCase& c = GetParam();
-  SiteRun run = RunOnSite(kSmallSite, c.script);
-  EXPECT_EQ(run.result.out, c.out);
-  EXPECT_EQ(run.result.err, c.err);
-  EXPECT_EQ(run.result.exitCode, c.exitCode);
-}
-
-const ScriptCase kCases[] = {
+const SiteScriptCase kCases[] = {
     {"AuthConfirmsWhenVerbose", "SET VERBOSE ON\nAUTH koras root\n",
      "VERBOSE has been set to ON.\nAuthenticated as Ilvaris koras as user root.\n", "", 0},
     {"AuthNeedsServerAndUser", "AUTH KORAS\n", "",

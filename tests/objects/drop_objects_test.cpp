@@ -7,29 +7,13 @@
 
 namespace {
 
-struct ScriptCase {
-  const char* title;
-  std::string script;
-  const char* out;
-  const char* err;
-  int exitCode;
-};
+class DropAndObjects : public testing::TestWithParam<SiteScriptCase> {};
 
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.title; }
-
-class DropAndObjects : public testing::TestWithParam<ScriptCase> {};
-
-TEST_P(DropAndObjects, RunsScript) {
-  const ScriptCase& c = GetParam();
-  SiteRun run = RunOnSite(kSmallSite, c.script);
-  EXPECT_EQ(run.result.out, c.out);
-  EXPECT_EQ(run.result.err, c.err);
-  EXPECT_EQ(run.result.exitCode, c.exitCode);
-}
+TEST_P(DropAndObjects, RunsScript) { ExpectSiteScript(kSmallSite, GetParam()); }
 
 const std::string kTree = kSmallTree;
 
-const ScriptCase kCases[] = {
+const SiteScriptCase kCases[] = {
     {"EmptyRegistry", "OBJECTS\n", "There are no objects currently active.\n", "", 0},
     {"TreeWithEveryKind",
      kTree + "lb.SPAWN ac AUTOCONFIG\nAGENT A0 10.1.1.1 6000 agentpw\nOBJECTS\n",

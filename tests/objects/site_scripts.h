@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <ostream>
+
 #include "common/process_runner.h"
 
 struct SiteRun {
@@ -72,4 +76,24 @@ inline std::vector<std::string> TraceCalls(const std::string& trace,
     }
   }
   return lines;
+}
+
+// One table row of a script test against a site: the script and exactly what it must print on
+// each stream and the exit status it must end with.
+struct SiteScriptCase {
+  const char* title;
+  std::string script;
+  const char* out;
+  const char* err;
+  int exitCode;
+};
+
+inline void PrintTo(const SiteScriptCase& c, std::ostream* os) { *os << c.title; }
+
+// Runs the case's script against site and checks both streams and the exit status.
+inline void ExpectSiteScript(const std::string& site, const SiteScriptCase& c) {
+  SiteRun run = RunOnSite(site, c.script);
+  EXPECT_EQ(run.result.out, c.out);
+  EXPECT_EQ(run.result.err, c.err);
+  EXPECT_EQ(run.result.exitCode, c.exitCode);
 }
