@@ -21,7 +21,7 @@ void closeIfOpen(int& fd) {
 
 }  // namespace
 
-ProcessResult runProcess(const ProcessSpec& spec) {
+ProcessResult runProcess(const ProcessLaunch& launch) {
   int inPipe[2], outPipe[2], errPipe[2];
   if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) {
     throw std::runtime_error("pipe failed");
@@ -31,20 +31,20 @@ ProcessResult runProcess(const ProcessSpec& spec) {
   if (child == 0) {
     dup2(inPipe[0], STDIN_FILENO);
     dup2(outPipe[1], STDOUT_FILENO);
-    dup2(spec.mergeErrorIntoOutput ? outPipe[1] : errPipe[1], STDERR_FILENO);
+    dup2(launch.mergeErrorIntoOutput ? outPipe[1] : errPipe[1], STDERR_FILENO);
     for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
       close(fd);
     }
-    for (const auto& [name, value] : spec.environment) {
+    for (const auto& [name, value] : launch.environment) {
       if (value.empty()) {
         unsetenv(name.c_str());
       } else {
         setenv(name.c_str(), value.c_str(), 1);
       }
     }
-    if (!spec.workingDirectory.empty() && chdir(spec.workingDirectory.c_str()) != 0) _exit(126);
+    if (!launch.workingDirectory.empty() && chdir(launch.workingDirectory.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
-    for (const std::string& argument : spec.arguments) {
+    for (const std::string& argument : launch.arguments) {
       argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
@@ -60,7 +60,7 @@ ProcessResult runProcess(const ProcessSpec& spec) {
 
   ProcessResult result;
   size_t written = 0;
-  if (spec.input.empty()) closeIfOpen(inFd);
+  if (launch.input.empty()) closeIfOpen(inFd);
   char buffer[65536];
   while (outFd >= 0 || errFd >= 0) {
     pollfd fds[3];
@@ -72,10 +72,10 @@ ProcessResult runProcess(const ProcessSpec& spec) {
     for (int i = 0; i < count; ++i) {
       if (fds[i].revents == 0) continue;
       if (fds[i].fd == inFd) {
-        ssize_t n = write(inFd, spec.input.data() + written, spec.input.size() - written);
+        ssize_t n = write(inFd, launch.input.data() + written, launch.input.size() - written);
         if (n > 0) written += static_cast<size_t>(n);
-        if (n < 0 && errno != EAGAIN) written = spec.input.size();
-        if (written == spec.input.size()) closeIfOpen(inFd);
+        if (n < 0 && errno != EAGAIN) written = launch.input.size();
+        if (written == launch.input.size()) closeIfOpen(inFd);
       } else {
         int& fd = fds[i].fd == outFd ? outFd : errFd;
         std::string& sink = fds[i].fd == outFd ? result.out : result.err;
@@ -97,12 +97,12 @@ ProcessResult runProcess(const ProcessSpec& spec) {
 
 ProcessResult runCmdline(std::vector<std::string> arguments, const std::string& input,
                          std::vector<std::pair<std::string, std::string>> environment) {
-  ProcessSpec spec;
-  spec.arguments.push_back(HXO_CMDLINE);
-  for (std::string& argument : arguments) spec.arguments.push_back(std::move(argument));
-  spec.input = input;
-  spec.environment = std::move(environment);
-  return runProcess(spec);
+  ProcessLaunch launch;
+  launch.arguments.push_back(HXO_CMDLINE);
+  for (std::string& argument : arguments) launch.arguments.push_back(std::move(argument));
+  launch.input = input;
+  launch.environment = std::move(environment);
+  return runProcess(launch);
 }
 
 TempDir::TempDir() {
@@ -134,11 +134,11 @@ ProcessResult runScriptIn(const TempDir& dir, const std::string& name, const std
                           std::vector<std::pair<std::string, std::string>> environment,
                           bool mergeErrorIntoOutput) {
   dir.write(name, script);
-  ProcessSpec spec;
-  spec.arguments = {HXO_CMDLINE, name};
-  spec.input = input;
-  spec.environment = std::move(environment);
-  spec.workingDirectory = dir.path();
-  spec.mergeErrorIntoOutput = mergeErrorIntoOutput;
-  return runProcess(spec);
+  ProcessLaunch launch;
+  launch.arguments = {HXO_CMDLINE, name};
+  launch.input = input;
+  launch.environment = std::move(environment);
+  launch.workingDirectory = dir.path();
+  launch.mergeErrorIntoOutput = mergeErrorIntoOutput;
+  return runProcess(launch);
 }

@@ -12,7 +12,7 @@ struct ProcessResult {
   int exitCode = -1;  // the exit status, or 128 + signal
 };
 
-struct ProcessSpec {
+struct ProcessLaunch {
   std::vector<std::string> arguments;  // arguments[0] is the program
   std::string input;                   // standard input, closed after it
   std::vector<std::pair<std::string, std::string>> environment;  // set (empty value: unset)
@@ -20,7 +20,7 @@ struct ProcessSpec {
   bool mergeErrorIntoOutput = false;   // 2>&1, to check the order of everything printed
 };
 
-ProcessResult runProcess(const ProcessSpec& spec);
+ProcessResult runProcess(const ProcessLaunch& launch);
 
 // hxo_cmdline with the given arguments and standard input.
 ProcessResult runCmdline(std::vector<std::string> arguments, const std::string& input = "",

@@ -7,11 +7,11 @@
 namespace {
 
 TEST(TourObjects, RunsWithoutAFailure) {
-  ProcessSpec spec;
-  spec.arguments = {HXO_CMDLINE, "examples/tour_objects.hxo"};
-  spec.workingDirectory = HXO_SOURCE_DIR;
-  spec.environment = {{"ORBITANE_SIM", ""}, {"ORBITANE_SIM_TRACE", ""}};
-  ProcessResult result = runProcess(spec);
+  ProcessLaunch launch;
+  launch.arguments = {HXO_CMDLINE, "examples/tour_objects.hxo"};
+  launch.workingDirectory = HXO_SOURCE_DIR;
+  launch.environment = {{"ORBITANE_SIM", ""}, {"ORBITANE_SIM_TRACE", ""}};
+  ProcessResult result = runProcess(launch);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_THAT(result.out, testing::HasSubstr("      `- hqauto (AutoConfig)\n"));

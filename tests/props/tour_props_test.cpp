@@ -7,7 +7,7 @@
 namespace {
 
 TEST(TourProps, RunsWithoutAFailure) {
-  ProcessSpec program;
+  ProcessLaunch program;
   program.arguments = {HXO_CMDLINE, "examples/tour_props.hxo"};
   program.workingDirectory = HXO_SOURCE_DIR;
   program.environment = {{"ORBITANE_SIM", ""}, {"ORBITANE_SIM_TRACE", ""}, {"LINES", ""}};
