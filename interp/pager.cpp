@@ -48,8 +48,8 @@ bool ListingPager::Follow(PagerAnswer answer) {
     if (pagerBackStaysInListing(nextLine, linesPerPage)) {
       // The first line of the previous page: a page is linesPerPage - 1 lines back from the
       // first line of the page just shown.
-      line = nextLine - (2 * linesPerPage - 2);
-      itemIndex -= static_cast<size_t>(2 * linesPerPage - 3);
+      line = nextLine - (pagerBackStep(linesPerPage) + 1);
+      itemIndex -= static_cast<size_t>(pagerBackStep(linesPerPage));
     } else {
       Start();
     }

@@ -3,6 +3,7 @@
 // prints again from its own data; ListingPager holds that arithmetic once for every listing.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 
 #include "entry/script_options.h"
@@ -67,5 +68,12 @@ class ListingPager {
 // a back answer given after line lineNumberAfter (the number of the next line) goes back a whole
 // page rather than to the start of the listing.
 inline bool pagerBackStaysInListing(int lineNumberAfter, int linesPerPage) {
-  return lineNumberAfter >= 2 * linesPerPage;
+  return lineNumberAfter >= 2LL * linesPerPage;
+}
+
+// How many lines (or items) a back answer steps over: two pages less the prompt lines; at most
+// INT_MAX, however long a page was set to be.
+inline int pagerBackStep(int linesPerPage) {
+  long long step = 2LL * linesPerPage - 3;
+  return step > INT_MAX ? INT_MAX : static_cast<int>(step);
 }

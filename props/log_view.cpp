@@ -101,7 +101,7 @@ LogView::PrintOutcome LogView::PrintLines(size_t first) {
     ++printed;
     switch (answer) {
       case kPagerNoPrompt:
-        ++pageLine;
+        if (pageLine < INT_MAX) ++pageLine;  // without paging it only counts
         ++index;
         break;
       case kPagerContinue:

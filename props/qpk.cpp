@@ -96,7 +96,7 @@ bool ListRuleOfSelection(ScriptSession& session, int commandLine, const ScriptOp
         lineNumber = 1;
       } else {
         // Back over the previous page's selected objects, the one just shown included.
-        const int step = 2 * options.linesPerPage - 3;
+        const int step = pagerBackStep(options.linesPerPage);
         for (int stepped = 0; stepped < step && entry != registry.begin();) {
           --entry;
           if (selection.Includes(*entry->second)) {

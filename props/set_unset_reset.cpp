@@ -22,7 +22,7 @@ constexpr const char kSetFailed[] = "Failed to set \"%s\" value on object \"%s\"
 bool BackGoesToPreviousPage(int lineNumber, const ScriptOptions& options) {
   return pagerBackStaysInListing(lineNumber + 1, options.linesPerPage);
 }
-int EntriesPerBackStep(const ScriptOptions& options) { return 2 * options.linesPerPage - 3; }
+int EntriesPerBackStep(const ScriptOptions& options) { return pagerBackStep(options.linesPerPage); }
 
 // Every property of one object, one paged line each, in byte-wise name order.
 void ListAllProperties(ScriptSession& session, const ScriptOptions& options,
