@@ -76,7 +76,7 @@ const SiteScriptCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, SpawnScript, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(SpawnTrace, ADuplicateNeverReachesTheInstallation) {
   SiteRun run = RunOnSite(kSmallSite, kAgent + "a1.SPAWN rb 10.1.1.20 40000 pw\n"

@@ -74,7 +74,7 @@ const SiteScriptCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, AuthAndAgent, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(AuthTrace, AFailedSessionIsDiscardedAtTheNextAttempt) {
   SiteRun run = RunOnSite(kSmallSite, "SET CONTINUE ON\nAUTH NOPE root\nAUTH KORAS root pw\n"
