@@ -38,6 +38,7 @@ TEST(Commit, AListingAloneWritesBackWithoutCommand) {
   Nodes nodes(run.site);
   EXPECT_EQ(nodes.d1["properties"]["qpk_own"], "");
   EXPECT_EQ(nodes.d1["properties"]["qpk_inherited"], "12 5");
+  EXPECT_FALSE(nodes.d1["properties"].contains("EXCLUDE"));  // an empty exclusion is left out
 }
 
 TEST(Commit, CommandsByKindAndChange) {

@@ -36,7 +36,8 @@ const SiteScriptCase kCases[] = {
     {"MinusOneRemovesOnce", "a1.QPK 12 -1\na1.QPK 12\na1.QPK 12 -1\n",
      kHeader + Row(12, "Interface down", 10, true),
      "t.hxo:10: Failed to set 12 rule value on object \"a1\".\n", 22},
-    {"ValuesOutOfRange", "SET CONTINUE ON\na1.QPK 12 11\na1.QPK 12 -2\na1.QPK 12 0\n", "",
+    {"ValuesOutOfRange",
+     "SET CONTINUE ON\na1.QPK 12 11\na1.QPK 12 -2\na1.QPK 12 0\na1.QPK 40 10\n", "",
      "t.hxo:9: Failed to set 12 rule value on object \"a1\".\n"
      "t.hxo:10: Failed to set 12 rule value on object \"a1\".\n",
      0},
