@@ -1,7 +1,6 @@
 // ADD run as scripts: what it prints, what it asks the installation and what the file holds.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <string>
 
@@ -68,7 +67,7 @@ const SiteScriptCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, AddScript, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(AddTrace, AsksCanAddChildUnlessForced) {
   SiteRun run = RunOnSite(kSmallSite,
@@ -90,8 +89,7 @@ TEST(AddSite, TheInstallationFileHoldsTheNewEntries) {
   SiteRun run = RunOnSite(kSmallSite, std::string(kSmallTree) +
                                           "a1.ADD b9 10.1.1.30 65536\nd1.ADD t9 10.2.0.9 Mon\n");
   ASSERT_EQ(run.result.exitCode, 0) << run.result.err;
-  auto site = nlohmann::json::parse(run.site);
-  const auto& brokers = site["agents"][0]["brokers"];
+  const auto& brokers = run.site["agents"][0]["brokers"];
   ASSERT_EQ(brokers.size(), 3u);
   EXPECT_EQ(brokers[2]["ipaddr"], "10.1.1.30");
   EXPECT_EQ(brokers[2]["port"], 5465);

@@ -1,7 +1,6 @@
 // DEL run as scripts: which children are removed from the installation, what is dropped.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <string>
 
@@ -49,7 +48,7 @@ const SiteScriptCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, DelScript, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(DelTrace, OnlyDirectChildrenAreRemovedFromTheInstallation) {
   SiteRun run = RunOnSite(kSmallSite, kTree + "a1.DEL ALL\n");
@@ -59,15 +58,13 @@ TEST(DelTrace, OnlyDirectChildrenAreRemovedFromTheInstallation) {
   EXPECT_THAT(removals[0], HasSubstr("Agent 127.0.0.1:5465 Broker 127.0.0.1:5465"));
   EXPECT_THAT(removals[1], HasSubstr("Agent 127.0.0.1:5465 Broker 10.1.1.20:40000"));
 
-  auto site = nlohmann::json::parse(run.site);
-  EXPECT_FALSE(site["agents"][0].contains("brokers") && !site["agents"][0]["brokers"].empty());
+  EXPECT_FALSE(run.site["agents"][0].contains("brokers") && !run.site["agents"][0]["brokers"].empty());
 }
 
 TEST(DelSite, ATargetLeavesTheFileAndItsSiblingStays) {
   SiteRun run = RunOnSite(kSmallSite, kTree + "d1.DEL t1\n");
   ASSERT_EQ(run.result.exitCode, 0) << run.result.err;
-  auto site = nlohmann::json::parse(run.site);
-  const auto& targets = site["agents"][0]["brokers"][0]["dsms"][0]["targets"];
+  const auto& targets = run.site["agents"][0]["brokers"][0]["dsms"][0]["targets"];
   ASSERT_EQ(targets.size(), 1u);
   EXPECT_EQ(targets[0]["ipaddr"], "10.2.0.2");
 }

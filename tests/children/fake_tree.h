@@ -1,5 +1,5 @@
 // A small in-memory vendor tree for unit tests of the child definitions: nodes built by the
-// test, every call recorded, and counts of the nodes and walkers handed out and not yet
+// test, the lookup calls recorded, and counts of the nodes and walkers handed out and not yet
 // released, so that a test can prove each is released exactly once.
 #pragma once
 
@@ -14,9 +14,6 @@ struct FakeEntry {
   ChildDefinitionData record;
   bool alive = true;
   bool local = false;            // answers GetPotentialChild(kind=broker)
-  bool canAdd = true;            // CanAddChild's answer
-  bool passwordChanges = true;   // ChangeChildPassword's answer
-  bool hasWalker = true;         // GetChildWalker gives null when false
   std::string addedType;         // type of nodes made by AddChild (default: by parent's type)
   const char* version = nullptr; // "version:1"
   std::vector<std::shared_ptr<FakeEntry>> children;

@@ -39,16 +39,7 @@ class FakeNode : public TreeNode {
     entry->Add(type, childRecord);
     return new FakeNode(entry->children.back());
   }
-  bool RemoveChildByData(const ChildDefinitionData& childRecord) override {
-    record("RemoveChild " + entry->type + describe(childRecord));
-    auto& children = entry->children;
-    auto found = std::find_if(children.begin(), children.end(), [&](const auto& child) {
-      return sameIdentity(childRecord, child->record);
-    });
-    if (found == children.end()) return false;
-    children.erase(found);
-    return true;
-  }
+  bool RemoveChildByData(const ChildDefinitionData&) override { return false; }
   NodePropertySet* GetProperties() override { return nullptr; }
   bool SetProperties(const NodePropertySet&) override { return false; }
   const char* GetTypeName() override { return entry->type.c_str(); }
@@ -60,30 +51,17 @@ class FakeNode : public TreeNode {
     record("SupplyChildPassword " + entry->type + describe(childRecord) + " password=" +
            (password == nullptr ? "(null)" : password));
   }
-  bool ChangeChildPassword(const ChildDefinitionData& childRecord,
-                           const char* password) override {
-    record("ChangeChildPassword " + entry->type + describe(childRecord) + " password=" +
-           password);
-    return entry->passwordChanges;
-  }
+  bool ChangeChildPassword(const ChildDefinitionData&, const char*) override { return true; }
   void VendorReservedB() override {}
-  int AuthenticationChanged(const ChildDefinitionData& childRecord) override {
-    record("AuthenticationChanged " + entry->type + describe(entry->record) + " for" +
-           describe(childRecord));
-    return 1;
-  }
+  int AuthenticationChanged(const ChildDefinitionData&) override { return 1; }
   char* GetNamedDataItem(const char* item) override {
-    record(std::string("GetNamedDataItem ") + entry->type + " " + item);
     if (std::string(item) == "version:1" && entry->version != nullptr) {
       return SharedHeapStrdup(entry->version);
     }
     return nullptr;
   }
   bool NodeIsAlive() override { return entry->alive; }
-  bool CanAddChild(const ChildDefinitionData& childRecord) override {
-    record("CanAddChild " + entry->type + describe(childRecord));
-    return entry->canAdd;
-  }
+  bool CanAddChild(const ChildDefinitionData&) override { return true; }
   TreeNode* GetPotentialChild(const ChildDefinitionData& childRecord) override {
     record("GetPotentialChild " + entry->type + describe(childRecord));
     const char* kind = childRecord.getv("kind");
@@ -134,7 +112,7 @@ class FakeWalker : public TreeWalker {
 
 TreeWalker* FakeNode::GetChildWalker() {
   record("GetChildWalker " + entry->type);
-  return entry->hasWalker ? new FakeWalker(entry) : nullptr;
+  return new FakeWalker(entry);
 }
 
 }  // namespace

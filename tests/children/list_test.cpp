@@ -43,7 +43,7 @@ const SiteScriptCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ListScript, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(ListTrace, WalksWithFirstCurrentAndNext) {
   SiteRun run = RunOnSite(kSmallSite, kTree + "lb.LIST\n");

@@ -65,7 +65,6 @@ const SiteScriptCase kCases[] = {
      "t.hxo:3: Subcommand SPAWN failed on object \"a1\".\n"
      "t.hxo:4: Subcommand SPAWN failed on object \"a1\".\n",
      26},
-    {"TargetFailureIsQuietByDefault", kDsm + "d1.SPAWN t1 10.2.0.7\n", "", "", 26},
     {"TargetFailureIsReportedWhenNotQuiet", "SET QUIET OFF\n" + kDsm + "d1.SPAWN t1 10.2.0.7\n", "",
      "t.hxo:5: Subcommand SPAWN failed on object \"d1\".\n", 26},
     {"QuietTargetFailureStillStopsTheScript",
@@ -76,7 +75,7 @@ const SiteScriptCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, SpawnScript, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(SpawnTrace, ADuplicateNeverReachesTheInstallation) {
   SiteRun run = RunOnSite(kSmallSite, kAgent + "a1.SPAWN rb 10.1.1.20 40000 pw\n"

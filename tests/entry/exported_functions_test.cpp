@@ -24,22 +24,16 @@ Captured run(const char* commands, char** output) {
   return captured;
 }
 
-TEST(ExportedFunctions, EmptyTextRunsNothingAndCapturesAnEmptyText) {
-  char* output = nullptr;
-  Captured captured = run("", &output);
-  EXPECT_EQ(captured.result, 0);
-  ASSERT_NE(output, nullptr);
-  EXPECT_STREQ(output, "");
-  std::free(output);
-}
-
-TEST(ExportedFunctions, PrintGoesToStandardOutputNotTheCapture) {
-  char* output = nullptr;
-  Captured captured = run("PRINT hello", &output);
-  EXPECT_EQ(captured.result, 0);
-  EXPECT_EQ(captured.out, "hello\n");
-  EXPECT_STREQ(output, "");
-  std::free(output);
+TEST(ExportedFunctions, PrintGoesToStandardOutputAndNeverToTheCapture) {
+  for (const char* commands : {"", "PRINT hello"}) {
+    char* output = nullptr;
+    Captured captured = run(commands, &output);
+    EXPECT_EQ(captured.result, 0);
+    EXPECT_EQ(captured.out, *commands == '\0' ? "" : "hello\n");
+    ASSERT_NE(output, nullptr);
+    EXPECT_STREQ(output, "");
+    std::free(output);
+  }
 }
 
 TEST(ExportedFunctions, QuitReturnsOne) {
@@ -92,14 +86,15 @@ TEST(EntryDefaults, LinesPerPageComesFromTheEnvironment) {
     } else {
       setenv("LINES", c.value, 1);
     }
-    ScriptOptions options = ScriptOptions::EntryDefaults();
-    EXPECT_EQ(options.linesPerPage, c.linesPerPage) << (c.value ? c.value : "unset");
-    EXPECT_TRUE(options.quiet);
-    EXPECT_FALSE(options.continueOnError || options.continueOnTypo || options.verbose ||
-                 options.stepping);
-    EXPECT_STREQ(options.objectSeparator, ".");
-    EXPECT_EQ(options.followDelay, 5);
+    EXPECT_EQ(ScriptOptions::EntryDefaults().linesPerPage, c.linesPerPage)
+        << (c.value ? c.value : "unset");
   }
+  ScriptOptions options = ScriptOptions::EntryDefaults();
+  EXPECT_TRUE(options.quiet);
+  EXPECT_FALSE(options.continueOnError || options.continueOnTypo || options.verbose ||
+               options.stepping);
+  EXPECT_STREQ(options.objectSeparator, ".");
+  EXPECT_EQ(options.followDelay, 5);
 }
 
 }  // namespace

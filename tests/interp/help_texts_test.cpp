@@ -110,44 +110,17 @@ TEST(HelpTopicsTest, HoldsExactlyTheTopicNames) {
   std::set<std::string> names;
   for (const auto& [name, text] : topics) names.insert(name);
   EXPECT_EQ(names, expected);
-  EXPECT_EQ(topics.size(), 33u);
 }
 
-TEST(HelpTopicsTest, TopicsLeadToTwentySixDistinctTexts) {
-  HelpTopics topics = BuildHelpTopics();
-  std::set<const char* const*> texts;
-  for (const auto& [name, text] : topics) texts.insert(text.lines);
-  EXPECT_EQ(texts.size(), 26u);
-}
-
-TEST(HelpTopicsTest, AliasesShareOneText) {
-  struct Alias {
-    const char* alias;
-    const char* main;
-  };
-  const Alias kAliases[] = {
-      {"EXIT", "QUIT"},          {"BYE", "QUIT"},           {"ECHO", "PRINT"},
-      {"PROMPT", "PAUSE"},       {"obj.PASSWD", "obj.PASSWORD"},
-      {"obj.PASS", "obj.PASSWORD"}, {"obj.EXEC", "obj.RUN"},
-  };
-  HelpTopics topics = BuildHelpTopics();
-  for (const Alias& alias : kAliases) {
-    EXPECT_EQ(lookUp(topics, alias.alias).lines, lookUp(topics, alias.main).lines)
-        << alias.alias << " should show the text of " << alias.main;
-  }
-  // The session commands SET and EXEC and the object subcommands of the same names differ.
-  EXPECT_NE(lookUp(topics, "SET").lines, lookUp(topics, "obj.SET").lines);
-  EXPECT_NE(lookUp(topics, "EXEC").lines, lookUp(topics, "obj.EXEC").lines);
-}
-
-TEST(HelpTopicsTest, LookupIgnoresCase) {
+TEST(HelpTopicsTest, LookupIgnoresCaseAndAliasesShareTheirMainText) {
   struct Lookup {
     const char* asked;
     const char* topic;
   };
   const Lookup kLookups[] = {
-      {"help", "HELP"},         {"Echo", "PRINT"},        {"obj.passwd", "obj.PASSWORD"},
-      {"bye", "QUIT"},          {"OBJ.add", "obj.ADD"},   {"Obj.Exec", "obj.RUN"},
+      {"EXIT", "QUIT"},         {"bye", "QUIT"},          {"Echo", "PRINT"},
+      {"PROMPT", "PAUSE"},      {"obj.PASSWD", "obj.PASSWORD"}, {"obj.pass", "obj.PASSWORD"},
+      {"Obj.Exec", "obj.RUN"},  {"help", "HELP"},         {"OBJ.add", "obj.ADD"},
       {"history", "HISTORY"},   {"obj.qpk", "obj.QPK"},
   };
   HelpTopics topics = BuildHelpTopics();
@@ -156,6 +129,9 @@ TEST(HelpTopicsTest, LookupIgnoresCase) {
     ASSERT_NE(found, topics.end()) << lookup.asked;
     EXPECT_EQ(found->second.lines, lookUp(topics, lookup.topic).lines) << lookup.asked;
   }
+  // The session commands SET and EXEC and the object subcommands of the same names differ.
+  EXPECT_NE(lookUp(topics, "SET").lines, lookUp(topics, "obj.SET").lines);
+  EXPECT_NE(lookUp(topics, "EXEC").lines, lookUp(topics, "obj.EXEC").lines);
 }
 
 TEST(HelpTopicsTest, OnlyWholeTopicNamesAreFound) {
@@ -170,11 +146,7 @@ TEST(HelpTopicsTest, OnlyWholeTopicNamesAreFound) {
 TEST(HelpTextsTest, GeneralScreenIsExact) {
   HelpTopics topics = BuildHelpTopics();
   const HelpText& general = lookUp(topics, "HELP");
-  EXPECT_EQ(linesOf(general), kGeneralScreen);
-  ASSERT_EQ(general.lineCount, 14u);
-  for (size_t index : {7u, 8u, 9u, 12u, 13u}) {
-    EXPECT_EQ(std::string_view(general.lines[index]).size(), 60u) << "line " << index + 1;
-  }
+  EXPECT_EQ(linesOf(general), kGeneralScreen);  // the command columns are 60 wide
 }
 
 TEST(HelpTextsTest, CommandTextsHaveTheirLengthAndSyntaxLines) {

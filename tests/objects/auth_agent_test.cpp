@@ -38,8 +38,6 @@ const SiteScriptCase kCases[] = {
      "t.hxo:1: Insufficient paramaters for AGENT command.\n", 7},
     {"AgentRefusesReservedNamesInAnyCase", "SET CONTINUE ON\nAGENT agent 127.0.0.1\nAGENT All x\n",
      "", "t.hxo:2: Bad object name \"agent\".\nt.hxo:3: Bad object name \"All\".\n", 11},
-    {"AgentRefusesTheSeparator", "AGENT a.1 127.0.0.1\n", "",
-     "t.hxo:1: Bad object name \"a.1\".\n", 11},
     {"BadNameIsReportedBeforeAuthentication",
      "SET CONTINUE ON\nAUTH KORAS op wrong\nAGENT a.1 127.0.0.1\n", "",
      "t.hxo:2: Authenticiation to Ilvaris KORAS as user op failed.\n"
@@ -74,7 +72,7 @@ const SiteScriptCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, AuthAndAgent, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(AuthTrace, AFailedSessionIsDiscardedAtTheNextAttempt) {
   SiteRun run = RunOnSite(kSmallSite, "SET CONTINUE ON\nAUTH NOPE root\nAUTH KORAS root pw\n"

@@ -51,7 +51,7 @@ const SiteScriptCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, DropAndObjects, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(DropTrace, DropSendsNothingToTheInstallation) {
   SiteRun run = RunOnSite(kSmallSite, kTree + "DROP ALL\n");

@@ -30,16 +30,6 @@ std::vector<std::string> Children(const ObjectRegistry& registry, const std::str
   return {children.begin(), children.end()};
 }
 
-TEST(KindNameTest, DisplayNamesAndUnknown) {
-  EXPECT_STREQ(KindName(ObjectKind::Agent), "Agent");
-  EXPECT_STREQ(KindName(ObjectKind::DSM), "DSM");
-  EXPECT_STREQ(KindName(ObjectKind::Target), "Target");
-  EXPECT_STREQ(KindName(ObjectKind::Broker), "Broker");
-  EXPECT_STREQ(KindName(ObjectKind::AutoConfig), "AutoConfig");
-  EXPECT_STREQ(KindName(static_cast<ObjectKind>(5)), "UNKNOWN");
-  EXPECT_STREQ(KindName(static_cast<ObjectKind>(-1)), "UNKNOWN");
-}
-
 TEST(ObjectRegistryTest, NamesAreExactAndWalkedInByteOrder) {
   ObjectRegistry registry;
   Add(registry, "a1", ObjectKind::Agent);
@@ -76,25 +66,7 @@ TEST(ObjectRegistryTest, ChildrenIndexFollowsInsertRemoveAndReplace) {
   EXPECT_EQ(registry.size(), 3u);
 }
 
-TEST(ObjectRegistryTest, SubtreesFollowParentNames) {
-  ObjectRegistry registry;
-  Add(registry, "a1", ObjectKind::Agent);
-  Add(registry, "a2", ObjectKind::Agent);
-  Add(registry, "b1", ObjectKind::Broker, "a1");
-  Add(registry, "d1", ObjectKind::DSM, "b1");
-  Add(registry, "t1", ObjectKind::Target, "d1");
-  Add(registry, "b2", ObjectKind::Broker, "a2");
-
-  std::set<std::string> names;
-  registry.CollectSubtree("nosuch", names);
-  EXPECT_THAT(names, IsEmpty());
-  registry.CollectSubtree("b1", names);
-  EXPECT_THAT(names, ElementsAre("b1", "d1", "t1"));
-  registry.CollectSubtree("a1", names);
-  EXPECT_THAT(names, ElementsAre("a1", "b1", "d1", "t1"));
-}
-
-TEST(ObjectRegistryTest, DestroyingSubtreesKeepsTheRestIndexed) {
+TEST(ObjectRegistryTest, SubtreesFollowParentNamesAndDestroyingThemKeepsTheRestIndexed) {
   ObjectRegistry registry;
   Add(registry, "a1", ObjectKind::Agent);
   Add(registry, "b1", ObjectKind::Broker, "a1");
@@ -102,8 +74,16 @@ TEST(ObjectRegistryTest, DestroyingSubtreesKeepsTheRestIndexed) {
   Add(registry, "d1", ObjectKind::DSM, "b1");
   Add(registry, "t1", ObjectKind::Target, "d1");
   Add(registry, "d2", ObjectKind::DSM, "b2");
+
   std::set<std::string> names;
+  registry.CollectSubtree("nosuch", names);
+  EXPECT_THAT(names, IsEmpty());
   registry.CollectSubtree("b1", names);
+  EXPECT_THAT(names, ElementsAre("b1", "d1", "t1"));
+  std::set<std::string> wholeAgent;
+  registry.CollectSubtree("a1", wholeAgent);
+  EXPECT_THAT(wholeAgent, ElementsAre("a1", "b1", "b2", "d1", "d2", "t1"));
+
   registry.DestroySubtrees(names);
   EXPECT_THAT(Keys(registry), ElementsAre("a1", "b2", "d2"));
   EXPECT_THAT(Children(registry, "a1"), ElementsAre("b2"));
@@ -139,20 +119,6 @@ TEST(ObjectRegistryTest, ReservedNamesSelectByKind) {
   for (const Case& c : cases) {
     ConfigObject object("o", c.kind, nullptr);
     EXPECT_EQ(SelectedBy(c.reserved, object), c.selected) << c.reserved << " " << KindName(c.kind);
-  }
-}
-
-TEST(ConfigObjectTest, SharedRuleTableOutlivesWhicheverObjectGoesFirst) {
-  for (bool loaderFirst : {true, false}) {
-    auto loader = std::make_unique<ConfigObject>("a1", ObjectKind::Agent, nullptr);
-    auto child = std::make_unique<ConfigObject>("b1", ObjectKind::Broker, loader.get());
-    loader->ruleDescriptions = std::make_shared<RuleDescriptions>();
-    (*loader->ruleDescriptions)[12] = "Interface down";
-    child->ruleDescriptions = loader->ruleDescriptions;
-    (loaderFirst ? loader : child).reset();
-    const ConfigObject& survivor = loaderFirst ? *child : *loader;
-    ASSERT_NE(survivor.ruleDescriptions, nullptr);
-    EXPECT_EQ(survivor.ruleDescriptions->at(12), "Interface down");
   }
 }
 

@@ -1,7 +1,7 @@
 // obj.COMMIT against an installation file: what is written and which commands the objects get.
 #include <gtest/gtest.h>
 
-#include "site_run.h"
+#include "base_site.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ struct Nodes {
 };
 
 SiteRun Commit(const std::string& script, const std::string& site = kBaseSite) {
-  return RunAgainstSite(site, std::string(kPreamble) + script);
+  return RunOnSite(site, kPreamble + script);
 }
 
 TEST(Commit, NothingLoadedWritesNothingAndSendsNothing) {
@@ -38,6 +38,7 @@ TEST(Commit, AListingAloneWritesBackWithoutCommand) {
   Nodes nodes(run.site);
   EXPECT_EQ(nodes.d1["properties"]["qpk_own"], "");
   EXPECT_EQ(nodes.d1["properties"]["qpk_inherited"], "12 5");
+  EXPECT_FALSE(nodes.d1["properties"].contains("EXCLUDE"));  // an empty exclusion is left out
 }
 
 TEST(Commit, CommandsByKindAndChange) {

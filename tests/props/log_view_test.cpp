@@ -147,17 +147,6 @@ TEST(LogView, TailLongerThanTheLogShowsItAllOnce) {
   EXPECT_EQ(console.printed.back(), lines.back());
 }
 
-TEST(LogView, BackInsideAPieceShowsThePreviousPage) {
-  LogRun run;
-  run.node.logs = {AlignedLog(200)};
-  run.linesPerPage = 5;  // pages of 4 lines
-  ScriptedConsole console(5, "ccbq");
-  EXPECT_TRUE(run.Show(console));
-  std::vector<std::string> expected = AlignedLines(0, 11);
-  for (const std::string& line : AlignedLines(4, 7)) expected.push_back(line);
-  EXPECT_EQ(console.printed, expected);
-}
-
 TEST(LogView, BackOnTheFirstPageStartsAgain) {
   LogRun run;
   run.node.logs = {AlignedLog(200)};
@@ -179,21 +168,6 @@ TEST(LogView, BackAcrossAPieceBoundaryReadsTheEarlierPiece) {
   std::vector<std::string> expected = AlignedLines(0, 63);
   for (const std::string& line : AlignedLines(56, 59)) expected.push_back(line);
   EXPECT_EQ(console.printed, expected);
-}
-
-TEST(LogView, InteractiveStopsAtTheEndAndBackShowsTheLastLines) {
-  LogRun run;
-  run.node.logs = {AlignedLog(10)};
-  run.linesPerPage = 5;  // back shows 7 lines
-  run.switches.interactive = true;
-  ScriptedConsole console(5, "ccbcq");
-  EXPECT_TRUE(run.Show(console));
-  std::vector<std::string> expected = AlignedLines(0, 9);
-  for (const std::string& line : AlignedLines(3, 9)) expected.push_back(line);
-  EXPECT_EQ(console.printed, expected);
-  EXPECT_EQ(console.prompts, (std::vector<std::string>{"--more--", "--more--", "--EOF--",
-                                                        "--more--", "--EOF--"}));
-  EXPECT_FALSE(console.ranDry);
 }
 
 TEST(LogView, FollowWaitsAndShowsNewLinesUntilQuit) {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "site_run.h"
+#include "base_site.h"
 
 namespace {
 
@@ -20,26 +20,11 @@ std::string SelectionRow(const char* object, int rule, const char* description, 
 const std::string kHeader =
     "RULE DESCRIPTION                                                         VALUE\n";
 
-struct QpkCase {
-  const char* title;
-  const char* script;
-  std::string out;
-  const char* err;
-  int exitCode;
-};
-void PrintTo(const QpkCase& c, std::ostream* os) { *os << c.title; }
+class Qpk : public testing::TestWithParam<SiteScriptCase> {};
 
-class Qpk : public testing::TestWithParam<QpkCase> {};
+TEST_P(Qpk, RunsScript) { ExpectSiteScript(kBaseSite, GetParam(), kPreamble); }
 
-TEST_P(Qpk, RunsScript) {
-  const QpkCase& c = GetParam();
-  SiteRun run = RunAgainstSite(kBaseSite, std::string(kPreamble) + c.script);
-  EXPECT_EQ(run.result.out, c.out);
-  EXPECT_EQ(run.result.err, c.err);
-  EXPECT_EQ(run.result.exitCode, c.exitCode);
-}
-
-const QpkCase kCases[] = {
+const SiteScriptCase kCases[] = {
     {"ListsEveryRuleWithMarkers", "t1.QPK\n",
      kHeader + Row(12, "Interface down", 5, true) + Row(40, "CPU load high", 10, true) +
          Row(60, "BGP session down", 10, true),
@@ -51,7 +36,8 @@ const QpkCase kCases[] = {
     {"MinusOneRemovesOnce", "a1.QPK 12 -1\na1.QPK 12\na1.QPK 12 -1\n",
      kHeader + Row(12, "Interface down", 10, true),
      "t.hxo:10: Failed to set 12 rule value on object \"a1\".\n", 22},
-    {"ValuesOutOfRange", "SET CONTINUE ON\na1.QPK 12 11\na1.QPK 12 -2\na1.QPK 12 0\n", "",
+    {"ValuesOutOfRange",
+     "SET CONTINUE ON\na1.QPK 12 11\na1.QPK 12 -2\na1.QPK 12 0\na1.QPK 40 10\n", "",
      "t.hxo:9: Failed to set 12 rule value on object \"a1\".\n"
      "t.hxo:10: Failed to set 12 rule value on object \"a1\".\n",
      0},
@@ -78,12 +64,12 @@ const QpkCase kCases[] = {
      "t.hxo:8: Failed to set 12 rule value on object \"a1\".\n", 22},
 };
 INSTANTIATE_TEST_SUITE_P(Scripts, Qpk, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(QpkSite, ObjectWithoutPropertiesFailsToShowButNotToList) {
   nlohmann::json site = nlohmann::json::parse(kBaseSite);
   site["agents"][1]["fail"] = {"GetProperties"};
-  SiteRun run = RunAgainstSite(site.dump(), std::string(kPreamble) +
+  SiteRun run = RunOnSite(site.dump(), kPreamble +
                                                 "SET CONTINUE ON\na2.QPK\na2.QPK 12\na2.QPK 12 1\n");
   EXPECT_EQ(run.result.out, kHeader);
   EXPECT_EQ(run.result.err,
@@ -95,7 +81,7 @@ TEST(QpkSite, ObjectWithoutPropertiesFailsToShowButNotToList) {
 TEST(QpkSite, NoRuleListMeansNoRule) {
   nlohmann::json site = nlohmann::json::parse(kBaseSite);
   site.erase("rules");
-  SiteRun run = RunAgainstSite(site.dump(), std::string(kPreamble) + "SET CONTINUE ON\n"
+  SiteRun run = RunOnSite(site.dump(), kPreamble + "SET CONTINUE ON\n"
                                                                      "a1.QPK\na1.QPK 12 1\n");
   EXPECT_EQ(run.result.out, kHeader);
   EXPECT_EQ(run.result.err,
@@ -104,7 +90,7 @@ TEST(QpkSite, NoRuleListMeansNoRule) {
 }
 
 TEST(QpkSite, TheRuleListIsAskedForOncePerBranch) {
-  SiteRun run = RunAgainstSite(kBaseSite, std::string(kPreamble) +
+  SiteRun run = RunOnSite(kBaseSite, kPreamble +
                                               "t1.QPK\nt2.QPK\nd1.QPK 12\nb1.QPK 40 1\n");
   const auto requests = TraceLines(run.trace, "GetNamedDataItem");
   int ruleLists = 0;
@@ -128,7 +114,7 @@ TEST(QpkSite, ListingPagesBackToTheHeader) {
   };
   // Four lines a page: header and rules 1-3, rules 4-7, 8-11; back at the third prompt shows
   // the second page again, back at the first starts again.
-  SiteRun run = RunAgainstSite(site.dump(), std::string(kPreamble) + "SET LINES 5\na2.QPK\n",
+  SiteRun run = RunOnSite(site.dump(), kPreamble + "SET LINES 5\na2.QPK\n",
                                "b\n\n\nb\nq\n");
   const std::string more = "--more-- ";
   EXPECT_EQ(run.result.out, lines(1, 4) + more + lines(1, 4) + more + lines(5, 8) + more +

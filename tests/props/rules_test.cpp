@@ -30,35 +30,6 @@ class Rules : public testing::Test {
   }
 };
 
-TEST_F(Rules, RowsShowOwnInheritedAndUnsetValues) {
-  auto agent = Make("a", ObjectKind::Agent, "12 5 40 7", nullptr);
-  auto broker = Make("b", ObjectKind::Broker, nullptr, agent.get());
-  auto dsm = Make("d", ObjectKind::DSM, "12 8", broker.get());
-  auto target = Make("t", ObjectKind::Target, nullptr, dsm.get());
-
-  const RuleTable table = target->GetRuleTable();
-  ASSERT_EQ(table.size(), 3u);
-  EXPECT_EQ(table.at(12).value, 8);
-  EXPECT_TRUE(table.at(12).inherited);
-  EXPECT_EQ(table.at(40).value, 7);
-  EXPECT_TRUE(table.at(40).inherited);
-  EXPECT_EQ(table.at(60).value, 10);
-  EXPECT_TRUE(table.at(60).inherited);
-  EXPECT_EQ(table.at(60).description, "BGP");
-
-  const RuleRow own = dsm->GetRule(12);
-  EXPECT_EQ(own.value, 8);
-  EXPECT_FALSE(own.inherited);
-  EXPECT_EQ(own.description, "Interface down");
-  EXPECT_TRUE(dsm->GetRule(99).description.empty());
-
-  // Loaded once, on the top of the branch, and shared by everything below.
-  EXPECT_EQ(RuleListRequests(*agent), 1);
-  EXPECT_EQ(RuleListRequests(*target), 0);
-  EXPECT_EQ(target->ruleDescriptions, agent->ruleDescriptions);
-  EXPECT_EQ(dsm->ruleDescriptions, agent->ruleDescriptions);
-}
-
 TEST_F(Rules, SharedDescriptionsOutliveTheObjectThatLoadedThem) {
   auto agent = Make("a", ObjectKind::Agent, nullptr, nullptr);
   auto dsm = Make("d", ObjectKind::DSM, nullptr, agent.get());
@@ -89,25 +60,6 @@ TEST_F(Rules, AnEmptyOrMissingRuleListIsNeverKept) {
   NodeOf(*agent).items["rulelist"] = kRuleList;
   EXPECT_NE(agent->GetRuleDescription(12), nullptr);
   EXPECT_EQ(RuleListRequests(*agent), 3);
-}
-
-TEST_F(Rules, SetRuleValueAcceptsMinusOneToTen) {
-  auto agent = Make("a", ObjectKind::Agent, "12 5", nullptr);
-  struct Case {
-    int32_t rule;
-    int32_t value;
-    bool accepted;
-  };
-  const Case cases[] = {
-      {12, 11, false}, {12, -2, false}, {99, 5, false},  // outside the range, no such rule
-      {40, 0, true},   {40, 10, true},  {12, -1, true},  // -1 removes an own value...
-      {12, -1, false},                                   // ...and fails when there is none
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(agent->SetRuleValue(c.rule, c.value), c.accepted) << c.rule << " " << c.value;
-  }
-  EXPECT_EQ(agent->ownRuleValues, (std::map<int32_t, int32_t>{{40, 10}}));
-  EXPECT_TRUE(agent->RuleValuesChanged());
 }
 
 TEST_F(Rules, OwnValuesWithoutDescriptionStayButAreNotShown) {

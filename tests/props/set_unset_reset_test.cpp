@@ -1,30 +1,16 @@
 // obj.SET, obj.UNSET and obj.RESET run as scripts against an installation file.
 #include <gtest/gtest.h>
 
-#include "site_run.h"
+#include "base_site.h"
 
 namespace {
 
-struct ScriptCase {
-  const char* title;
-  const char* script;  // run after kPreamble, numbered from line 8
-  const char* out;
-  const char* err;
-  int exitCode;
-};
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.title; }
+// The scripts run after kPreamble, so their lines are numbered from 8.
+class PropertyCommand : public testing::TestWithParam<SiteScriptCase> {};
 
-class PropertyCommand : public testing::TestWithParam<ScriptCase> {};
+TEST_P(PropertyCommand, RunsScript) { ExpectSiteScript(kBaseSite, GetParam(), kPreamble); }
 
-TEST_P(PropertyCommand, RunsScript) {
-  const ScriptCase& c = GetParam();
-  SiteRun run = RunAgainstSite(kBaseSite, std::string(kPreamble) + c.script);
-  EXPECT_EQ(run.result.out, c.out);
-  EXPECT_EQ(run.result.err, c.err);
-  EXPECT_EQ(run.result.exitCode, c.exitCode);
-}
-
-const ScriptCase kCases[] = {
+const SiteScriptCase kCases[] = {
     {"ListsShowsAndSets",
      "a1.SET\na1.SET POLL\nSET VERBOSE ON\na1.SET POLL 30   and  more\na1.SET POLL\n",
      "LEVEL = INFO\nPOLL = 60\nPOLL = 60\nVERBOSE has been set to ON.\n"
@@ -108,12 +94,12 @@ const ScriptCase kCases[] = {
      19},
 };
 INSTANTIATE_TEST_SUITE_P(Scripts, PropertyCommand, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.title); });
+                         SiteScriptTitle());
 
 TEST(PropertyCommandSite, CableCommunityAppearsWhenTheBrokerHoldsTheCableDsm) {
   nlohmann::json site = nlohmann::json::parse(kBaseSite);
   site["agents"][0]["brokers"][0]["dsms"].push_back({{"name", "_cmmt"}});
-  SiteRun run = RunAgainstSite(site.dump(), std::string(kPreamble) +
+  SiteRun run = RunOnSite(site.dump(), kPreamble +
                                                 "b1.SPAWN _cmmt _cmmt\nt1.SET\nt1.SET CABLE_CMTY c7\n"
                                                 "t1.COMMIT\n");
   EXPECT_EQ(run.result.out, "CABLE_CMTY = \nD = first\nPOLL = 300\n");
@@ -125,7 +111,7 @@ TEST(PropertyCommandSite, CableCommunityAppearsWhenTheBrokerHoldsTheCableDsm) {
 TEST(PropertyCommandSite, ObjectWithoutPropertiesListsNothing) {
   nlohmann::json site = nlohmann::json::parse(kBaseSite);
   site["agents"][1]["fail"] = {"GetProperties"};
-  SiteRun run = RunAgainstSite(site.dump(), std::string(kPreamble) + "a2.SET\na2.SET POLL\n");
+  SiteRun run = RunOnSite(site.dump(), kPreamble + "a2.SET\na2.SET POLL\n");
   EXPECT_EQ(run.result.out, "");
   EXPECT_EQ(run.result.err,
             "t.hxo:9: Could not obtain properties or property \"POLL\" does not exist for "
@@ -155,8 +141,8 @@ std::string PropertyLines(int first, int last) {
 
 TEST(PropertyCommandSite, OneObjectListingPagesBackAndQuits) {
   // Pages: POLL p00 p01 p02 | p03..p06 | p07..p10; back at the third prompt shows the second.
-  SiteRun run = RunAgainstSite(ManyPropertiesSite(),
-                               std::string(kPreamble) + "SET LINES 5\na2.SET\nPRINT after\n",
+  SiteRun run = RunOnSite(ManyPropertiesSite(),
+                               kPreamble + "SET LINES 5\na2.SET\nPRINT after\n",
                                "\n\nb\nqu\n");
   const std::string more = "--more-- ";
   EXPECT_EQ(run.result.out, "POLL = 90\n" + PropertyLines(0, 2) + more + PropertyLines(3, 6) +
@@ -166,8 +152,8 @@ TEST(PropertyCommandSite, OneObjectListingPagesBackAndQuits) {
 }
 
 TEST(PropertyCommandSite, BackOnTheFirstTwoPagesStartsAgain) {
-  SiteRun run = RunAgainstSite(ManyPropertiesSite(),
-                               std::string(kPreamble) + "SET LINES 5\na2.SET\n", "b\n\nb\nq\n");
+  SiteRun run = RunOnSite(ManyPropertiesSite(),
+                               kPreamble + "SET LINES 5\na2.SET\n", "b\n\nb\nq\n");
   const std::string more = "--more-- ";
   const std::string firstPage = "POLL = 90\n" + PropertyLines(0, 2);
   EXPECT_EQ(run.result.out, firstPage + more + firstPage + more + PropertyLines(3, 6) + more +
@@ -177,7 +163,7 @@ TEST(PropertyCommandSite, BackOnTheFirstTwoPagesStartsAgain) {
 TEST(PropertyCommandSite, SelectionListingStepsBackOverSelectedObjectsOnly) {
   nlohmann::json site = nlohmann::json::parse(kBaseSite);
   auto& targets = site["agents"][0]["brokers"][0]["dsms"][0]["targets"];
-  std::string script = std::string(kPreamble) + "SET LINES 3\n";
+  std::string script = kPreamble + "SET LINES 3\n";
   for (int i = 3; i <= 8; ++i) {
     const std::string address = "10.2.0." + std::to_string(i);
     targets.push_back({{"ipaddr", address}, {"properties", {{"D", "n" + std::to_string(i)}}}});
@@ -185,7 +171,7 @@ TEST(PropertyCommandSite, SelectionListingStepsBackOverSelectedObjectsOnly) {
   }
   script += "TARGET.SET D\n";
   // Pages of two lines; back at the third prompt goes back three targets to the second page.
-  SiteRun run = RunAgainstSite(site.dump(), script, "\n\nb\nq\n");
+  SiteRun run = RunOnSite(site.dump(), script, "\n\nb\nq\n");
   EXPECT_EQ(run.result.out,
             "t1: D = first\nt2: D = second\n--more-- t3: D = n3\nt4: D = n4\n--more-- "
             "t5: D = n5\nt6: D = n6\n--more-- t3: D = n3\nt4: D = n4\n--more-- ");

@@ -184,24 +184,6 @@ TEST_F(WorkingSet, CommitWritesRulesInheritanceAndExclusionThenUnloads) {
   EXPECT_FALSE(dsm->RuleValuesChanged());
 }
 
-TEST_F(WorkingSet, CommitWritesEmptyOwnRulesAndLeavesAnEmptyExclusionOut) {
-  auto agent = Make("a", ObjectKind::Agent, {{"y", "1"}});
-  ASSERT_TRUE(agent->EnsurePropertiesLoaded());
-  ASSERT_TRUE(agent->CommitProperties());
-  EXPECT_EQ(NodeOf(*agent).properties,
-            (std::map<std::string, std::string>{{"qpk_inherited", ""}, {"qpk_own", ""},
-                                                {"y", "1"}}));
-}
-
-TEST_F(WorkingSet, AFailedWriteStillDropsTheEdits) {
-  auto agent = Make("a", ObjectKind::Agent, {{"x", "1"}});
-  ASSERT_TRUE(agent->SetProperty("x", "2"));
-  NodeOf(*agent).failSetProperties = true;
-  EXPECT_FALSE(agent->CommitProperties());
-  EXPECT_EQ(agent->workingProperties, nullptr);
-  EXPECT_STREQ(agent->GetProperty("x"), "1");
-}
-
 TEST_F(WorkingSet, FindAgentFollowsParentNamesThroughTheRegistry) {
   auto agent = Make("a", ObjectKind::Agent);
   auto dsm = Make("d", ObjectKind::DSM, {}, agent.get());

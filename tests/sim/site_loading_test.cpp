@@ -156,24 +156,19 @@ TEST_F(SimLoading, BuiltInInstallationIsExamplesSiteJson) {
 }
 
 TEST_F(SimLoading, BuiltInInstallationHasWhatATourNeeds) {
+  // The tour tests run the tours against it; this covers what they do not reach.
   Node root = Open("KORAS", "root", "");
   ASSERT_TRUE(root);
-  EXPECT_EQ(Children(*root).size(), 2u);
   Node local = Agent(*root, "127.0.0.1");
   ASSERT_TRUE(local);
   Node broker{local->GetPotentialChild(Record({{"kind", "broker"}}))};
   ASSERT_TRUE(broker);
   EXPECT_TRUE(Item(*broker, "version:1").has_value());
-  EXPECT_NE(Node(broker->GetPotentialChild(Record({{"kind", "autoconfig"}}))), nullptr);
   EXPECT_NE(Seek(*broker, Record({{"name", "_cmmt"}})), nullptr);
   std::string rules = Item(*root, "rulelist").value_or("");
   EXPECT_EQ(std::count(rules.begin(), rules.end(), '\n'), 20);
   std::string log = Item(*local, "log:0:100000000").value_or("");
   EXPECT_GT(std::count(log.begin(), log.end(), '\n'), 200);
-  EXPECT_TRUE(Item(*local, "log:1:10").has_value());
-  bool versionless = false;
-  for (const std::string& name : Children(*local)) versionless = versionless || name.find("10.1.1.20") != std::string::npos;
-  EXPECT_TRUE(versionless);
 }
 
 }  // namespace
