@@ -13,6 +13,21 @@
 
 namespace {
 
+// The start of a new entry under parent: the record's address, when parent is of parentKind,
+// has a node, a server session exists, childName is free and address resolves.
+bool newEntryRecord(const ConfigObject& parent, ObjectKind parentKind,
+                    const std::string& childName, const char* address,
+                    ChildDefinitionData& record) {
+  if (parent.node == nullptr || CurrentServerSession() == nullptr || parent.kind != parentKind ||
+      Registry().Find(childName) != nullptr) {
+    return false;
+  }
+  in_addr resolved;
+  if (!ResolveAddress(address, resolved)) return false;
+  record.setv("ipaddr", DottedText(resolved).c_str());
+  return true;
+}
+
 // Adds the child that record describes under parent and registers it as kind under name.
 bool addChild(ConfigObject& parent, const std::string& name, ObjectKind kind,
               const ChildDefinitionData& record, bool check) {
@@ -26,14 +41,8 @@ bool addChild(ConfigObject& parent, const std::string& name, ObjectKind kind,
 
 bool ConfigObject::AddBroker(const std::string& childName, const char* address, uint16_t port,
                              const char* password, bool check) {
-  if (node == nullptr || CurrentServerSession() == nullptr || kind != ObjectKind::Agent ||
-      Registry().Find(childName) != nullptr) {
-    return false;
-  }
-  in_addr resolved;
-  if (!ResolveAddress(address, resolved)) return false;
   ChildDefinitionData record;
-  record.setv("ipaddr", DottedText(resolved).c_str());
+  if (!newEntryRecord(*this, ObjectKind::Agent, childName, address, record)) return false;
   record.setv("port", port == 0 ? kDefaultPort : port);
   node->SupplyChildPassword(record, password == nullptr ? "" : password);
   return addChild(*this, childName, ObjectKind::Broker, record, check);
@@ -41,14 +50,8 @@ bool ConfigObject::AddBroker(const std::string& childName, const char* address, 
 
 bool ConfigObject::AddTarget(const std::string& childName, const char* address,
                              const char* community, bool check) {
-  if (node == nullptr || CurrentServerSession() == nullptr || kind != ObjectKind::DSM ||
-      Registry().Find(childName) != nullptr) {
-    return false;
-  }
-  in_addr resolved;
-  if (!ResolveAddress(address, resolved)) return false;
   ChildDefinitionData record;
-  record.setv("ipaddr", DottedText(resolved).c_str());
+  if (!newEntryRecord(*this, ObjectKind::DSM, childName, address, record)) return false;
   record.setv("community", community);
   return addChild(*this, childName, ObjectKind::Target, record, check);
 }

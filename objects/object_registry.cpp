@@ -35,18 +35,23 @@ std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
   objects.erase(found);
 
   auto placementAt = placements.find(name);
-  auto familyAt = families.find(placementAt->second.parentName);
+  LeaveFamily(name, placementAt->second);
+  placements.erase(placementAt);
+  return object;
+}
+
+void ObjectRegistry::LeaveFamily(const std::string& name, const Placement& placement) {
+  auto familyAt = families.find(placement.parentName);
+  if (familyAt == families.end()) return;
   Family& family = familyAt->second;
   family.children.erase(name);
-  for (const std::string& key : placementAt->second.identityKeys) {
+  for (const std::string& key : placement.identityKeys) {
     auto holders = family.identities.find(key);
     if (holders == family.identities.end()) continue;
     holders->second.erase(name);
     if (holders->second.empty()) family.identities.erase(holders);
   }
   if (family.children.empty()) families.erase(familyAt);
-  placements.erase(placementAt);
-  return object;
 }
 
 void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
@@ -56,18 +61,7 @@ void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
     if (found == objects.end()) continue;
     auto placementAt = placements.find(name);
     // Only the roots of the subtrees still have a family to leave.
-    auto familyAt = families.find(placementAt->second.parentName);
-    if (familyAt != families.end()) {
-      Family& family = familyAt->second;
-      family.children.erase(name);
-      for (const std::string& key : placementAt->second.identityKeys) {
-        auto holders = family.identities.find(key);
-        if (holders == family.identities.end()) continue;
-        holders->second.erase(name);
-        if (holders->second.empty()) family.identities.erase(holders);
-      }
-      if (family.children.empty()) families.erase(familyAt);
-    }
+    LeaveFamily(name, placementAt->second);
     placements.erase(placementAt);
     objects.erase(found);
   }

@@ -67,6 +67,10 @@ class ObjectRegistry {
     std::vector<std::string> identityKeys;
   };
 
+  // Takes name out of its parent's family (children and identity index), if that family is
+  // still there.
+  void LeaveFamily(const std::string& name, const Placement& placement);
+
   Map objects;
   std::unordered_map<std::string, Family> families;        // by parent name
   std::unordered_map<std::string, Placement> placements;  // by object name
