@@ -58,11 +58,8 @@ bool ConfigObject::AddTarget(const std::string& childName, const char* address,
 
 bool ScriptSession::HandleObjectAdd(int lineNumber, const std::string& line,
                                     ScriptOptions& options, std::string objectName) {
-  ConfigObject* object = Registry().Find(objectName);
-  if (object == nullptr) {
-    return Fail(ResultCode::kReservedObject, lineNumber,
-                "Subcommand ADD may not be used on reserved objects.\n");
-  }
+  ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "ADD");
+  if (object == nullptr) return false;
   if (tokenCount(line) < 3) {
     return Fail(ResultCode::kMissingParameters, lineNumber,
                 "Insufficient paramaters for ADD subcommand.\n");
@@ -83,11 +80,7 @@ bool ScriptSession::HandleObjectAdd(int lineNumber, const std::string& line,
   }
 
   const std::string name = getToken(switches + 2, line);
-  if (name.find(options.objectSeparator) != std::string::npos ||
-      isReservedObjectName(name.c_str())) {
-    return Fail(ResultCode::kBadObjectName, lineNumber, "Bad object name \"%s\".\n",
-                name.c_str());
-  }
+  if (!AcceptNewObjectName(lineNumber, name, options)) return false;
 
   const std::string address = getToken(switches + 3, line);
   bool added;

@@ -46,11 +46,8 @@ int ConfigObject::DeleteChildren(std::set<std::string> names) {
 bool ScriptSession::HandleObjectDel(int lineNumber, const std::string& line,
                                     ScriptOptions& options, std::string objectName) {
   ObjectRegistry& registry = Registry();
-  ConfigObject* object = registry.Find(objectName);
-  if (object == nullptr) {
-    return Fail(ResultCode::kReservedObject, lineNumber,
-                "Subcommand DEL may not be used on reserved objects.\n");
-  }
+  ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "DEL");
+  if (object == nullptr) return false;
   const unsigned count = tokenCount(line);
   if (count < 2) {
     return Fail(ResultCode::kMissingParameters, lineNumber,

@@ -77,11 +77,8 @@ PagerAnswer printEntry(ScriptSession& session, const ScriptOptions& options, int
 
 bool ScriptSession::HandleObjectList(int lineNumber, const std::string&, ScriptOptions& options,
                                      std::string objectName) {
-  const ConfigObject* object = Registry().Find(objectName);
-  if (object == nullptr) {
-    return Fail(ResultCode::kReservedObject, lineNumber,
-                "Subcommand LIST may not be used on reserved objects.\n");
-  }
+  const ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "LIST");
+  if (object == nullptr) return false;
   ListingFormat format;
   switch (object->kind) {
     case ObjectKind::Agent:

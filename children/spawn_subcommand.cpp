@@ -61,21 +61,14 @@ bool ConfigObject::SpawnLocalChild(const std::string& childName, ObjectKind chil
 
 bool ScriptSession::HandleObjectSpawn(int lineNumber, const std::string& line,
                                       ScriptOptions& options, std::string objectName) {
-  ConfigObject* object = Registry().Find(objectName);
-  if (object == nullptr) {
-    return Fail(ResultCode::kReservedObject, lineNumber,
-                "Subcommand SPAWN may not be used on reserved objects.\n");
-  }
+  ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "SPAWN");
+  if (object == nullptr) return false;
   if (tokenCount(line) < 2) {
     return Fail(ResultCode::kMissingParameters, lineNumber,
                 "Insufficient paramaters for SPAWN subcommand.\n");
   }
   const std::string name = getToken(2, line);
-  if (name.find(options.objectSeparator) != std::string::npos ||
-      isReservedObjectName(name.c_str())) {
-    return Fail(ResultCode::kBadObjectName, lineNumber, "Bad object name \"%s\".\n",
-                name.c_str());
-  }
+  if (!AcceptNewObjectName(lineNumber, name, options)) return false;
 
   const std::string what = getToken(3, line);
   bool spawned;

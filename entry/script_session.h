@@ -13,6 +13,8 @@
 #include "entry/script_options.h"
 #include "entry/text_sink.h"
 
+class ConfigObject;
+
 class ScriptSession {
  public:
   // A string session over a source and a sink that the caller owns ("stringbuf").
@@ -40,6 +42,15 @@ class ScriptSession {
       __attribute__((format(printf, 4, 5)));
   // Writes "name:line: " and the formatted message on standard error; no code is set.
   void Report(int lineNumber, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+  // The registered object a subcommand was given, or null after refusing a reserved name with
+  // "Subcommand <subcommand> may not be used on reserved objects." (code 17).
+  ConfigObject* RegisteredObjectOrRefuse(int lineNumber, const std::string& objectName,
+                                         const char* subcommand);
+  // Whether name may be given to a new object; when it holds the separator or is a reserved
+  // name, reports "Bad object name" (code 11) and gives false.
+  bool AcceptNewObjectName(int lineNumber, const std::string& name,
+                           const ScriptOptions& options);
 
   // Session commands.
   bool HandleHelp(int lineNumber, const std::string& line, ScriptOptions& options);

@@ -15,11 +15,7 @@ bool ScriptSession::HandleAgent(int lineNumber, const std::string& line, ScriptO
                 "Insufficient paramaters for AGENT command.\n");
   }
   const std::string name = getToken(2, line);
-  if (name.find(options.objectSeparator) != std::string::npos ||
-      isReservedObjectName(name.c_str())) {
-    return Fail(ResultCode::kBadObjectName, lineNumber, "Bad object name \"%s\".\n",
-                name.c_str());
-  }
+  if (!AcceptNewObjectName(lineNumber, name, options)) return false;
   if (!OpenServerSession(serverName.c_str(), userName.c_str(), password.c_str())) {
     return Fail(ResultCode::kNotAuthenticated, lineNumber,
                 "Authenticiation to Ilvaris %s as user %s failed.\n", serverName.c_str(),

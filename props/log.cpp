@@ -37,11 +37,8 @@ class SessionLogConsole : public LogConsole {
 
 bool ScriptSession::HandleObjectLog(int lineNumber, const std::string& line,
                                     ScriptOptions& options, std::string objectName) {
-  ConfigObject* object = Registry().Find(objectName);
-  if (object == nullptr) {
-    return Fail(ResultCode::kReservedObject, lineNumber,
-                "Subcommand LOG may not be used on reserved objects.\n");
-  }
+  ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "LOG");
+  if (object == nullptr) return false;
 
   const LogSwitchParse parse = ParseLogSwitches(line);
   switch (parse.error) {
