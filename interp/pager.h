@@ -40,12 +40,14 @@ PagerAnswer pagerPrompt(const char* prompt);
 // each printed line it passes the pager's answer to Follow, which advances or moves back.
 class ListingPager {
  public:
-  explicit ListingPager(const ScriptOptions& options) : linesPerPage(options.linesPerPage) {}
+  // A listing without header starts with item 0 as line 1.
+  explicit ListingPager(const ScriptOptions& options, bool withHeader = true)
+      : linesPerPage(options.linesPerPage), withHeader(withHeader) {}
 
-  // Back to the header, line 1.
+  // Back to the start of the listing, line 1.
   void Start() {
     line = 1;
-    header = true;
+    header = withHeader;
     itemIndex = 0;
   }
   bool atHeader() const { return header; }
@@ -59,6 +61,7 @@ class ListingPager {
 
  private:
   int linesPerPage;
+  bool withHeader;
   int line = 1;
   bool header = true;
   size_t itemIndex = 0;

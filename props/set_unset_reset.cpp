@@ -17,8 +17,8 @@ constexpr const char kNoProperty[] =
     "Could not obtain properties or property \"%s\" does not exist for object \"%s\".\n";
 constexpr const char kSetFailed[] = "Failed to set \"%s\" value on object \"%s\".\n";
 
-// The listings here have no header: the first entry is line 1. After a back answer to the line
-// numbered lineNumber, the listing goes back a page (true) or starts again (false).
+// The selection listing has no header: the first entry is line 1. After a back answer to the
+// line numbered lineNumber, the listing goes back a page (true) or starts again (false).
 bool BackGoesToPreviousPage(int lineNumber, const ScriptOptions& options) {
   return pagerBackStaysInListing(lineNumber + 1, options.linesPerPage);
 }
@@ -29,27 +29,13 @@ void ListAllProperties(ScriptSession& session, const ScriptOptions& options,
                        ConfigObject& object) {
   const std::map<std::string, std::string> all = object.GetAllProperties();
   const std::vector<std::pair<std::string, std::string>> entries(all.begin(), all.end());
-  size_t index = 0;
-  int lineNumber = 1;
-  while (index < entries.size()) {
-    const auto& [name, value] = entries[index];
-    PagerAnswer answer =
-        pagedPrint(session, options, lineNumber, "%s = %s", name.c_str(), value.c_str());
-    if (answer == kPagerQuit) return;
-    if (answer == kPagerBack) {
-      if (!BackGoesToPreviousPage(lineNumber, options)) {
-        index = 0;
-        lineNumber = 1;
-      } else {
-        // The line number is at least 2 * linesPerPage - 1 here, so the step stays in range.
-        const int step = EntriesPerBackStep(options);
-        index -= static_cast<size_t>(step);
-        lineNumber -= step;
-      }
-      continue;
+  ListingPager pager(options, /*withHeader=*/false);
+  for (pager.Start(); pager.item() < entries.size();) {
+    const auto& [name, value] = entries[pager.item()];
+    if (!pager.Follow(pagedPrint(session, options, pager.lineNumber(), "%s = %s", name.c_str(),
+                                 value.c_str()))) {
+      return;
     }
-    ++index;
-    ++lineNumber;
   }
 }
 
