@@ -8,7 +8,7 @@
 #include <string>
 
 #include "hxo/hxo.h"
-#include "interp/tokens.h"
+#include "runtime/tokens.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 
 #include "hxo/hxo.h"
 #include "objects/object_registry.h"
+#include "props/object_selection.h"
 
 namespace {
 
@@ -202,7 +203,8 @@ void BM_ReservedNameSelection(benchmark::State& state) {
   buildRegistry(static_cast<int>(state.range(0)), false);
   for (auto _ : state) {
     int selected = 0;
-    for (const auto& [name, entry] : Registry()) selected += SelectedBy("TARGET", *entry);
+    const ObjectSelection targets("TARGET");
+    for (const auto& [name, entry] : Registry()) selected += targets.Includes(*entry);
     benchmark::DoNotOptimize(selected);
   }
 }

@@ -3,9 +3,10 @@
 // an object for it. -f writes it without asking whether the child can be reached.
 #include "children/address.h"
 #include "children/child_definitions.h"
-#include "entry/script_session.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "objects/object_name_checks.h"
+#include "runtime/command_context.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/c_number.h"
@@ -56,53 +57,80 @@ bool ConfigObject::AddTarget(const std::string& childName, const char* address,
   return addChild(*this, childName, ObjectKind::Target, record, check);
 }
 
-bool ScriptSession::HandleObjectAdd(int lineNumber, const std::string& line,
-                                    ScriptOptions& options, std::string objectName) {
-  ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "ADD");
+// What HELP prints for this command.
+extern const char* const kAddHelp[] = {
+    "SYNTAX: obj.ADD [flags] <name> <ipaddr> [port [password]]",
+    "",
+    "On an AGENT object: adds an existing, installed broker on the host",
+    "<ipaddr> (an IP address or a host name) to the agent's configuration",
+    "file, and creates a broker object named <name> for it. The broker is",
+    "reached on the given port, 5465 by default; give its password when it",
+    "needs one. Unless -f is given, the broker must be contactable.",
+    "",
+    "Object names are case-sensitive. They may not contain a period and may",
+    "not be a reserved name: ALL, AGENT, DSM, TARGET, BROKER or AUTOCONFIG,",
+    "in any case. ADD cannot be executed on a reserved name such as ALL.",
+    "",
+    "Available flags for this command are:",
+    "    -f    Force addition of the broker, even if it is uncontactable.",
+    "",
+    "SYNTAX: object.ADD [flags] <name> <ipaddr> [community]",
+    "",
+    "On a DSM object: adds a target on the host <ipaddr>, which is not yet",
+    "in the DSM's configuration file, and creates a target object named",
+    "<name> for it. The SNMP community is \"public\" unless another is given.",
+    "Unless -f is given, the target must be contactable. The same rules for",
+    "object names apply.",
+    "",
+    "Available flags for this command are:",
+    "    -f    Force addition of the target, even if it is uncontactable.",
+    nullptr,
+};
+
+bool HandleObjectAdd(CommandContext& command) {
+  ConfigObject* object = RegisteredObjectOrRefuse(command, "ADD");
   if (object == nullptr) return false;
-  if (tokenCount(line) < 3) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for ADD subcommand.\n");
+  if (tokenCount(command.line) < 3) {
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for ADD subcommand.\n");
   }
 
   bool force = false;
   unsigned switches = 0;
-  for (std::string token = getToken(2, line); !token.empty() && token[0] == '-';
-       token = getToken(switches + 2, line)) {
+  for (std::string token = getToken(2, command.line); !token.empty() && token[0] == '-';
+       token = getToken(switches + 2, command.line)) {
     ++switches;
     for (size_t at = 1; at < token.size(); ++at) {
       if (token[at] != 'f') {
-        return Fail(ResultCode::kMissingParameters, lineNumber,
-                    "Invalid switch used in ADD subcommand.\n");
+        return command.Fail(ResultCode::kMissingParameters, "Invalid switch used in ADD subcommand.\n");
       }
       force = true;
     }
   }
 
-  const std::string name = getToken(switches + 2, line);
-  if (!AcceptNewObjectName(lineNumber, name, options)) return false;
+  const std::string name = getToken(switches + 2, command.line);
+  if (!AcceptNewObjectName(command, name)) return false;
 
-  const std::string address = getToken(switches + 3, line);
+  const std::string address = getToken(switches + 3, command.line);
   bool added;
   if (object->kind == ObjectKind::Agent) {
-    auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(switches + 4, line)));
+    auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(switches + 4, command.line)));
     if (port == 0) port = kDefaultPort;
-    const std::string agentPassword = getToken(switches + 5, line);
+    const std::string agentPassword = getToken(switches + 5, command.line);
     added = object->AddBroker(name, address.c_str(), port, agentPassword.c_str(), !force);
   } else if (object->kind == ObjectKind::DSM) {
-    std::string community = getToken(switches + 4, line);
+    std::string community = getToken(switches + 4, command.line);
     if (community.empty()) community = "public";
     added = object->AddTarget(name, address.c_str(), community.c_str(), !force);
   } else {
-    return Fail(ResultCode::kNotApplicable, lineNumber, "Cannot execute ADD on %s object \"%s\".\n",
+    return command.Fail(ResultCode::kNotApplicable, "Cannot execute ADD on %s object \"%s\".\n",
                 KindName(object->kind), object->name.c_str());
   }
   if (!added) {
-    return Fail(ResultCode::kChildFailed, lineNumber, "Subcommand ADD failed on object \"%s\".\n",
-                objectName.c_str());
+    return command.Fail(ResultCode::kChildFailed, "Subcommand ADD failed on object \"%s\".\n",
+                command.objectName.c_str());
   }
 
-  if (options.verbose) {
+  if (command.options.verbose) {
     const ConfigObject* child = Registry().Find(name);
     consolePrint("%s entry %s has been added to %s %s.\n", KindName(child->kind), name.c_str(),
                  KindName(object->kind), object->name.c_str());

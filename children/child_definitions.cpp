@@ -5,7 +5,7 @@
 #include <new>
 
 #include "children/address.h"
-#include "interp/case_insensitive.h"
+#include "runtime/case_insensitive.h"
 #include "objects/object_registry.h"
 #include "objects/server_session.h"
 

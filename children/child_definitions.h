@@ -5,9 +5,7 @@
 #include <string>
 
 #include "objects/config_object.h"
-
-// The default port of agents and brokers, used for a port of 0.
-inline constexpr uint16_t kDefaultPort = 5465;
+#include "objects/object_kind.h"
 
 // Enters object in the registry under name when it is alive and returns true; otherwise
 // destroys it (and its node) and returns false. A null object (not allocated) gives false.

@@ -3,10 +3,11 @@
 #include <set>
 #include <vector>
 
-#include "entry/script_session.h"
-#include "interp/case_insensitive.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "objects/object_name_checks.h"
+#include "runtime/command_context.h"
+#include "runtime/case_insensitive.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "objects/object_registry.h"
 #include "runtime/console.h"
 
@@ -43,20 +44,31 @@ int ConfigObject::DeleteChildren(std::set<std::string> names) {
   return removed;
 }
 
-bool ScriptSession::HandleObjectDel(int lineNumber, const std::string& line,
-                                    ScriptOptions& options, std::string objectName) {
+// What HELP prints for this command.
+extern const char* const kDelHelp[] = {
+    "SYNTAX: obj.DEL <ALL|objects ...>",
+    "",
+    "Deletes the named children, or all children with ALL, from the",
+    "object's configuration file and forgets their objects. Children of the",
+    "deleted children go too. Names that are not children of the object are",
+    "ignored.",
+    "",
+    "Object names are case-sensitive; ALL may be written in any case.",
+    nullptr,
+};
+
+bool HandleObjectDel(CommandContext& command) {
   ObjectRegistry& registry = Registry();
-  ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "DEL");
+  ConfigObject* object = RegisteredObjectOrRefuse(command, "DEL");
   if (object == nullptr) return false;
-  const unsigned count = tokenCount(line);
+  const unsigned count = tokenCount(command.line);
   if (count < 2) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for DEL subcommand.\n");
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for DEL subcommand.\n");
   }
 
   std::set<std::string> requested;
   for (unsigned n = 2; n <= count; ++n) {
-    std::string token = getToken(n, line);
+    std::string token = getToken(n, command.line);
     if (equalsIgnoringCase(token, "ALL")) {
       for (const auto& entry : registry) requested.insert(requested.end(), entry.first);
       break;
@@ -64,17 +76,16 @@ bool ScriptSession::HandleObjectDel(int lineNumber, const std::string& line,
     if (registry.Find(token) != nullptr) requested.insert(std::move(token));
   }
   if (requested.empty()) {
-    return Fail(ResultCode::kInvalidObject, lineNumber,
-                "No valid objects specified in DEL subcommand for object \"%s\".\n",
+    return command.Fail(ResultCode::kInvalidObject, "No valid objects specified in DEL subcommand for object \"%s\".\n",
                 object->name.c_str());
   }
 
   const int removed = object->DeleteChildren(std::move(requested));
   if (removed == 0) {
-    return Fail(ResultCode::kChildFailed, lineNumber, "Subcommand DEL failed on object \"%s\".\n",
+    return command.Fail(ResultCode::kChildFailed, "Subcommand DEL failed on object \"%s\".\n",
                 object->name.c_str());
   }
-  if (options.verbose) {
+  if (command.options.verbose) {
     consolePrint("%d entries have been removed from %s %s.\n", removed, KindName(object->kind),
                  object->name.c_str());
   }

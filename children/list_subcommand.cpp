@@ -6,30 +6,41 @@
 #include <vector>
 
 #include "children/child_definitions.h"
-#include "entry/script_session.h"
-#include "interp/pager.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "objects/object_name_checks.h"
+#include "runtime/command_context.h"
+#include "runtime/pager.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
+#include "runtime/formatted.h"
 
 namespace {
 
-// The text of one child's entry from its record, by the kind of the listed object; nothing when
-// the record lacks a key that the listing needs.
-std::optional<std::string> entryText(ObjectKind kind, const ChildDefinitionData& record) {
-  switch (kind) {
-    case ObjectKind::Agent:
+// The listing line of one child from its record, by the child's kind; nothing when the record
+// lacks a key that the line needs. Host and port (or community) are the first two words of
+// the record's values, as they are entered.
+std::optional<std::string> EntryLine(ObjectKind childKind, const ChildDefinitionData& record) {
+  switch (childKind) {
+    case ObjectKind::Broker: {
       if (!record.exists("ipaddr") || !record.exists("port")) return std::nullopt;
-      return std::string(" ") + record.getv("ipaddr") + " " + record.getv("port");
-    case ObjectKind::Broker:
-      if (!record.exists("name")) return std::nullopt;
-      return record.getv("name");
+      const std::string entry = std::string(" ") + record.getv("ipaddr") + " " + record.getv("port");
+      auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(2, entry)));
+      if (port == 0) port = kDefaultPort;
+      return Formatted("HOST: %-20s  PORT: %-5d", getToken(1, entry).c_str(),
+                       static_cast<int>(port));
+    }
     case ObjectKind::DSM:
+      if (!record.exists("name")) return std::nullopt;
+      return Formatted("NAME: %s", record.getv("name"));
+    case ObjectKind::Target: {
       if (!record.exists("ipaddr") || !record.exists("community")) return std::nullopt;
-      return std::string(record.getv("ipaddr")) + " " + record.getv("community");
+      const std::string entry = std::string(record.getv("ipaddr")) + " " + record.getv("community");
+      return Formatted("HOST: %-20s  COMMUNITY: %s", getToken(1, entry).c_str(),
+                       getToken(2, entry).c_str());
+    }
     default:
       return std::nullopt;
   }
@@ -37,7 +48,7 @@ std::optional<std::string> entryText(ObjectKind kind, const ChildDefinitionData&
 
 // Walks the children of object's node, in the installation's order. Every node the walker
 // hands out is released once its record has been read.
-std::vector<std::string> collectEntries(const ConfigObject& object) {
+std::vector<std::string> CollectEntryLines(const ConfigObject& object, ObjectKind childKind) {
   std::vector<std::string> entries;
   if (object.node == nullptr || CurrentServerSession() == nullptr) return entries;
   std::unique_ptr<TreeWalker> walker(object.node->GetChildWalker());
@@ -45,73 +56,61 @@ std::vector<std::string> collectEntries(const ConfigObject& object) {
   for (walker->First(); !walker->AtEnd(); walker->Next()) {
     std::unique_ptr<TreeNode> child(walker->Current());
     if (child == nullptr) continue;
-    std::optional<std::string> text = entryText(object.kind, child->GetDefinitionData());
-    if (text) entries.push_back(std::move(*text));
+    std::optional<std::string> line = EntryLine(childKind, child->GetDefinitionData());
+    if (line) entries.push_back(std::move(*line));
   }
   return entries;
 }
 
-struct ListingFormat {
-  const char* header;
-  const char* none;
-};
-
-PagerAnswer printEntry(ScriptSession& session, const ScriptOptions& options, int lineNumber,
-                       ObjectKind kind, const std::string& entry) {
-  switch (kind) {
-    case ObjectKind::Agent: {
-      auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(2, entry)));
-      if (port == 0) port = kDefaultPort;
-      return pagedPrint(session, options, lineNumber, "HOST: %-20s  PORT: %-5d",
-                        getToken(1, entry).c_str(), static_cast<int>(port));
-    }
-    case ObjectKind::Broker:
-      return pagedPrint(session, options, lineNumber, "NAME: %s", entry.c_str());
-    default:
-      return pagedPrint(session, options, lineNumber, "HOST: %-20s  COMMUNITY: %s",
-                        getToken(1, entry).c_str(), getToken(2, entry).c_str());
-  }
-}
-
 }  // namespace
 
-bool ScriptSession::HandleObjectList(int lineNumber, const std::string&, ScriptOptions& options,
-                                     std::string objectName) {
-  const ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "LIST");
+// What HELP prints for this command.
+extern const char* const kListHelp[] = {
+    "SYNTAX: obj.LIST",
+    "",
+    "Lists the children in the object's configuration file:",
+    "",
+    "On an AGENT object, the brokers, with host and port.",
+    "On a BROKER object, the DSMs, by name.",
+    "On a DSM object, the targets, with host and SNMP community.",
+    "",
+    "LIST cannot be executed on TARGET or AUTOCONFIG objects, nor on a",
+    "reserved name such as ALL.",
+    "",
+    "A long list stops at a --more-- prompt after each page (see SET",
+    "LINES). At the prompt:",
+    "",
+    "    q       stops the list.",
+    "    b       goes back a page.",
+    "    Enter   goes on with the next page.",
+    "",
+    "Any other answer also goes on with the next page.",
+    nullptr,
+};
+
+bool HandleObjectList(CommandContext& command) {
+  const ConfigObject* object = RegisteredObjectOrRefuse(command, "LIST");
   if (object == nullptr) return false;
-  ListingFormat format;
-  switch (object->kind) {
-    case ObjectKind::Agent:
-      format = {"BROKER List for \"%s\":", "Object \"%s\" has no BROKERS.\n"};
-      break;
-    case ObjectKind::Broker:
-      format = {"DSM List for \"%s\":", "Object \"%s\" has no DSMS.\n"};
-      break;
-    case ObjectKind::DSM:
-      format = {"TARGET List for \"%s\":", "Object \"%s\" has no TARGETS.\n"};
-      break;
-    default:
-      return Fail(ResultCode::kNotApplicable, lineNumber,
-                  "Cannot execute LIST on %s object \"%s\".\n", KindName(object->kind),
-                  objectName.c_str());
+  const KindTraits* traits = TraitsOf(object->kind);
+  if (traits == nullptr || traits->listHeader == nullptr) {
+    return command.Fail(ResultCode::kNotApplicable, "Cannot execute LIST on %s object \"%s\".\n",
+                        KindName(object->kind), command.objectName.c_str());
   }
 
-  const std::vector<std::string> entries = collectEntries(*object);
+  const std::vector<std::string> entries = CollectEntryLines(*object, traits->childKind);
   if (entries.empty()) {
     // Not a listing, so not paged and not captured.
-    consolePrint(format.none, object->name.c_str());
+    consolePrint(traits->noChildrenText, object->name.c_str());
     return true;
   }
 
-  ListingPager pager(options);
+  ListingPager pager(command.options);
   for (pager.Start();;) {
     PagerAnswer answer;
     if (pager.atHeader()) {
-      answer = pagedPrint(*this, options, pager.lineNumber(), format.header,
-                          object->name.c_str());
+      answer = pagedPrint(command, pager.lineNumber(), traits->listHeader, object->name.c_str());
     } else if (pager.item() < entries.size()) {
-      answer = printEntry(*this, options, pager.lineNumber(), object->kind,
-                          entries[pager.item()]);
+      answer = pagedPrint(command, pager.lineNumber(), "%s", entries[pager.item()].c_str());
     } else {
       break;
     }

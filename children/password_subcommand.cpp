@@ -1,8 +1,8 @@
 // obj.PASSWORD (also PASSWD, PASS) newpassword: changes the password with which the installation
 // reaches the object, and tells every node from the root down to the object.
-#include "entry/script_session.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/console.h"
@@ -22,19 +22,27 @@ bool ConfigObject::SetPassword(const char* newPassword) {
   return true;
 }
 
-bool ScriptSession::HandleObjectPassword(int lineNumber, const std::string& line,
-                                         ScriptOptions& options, std::string objectName) {
-  ConfigObject* object = Registry().Find(objectName);
+// What HELP prints for this command.
+extern const char* const kPasswordHelp[] = {
+    "SYNTAX: obj.PASSWORD",
+    "",
+    "Sets the password used to reach the object to the word that follows",
+    "the command on the same line, or to an empty password when there is",
+    "none. It is valid on AGENT and DSM objects, not on a reserved name",
+    "such as ALL. obj.PASSWD and obj.PASS do the same.",
+    nullptr,
+};
+
+bool HandleObjectPassword(CommandContext& command) {
+  ConfigObject* object = Registry().Find(command.objectName);
   if (object == nullptr) {
-    return Fail(ResultCode::kReservedObject, lineNumber,
-                "Subcommand PASSWORD may not be used on the ALL object.\n");
+    return command.Fail(ResultCode::kReservedObject, "Subcommand PASSWORD may not be used on the ALL object.\n");
   }
-  const std::string newPassword = getToken(2, line);
+  const std::string newPassword = getToken(2, command.line);
   if (!object->SetPassword(newPassword.c_str())) {
-    return Fail(ResultCode::kPasswordFailed, lineNumber,
-                "Failed to set password on object \"%s\".\n", object->name.c_str());
+    return command.Fail(ResultCode::kPasswordFailed, "Failed to set password on object \"%s\".\n", object->name.c_str());
   }
-  if (options.verbose) {
+  if (command.options.verbose) {
     consolePrint("Password has been changed for %s object %s.\n", KindName(object->kind),
                  object->name.c_str());
   }

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "entry/line_source.h"
+#include "runtime/line_source.h"
 #include "entry/script_session.h"
-#include "entry/text_sink.h"
+#include "runtime/text_sink.h"
 #include "hxo/hxo.h"
 
 extern "C" {
@@ -14,12 +14,9 @@ extern "C" {
 HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   StringLineSource source(commands);
   StringTextSink sink;
-  int code;
-  {
-    ScriptSession session(&source, &sink, ScriptOptions::EntryDefaults());
-    code = session.resultCode;
-    if (output != nullptr) *output = strdup(sink.contents().c_str());
-  }
+  ScriptSession session(&source, &sink);
+  const int code = session.Run(ScriptOptions::EntryDefaults());
+  if (output != nullptr) *output = strdup(sink.contents().c_str());
   return code != 0 ? 1 : 0;
 }
 

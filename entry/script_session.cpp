@@ -1,84 +1,71 @@
 #include "entry/script_session.h"
 
-#include <cstdarg>
-#include <cstdio>
-
-#include "interp/result_codes.h"
+#include "interp/interpreter_loop.h"
+#include "objects/process_state.h"
 #include "runtime/console.h"
-#include "runtime/process_state.h"
+#include "runtime/result_codes.h"
 
-ScriptSession::ScriptSession(LineSource* source, TextSink* sink, const ScriptOptions& options)
-    : name("stringbuf"), source(source), sink(sink) {
-  RunLoop(options);
+namespace {
+
+void StartState(SessionState& state, const std::string& name, TextSink* sink) {
+  state.name = name;
+  state.sink = sink;
+  state.runScriptFile = runScript;
 }
 
-ScriptSession::ScriptSession(const std::string& fileName, const ScriptOptions& options)
-    : name(fileName) {
-  RunFileSession(fileName, options);
+}  // namespace
+
+ScriptSession::ScriptSession(LineSource* source, TextSink* sink) : source(source) {
+  StartState(state, "stringbuf", sink);
 }
 
-ScriptSession::ScriptSession(const ScriptOptions& options) : name("STDIN"), interactive(true) {
-  // Standard input can only be read by a session that does not run inside a script file.
-  if (!ProcessState::Get().loadedScripts.empty()) {
-    resultCode = ResultCode::kCannotOpenScript;
-    return;
-  }
-  source = new FileLineSource(stdin);
-  ownsSource = true;
-  sink = new FileTextSink(stdout);
-  ownsSink = true;
-  RunLoop(options);
-}
-
-void ScriptSession::RunFileSession(const std::string& fileName, const ScriptOptions& options) {
+ScriptSession::ScriptSession(const std::string& fileName) {
+  StartState(state, fileName, nullptr);
   auto& loadedScripts = ProcessState::Get().loadedScripts;
   if (loadedScripts.count(fileName) != 0) {
-    resultCode = ResultCode::kScriptAlreadyLoaded;
+    state.resultCode = ResultCode::kScriptAlreadyLoaded;
     return;
   }
-  auto* fileSource = new FileLineSource(fileName);
-  source = fileSource;
-  ownsSource = true;
+  auto fileSource = std::make_unique<FileLineSource>(fileName);
   if (!fileSource->isReadableFile()) {
-    resultCode = ResultCode::kCannotOpenScript;
+    state.resultCode = ResultCode::kCannotOpenScript;
     return;
   }
-  sink = new FileTextSink(stdout);
-  ownsSink = true;
+  ownedSource = std::move(fileSource);
+  source = ownedSource.get();
+  ownedSink = std::make_unique<FileTextSink>(stdout);
+  state.sink = ownedSink.get();
   loadedScripts.insert(fileName);
   addedToLoadedScripts = true;
-  RunLoop(options);
+}
+
+ScriptSession::ScriptSession() : interactive(true) {
+  StartState(state, "STDIN", nullptr);
+  // Standard input can only be read by a session that does not run inside a script file.
+  if (!ProcessState::Get().loadedScripts.empty()) {
+    state.resultCode = ResultCode::kCannotOpenScript;
+    return;
+  }
+  ownedSource = std::make_unique<FileLineSource>(stdin);
+  source = ownedSource.get();
+  ownedSink = std::make_unique<FileTextSink>(stdout);
+  state.sink = ownedSink.get();
 }
 
 ScriptSession::~ScriptSession() {
-  if (addedToLoadedScripts) ProcessState::Get().loadedScripts.erase(name);
-  if (ownsSource) delete source;
-  if (ownsSink) delete sink;
+  if (addedToLoadedScripts) ProcessState::Get().loadedScripts.erase(state.name);
 }
 
-void ScriptSession::Report(int lineNumber, const char* format, ...) {
-  consoleError("%s:%d: ", name.c_str(), lineNumber);
-  va_list arguments;
-  va_start(arguments, format);
-  consoleErrorV(format, arguments);
-  va_end(arguments);
-}
-
-bool ScriptSession::Fail(int code, int lineNumber, const char* format, ...) {
-  resultCode = code;
-  consoleError("%s:%d: ", name.c_str(), lineNumber);
-  va_list arguments;
-  va_start(arguments, format);
-  consoleErrorV(format, arguments);
-  va_end(arguments);
-  return false;
+int ScriptSession::Run(const ScriptOptions& options) {
+  if (source != nullptr) RunInterpreterLoop(state, *source, interactive, options);
+  return state.resultCode;
 }
 
 int runScript(const char* fileName, const ScriptOptions& options) {
-  ScriptSession* session = fileName != nullptr ? new ScriptSession(std::string(fileName), options)
-                                               : new ScriptSession(options);
-  int code = session->resultCode;
-  const char* name = session->name.c_str();
+  auto session = fileName != nullptr ? std::make_unique<ScriptSession>(std::string(fileName))
+                                     : std::make_unique<ScriptSession>();
+  const int code = session->Run(options);
+  const char* name = session->state.name.c_str();
   switch (code) {
     case ResultCode::kNotAuthenticated:
       consoleError("Not authenticated to any object server.\n");
@@ -95,6 +82,5 @@ int runScript(const char* fileName, const ScriptOptions& options) {
     default:
       break;
   }
-  delete session;
   return code;
 }

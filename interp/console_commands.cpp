@@ -1,16 +1,34 @@
 // PRINT (ECHO) and PAUSE (PROMPT): talking to the person running the script.
-#include "entry/script_session.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/tokens.h"
 #include "runtime/console.h"
 
-bool ScriptSession::HandlePrint(int, const std::string& line, ScriptOptions&) {
-  consoleWrite(restOfLineView(2, line));
+// What HELP prints for these commands.
+extern const char* const kPrintHelp[] = {
+    "SYNTAX: PRINT [text]",
+    "",
+    "Prints the text on the screen as it is written, or a blank line when",
+    "no text is given. ECHO does the same.",
+    nullptr,
+};
+
+extern const char* const kPauseHelp[] = {
+    "SYNTAX: PAUSE [prompt]",
+    "",
+    "Shows the prompt, or \"Press enter to continue ...\" when none is given,",
+    "and waits until Enter is pressed. Anything typed before Enter is",
+    "ignored. PROMPT does the same.",
+    nullptr,
+};
+
+bool HandlePrint(CommandContext& command) {
+  consoleWrite(restOfLineView(2, command.line));
   consoleWrite("\n");
   return true;
 }
 
-bool ScriptSession::HandlePause(int, const std::string& line, ScriptOptions&) {
-  const std::string prompt = restOfLine(2, line);
+bool HandlePause(CommandContext& command) {
+  const std::string prompt = restOfLine(2, command.line);
   consoleWrite(prompt.empty() ? std::string_view("Press enter to continue ...") : prompt);
   std::string answer;
   consoleReadLine(answer);

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "entry/script_session.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "runtime/console.h"
 
 namespace {
@@ -22,19 +22,27 @@ int shellStatus(int waitStatus) {
 
 }  // namespace
 
-bool ScriptSession::HandleExec(int lineNumber, const std::string& line, ScriptOptions& options) {
-  if (tokenCount(line) < 2) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for EXEC command.\n");
+// What HELP prints for this command.
+extern const char* const kExecHelp[] = {
+    "SYNTAX: EXEC <command>",
+    "",
+    "Runs an operating system command, the rest of the line, and waits for",
+    "it to finish. A return value other than 0 counts as a failure of the",
+    "EXEC command.",
+    nullptr,
+};
+
+bool HandleExec(CommandContext& command) {
+  if (tokenCount(command.line) < 2) {
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for EXEC command.\n");
   }
-  const std::string command = restOfLine(2, line);
+  const std::string shellCommand = restOfLine(2, command.line);
   // The command's own output must come after everything printed before it.
   std::fflush(stdout);
-  int status = shellStatus(std::system(command.c_str()));
+  int status = shellStatus(std::system(shellCommand.c_str()));
   if (status != 0) {
-    return Fail(ResultCode::kExecFailed, lineNumber,
-                "The following command returned error code %d: %s\n", status, command.c_str());
+    return command.Fail(ResultCode::kExecFailed, "The following command returned error code %d: %s\n", status, shellCommand.c_str());
   }
-  if (options.verbose) consolePrint("Successfully ran command: %s\n", command.c_str());
+  if (command.options.verbose) consolePrint("Successfully ran command: %s\n", shellCommand.c_str());
   return true;
 }

@@ -2,49 +2,69 @@
 #include <cstdio>
 #include <string_view>
 
-#include "entry/script_session.h"
-#include "interp/case_insensitive.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/case_insensitive.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "runtime/console.h"
 
-bool ScriptSession::HandleHistory(int lineNumber, const std::string& line,
-                                  ScriptOptions& options) {
-  const std::string subcommand = getToken(2, line);
+// What HELP prints for this command.
+extern const char* const kHistoryHelp[] = {
+    "SYNTAX: HISTORY [CLEAR|SAVE <file>]",
+    "",
+    "Without a parameter, lists the commands run since the start of this",
+    "script or since the last HISTORY CLEAR, each with its number.",
+    "",
+    "HISTORY CLEAR empties the list.",
+    "",
+    "HISTORY SAVE <file> writes the commands of the list, without numbers,",
+    "to the named file, replacing any file of that name. The file can later",
+    "be run as a script with INCLUDE.",
+    "",
+    "Only commands that succeeded are kept: failed commands are never",
+    "stored, nor are HISTORY itself, HELP, ABORT or QUIT.",
+    "",
+    "A line made of ! and an entry number runs that command again, so !3",
+    "repeats the third command of the list. A ! followed by a negative",
+    "number counts back from the end of the list instead: !-1 repeats the",
+    "last command.",
+    nullptr,
+};
+
+bool HandleHistory(CommandContext& command) {
+  const std::string subcommand = getToken(2, command.line);
   if (subcommand.empty()) {
-    // Entries keep their own line ends, if any; nothing is added.
-    for (size_t i = 0; i < history.size(); ++i) {
+    // Entries keep their own command.line ends, if any; nothing is added.
+    for (size_t i = 0; i < command.session.history.size(); ++i) {
       consolePrint("%zu. ", i + 1);
-      consoleWrite(history[i]);
+      consoleWrite(command.session.history[i]);
     }
     return false;
   }
   if (equalsIgnoringCase(subcommand, "CLEAR")) {
-    history.clear();
-    if (options.verbose) consolePrint("Command history has been cleared.\n");
+    command.session.history.clear();
+    if (command.options.verbose) consolePrint("Command history has been cleared.\n");
     return false;
   }
   if (equalsIgnoringCase(subcommand, "SAVE")) {
-    if (tokenCount(line) < 3) {
-      return Fail(ResultCode::kMissingParameters, lineNumber,
-                  "Insufficient paramaters for SAVE subcommand.\n");
+    if (tokenCount(command.line) < 3) {
+      return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SAVE subcommand.\n");
     }
-    const std::string fileName = getToken(3, line);
+    const std::string fileName = getToken(3, command.line);
     FILE* file = std::fopen(fileName.c_str(), "w");
     if (file == nullptr) {
-      return Fail(ResultCode::kCannotWriteFile, lineNumber,
-                  "Could not open file %s for writing.\n", fileName.c_str());
+      return command.Fail(ResultCode::kCannotWriteFile, "Could not open file %s for writing.\n", fileName.c_str());
     }
-    for (size_t i = 0; i < history.size(); ++i) {
-      std::string_view entry = history[i];
+    for (size_t i = 0; i < command.session.history.size(); ++i) {
+      std::string_view entry = command.session.history[i];
       std::fwrite(entry.data(), 1, entry.size(), file);
     }
     std::fclose(file);
-    if (options.verbose) {
+    if (command.options.verbose) {
       consolePrint("Command history has been saved to file %s.\n", fileName.c_str());
     }
     return false;
   }
-  return Fail(ResultCode::kUnknownSubcommand, lineNumber, "Unknown subcommand: %s.\n",
+  return command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %s.\n",
               subcommand.c_str());
 }

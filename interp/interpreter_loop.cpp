@@ -2,13 +2,17 @@
 #include <cstdlib>
 #include <string>
 
-#include "entry/script_session.h"
-#include "interp/command_tables.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "interp/interpreter_loop.h"
+
+#include "interp/command_table.h"
+#include "objects/process_state.h"
+#include "objects/object_kind.h"
+#include "runtime/command_context.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
-#include "runtime/process_state.h"
+#include "objects/process_state.h"
 
 namespace {
 
@@ -35,80 +39,83 @@ StepAnswer askBeforeCommand(const std::string& sessionName, const std::string& l
   return StepAnswer::Run;
 }
 
+// An object subcommand line: "object" separator "subcommand". Checks the object name and the
+// subcommand and runs it; false when the line was refused.
+bool RunObjectSubcommand(CommandContext& command, const std::string& word, bool& remember) {
+  const char* separatorText = command.options.objectSeparator;
+  const size_t separator = word.find(separatorText);
+  if (separator == std::string::npos) {
+    return command.Fail(ResultCode::kUnknownCommand, "Unknown command: %s.\n", word.c_str());
+  }
+  if (separator == 0) return command.Fail(ResultCode::kBadObjectName, "Bad object name \"\".\n");
+  command.objectName = word.substr(0, separator);
+  const std::string subcommandName =
+      word.substr(separator + std::char_traits<char>::length(separatorText));
+  if (ProcessState::Get().registry.Find(command.objectName) == nullptr &&
+      !isReservedObjectName(command.objectName.c_str())) {
+    return command.Fail(ResultCode::kInvalidObject, "Invalid object \"%s\" specified.\n",
+                        command.objectName.c_str());
+  }
+  const CommandLookup& subcommands = ObjectSubcommandLookup();
+  auto subcommand = subcommands.find(subcommandName);
+  if (subcommand == subcommands.end()) {
+    return command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %s.\n",
+                        subcommandName.c_str());
+  }
+  remember = subcommand->second(command);
+  return true;
+}
+
 }  // namespace
 
-void ScriptSession::RunLoop(ScriptOptions options) {
-  stopRequested = false;
-  if (serverName.empty()) serverName = "KORAS";
-  if (userName.empty()) userName = "root";
-  if (source == nullptr) return;
+void RunInterpreterLoop(SessionState& session, LineSource& source, bool interactive,
+                        ScriptOptions options) {
+  session.stopRequested = false;
+  if (session.serverName.empty()) session.serverName = "KORAS";
+  if (session.userName.empty()) session.userName = "root";
 
-  const SessionCommandTable sessionCommands = BuildSessionCommands();
-  const ObjectSubcommandTable objectSubcommands = BuildObjectSubcommands();
-  const ObjectRegistry& registry = ProcessState::Get().registry;
-  resultCode = ResultCode::kOk;
+  const CommandLookup& sessionCommands = SessionCommandLookup();
+  session.resultCode = ResultCode::kOk;
   int lineNumber = 0;
 
   std::string line;
-  std::string command;
-  for (bool more = source->hasMore(); more; more = source->hasMore()) {
-    if (stopRequested || !continueAfter(resultCode, options)) break;
+  std::string word;
+  for (bool more = source.hasMore(); more; more = source.hasMore()) {
+    if (session.stopRequested || !continueAfter(session.resultCode, options)) break;
     ++lineNumber;
     if (interactive && !options.quiet) consolePrint("%s> ", "");
-    source->readWholeLine(line);
+    source.readWholeLine(line);
 
     if (line.empty() || line[0] == '#') continue;
-    getToken(command, 1, line);
-    if (command.empty()) continue;  // no tokens: a blank line
+    getToken(word, 1, line);
+    if (word.empty()) continue;  // no tokens: a blank line
 
+    CommandContext command{session, options, lineNumber, line, {}};
     if (line[0] == '!') {
       // A history reference runs entry n again (n < 0 counts back from the latest).
       long long n = parseIntLikeAtoi(std::string_view(line).substr(1));
-      long long size = static_cast<long long>(history.size());
+      long long size = static_cast<long long>(session.history.size());
       if (n == 0 || std::llabs(n) > size) {
-        Fail(ResultCode::kUnknownCommand, lineNumber, "Unknown history entry: %s.\n",
-             line.c_str() + 1);
+        command.Fail(ResultCode::kUnknownCommand, "Unknown history entry: %s.\n",
+                     line.c_str() + 1);
         continue;
       }
-      line.assign(history[static_cast<size_t>(n > 0 ? n - 1 : size + n)]);
-      getToken(command, 1, line);
+      line.assign(session.history[static_cast<size_t>(n > 0 ? n - 1 : size + n)]);
+      getToken(word, 1, line);
     }
 
     if (options.stepping) {
-      StepAnswer answer = askBeforeCommand(name, line);
+      StepAnswer answer = askBeforeCommand(session.name, line);
       if (answer == StepAnswer::Skip) continue;
       if (answer == StepAnswer::Abort) break;
     }
 
-    bool remember;
-    if (auto found = sessionCommands.find(command); found != sessionCommands.end()) {
-      remember = (this->*found->second)(lineNumber, line, options);
-    } else {
-      size_t separator = command.find(options.objectSeparator);
-      if (separator == std::string::npos) {
-        Fail(ResultCode::kUnknownCommand, lineNumber, "Unknown command: %s.\n", command.c_str());
-        continue;
-      }
-      if (separator == 0) {
-        Fail(ResultCode::kBadObjectName, lineNumber, "Bad object name \"\".\n");
-        continue;
-      }
-      std::string objectName = command.substr(0, separator);
-      std::string subcommandName =
-          command.substr(separator + std::char_traits<char>::length(options.objectSeparator));
-      if (registry.Find(objectName) == nullptr && !isReservedObjectName(objectName.c_str())) {
-        Fail(ResultCode::kInvalidObject, lineNumber, "Invalid object \"%s\" specified.\n",
-             objectName.c_str());
-        continue;
-      }
-      auto subcommand = objectSubcommands.find(subcommandName);
-      if (subcommand == objectSubcommands.end()) {
-        Fail(ResultCode::kUnknownSubcommand, lineNumber, "Unknown subcommand: %s.\n",
-             subcommandName.c_str());
-        continue;
-      }
-      remember = (this->*subcommand->second)(lineNumber, line, options, objectName);
+    bool remember = false;
+    if (auto found = sessionCommands.find(word); found != sessionCommands.end()) {
+      remember = found->second(command);
+    } else if (!RunObjectSubcommand(command, word, remember)) {
+      continue;
     }
-    if (remember) history.push_back(line);
+    if (remember) session.history.push_back(line);
   }
 }

@@ -1,8 +1,8 @@
 // SET: changes an option of the running script.
-#include "entry/script_session.h"
-#include "interp/case_insensitive.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/case_insensitive.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
 
@@ -23,31 +23,67 @@ bool parseOnOff(const std::string& value, bool& result) {
 
 }  // namespace
 
-bool ScriptSession::HandleSet(int lineNumber, const std::string& line, ScriptOptions& options) {
-  if (tokenCount(line) < 3) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for SET command.\n");
+// What HELP prints for this command.
+extern const char* const kSetHelp[] = {
+    "SYNTAX: SET <option> <value>",
+    "",
+    "Changes an option of this session of hxo_cmdline. The change holds for",
+    "the rest of the current script and for the scripts it includes from",
+    "then on, but not for the script that included it. Option names and the",
+    "words ON, OFF and TYPO may be written in any case. The options are:",
+    "",
+    "CONTINUE  ON, TYPO or OFF. With ON the script goes on after any failed",
+    "          command. With TYPO it goes on only after mistyped commands,",
+    "          such as an unknown command, an unknown option or a missing",
+    "          parameter; other failures end it. With OFF, the default, the",
+    "          first failure ends the script. CONTINUE must be set again in",
+    "          each script that needs it.",
+    "",
+    "VERBOSE   ON or OFF. With ON a confirmation is printed for every",
+    "          command that succeeds; with OFF none is printed.",
+    "          The default is OFF.",
+    "",
+    "QUIET     ON or OFF. With ON, the default, no prompt is shown while",
+    "          commands are typed in, and a failed obj.SPAWN on a DSM",
+    "          object is not reported (it still counts as a failure).",
+    "",
+    "STEPPING  ON or OFF. With ON you are asked before each command is",
+    "          run. The default is OFF.",
+    "",
+    "LINES     The number of lines per page of long listings, which stop",
+    "          at a --more-- prompt after each page. 0 stops page breaks",
+    "          altogether; 1 is not allowed. The default is taken from the",
+    "          LINES environment variable, or else 25.",
+    "",
+    "DELAY     The number of seconds between checks for new lines while a",
+    "          log file is followed with obj.LOG -f. It must be above 0.",
+    "          The default is 5.",
+    nullptr,
+};
+
+bool HandleSet(CommandContext& command) {
+  if (tokenCount(command.line) < 3) {
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SET command.\n");
   }
-  const std::string option = getToken(2, line);
-  const std::string value = restOfLine(3, line);
+  const std::string option = getToken(2, command.line);
+  const std::string value = restOfLine(3, command.line);
 
   if (equalsIgnoringCase(option, "CONTINUE")) {
     const char* setting;
     if (equalsIgnoringCase(value, "ON")) {
-      options.continueOnError = options.continueOnTypo = true;
+      command.options.continueOnError = command.options.continueOnTypo = true;
       setting = "ON";
     } else if (equalsIgnoringCase(value, "OFF")) {
-      options.continueOnError = options.continueOnTypo = false;
+      command.options.continueOnError = command.options.continueOnTypo = false;
       setting = "OFF";
     } else if (equalsIgnoringCase(value, "TYPO")) {
-      options.continueOnError = false;
-      options.continueOnTypo = true;
+      command.options.continueOnError = false;
+      command.options.continueOnTypo = true;
       setting = "TYPO";
     } else {
-      return Fail(ResultCode::kOnOffExpected, lineNumber,
-                  "ON, OFF or TYPO paramater expected for CONTINUE.\n");
+      return command.Fail(ResultCode::kOnOffExpected, "ON, OFF or TYPO paramater expected for CONTINUE.\n");
     }
-    if (options.verbose) consolePrint("CONTINUE has been set to %s.\n", setting);
+    if (command.options.verbose) consolePrint("CONTINUE has been set to %s.\n", setting);
     return true;
   }
 
@@ -63,12 +99,11 @@ bool ScriptSession::HandleSet(int lineNumber, const std::string& line, ScriptOpt
     if (!equalsIgnoringCase(option, flag.name)) continue;
     bool on;
     if (!parseOnOff(value, on)) {
-      return Fail(ResultCode::kOnOffExpected, lineNumber,
-                  "ON or OFF paramater expected for %s.\n", flag.name);
+      return command.Fail(ResultCode::kOnOffExpected, "ON or OFF paramater expected for %s.\n", flag.name);
     }
-    options.*flag.field = on;
+    command.options.*flag.field = on;
     bool isVerbose = flag.field == &ScriptOptions::verbose;
-    if (isVerbose ? on : options.verbose) {
+    if (isVerbose ? on : command.options.verbose) {
       consolePrint("%s has been set to %s.\n", flag.name, on ? "ON" : "OFF");
     }
     return true;
@@ -77,25 +112,22 @@ bool ScriptSession::HandleSet(int lineNumber, const std::string& line, ScriptOpt
   if (equalsIgnoringCase(option, "LINES")) {
     int lines = parseIntLikeAtoi(value);
     if (lines == 1 || lines < 0) {
-      return Fail(ResultCode::kMissingParameters, lineNumber,
-                  "LINES PER PAGE must be any posetive number except 1.\n");
+      return command.Fail(ResultCode::kMissingParameters, "LINES PER PAGE must be any posetive number except 1.\n");
     }
-    options.linesPerPage = lines;
-    if (options.verbose) consolePrint("LINES PER PAGE has been set to %d.\n", lines);
+    command.options.linesPerPage = lines;
+    if (command.options.verbose) consolePrint("LINES PER PAGE has been set to %d.\n", lines);
     return true;
   }
 
   if (equalsIgnoringCase(option, "DELAY")) {
     int delay = parseIntLikeAtoi(value);
     if (delay < 1) {
-      return Fail(ResultCode::kMissingParameters, lineNumber,
-                  "FOLLOW DELAY must be any posetive number above 0.\n");
+      return command.Fail(ResultCode::kMissingParameters, "FOLLOW DELAY must be any posetive number above 0.\n");
     }
-    options.followDelay = delay;
-    if (options.verbose) consolePrint("FOLLOW DELAY has been set to %d seconds.\n", delay);
+    command.options.followDelay = delay;
+    if (command.options.verbose) consolePrint("FOLLOW DELAY has been set to %d seconds.\n", delay);
     return true;
   }
 
-  return Fail(ResultCode::kInvalidSetOption, lineNumber,
-              "Invalid option used with SET command.\n");
+  return command.Fail(ResultCode::kInvalidSetOption, "Invalid option used with SET command.\n");
 }

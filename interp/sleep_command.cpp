@@ -2,24 +2,30 @@
 #include <chrono>
 #include <thread>
 
-#include "entry/script_session.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
 
-bool ScriptSession::HandleSleep(int lineNumber, const std::string& line,
-                                ScriptOptions& options) {
-  if (tokenCount(line) < 2) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for SLEEP command.\n");
+// What HELP prints for this command.
+extern const char* const kSleepHelp[] = {
+    "SYNTAX: SLEEP <secs>",
+    "",
+    "Waits the given number of seconds before going on with the next",
+    "command. The number must be greater than 0.",
+    nullptr,
+};
+
+bool HandleSleep(CommandContext& command) {
+  if (tokenCount(command.line) < 2) {
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SLEEP command.\n");
   }
-  int seconds = parseIntLikeAtoi(getToken(2, line));
+  int seconds = parseIntLikeAtoi(getToken(2, command.line));
   if (seconds < 1) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Sleep requires a number greater than 0.\n");
+    return command.Fail(ResultCode::kMissingParameters, "Sleep requires a number greater than 0.\n");
   }
-  if (options.verbose) consolePrint("Sleeping for %d seconds.\n", seconds);
+  if (command.options.verbose) consolePrint("Sleeping for %d seconds.\n", seconds);
   std::fflush(stdout);
   std::this_thread::sleep_for(std::chrono::seconds(seconds));
   return true;

@@ -1,41 +1,54 @@
 // AGENT name address [port [password]]: declares the object for the management agent on a host,
 // authenticating with the session's stored credentials when AUTH has not been run.
 #include "children/child_definitions.h"
-#include "entry/script_session.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "objects/object_name_checks.h"
+#include "runtime/command_context.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
 
-bool ScriptSession::HandleAgent(int lineNumber, const std::string& line, ScriptOptions& options) {
-  if (tokenCount(line) < 3) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for AGENT command.\n");
+// What HELP prints for this command.
+extern const char* const kAgentHelp[] = {
+    "SYNTAX: AGENT <name> <ipaddr> [port [password]]",
+    "",
+    "Creates an agent object named <name> for an existing agent on the host",
+    "<ipaddr> (an IP address or a host name), reached on the given port,",
+    "5465 by default. Give the password when the agent needs one. The agent",
+    "must be reachable. No configuration file is changed.",
+    "",
+    "Object names are case-sensitive. They may not contain a period and may",
+    "not be a reserved name: ALL, AGENT, DSM, TARGET, BROKER or AUTOCONFIG,",
+    "in any case.",
+    nullptr,
+};
+
+bool HandleAgent(CommandContext& command) {
+  if (tokenCount(command.line) < 3) {
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for AGENT command.\n");
   }
-  const std::string name = getToken(2, line);
-  if (!AcceptNewObjectName(lineNumber, name, options)) return false;
-  if (!OpenServerSession(serverName.c_str(), userName.c_str(), password.c_str())) {
-    return Fail(ResultCode::kNotAuthenticated, lineNumber,
-                "Authenticiation to Ilvaris %s as user %s failed.\n", serverName.c_str(),
-                userName.c_str());
+  const std::string name = getToken(2, command.line);
+  if (!AcceptNewObjectName(command, name)) return false;
+  if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(), command.session.password.c_str())) {
+    return command.Fail(ResultCode::kNotAuthenticated, "Authenticiation to Ilvaris %s as user %s failed.\n", command.session.serverName.c_str(),
+                command.session.userName.c_str());
   }
   if (Registry().Find(name) != nullptr) {
-    return Fail(ResultCode::kRedeclaration, lineNumber,
-                "Redeclaration of existing object \"%s\".\n", name.c_str());
+    return command.Fail(ResultCode::kRedeclaration, "Redeclaration of existing object \"%s\".\n", name.c_str());
   }
 
-  const std::string address = getToken(3, line);
-  const auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(4, line)));
-  const std::string agentPassword = getToken(5, line);
+  const std::string address = getToken(3, command.line);
+  const auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(4, command.line)));
+  const std::string agentPassword = getToken(5, command.line);
   std::unique_ptr<ConfigObject> agent = ConfigObject::LocateByAddress(
       name, ObjectKind::Agent, address.c_str(), port, agentPassword.c_str(), nullptr);
   if (agent == nullptr || !agent->IsAlive()) {
-    return Fail(ResultCode::kCannotCreateObject, lineNumber, "Could not create object \"%s\".\n",
+    return command.Fail(ResultCode::kCannotCreateObject, "Could not create object \"%s\".\n",
                 name.c_str());
   }
   Registry().Insert(name, std::move(agent));
-  if (options.verbose) consolePrint("Agent object named %s has been created.\n", name.c_str());
+  if (command.options.verbose) consolePrint("Agent object named %s has been created.\n", name.c_str());
   return true;
 }

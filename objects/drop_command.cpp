@@ -2,24 +2,36 @@
 // the installation.
 #include <set>
 
-#include "entry/script_session.h"
-#include "interp/case_insensitive.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/case_insensitive.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "objects/object_registry.h"
 #include "runtime/console.h"
 
-bool ScriptSession::HandleDrop(int lineNumber, const std::string& line, ScriptOptions& options) {
-  const unsigned count = tokenCount(line);
+// What HELP prints for this command.
+extern const char* const kDropHelp[] = {
+    "SYNTAX: DROP <ALL|objects ...>",
+    "",
+    "Forgets the named objects, or all objects with ALL, together with all",
+    "their children. No configuration file is changed: the objects can be",
+    "declared again with AGENT and obj.SPAWN. Names that are not objects",
+    "are ignored.",
+    "",
+    "Object names are case-sensitive; ALL may be written in any case.",
+    nullptr,
+};
+
+bool HandleDrop(CommandContext& command) {
+  const unsigned count = tokenCount(command.line);
   if (count < 2) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for DROP command.\n");
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for DROP command.\n");
   }
   ObjectRegistry& registry = Registry();
   bool all = false;
   std::set<std::string> selected;
   for (unsigned n = 2; n <= count; ++n) {
-    std::string token = getToken(n, line);
+    std::string token = getToken(n, command.line);
     if (equalsIgnoringCase(token, "ALL")) {
       all = true;
       break;
@@ -27,8 +39,7 @@ bool ScriptSession::HandleDrop(int lineNumber, const std::string& line, ScriptOp
     if (registry.Find(token) != nullptr) selected.insert(std::move(token));
   }
   if (selected.empty() && (!all || registry.empty())) {
-    return Fail(ResultCode::kInvalidObject, lineNumber,
-                "No valid objects specified in DROP command.\n");
+    return command.Fail(ResultCode::kInvalidObject, "No valid objects specified in DROP command.\n");
   }
 
   // A dropped object is never used again; its subtree goes with it, so no registered object
@@ -45,7 +56,7 @@ bool ScriptSession::HandleDrop(int lineNumber, const std::string& line, ScriptOp
     registry.DestroySubtrees(subtrees);
   }
 
-  if (options.verbose) {
+  if (command.options.verbose) {
     consolePrint("%d object references have been dropped.\n", static_cast<int>(dropped));
   }
   return true;

@@ -1,7 +1,8 @@
-// The kinds of configuration object and their display names.
+// The kinds of configuration object and what the language knows about each, in one table.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 enum class ObjectKind : int32_t {
   Agent = 0,
@@ -11,5 +12,30 @@ enum class ObjectKind : int32_t {
   AutoConfig = 4,
 };
 
+struct KindTraits {
+  ObjectKind kind;
+  const char* displayName;   // in messages and listings: "Agent"
+  const char* reservedWord;  // the reserved object name that selects every object of the kind
+  // LIST: the kind of the configured children, the listing's header and the text for none;
+  // listHeader is null for kinds without configured children.
+  ObjectKind childKind;
+  const char* listHeader;
+  const char* noChildrenText;
+  // Filled into a record that lacks them: port (0: none), community and name (null: none).
+  uint16_t defaultPort;
+  const char* defaultCommunity;
+  const char* defaultName;
+};
+
+// The traits of kind; null for a value outside the enumeration.
+const KindTraits* TraitsOf(ObjectKind kind);
+// The kind whose reserved word is word, ignoring case; null for any other word (ALL included).
+const KindTraits* KindByReservedWord(std::string_view word);
+
 // "Agent", "DSM", "Target", "Broker", "AutoConfig"; "UNKNOWN" for any other value.
 const char* KindName(ObjectKind kind);
+// Whether text is ALL or the reserved word of a kind, ignoring case.
+bool isReservedObjectName(const char* text);
+
+// The port agents and brokers listen on when none is given.
+inline constexpr uint16_t kDefaultPort = 5465;

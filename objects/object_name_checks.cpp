@@ -1,27 +1,23 @@
-// The two checks every command that names objects starts with: a subcommand needs a registered
-// object (not a reserved name), and a new object needs a name that is neither reserved nor
-// holds the separator.
-#include "entry/script_session.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
-#include "objects/object_registry.h"
+#include "objects/object_name_checks.h"
 
-ConfigObject* ScriptSession::RegisteredObjectOrRefuse(int lineNumber,
-                                                      const std::string& objectName,
-                                                      const char* subcommand) {
-  ConfigObject* object = Registry().Find(objectName);
+#include "objects/object_kind.h"
+#include "objects/object_registry.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
+
+ConfigObject* RegisteredObjectOrRefuse(const CommandContext& command, const char* subcommand) {
+  ConfigObject* object = Registry().Find(command.objectName);
   if (object == nullptr) {
-    Fail(ResultCode::kReservedObject, lineNumber,
-         "Subcommand %s may not be used on reserved objects.\n", subcommand);
+    command.Fail(ResultCode::kReservedObject,
+                 "Subcommand %s may not be used on reserved objects.\n", subcommand);
   }
   return object;
 }
 
-bool ScriptSession::AcceptNewObjectName(int lineNumber, const std::string& name,
-                                        const ScriptOptions& options) {
-  if (name.find(options.objectSeparator) == std::string::npos &&
+bool AcceptNewObjectName(const CommandContext& command, const std::string& name) {
+  if (name.find(command.options.objectSeparator) == std::string::npos &&
       !isReservedObjectName(name.c_str())) {
     return true;
   }
-  return Fail(ResultCode::kBadObjectName, lineNumber, "Bad object name \"%s\".\n", name.c_str());
+  return command.Fail(ResultCode::kBadObjectName, "Bad object name \"%s\".\n", name.c_str());
 }

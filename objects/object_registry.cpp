@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "interp/case_insensitive.h"
+#include "runtime/case_insensitive.h"
 #include "objects/child_identity.h"
-#include "runtime/process_state.h"
+#include "objects/process_state.h"
 
 ObjectRegistry& Registry() { return ProcessState::Get().registry; }
 
@@ -109,21 +109,4 @@ void ObjectRegistry::CollectSubtree(const std::string& name, std::set<std::strin
 
 std::string ParentName(const ConfigObject& object) {
   return object.parent == nullptr ? std::string() : object.parent->name;
-}
-
-bool SelectedBy(const std::string& reservedName, const ConfigObject& object) {
-  if (equalsIgnoringCase(reservedName, "ALL")) return true;
-  switch (object.kind) {
-    case ObjectKind::Agent:
-      return equalsIgnoringCase(reservedName, "AGENT");
-    case ObjectKind::DSM:
-      return equalsIgnoringCase(reservedName, "DSM");
-    case ObjectKind::Target:
-      return equalsIgnoringCase(reservedName, "TARGET");
-    case ObjectKind::Broker:
-      return equalsIgnoringCase(reservedName, "BROKER");
-    case ObjectKind::AutoConfig:
-      return equalsIgnoringCase(reservedName, "AUTOCONFIG");
-  }
-  return false;
 }

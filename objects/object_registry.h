@@ -81,7 +81,3 @@ ObjectRegistry& Registry();
 
 // The parent's name, or the empty text for an object without parent.
 std::string ParentName(const ConfigObject& object);
-
-// Whether object belongs to the selection that a reserved name (ALL, AGENT, DSM, TARGET, BROKER,
-// AUTOCONFIG, any case) stands for.
-bool SelectedBy(const std::string& reservedName, const ConfigObject& object);

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "entry/script_session.h"
+#include "runtime/command_context.h"
 #include "objects/object_registry.h"
 #include "runtime/console.h"
 
@@ -45,7 +45,18 @@ void printObjectLine(const std::string& indent, const std::string& name,
 
 }  // namespace
 
-bool ScriptSession::HandleObjects(int, const std::string&, ScriptOptions&) {
+// What HELP prints for this command.
+extern const char* const kObjectsHelp[] = {
+    "SYNTAX: OBJECTS",
+    "",
+    "Lists all objects currently known as a tree: each object stands below",
+    "its parent with its kind and enough of its definition to identify it,",
+    "such as address and port, DSM name or community. A broker shows its",
+    "software version, or [uncontactable] when it could not be reached.",
+    nullptr,
+};
+
+bool HandleObjects(CommandContext& command) {
   const ObjectRegistry& registry = Registry();
   if (registry.empty()) {
     consolePrint("There are no objects currently active.\n");

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "objects/object_registry.h"
-#include "runtime/process_state.h"
+#include "objects/process_state.h"
 
 namespace {
 

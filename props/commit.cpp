@@ -5,8 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "entry/script_session.h"
-#include "interp/result_codes.h"
+#include "runtime/command_context.h"
+#include "runtime/result_codes.h"
 #include "props/object_access.h"
 #include "props/object_selection.h"
 #include "props/remote_command.h"
@@ -92,65 +92,51 @@ class CommandTargets {
 
 }  // namespace
 
-bool ScriptSession::HandleObjectCommit(int lineNumber, const std::string&,
-                                       ScriptOptions& options, std::string objectName) {
-  ObjectSelection selection(objectName);
-  if (ConfigObject* object = selection.single()) {
-    const CommitOutcome outcome = CommitObject(*object);
-    if (!outcome.written) {
-      return Fail(ResultCode::kCommitFailed, lineNumber, kCommitFailed, object->name.c_str());
-    }
-    if (outcome.rulesChanged || outcome.propertiesChanged) {
-      if (object->kind == ObjectKind::Agent) {
-        Send(*object, outcome.rulesChanged ? "restart" : "reload");
-      } else if (object->kind == ObjectKind::Target) {
-        if (ConfigObject* agent = FindAgent(*object)) {
-          Send(*agent, outcome.rulesChanged ? "restart" : "reload");
-        }
-      } else {
-        if (outcome.rulesChanged) {
-          if (ConfigObject* agent = FindAgent(*object)) Send(*agent, "restart");
-        }
-        Send(*object, "reload");
-      }
-    }
-    if (options.verbose) {
-      consolePrint("Properties for %s object %s have been committed.\n", KindName(object->kind),
-                   object->name.c_str());
-    }
-    return true;
-  }
+// What HELP prints for this command.
+extern const char* const kCommitHelp[] = {
+    "SYNTAX: obj.COMMIT",
+    "",
+    "Commits the changed options and QPK settings of the object and makes",
+    "the object reload or restart so that they take effect. On a reserved",
+    "name such as ALL, commits all objects of that kind.",
+    "",
+    "Changes that are not committed are lost when the program ends.",
+    nullptr,
+};
+
+bool HandleObjectCommit(CommandContext& command) {
+  ObjectSelection selection(command.objectName);
   if (!selection.valid()) return false;
 
   CommandTargets restartTargets;
   CommandTargets reloadTargets;
-  for (const auto& [name, object] : Registry()) {
-    if (!selection.Includes(*object)) continue;
-    const CommitOutcome outcome = CommitObject(*object);
+  const WalkOutcome walk = ForEach(command, selection, [&](ConfigObject& object) {
+    const CommitOutcome outcome = CommitObject(object);
     if (!outcome.written) {
-      Fail(ResultCode::kCommitFailed, lineNumber, kCommitFailed, name.c_str());
-      // Stopping sends nothing at all, not even for the objects already written.
-      if (!options.continueOnError) return false;
-      continue;
+      return command.Fail(ResultCode::kCommitFailed, kCommitFailed, object.name.c_str());
     }
-    if (!outcome.rulesChanged && !outcome.propertiesChanged) continue;
-    switch (object->kind) {
+    if (!outcome.rulesChanged && !outcome.propertiesChanged) return true;
+    switch (object.kind) {
       case ObjectKind::Agent:
-        (outcome.rulesChanged ? restartTargets : reloadTargets).Add(object.get());
+        (outcome.rulesChanged ? restartTargets : reloadTargets).Add(&object);
         break;
       case ObjectKind::Target:
-        if (ConfigObject* agent = FindAgent(*object)) {
+        if (ConfigObject* agent = FindAgent(object)) {
           (outcome.rulesChanged ? restartTargets : reloadTargets).Add(agent);
         }
         break;
       default:
         if (outcome.rulesChanged) {
-          if (ConfigObject* agent = FindAgent(*object)) restartTargets.Add(agent);
+          if (ConfigObject* agent = FindAgent(object)) restartTargets.Add(agent);
         }
-        reloadTargets.Add(object.get());
+        reloadTargets.Add(&object);
         break;
     }
-  }
+    return true;
+  });
+  // Stopping sends nothing at all, not even for the objects already written.
+  if (walk.stopped) return false;
+
   // A restart includes a reload: each object gets one command or the other, once.
   for (ConfigObject* object : restartTargets.inOrder()) {
     reloadTargets.Remove(object);
@@ -158,7 +144,11 @@ bool ScriptSession::HandleObjectCommit(int lineNumber, const std::string&,
   }
   reloadTargets.SendToAll("reload");
 
-  if (options.verbose) {
+  if (!command.options.verbose) return true;
+  if (ConfigObject* single = selection.single()) {
+    consolePrint("Properties for %s object %s have been committed.\n", KindName(single->kind),
+                 single->name.c_str());
+  } else {
     consolePrint("Properties for %s objects have been committed.\n", selection.label());
   }
   return true;

@@ -3,9 +3,10 @@
 #include <chrono>
 #include <thread>
 
-#include "entry/script_session.h"
-#include "interp/pager.h"
-#include "interp/result_codes.h"
+#include "objects/object_name_checks.h"
+#include "runtime/command_context.h"
+#include "runtime/pager.h"
+#include "runtime/result_codes.h"
 #include "props/log_switches.h"
 #include "props/log_view.h"
 #include "props/object_access.h"
@@ -16,11 +17,10 @@ namespace {
 // Lines go through the session's pager; prompts and waits are the console's.
 class SessionLogConsole : public LogConsole {
  public:
-  SessionLogConsole(ScriptSession& session, const ScriptOptions& options)
-      : session(session), options(options) {}
+  explicit SessionLogConsole(const CommandContext& command) : command(command) {}
 
   PagerAnswer PrintLine(int pageLine, std::string_view line) override {
-    return pagedPrint(session, options, pageLine, "%.*s", static_cast<int>(line.size()),
+    return pagedPrint(command, pageLine, "%.*s", static_cast<int>(line.size()),
                       line.data());
   }
   PagerAnswer Prompt(const char* prompt) override { return pagerPrompt(prompt); }
@@ -29,45 +29,62 @@ class SessionLogConsole : public LogConsole {
   }
 
  private:
-  ScriptSession& session;
-  const ScriptOptions& options;
+  const CommandContext& command;
 };
 
 }  // namespace
 
-bool ScriptSession::HandleObjectLog(int lineNumber, const std::string& line,
-                                    ScriptOptions& options, std::string objectName) {
-  ConfigObject* object = RegisteredObjectOrRefuse(lineNumber, objectName, "LOG");
+// What HELP prints for this command.
+extern const char* const kLogHelp[] = {
+    "SYNTAX: obj.LOG [flags] [backup_number]",
+    "",
+    "Shows the log file of the object or, with a backup number of 1 or",
+    "more, that backup of the log. LOG is not valid for TARGET objects, nor",
+    "for a reserved name such as ALL.",
+    "",
+    "Available flags for this command are:",
+    "    -f    Follow the log file once the end is reached.",
+    "    -i    Provide an EOF prompt once the end is reached.",
+    "    -t n  Start the display n lines in from the end of the file.",
+    "Flags may be combined, as in -fi or -ft 20.",
+    "",
+    "At the --more-- prompt after each page, q stops the display, b goes",
+    "back a page and Enter goes on. With -f, new lines are looked for every",
+    "DELAY seconds (see SET) until q is answered at a --more-- prompt.",
+    "",
+    "At the --EOF-- prompt of -i, q stops the display, b shows the last",
+    "lines again and Enter looks for new lines.",
+    nullptr,
+};
+
+bool HandleObjectLog(CommandContext& command) {
+  ConfigObject* object = RegisteredObjectOrRefuse(command, "LOG");
   if (object == nullptr) return false;
 
-  const LogSwitchParse parse = ParseLogSwitches(line);
+  const LogSwitchParse parse = ParseLogSwitches(command.line);
   switch (parse.error) {
     case LogSwitchError::kNone:
       break;
     case LogSwitchError::kInvalidSwitch:
-      return Fail(ResultCode::kMissingParameters, lineNumber,
-                  "Invalid switch used in LOG subcommand.\n");
+      return command.Fail(ResultCode::kMissingParameters, "Invalid switch used in LOG subcommand.\n");
     case LogSwitchError::kTailWithoutNumber:
-      return Fail(ResultCode::kMissingParameters, lineNumber,
-                  "The -t switch requires a parameter.\n");
+      return command.Fail(ResultCode::kMissingParameters, "The -t switch requires a parameter.\n");
     case LogSwitchError::kTailNotPositive:
-      return Fail(ResultCode::kMissingParameters, lineNumber,
-                  "The -t switch requires a number greater than 0 a a parameter.\n");
+      return command.Fail(ResultCode::kMissingParameters, "The -t switch requires a number greater than 0 a a parameter.\n");
     case LogSwitchError::kBadBackup:
-      return Fail(ResultCode::kMissingParameters, lineNumber, "Invalid backup log number %s.\n",
+      return command.Fail(ResultCode::kMissingParameters, "Invalid backup log number %s.\n",
                   parse.backupToken.c_str());
   }
 
   bool shown = false;
   if (IsAvailable(*object)) {
-    SessionLogConsole console(*this, options);
-    LogView view(*object->node, console, parse.switches, options.linesPerPage,
-                 options.followDelay);
+    SessionLogConsole console(command);
+    LogView view(*object->node, console, parse.switches, command.options.linesPerPage,
+                 command.options.followDelay);
     shown = view.Show();
   }
   if (!shown) {
-    return Fail(ResultCode::kSubcommandFailed, lineNumber,
-                "Failed to retrieve log for object \"%s\".\n", objectName.c_str());
+    return command.Fail(ResultCode::kSubcommandFailed, "Failed to retrieve log for object \"%s\".\n", command.objectName.c_str());
   }
   return true;
 }

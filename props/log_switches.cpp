@@ -1,6 +1,6 @@
 #include "props/log_switches.h"
 
-#include "interp/tokens.h"
+#include "runtime/tokens.h"
 #include "runtime/c_number.h"
 
 LogSwitchParse ParseLogSwitches(std::string_view line) {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "interp/pager.h"
+#include "runtime/pager.h"
 #include "orbitane/orbitaneapi.h"
 #include "props/log_switches.h"
 

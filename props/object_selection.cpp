@@ -1,38 +1,33 @@
 #include "props/object_selection.h"
 
-#include "interp/case_insensitive.h"
+#include "runtime/case_insensitive.h"
 
-namespace {
-
-struct ReservedKind {
-  const char* name;
-  ObjectKind kind;
-};
-constexpr ReservedKind kReservedKinds[] = {
-    {"AGENT", ObjectKind::Agent},   {"DSM", ObjectKind::DSM},
-    {"TARGET", ObjectKind::Target}, {"BROKER", ObjectKind::Broker},
-    {"AUTOCONFIG", ObjectKind::AutoConfig},
-};
-
-}  // namespace
-
-ObjectSelection::ObjectSelection(const std::string& objectName) : name(objectName) {
+ObjectSelection::ObjectSelection(const std::string& objectName) {
   object = Registry().Find(objectName);
   if (object != nullptr) return;
-  if (equalsIgnoringCase(objectName, "ALL")) {
-    reserved = true;
-    labelText = "all";
-    return;
-  }
-  for (const ReservedKind& entry : kReservedKinds) {
-    if (equalsIgnoringCase(objectName, entry.name)) {
-      reserved = true;
-      labelText = KindName(entry.kind);
-      return;
-    }
-  }
+  all = equalsIgnoringCase(objectName, "ALL");
+  if (!all) kind = KindByReservedWord(objectName);
 }
 
 bool ObjectSelection::Includes(const ConfigObject& candidate) const {
-  return reserved && SelectedBy(name, candidate);
+  if (object != nullptr) return false;
+  return all || (kind != nullptr && candidate.kind == kind->kind);
+}
+
+WalkOutcome ForEach(const CommandContext& command, const ObjectSelection& selection,
+                    const std::function<bool(ConfigObject& object)>& action) {
+  WalkOutcome outcome;
+  if (ConfigObject* single = selection.single()) {
+    if (!action(*single)) outcome = {true, 1};
+    return outcome;
+  }
+  for (const auto& [name, object] : Registry()) {
+    if (!selection.Includes(*object) || action(*object)) continue;
+    ++outcome.failures;
+    if (!command.options.continueOnError) {
+      outcome.stopped = true;
+      break;
+    }
+  }
+  return outcome;
 }

@@ -2,11 +2,13 @@
 // or sets the object's own value for a rule (-1 removes it), on one object or a selection.
 #include <vector>
 
-#include "entry/script_session.h"
-#include "interp/pager.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/pager.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "props/object_selection.h"
+#include "props/selection_listing.h"
+#include "runtime/formatted.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
 
@@ -23,33 +25,31 @@ char OpeningMark(const RuleRow& row) { return row.inherited ? '[' : ' '; }
 char ClosingMark(const RuleRow& row) { return row.inherited ? ']' : ' '; }
 
 // Sets one object's own value; reports the failure (without looking at CONTINUE).
-bool SetRuleOnObject(ScriptSession& session, int lineNumber, const std::string& objectName,
-                     ConfigObject& object, const std::string& ruleToken, int32_t rule,
-                     int32_t value) {
+bool SetRuleOnObject(const CommandContext& command, ConfigObject& object,
+                     const std::string& ruleToken, int32_t rule, int32_t value) {
   if (object.GetRuleDescription(rule) == nullptr) {
-    return session.Fail(ResultCode::kRuleUnavailable, lineNumber, kNoRule, ruleToken.c_str(),
-                        objectName.c_str());
+    return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
+                        object.name.c_str());
   }
   if (!object.SetRuleValue(rule, value)) {
-    return session.Fail(ResultCode::kRuleValueFailed, lineNumber, kSetFailed, rule,
-                        objectName.c_str());
+    return command.Fail(ResultCode::kRuleValueFailed, kSetFailed, rule, object.name.c_str());
   }
   return true;
 }
 
 // The header and every rule of one object, paged.
-void ListRuleTable(ScriptSession& session, const ScriptOptions& options, ConfigObject& object) {
+void ListRuleTable(const CommandContext& command, ConfigObject& object) {
   const RuleTable table = object.GetRuleTable();
   const std::vector<std::pair<int32_t, RuleRow>> rows(table.begin(), table.end());
-  ListingPager pager(options);
+  ListingPager pager(command.options);
   pager.Start();
   while (pager.atHeader() || pager.item() < rows.size()) {
     PagerAnswer answer;
     if (pager.atHeader()) {
-      answer = pagedPrint(session, options, pager.lineNumber(), kHeaderFormat, kHeaderTitle);
+      answer = pagedPrint(command, pager.lineNumber(), kHeaderFormat, kHeaderTitle);
     } else {
       const auto& [rule, row] = rows[pager.item()];
-      answer = pagedPrint(session, options, pager.lineNumber(), "%-4d %-65s = %c%2d%c", rule,
+      answer = pagedPrint(command, pager.lineNumber(), "%-4d %-65s = %c%2d%c", rule,
                           row.description.c_str(), OpeningMark(row), row.value,
                           ClosingMark(row));
     }
@@ -57,120 +57,85 @@ void ListRuleTable(ScriptSession& session, const ScriptOptions& options, ConfigO
   }
 }
 
-// The header and one row per selected object for one rule, paged; objects without the rule are
-// reported and take no line.
-bool ListRuleOfSelection(ScriptSession& session, int commandLine, const ScriptOptions& options,
-                         const ObjectSelection& selection, const std::string& ruleToken,
-                         int32_t rule) {
-  const ObjectRegistry& registry = Registry();
-  auto entry = registry.begin();
-  int lineNumber = 1;
-  bool atHeader = true;
-  while (atHeader || entry != registry.end()) {
-    PagerAnswer answer;
-    if (atHeader) {
-      answer = pagedPrint(session, options, lineNumber, kHeaderFormat, kHeaderTitle);
-    } else {
-      ConfigObject& object = *entry->second;
-      if (!selection.Includes(object)) {
-        ++entry;
-        continue;
-      }
-      const RuleRow row = object.GetRule(rule);
-      if (row.description.empty()) {
-        session.Fail(ResultCode::kRuleUnavailable, commandLine, kNoRule, ruleToken.c_str(),
-                     entry->first.c_str());
-        if (!options.continueOnError) return false;
-        ++entry;
-        continue;
-      }
-      answer = pagedPrint(session, options, lineNumber, "%s: %-4d %-65s = %c%2d%c",
-                          entry->first.c_str(), rule, row.description.c_str(),
-                          OpeningMark(row), row.value, ClosingMark(row));
-    }
-    if (answer == kPagerQuit) return true;
-    if (answer == kPagerBack) {
-      if (!pagerBackStaysInListing(lineNumber + 1, options.linesPerPage)) {
-        atHeader = true;
-        entry = registry.begin();
-        lineNumber = 1;
-      } else {
-        // Back over the previous page's selected objects, the one just shown included.
-        const int step = pagerBackStep(options.linesPerPage);
-        for (int stepped = 0; stepped < step && entry != registry.begin();) {
-          --entry;
-          if (selection.Includes(*entry->second)) {
-            ++stepped;
-            --lineNumber;
-          }
-        }
-      }
-      continue;
-    }
-    if (atHeader) {
-      atHeader = false;
-    } else {
-      ++entry;
-    }
-    ++lineNumber;
-  }
-  return true;
-}
-
 }  // namespace
 
-bool ScriptSession::HandleObjectQpk(int lineNumber, const std::string& line,
-                                    ScriptOptions& options, std::string objectName) {
-  const std::string ruleToken = getToken(2, line);
-  const std::string valueToken = getToken(3, line);
+// What HELP prints for this command.
+extern const char* const kQpkHelp[] = {
+    "SYNTAX: obj.QPK [rule [DEFAULT|value]]",
+    "",
+    "Shows or sets the rule sensitivities of the object. Each rule has a",
+    "number, a description and a value from 0 to 10. A value set on an",
+    "object also holds for the objects below it, unless they set their own.",
+    "",
+    "Without a parameter, lists all rules with their descriptions and",
+    "values. Values in brackets are inherited from an object above, or are",
+    "the value 10 that applies when no object sets one.",
+    "",
+    "With a rule number, shows that rule only. With a rule number and a",
+    "value, sets the object's own value for the rule; the value -1 removes",
+    "it, so that the inherited value applies again (the word DEFAULT counts",
+    "as 0). Changes take effect with obj.COMMIT. On a reserved name such as",
+    "ALL, the command applies to all objects of that kind.",
+    "",
+    "A long list stops at a --more-- prompt after each page; there q stops",
+    "the list, b goes back a page and Enter goes on.",
+    nullptr,
+};
+
+bool HandleObjectQpk(CommandContext& command) {
+  const std::string ruleToken = getToken(2, command.line);
+  const std::string valueToken = getToken(3, command.line);
   const int32_t rule = parseIntLikeAtoi(ruleToken);
   const int32_t value = parseIntLikeAtoi(valueToken);
 
-  ObjectSelection selection(objectName);
-  if (ConfigObject* object = selection.single()) {
-    if (!valueToken.empty()) {
-      if (!SetRuleOnObject(*this, lineNumber, object->name, *object, ruleToken, rule, value)) {
-        return false;
-      }
-      if (options.verbose) {
-        consolePrint("Rule value of %d for %s object %s has been set to %s.\n", rule,
-                     KindName(object->kind), object->name.c_str(), valueToken.c_str());
-      }
-      return true;
-    }
-    if (!ruleToken.empty()) {
-      const RuleRow row = object->GetRule(rule);
-      if (row.description.empty()) {
-        return Fail(ResultCode::kRuleUnavailable, lineNumber, kNoRule, ruleToken.c_str(),
-                    object->name.c_str());
-      }
-      consolePrint("RULE %-65s   VALUE\n", kHeaderTitle);
-      consolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row),
-                   row.value, ClosingMark(row));
-      return true;
-    }
-    ListRuleTable(*this, options, *object);
-    return true;
-  }
+  ObjectSelection selection(command.objectName);
   if (!selection.valid()) return false;
-
+  ConfigObject* single = selection.single();
   if (!valueToken.empty()) {
-    for (const auto& [name, object] : Registry()) {
-      if (!selection.Includes(*object)) continue;
-      if (!SetRuleOnObject(*this, lineNumber, name, *object, ruleToken, rule, value) &&
-          !options.continueOnError) {
-        return false;
-      }
-    }
-    if (options.verbose) {
+    const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
+      return SetRuleOnObject(command, object, ruleToken, rule, value);
+    });
+    if (outcome.stopped) return false;
+    if (command.options.verbose && single != nullptr) {
+      consolePrint("Rule value of %d for %s object %s has been set to %s.\n", rule,
+                   KindName(single->kind), single->name.c_str(), valueToken.c_str());
+    } else if (command.options.verbose) {
       consolePrint("Rule value of %d for %s objects has been set to %s.\n", rule,
                    selection.label(), valueToken.c_str());
     }
     return true;
   }
-  if (ruleToken.empty()) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for QPK subcommand on reserved object.\n");
+  if (single == nullptr) {
+    if (ruleToken.empty()) {
+      return command.Fail(ResultCode::kMissingParameters,
+                          "Insufficient paramaters for QPK subcommand on reserved object.\n");
+    }
+    // The header and one row per selected object; objects without the rule are reported and
+    // take no line.
+    return PageSelection(command, selection, Formatted(kHeaderFormat, kHeaderTitle).c_str(),
+                         [&](ConfigObject& object) -> std::optional<std::string> {
+                           const RuleRow row = object.GetRule(rule);
+                           if (row.description.empty()) {
+                             command.Fail(ResultCode::kRuleUnavailable, kNoRule,
+                                          ruleToken.c_str(), object.name.c_str());
+                             return std::nullopt;
+                           }
+                           return Formatted("%s: %-4d %-65s = %c%2d%c", object.name.c_str(),
+                                            rule, row.description.c_str(), OpeningMark(row),
+                                            row.value, ClosingMark(row));
+                         });
   }
-  return ListRuleOfSelection(*this, lineNumber, options, selection, ruleToken, rule);
+  if (ruleToken.empty()) {
+    ListRuleTable(command, *single);
+    return true;
+  }
+  const RuleRow row = single->GetRule(rule);
+  if (row.description.empty()) {
+    return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
+                        single->name.c_str());
+  }
+  consolePrint("RULE %-65s   VALUE\n", kHeaderTitle);
+  consolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row),
+               row.value, ClosingMark(row));
+  return true;
 }

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <thread>
 
-#include "entry/script_session.h"
-#include "interp/case_insensitive.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/case_insensitive.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "props/object_access.h"
 #include "props/object_selection.h"
 #include "props/remote_command.h"
@@ -60,40 +60,47 @@ bool RunObjectCommand(ConfigObject& object, const char* command, const char* arg
   return status.succeeded;
 }
 
-bool ScriptSession::HandleObjectRun(int lineNumber, const std::string& line,
-                                    ScriptOptions& options, std::string objectName) {
-  if (tokenCount(line) < 2) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for RUN subcommand.\n");
-  }
-  const std::string command = getToken(2, line);
-  const std::string arguments = restOfLine(3, line);
+// What HELP prints for this command.
+extern const char* const kRunHelp[] = {
+    "SYNTAX: obj.RUN <command> [parameters ...]",
+    "",
+    "Runs a command on the object or, on a reserved name such as ALL, on",
+    "every object of that kind; obj.EXEC does the same. A reconfig waits",
+    "until the reconfiguration has finished. Commands include:",
+    "",
+    "OBJECT TYPE   COMMAND   DESCRIPTION",
+    "AGENT         restart   Restarts or starts the agent.",
+    "DSM           reconfig  Reconfigures all targets on the DSM.",
+    "TARGET        reconfig  Reconfigures this target only.",
+    "BROKER        update    Force an update (reconnect to update server).",
+    nullptr,
+};
 
-  ObjectSelection selection(objectName);
-  if (ConfigObject* object = selection.single()) {
-    if (!RunObjectCommand(*object, command.c_str(), arguments.c_str(), options.verbose)) {
-      return Fail(ResultCode::kSubcommandFailed, lineNumber,
-                  "Run of \"%s\" failed on object \"%s\".\n", command.c_str(),
-                  object->name.c_str());
-    }
-    if (options.verbose) {
-      consolePrint("Command %s ran successfully for %s object %s.\n", command.c_str(),
-                   KindName(object->kind), object->name.c_str());
-    }
-    return true;
+bool HandleObjectRun(CommandContext& command) {
+  if (tokenCount(command.line) < 2) {
+    return command.Fail(ResultCode::kMissingParameters,
+                        "Insufficient paramaters for RUN subcommand.\n");
   }
+  const std::string remoteCommand = getToken(2, command.line);
+  const std::string arguments = restOfLine(3, command.line);
+
+  ObjectSelection selection(command.objectName);
   if (!selection.valid()) return false;
-
-  for (const auto& [name, object] : Registry()) {
-    if (!selection.Includes(*object)) continue;
-    if (!RunObjectCommand(*object, command.c_str(), arguments.c_str(), options.verbose)) {
-      Fail(ResultCode::kSubcommandFailed, lineNumber, "Run of \"%s\" failed on object \"%s\".\n",
-           command.c_str(), name.c_str());
-      if (!options.continueOnError) return false;
+  const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
+    if (RunObjectCommand(object, remoteCommand.c_str(), arguments.c_str(),
+                         command.options.verbose)) {
+      return true;
     }
-  }
-  if (options.verbose) {
-    consolePrint("Command %s ran successfully for all %sobjects.\n", command.c_str(),
+    return command.Fail(ResultCode::kSubcommandFailed, "Run of \"%s\" failed on object \"%s\".\n",
+                        remoteCommand.c_str(), object.name.c_str());
+  });
+  if (outcome.stopped || !command.options.verbose) return !outcome.stopped;
+  if (ConfigObject* single = selection.single()) {
+    consolePrint("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
+                 KindName(single->kind), single->name.c_str());
+  } else {
+    // "all %sobjects": the selection's message has always been worded so.
+    consolePrint("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
                  selection.label());
   }
   return true;

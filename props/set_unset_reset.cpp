@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "entry/script_session.h"
-#include "interp/pager.h"
-#include "interp/result_codes.h"
-#include "interp/tokens.h"
+#include "runtime/command_context.h"
+#include "runtime/pager.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 #include "props/object_selection.h"
+#include "props/selection_listing.h"
+#include "runtime/formatted.h"
 #include "runtime/console.h"
 
 namespace {
@@ -17,84 +19,30 @@ constexpr const char kNoProperty[] =
     "Could not obtain properties or property \"%s\" does not exist for object \"%s\".\n";
 constexpr const char kSetFailed[] = "Failed to set \"%s\" value on object \"%s\".\n";
 
-// The selection listing has no header: the first entry is line 1. After a back answer to the
-// line numbered lineNumber, the listing goes back a page (true) or starts again (false).
-bool BackGoesToPreviousPage(int lineNumber, const ScriptOptions& options) {
-  return pagerBackStaysInListing(lineNumber + 1, options.linesPerPage);
-}
-int EntriesPerBackStep(const ScriptOptions& options) { return pagerBackStep(options.linesPerPage); }
-
 // Every property of one object, one paged line each, in byte-wise name order.
-void ListAllProperties(ScriptSession& session, const ScriptOptions& options,
-                       ConfigObject& object) {
+void ListAllProperties(const CommandContext& command, ConfigObject& object) {
   const std::map<std::string, std::string> all = object.GetAllProperties();
   const std::vector<std::pair<std::string, std::string>> entries(all.begin(), all.end());
-  ListingPager pager(options, /*withHeader=*/false);
+  ListingPager pager(command.options, /*withHeader=*/false);
   for (pager.Start(); pager.item() < entries.size();) {
     const auto& [name, value] = entries[pager.item()];
-    if (!pager.Follow(pagedPrint(session, options, pager.lineNumber(), "%s = %s", name.c_str(),
+    if (!pager.Follow(pagedPrint(command, pager.lineNumber(), "%s = %s", name.c_str(),
                                  value.c_str()))) {
       return;
     }
   }
 }
 
-// One line per selected object that has the property: "name: option = value".
-bool ListPropertyOfSelection(ScriptSession& session, int commandLine,
-                             const ScriptOptions& options, const ObjectSelection& selection,
-                             const std::string& option) {
-  const ObjectRegistry& registry = Registry();
-  int lineNumber = 1;
-  auto entry = registry.begin();
-  while (entry != registry.end()) {
-    ConfigObject& object = *entry->second;
-    if (!selection.Includes(object)) {
-      ++entry;
-      continue;
-    }
-    const char* value = object.GetProperty(option.c_str());
-    if (value == nullptr) {
-      session.Fail(ResultCode::kNoSuchProperty, commandLine, kNoProperty, option.c_str(),
-                   entry->first.c_str());
-      if (!options.continueOnError) return false;
-      ++entry;
-      continue;
-    }
-    PagerAnswer answer = pagedPrint(session, options, lineNumber, "%s: %s = %s",
-                                    entry->first.c_str(), option.c_str(), value);
-    if (answer == kPagerQuit) return true;
-    if (answer == kPagerBack) {
-      if (!BackGoesToPreviousPage(lineNumber, options)) {
-        entry = registry.begin();
-        lineNumber = 1;
-      } else {
-        // Only selected objects count as entries; stepping ends at the first registry entry.
-        const int step = EntriesPerBackStep(options);
-        int stepped = 0;
-        while (stepped < step && entry != registry.begin()) {
-          --entry;
-          if (selection.Includes(*entry->second)) ++stepped;
-        }
-        lineNumber -= stepped;
-      }
-      continue;
-    }
-    ++entry;
-    ++lineNumber;
-  }
-  return true;
-}
-
 // Sets option to value on one object; reports the failure (without looking at CONTINUE).
-bool SetOnObject(ScriptSession& session, int commandLine, const std::string& objectName,
-                 ConfigObject& object, const std::string& option, const std::string& value) {
+bool SetOnObject(const CommandContext& command, ConfigObject& object, const std::string& option,
+                 const std::string& value) {
   if (object.GetProperty(option.c_str()) == nullptr) {
-    return session.Fail(ResultCode::kNoSuchProperty, commandLine, kNoProperty, option.c_str(),
-                        objectName.c_str());
+    return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
+                        object.name.c_str());
   }
   if (!object.SetProperty(option.c_str(), value.c_str())) {
-    return session.Fail(ResultCode::kSubcommandFailed, commandLine, kSetFailed, option.c_str(),
-                        objectName.c_str());
+    return command.Fail(ResultCode::kSubcommandFailed, kSetFailed, option.c_str(),
+                        object.name.c_str());
   }
   return true;
 }
@@ -108,105 +56,137 @@ struct ClearingCommand {
 constexpr ClearingCommand kUnset{"UNSET", "unset", false};
 constexpr ClearingCommand kReset{"RESET", "reset", true};
 
-bool ClearProperty(ScriptSession& session, int lineNumber, const std::string& line,
-                   const ScriptOptions& options, const std::string& objectName,
-                   const ClearingCommand& command) {
-  if (tokenCount(line) < 2) {
-    return session.Fail(ResultCode::kMissingParameters, lineNumber,
-                        "Insufficient paramaters for %s subcommand.\n", command.command);
+bool ClearProperty(const CommandContext& command, const ClearingCommand& clearing) {
+  if (tokenCount(command.line) < 2) {
+    return command.Fail(ResultCode::kMissingParameters,
+                        "Insufficient paramaters for %s subcommand.\n", clearing.command);
   }
-  const std::string option = getToken(2, line);
-  const char* value = command.restore ? nullptr : "";
+  const std::string option = getToken(2, command.line);
+  const char* value = clearing.restore ? nullptr : "";
 
-  ObjectSelection selection(objectName);
-  if (ConfigObject* object = selection.single()) {
-    if (!object->SetProperty(option.c_str(), value)) {
-      return session.Fail(ResultCode::kSubcommandFailed, lineNumber,
-                          "Failed to %s \"%s\" value on object \"%s\".\n", command.verb,
-                          option.c_str(), object->name.c_str());
-    }
-    if (options.verbose) {
-      consolePrint("Value of %s for %s object %s has been %s.\n", option.c_str(),
-                   KindName(object->kind), object->name.c_str(), command.verb);
-    }
-    return true;
-  }
+  ObjectSelection selection(command.objectName);
   if (!selection.valid()) return false;
-
-  for (const auto& [name, object] : Registry()) {
-    if (!selection.Includes(*object)) continue;
-    if (!object->SetProperty(option.c_str(), value)) {
-      session.Fail(ResultCode::kSubcommandFailed, lineNumber,
-                   "Failed to %s \"%s\" value on object \"%s\".\n", command.verb,
-                   option.c_str(), name.c_str());
-      if (!options.continueOnError) return false;
-    }
-  }
-  if (options.verbose) {
+  const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
+    if (object.SetProperty(option.c_str(), value)) return true;
+    return command.Fail(ResultCode::kSubcommandFailed,
+                        "Failed to %s \"%s\" value on object \"%s\".\n", clearing.verb,
+                        option.c_str(), object.name.c_str());
+  });
+  if (outcome.stopped) return false;
+  if (!command.options.verbose) return true;
+  if (ConfigObject* object = selection.single()) {
+    consolePrint("Value of %s for %s object %s has been %s.\n", option.c_str(),
+                 KindName(object->kind), object->name.c_str(), clearing.verb);
+  } else {
     consolePrint("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
-                 command.verb);
+                 clearing.verb);
   }
   return true;
 }
 
 }  // namespace
 
-bool ScriptSession::HandleObjectSet(int lineNumber, const std::string& line,
-                                    ScriptOptions& options, std::string objectName) {
-  const std::string option = getToken(2, line);
-  const std::string value = restOfLine(3, line);
+// What HELP prints for these commands.
+extern const char* const kObjectSetHelp[] = {
+    "SYNTAX: obj.SET [option [value]]",
+    "",
+    "Lists or changes the properties of the object, the options of its",
+    "associated *.props file. Write option names and values as they are:",
+    "no colons or quotes are needed.",
+    "",
+    "Without a parameter, lists all options of the object with their",
+    "values.",
+    "",
+    "With an option, shows the value of that option.",
+    "",
+    "With an option and a value, sets the option to the value, which is",
+    "the rest of the line and may contain blanks. Only an existing option",
+    "can be set. The change takes effect with obj.COMMIT; obj.UNSET clears",
+    "an option and obj.RESET undoes a change.",
+    "",
+    "On a reserved name, the command applies to all objects of that kind",
+    "(AGENT, DSM, TARGET, BROKER or AUTOCONFIG) or, with ALL, to every",
+    "object; an option must then be given.",
+    "",
+    "A long list stops at a --more-- prompt after each page. At the prompt:",
+    "",
+    "    q       stops the list.",
+    "    b       goes back a page.",
+    "    Enter   goes on with the next page.",
+    nullptr,
+};
 
-  ObjectSelection selection(objectName);
-  if (ConfigObject* object = selection.single()) {
-    if (!value.empty()) {
-      if (!SetOnObject(*this, lineNumber, object->name, *object, option, value)) return false;
-      if (options.verbose) {
-        consolePrint("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
-                     KindName(object->kind), object->name.c_str(), value.c_str());
-      }
-      return true;
-    }
-    if (!option.empty()) {
-      const char* current = object->GetProperty(option.c_str());
-      if (current == nullptr) {
-        return Fail(ResultCode::kNoSuchProperty, lineNumber, kNoProperty, option.c_str(),
-                    object->name.c_str());
-      }
-      consolePrint("%s = %s\n", option.c_str(), current);
-      return true;
-    }
-    ListAllProperties(*this, options, *object);
-    return true;
-  }
+extern const char* const kUnsetHelp[] = {
+    "SYNTAX: obj.UNSET <option>",
+    "",
+    "Sets the option of the object to nothing, an empty value. On a",
+    "reserved name such as ALL, unsets it on all objects of that kind. The",
+    "change takes effect with obj.COMMIT.",
+    nullptr,
+};
+
+extern const char* const kResetHelp[] = {
+    "SYNTAX: obj.RESET <option>",
+    "",
+    "Undoes uncommitted changes to the option made with obj.SET or",
+    "obj.UNSET: the option gets back the value it had before this session",
+    "of hxo_cmdline or at the last obj.COMMIT. On a reserved name such as",
+    "ALL, resets the option on all objects of that kind.",
+    nullptr,
+};
+
+bool HandleObjectSet(CommandContext& command) {
+  const std::string option = getToken(2, command.line);
+  const std::string value = restOfLine(3, command.line);
+
+  ObjectSelection selection(command.objectName);
   if (!selection.valid()) return false;
-
+  ConfigObject* single = selection.single();
   if (!value.empty()) {
-    for (const auto& [name, object] : Registry()) {
-      if (!selection.Includes(*object)) continue;
-      if (!SetOnObject(*this, lineNumber, name, *object, option, value) &&
-          !options.continueOnError) {
-        return false;
-      }
-    }
-    if (options.verbose) {
+    const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
+      return SetOnObject(command, object, option, value);
+    });
+    if (outcome.stopped) return false;
+    if (command.options.verbose && single != nullptr) {
+      consolePrint("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
+                   KindName(single->kind), single->name.c_str(), value.c_str());
+    } else if (command.options.verbose) {
       consolePrint("Value of %s for %s objects has been set to %s.\n", option.c_str(),
                    selection.label(), value.c_str());
     }
     return true;
   }
-  if (option.empty()) {
-    return Fail(ResultCode::kMissingParameters, lineNumber,
-                "Insufficient paramaters for SET subcommand on reserved object.\n");
+  if (single == nullptr) {
+    if (option.empty()) {
+      return command.Fail(ResultCode::kMissingParameters,
+                          "Insufficient paramaters for SET subcommand on reserved object.\n");
+    }
+    // One line per selected object that has the property: "name: option = value".
+    return PageSelection(command, selection, nullptr,
+                         [&](ConfigObject& object) -> std::optional<std::string> {
+                           const char* current = object.GetProperty(option.c_str());
+                           if (current == nullptr) {
+                             command.Fail(ResultCode::kNoSuchProperty, kNoProperty,
+                                          option.c_str(), object.name.c_str());
+                             return std::nullopt;
+                           }
+                           return Formatted("%s: %s = %s", object.name.c_str(), option.c_str(),
+                                            current);
+                         });
   }
-  return ListPropertyOfSelection(*this, lineNumber, options, selection, option);
+  if (option.empty()) {
+    ListAllProperties(command, *single);
+    return true;
+  }
+  const char* current = single->GetProperty(option.c_str());
+  if (current == nullptr) {
+    return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
+                        single->name.c_str());
+  }
+  consolePrint("%s = %s\n", option.c_str(), current);
+  return true;
 }
 
-bool ScriptSession::HandleObjectUnset(int lineNumber, const std::string& line,
-                                      ScriptOptions& options, std::string objectName) {
-  return ClearProperty(*this, lineNumber, line, options, objectName, kUnset);
-}
+bool HandleObjectUnset(CommandContext& command) { return ClearProperty(command, kUnset); }
 
-bool ScriptSession::HandleObjectReset(int lineNumber, const std::string& line,
-                                      ScriptOptions& options, std::string objectName) {
-  return ClearProperty(*this, lineNumber, line, options, objectName, kReset);
-}
+bool HandleObjectReset(CommandContext& command) { return ClearProperty(command, kReset); }

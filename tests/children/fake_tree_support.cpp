@@ -4,7 +4,7 @@
 
 #include "objects/object_registry.h"
 #include "objects/server_session.h"
-#include "runtime/process_state.h"
+#include "objects/process_state.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "entry/script_options.h"
+#include "runtime/script_options.h"
 #include "hxo/hxo.h"
 
 namespace {

@@ -5,15 +5,15 @@
 #include <string_view>
 
 #include "common/process_runner.h"
-#include "interp/help_texts.h"
+#include "interp/command_table.h"
 
 namespace {
 
 TEST(HelpCommand, GeneralScreenForEveryWayOfAskingForIt) {
-  const HelpTopics topics = BuildHelpTopics();
-  const HelpText& general = topics.find(std::string_view("HELP"))->second;
   std::string screen;
-  for (size_t i = 0; i < general.lineCount; ++i) screen += std::string(general.lines[i]) + "\n";
+  for (HelpLines line = HelpTopicTable().at("HELP"); *line != nullptr; ++line) {
+    screen += std::string(*line) + "\n";
+  }
   TempDir dir;
   for (const char* script : {"help\n", "HELP help\n", "HELP HELP extra words\n"}) {
     EXPECT_EQ(runScriptIn(dir, "t.hxo", script).out, screen) << script;

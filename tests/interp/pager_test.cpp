@@ -1,5 +1,5 @@
 // The pager's prompts and answers, and the arithmetic of going back a page.
-#include "interp/pager.h"
+#include "runtime/pager.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/process_runner.h"
-#include "entry/line_source.h"
-#include "entry/script_session.h"
+#include "runtime/line_source.h"
+#include "runtime/command_context.h"
 
 namespace {
 
@@ -18,22 +18,32 @@ void giveStandardInput(const TempDir& dir, const std::string& text) {
 }
 
 // A session with an empty script whose sink captures what the pager writes.
+SessionState StringSession(TextSink* sink) {
+  SessionState state;
+  state.name = "stringbuf";
+  state.sink = sink;
+  return state;
+}
+
 struct CapturingSession {
   StringLineSource source{""};
   StringTextSink sink;
-  ScriptSession session{&source, &sink, ScriptOptions{}};
+  SessionState session = StringSession(&sink);
+  ScriptOptions options;
+  std::string line;
+  CommandContext command{session, options, 1, line, {}};
 };
 
 TEST(PagedPrint, PromptsAfterEveryPageAndCapturesTheLines) {
   TempDir dir;
   giveStandardInput(dir, "\nqu and more\nb\n");
   CapturingSession capturing;
-  ScriptOptions options;
+  ScriptOptions& options = capturing.options;
   options.linesPerPage = 3;
   testing::internal::CaptureStdout();
   std::vector<PagerAnswer> answers;
   for (int line = 1; line <= 6; ++line) {
-    answers.push_back(pagedPrint(capturing.session, options, line, "line %d %s", line, "%s"));
+    answers.push_back(pagedPrint(capturing.command, line, "line %d %s", line, "%s"));
   }
   std::string console = testing::internal::GetCapturedStdout();
   EXPECT_EQ(answers, (std::vector<PagerAnswer>{kPagerNoPrompt, kPagerContinue, kPagerNoPrompt,
@@ -46,19 +56,18 @@ TEST(PagedPrint, PromptsAfterEveryPageAndCapturesTheLines) {
 TEST(PagedPrint, NoPromptBelowThreeLinesPerPage) {
   CapturingSession capturing;
   for (int linesPerPage : {0, 1, 2}) {
-    ScriptOptions options;
+    ScriptOptions& options = capturing.options;
     options.linesPerPage = linesPerPage;
     for (int line = 1; line <= 50; ++line) {
-      EXPECT_EQ(pagedPrint(capturing.session, options, line, "x"), kPagerNoPrompt);
+      EXPECT_EQ(pagedPrint(capturing.command, line, "x"), kPagerNoPrompt);
     }
   }
 }
 
 TEST(PagedPrint, VeryLongLinesArePassedOnWhole) {
   CapturingSession capturing;
-  ScriptOptions options;
   std::string text(10000, 'L');
-  pagedPrint(capturing.session, options, 1, "%s", text.c_str());
+  pagedPrint(capturing.command, 1, "%s", text.c_str());
   EXPECT_EQ(capturing.sink.contents(), text + "\n");
 }
 

@@ -1,10 +1,11 @@
-#include "interp/tokens.h"
+#include "objects/object_kind.h"
+#include "runtime/tokens.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "interp/case_insensitive.h"
+#include "runtime/case_insensitive.h"
 #include "runtime/c_number.h"
 
 namespace {

@@ -1,4 +1,5 @@
 #include "objects/object_registry.h"
+#include "props/object_selection.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -118,7 +119,7 @@ TEST(ObjectRegistryTest, ReservedNamesSelectByKind) {
   };
   for (const Case& c : cases) {
     ConfigObject object("o", c.kind, nullptr);
-    EXPECT_EQ(SelectedBy(c.reserved, object), c.selected) << c.reserved << " " << KindName(c.kind);
+    EXPECT_EQ(ObjectSelection(c.reserved).Includes(object), c.selected) << c.reserved << " " << KindName(c.kind);
   }
 }
 

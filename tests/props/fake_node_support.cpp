@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "objects/server_session.h"
-#include "runtime/process_state.h"
+#include "objects/process_state.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "objects/server_session.h"
 #include "props/commit.h"
 #include "objects/object_registry.h"
-#include "runtime/process_state.h"
+#include "objects/process_state.h"
 
 namespace {
 

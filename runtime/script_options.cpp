@@ -1,4 +1,4 @@
-#include "entry/script_options.h"
+#include "runtime/script_options.h"
 
 #include <cstdlib>
 

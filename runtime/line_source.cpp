@@ -1,4 +1,4 @@
-#include "entry/line_source.h"
+#include "runtime/line_source.h"
 
 #include <cstdlib>
 #include <cstring>

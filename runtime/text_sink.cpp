@@ -1,4 +1,4 @@
-#include "entry/text_sink.h"
+#include "runtime/text_sink.h"
 
 FileTextSink::~FileTextSink() {
   if (!path.empty() && stream != nullptr) std::fclose(stream);

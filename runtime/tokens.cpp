@@ -1,6 +1,6 @@
-#include "interp/tokens.h"
+#include "runtime/tokens.h"
 
-#include "interp/case_insensitive.h"
+#include "runtime/case_insensitive.h"
 
 namespace {
 
@@ -127,12 +127,3 @@ std::string restOfLine(unsigned n, std::string_view line, std::string_view delim
   return result;
 }
 
-bool isReservedObjectName(const char* text) {
-  if (text == nullptr) return false;
-  static constexpr std::string_view kReserved[] = {"ALL",    "AGENT",  "DSM",
-                                                   "TARGET", "BROKER", "AUTOCONFIG"};
-  for (std::string_view reserved : kReserved) {
-    if (equalsIgnoringCase(text, reserved)) return true;
-  }
-  return false;
-}

@@ -1,4 +1,4 @@
-#include "runtime/process_state.h"
+#include "objects/process_state.h"
 
 #include "objects/server_session.h"
 

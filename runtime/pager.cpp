@@ -1,34 +1,29 @@
-#include "interp/pager.h"
+#include "runtime/pager.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
-#include "entry/script_session.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/formatted.h"
 
-PagerAnswer pagedPrint(ScriptSession& session, const ScriptOptions& options, int lineNumber,
-                       const char* format, ...) {
-  // The line is formatted whole, however long, so nothing is cut or written past a buffer.
+PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  va_list measuring;
-  va_copy(measuring, arguments);
-  int length = std::vsnprintf(nullptr, 0, format, measuring);
-  va_end(measuring);
-  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, arguments);
+  std::string text = FormattedV(format, arguments);
   va_end(arguments);
   text.push_back('\n');
 
-  if (session.sink != nullptr) {
-    session.sink->write(text.c_str());
+  if (command.session.sink != nullptr) {
+    command.session.sink->write(text.c_str());
   } else {
     consoleWrite(text);
   }
 
-  if (options.linesPerPage < 3) return kPagerNoPrompt;
-  if (lineNumber % (options.linesPerPage - 1) != 0) return kPagerNoPrompt;
+  const int linesPerPage = command.options.linesPerPage;
+  if (linesPerPage < 3) return kPagerNoPrompt;
+  if (lineNumber % (linesPerPage - 1) != 0) return kPagerNoPrompt;
   return pagerPrompt("--more--");
 }
 

@@ -1,4 +1,4 @@
-#include "entry/command_history.h"
+#include "runtime/command_history.h"
 
 #include <cstring>
 

@@ -6,9 +6,9 @@
 #include <climits>
 #include <cstddef>
 
-#include "entry/script_options.h"
+#include "runtime/script_options.h"
 
-class ScriptSession;
+struct CommandContext;
 
 enum PagerAnswer : int {
   kPagerNoPrompt = 0,  // no prompt was shown
@@ -17,12 +17,12 @@ enum PagerAnswer : int {
   kPagerBack = 3,
 };
 
-// Formats one line (printf conventions), adds a line end and writes it to the session's sink
-// (standard output when it has none). lineNumber is the caller's running count of lines in this
+// Formats one line (printf conventions), adds a line end and writes it to the running session's
+// sink (standard output when it has none), paging by the session's options. lineNumber is the caller's running count of lines in this
 // listing, from 1; after every linesPerPage - 1 lines the console prompt "--more--" is shown,
 // unless linesPerPage is below 3.
-PagerAnswer pagedPrint(ScriptSession& session, const ScriptOptions& options, int lineNumber,
-                       const char* format, ...) __attribute__((format(printf, 4, 5)));
+PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
 
 // Shows prompt and a blank on standard output and reads one answer line from standard input:
 // q quits, b goes back, anything else (end of input included) continues.

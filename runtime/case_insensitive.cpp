@@ -1,4 +1,4 @@
-#include "interp/case_insensitive.h"
+#include "runtime/case_insensitive.h"
 
 namespace {
 // Folding as the C locale does it: only the ASCII letters have a lower case.

@@ -27,5 +27,3 @@ std::string restOfLine(unsigned n, std::string_view line,
 std::string_view restOfLineView(unsigned n, std::string_view line,
                                 std::string_view delimiters = kDelimiters);
 
-// Whether text is one of ALL, AGENT, DSM, TARGET, BROKER, AUTOCONFIG, ignoring case.
-bool isReservedObjectName(const char* text);

@@ -1,0 +1,181 @@
+#include "interp/command_table.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+// Each handler and help text is defined in its command's own file.
+bool HandleSet(CommandContext&);
+bool HandleInclude(CommandContext&);
+bool HandleAbort(CommandContext&);
+bool HandleDrop(CommandContext&);
+bool HandleHistory(CommandContext&);
+bool HandleAuth(CommandContext&);
+bool HandleAgent(CommandContext&);
+bool HandleObjects(CommandContext&);
+bool HandlePrint(CommandContext&);
+bool HandlePause(CommandContext&);
+bool HandleSleep(CommandContext&);
+bool HandleExec(CommandContext&);
+bool HandleQuit(CommandContext&);
+bool HandleHelp(CommandContext&);
+extern const char* const kSetHelp[];
+extern const char* const kIncludeHelp[];
+extern const char* const kAbortHelp[];
+extern const char* const kDropHelp[];
+extern const char* const kHistoryHelp[];
+extern const char* const kAuthHelp[];
+extern const char* const kAgentHelp[];
+extern const char* const kObjectsHelp[];
+extern const char* const kPrintHelp[];
+extern const char* const kPauseHelp[];
+extern const char* const kSleepHelp[];
+extern const char* const kExecHelp[];
+extern const char* const kQuitHelp[];
+
+bool HandleObjectAdd(CommandContext&);
+bool HandleObjectSpawn(CommandContext&);
+bool HandleObjectDel(CommandContext&);
+bool HandleObjectList(CommandContext&);
+bool HandleObjectPassword(CommandContext&);
+bool HandleObjectSet(CommandContext&);
+bool HandleObjectReset(CommandContext&);
+bool HandleObjectUnset(CommandContext&);
+bool HandleObjectCommit(CommandContext&);
+bool HandleObjectQpk(CommandContext&);
+bool HandleObjectLog(CommandContext&);
+bool HandleObjectRun(CommandContext&);
+extern const char* const kAddHelp[];
+extern const char* const kSpawnHelp[];
+extern const char* const kDelHelp[];
+extern const char* const kListHelp[];
+extern const char* const kPasswordHelp[];
+extern const char* const kObjectSetHelp[];
+extern const char* const kResetHelp[];
+extern const char* const kUnsetHelp[];
+extern const char* const kCommitHelp[];
+extern const char* const kQpkHelp[];
+extern const char* const kLogHelp[];
+extern const char* const kRunHelp[];
+
+namespace {
+
+// The general help screen lists the names in columns of this width, this many to a line.
+constexpr size_t kColumnWidth = 10;
+constexpr size_t kColumns = 6;
+
+constexpr CommandRow kSessionCommands[] = {
+    {"SET", {}, HandleSet, kSetHelp},
+    {"INCLUDE", {}, HandleInclude, kIncludeHelp},
+    {"ABORT", {}, HandleAbort, kAbortHelp},
+    {"DROP", {}, HandleDrop, kDropHelp},
+    {"HISTORY", {}, HandleHistory, kHistoryHelp},
+    {"AUTH", {}, HandleAuth, kAuthHelp},
+    {"AGENT", {}, HandleAgent, kAgentHelp},
+    {"OBJECTS", {}, HandleObjects, kObjectsHelp},
+    {"PRINT", {"ECHO"}, HandlePrint, kPrintHelp},
+    {"PAUSE", {"PROMPT"}, HandlePause, kPauseHelp},
+    {"SLEEP", {}, HandleSleep, kSleepHelp},
+    {"EXEC", {}, HandleExec, kExecHelp},
+    {"QUIT", {"EXIT", "BYE"}, HandleQuit, kQuitHelp},
+    {"HELP", {}, HandleHelp, nullptr},
+};
+
+constexpr CommandRow kObjectSubcommands[] = {
+    {"ADD", {}, HandleObjectAdd, kAddHelp},
+    {"SPAWN", {}, HandleObjectSpawn, kSpawnHelp},
+    {"DEL", {}, HandleObjectDel, kDelHelp},
+    {"LIST", {}, HandleObjectList, kListHelp},
+    {"PASSWORD", {"PASSWD", "PASS"}, HandleObjectPassword, kPasswordHelp},
+    {"SET", {}, HandleObjectSet, kObjectSetHelp},
+    {"RESET", {}, HandleObjectReset, kResetHelp},
+    {"UNSET", {}, HandleObjectUnset, kUnsetHelp},
+    {"COMMIT", {}, HandleObjectCommit, kCommitHelp},
+    {"QPK", {}, HandleObjectQpk, kQpkHelp},
+    {"LOG", {}, HandleObjectLog, kLogHelp},
+    {"RUN", {"EXEC"}, HandleObjectRun, kRunHelp},
+};
+
+// Calls visit(name) for a row's name and each of its aliases.
+template <typename Visit>
+void ForEachName(const CommandRow& row, Visit visit) {
+  visit(row.name);
+  for (const char* alias : row.aliases) {
+    if (alias != nullptr) visit(alias);
+  }
+}
+
+CommandLookup* BuildLookup(std::span<const CommandRow> rows) {
+  auto* lookup = new CommandLookup;
+  for (const CommandRow& row : rows) {
+    ForEachName(row, [&](const char* name) { lookup->emplace(name, row.handler); });
+  }
+  return lookup;
+}
+
+// Appends the listed names of rows in columns; every line keeps its trailing blanks.
+void AppendNameColumns(std::span<const CommandRow> rows, std::vector<std::string>& lines) {
+  for (size_t i = 0; i < rows.size(); i += kColumns) {
+    std::string line;
+    for (size_t column = 0; column < kColumns; ++column) {
+      std::string cell = i + column < rows.size() ? rows[i + column].name : "";
+      cell.resize(kColumnWidth, ' ');
+      line += cell;
+    }
+    lines.push_back(std::move(line));
+  }
+}
+
+// The general help screen as null-terminated lines; built once, never freed.
+HelpLines BuildGeneralScreen() {
+  auto* text = new std::vector<std::string>{
+      "Halvex/Orbitane command-line configuration utility.",
+      "",
+      "You may use HELP <command> to get more detailed help on any command that",
+      "is not executed on an object, or HELP obj.<command> to get more detailed",
+      "help on any command that is executed on an object.",
+      "",
+      "Commands that are not executed on an object are:",
+  };
+  AppendNameColumns(kSessionCommands, *text);
+  text->push_back("");
+  text->push_back("Commands that are executed on an object are:");
+  AppendNameColumns(kObjectSubcommands, *text);
+  auto* lines = new std::vector<const char*>;
+  for (const std::string& line : *text) lines->push_back(line.c_str());
+  lines->push_back(nullptr);
+  return lines->data();
+}
+
+}  // namespace
+
+std::span<const CommandRow> SessionCommands() { return kSessionCommands; }
+std::span<const CommandRow> ObjectSubcommands() { return kObjectSubcommands; }
+
+const CommandLookup& SessionCommandLookup() {
+  static const CommandLookup* lookup = BuildLookup(kSessionCommands);
+  return *lookup;
+}
+
+const CommandLookup& ObjectSubcommandLookup() {
+  static const CommandLookup* lookup = BuildLookup(kObjectSubcommands);
+  return *lookup;
+}
+
+const HelpTopics& HelpTopicTable() {
+  static const HelpTopics* topics = [] {
+    auto* built = new HelpTopics;
+    const HelpLines generalScreen = BuildGeneralScreen();
+    for (const CommandRow& row : kSessionCommands) {
+      HelpLines help = row.help != nullptr ? row.help : generalScreen;
+      ForEachName(row, [&](const char* name) { built->emplace(name, help); });
+    }
+    for (const CommandRow& row : kObjectSubcommands) {
+      ForEachName(row, [&](const char* name) {
+        built->emplace(std::string("obj.") + name, row.help);
+      });
+    }
+    return built;
+  }();
+  return *topics;
+}

@@ -1,0 +1,35 @@
+// Every command of the language in one table: its names, its handler, its help text and its
+// place on the general help screen. Dispatch, HELP's topics and the general screen are all
+// built from it, once.
+#pragma once
+
+#include <map>
+#include <span>
+#include <string>
+
+#include "runtime/case_insensitive.h"
+#include "runtime/command_context.h"
+
+// Help texts are arrays of lines ending in a null pointer; an empty line is a blank line.
+using HelpLines = const char* const*;
+
+struct CommandRow {
+  const char* name;        // the name listed on the general help screen
+  const char* aliases[3];  // further names, unused slots null
+  CommandHandler handler;
+  HelpLines help;          // null for HELP itself, whose text is the general screen
+};
+
+// Session commands, then object subcommands, each in the order of the general help screen.
+std::span<const CommandRow> SessionCommands();
+std::span<const CommandRow> ObjectSubcommands();
+
+// The lookups built from the table, by every name and alias, ignoring case.
+using CommandLookup = std::map<std::string, CommandHandler, CaseInsensitiveLess>;
+const CommandLookup& SessionCommandLookup();
+const CommandLookup& ObjectSubcommandLookup();
+
+// HELP topic -> text: "HELP" (the general screen), every session command name and alias, and
+// "obj." before every object subcommand name and alias.
+using HelpTopics = std::map<std::string, HelpLines, CaseInsensitiveLess>;
+const HelpTopics& HelpTopicTable();

@@ -1,0 +1,23 @@
+#include "runtime/command_context.h"
+
+#include <cstdarg>
+
+#include "runtime/console.h"
+
+void CommandContext::Report(const char* format, ...) const {
+  consoleError("%s:%d: ", session.name.c_str(), lineNumber);
+  va_list arguments;
+  va_start(arguments, format);
+  consoleErrorV(format, arguments);
+  va_end(arguments);
+}
+
+bool CommandContext::Fail(int code, const char* format, ...) const {
+  session.resultCode = code;
+  consoleError("%s:%d: ", session.name.c_str(), lineNumber);
+  va_list arguments;
+  va_start(arguments, format);
+  consoleErrorV(format, arguments);
+  va_end(arguments);
+  return false;
+}

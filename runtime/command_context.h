@@ -1,0 +1,25 @@
+// What every command handler is given: the line it runs, the session it runs in, the session's
+// options, and the one way to fail (a message on standard error and a result code).
+#pragma once
+
+#include <string>
+
+#include "runtime/script_options.h"
+#include "runtime/session_state.h"
+
+struct CommandContext {
+  SessionState& session;
+  ScriptOptions& options;  // the running script's options; SET changes them
+  int lineNumber;
+  const std::string& line;
+  std::string objectName;  // object subcommands: the name before the separator, as typed
+
+  // Writes "name:line: " and the formatted message on standard error, sets the session's
+  // result code and gives false, the result of every failing handler.
+  bool Fail(int code, const char* format, ...) const __attribute__((format(printf, 3, 4)));
+  // The same message without setting a result code.
+  void Report(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+};
+
+// A session command or an object subcommand. True when the line enters the history.
+using CommandHandler = bool (*)(CommandContext& command);

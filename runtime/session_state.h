@@ -1,0 +1,26 @@
+// What one running script holds that its commands read and change: its name, where its
+// listings go, its result code, its history of successful commands and the credentials it
+// authenticates with. The session of entry/ owns one; handlers see it through their context.
+#pragma once
+
+#include <string>
+
+#include "runtime/command_history.h"
+#include "runtime/script_options.h"
+#include "runtime/text_sink.h"
+
+struct SessionState {
+  // Runs a script file as a session nested in the running one and gives its result code.
+  using ScriptRunner = int (*)(const char* fileName, const ScriptOptions& options);
+
+  std::string name;           // "stringbuf", "STDIN" or the script file name as given
+  TextSink* sink = nullptr;   // where paged output goes
+  int resultCode = 0;
+  bool stopRequested = false;  // end the loop before the next line
+  CommandHistory history;      // successful command lines, oldest first
+  std::string serverName;
+  std::string userName;
+  std::string password;
+  // How INCLUDE starts a nested session; set by whoever builds sessions.
+  ScriptRunner runScriptFile = nullptr;
+};
