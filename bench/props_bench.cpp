@@ -93,7 +93,7 @@ BenchNode* AddObject(const std::string& name, ObjectKind kind, ConfigObject* par
                      const ChildDefinitionData& record) {
   auto object = std::make_unique<ConfigObject>(name, kind, parent);
   auto* node = new BenchNode(record);
-  object->node = node;
+  object->node.reset(node);
   Registry().Insert(name, std::move(object));
   return node;
 }
@@ -104,8 +104,8 @@ void BuildSite(int targets) {
   static int built = 0;
   if (built == targets) return;
   Registry().Clear();
-  ServerSession*& session = ProcessState::Get().serverSession;
-  if (session == nullptr) session = new ServerSession();
+  std::unique_ptr<ServerSession>& session = ProcessState::Get().serverSession;
+  if (session == nullptr) session = std::make_unique<ServerSession>();
 
   constexpr int kAgents = 10;
   constexpr int kDsmsPerBroker = 10;
@@ -195,8 +195,8 @@ void BM_LogTail1000(benchmark::State& state) {
     }
   }
   Registry().Clear();
-  ServerSession*& session = ProcessState::Get().serverSession;
-  if (session == nullptr) session = new ServerSession();
+  std::unique_ptr<ServerSession>& session = ProcessState::Get().serverSession;
+  if (session == nullptr) session = std::make_unique<ServerSession>();
   ChildDefinitionData record;
   record.setv("ipaddr", "10.0.0.1");
   AddObject("logger", ObjectKind::Agent, nullptr, record)->log = &log;

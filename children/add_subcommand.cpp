@@ -2,12 +2,11 @@
 // [community] on a DSM: writes a new child entry into the object's configuration and registers
 // an object for it. -f writes it without asking whether the child can be reached.
 #include "children/address.h"
-#include "children/child_definitions.h"
+#include "objects/object_registry.h"
 #include "objects/object_name_checks.h"
 #include "runtime/command_context.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"

@@ -1,12 +1,11 @@
 // The five ways in which a new object obtains its node from its parent's node (an agent's from
 // the server session's root). Nothing here reports: a failure leaves the object without a node.
-#include "children/child_definitions.h"
+#include "objects/object_registry.h"
 
 #include <new>
 
 #include "children/address.h"
 #include "runtime/case_insensitive.h"
-#include "objects/object_registry.h"
 #include "objects/server_session.h"
 
 namespace {
@@ -18,7 +17,7 @@ std::unique_ptr<ConfigObject> newObject(const std::string& name, ObjectKind kind
 
 TreeNode* sessionRoot() {
   const ServerSession* session = CurrentServerSession();
-  return session == nullptr ? nullptr : session->root;
+  return session == nullptr ? nullptr : session->root.get();
 }
 
 // The child of parentNode that record identifies, or null; the walker is released either way.
@@ -51,13 +50,13 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& n
     object->parent = nullptr;
     parentNode = sessionRoot();
   } else if (kind == ObjectKind::Broker && parent != nullptr) {
-    parentNode = parent->node;
+    parentNode = parent->node.get();
   }
   if (parentNode == nullptr) return object;
 
   parentNode->SupplyChildPassword(record, password == nullptr ? "" : password);
-  object->node = kind == ObjectKind::Agent ? parentNode->GetPotentialChild(record)
-                                           : seekChild(parentNode, record);
+  object->node.reset(kind == ObjectKind::Agent ? parentNode->GetPotentialChild(record)
+                                           : seekChild(parentNode, record));
   return object;
 }
 
@@ -72,7 +71,7 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateDsmByName(const std::string& n
   }
   ChildDefinitionData record;
   record.setv("name", dsmName);
-  object->node = seekChild(parent->node, record);
+  object->node.reset(seekChild(parent->node.get(), record));
   return object;
 }
 
@@ -91,7 +90,7 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateTargetByAddress(const std::str
   ChildDefinitionData record;
   record.setv("ipaddr", DottedText(resolved).c_str());
   record.setv("community", community);
-  object->node = seekChild(parent->node, record);
+  object->node.reset(seekChild(parent->node.get(), record));
   return object;
 }
 
@@ -111,7 +110,7 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateLocalChild(const std::string& 
   } else {
     return object;
   }
-  object->node = parent->node->GetPotentialChild(record);
+  object->node.reset(parent->node->GetPotentialChild(record));
   return object;
 }
 
@@ -122,13 +121,7 @@ std::unique_ptr<ConfigObject> ConfigObject::AdoptNode(const std::string& name, O
   if (object == nullptr || offered == nullptr || sessionRoot() == nullptr) return object;
   const char* typeName = offered->GetTypeName();
   if (typeName != nullptr && equalsIgnoringCase(typeName, KindName(kind))) {
-    object->node = offered.release();
+    object->node = std::move(offered);
   }
   return object;
-}
-
-bool KeepOrDiscard(std::unique_ptr<ConfigObject> object, const std::string& name) {
-  if (object == nullptr || !object->IsAlive()) return false;
-  Registry().Insert(name, std::move(object));
-  return true;
 }

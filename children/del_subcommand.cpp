@@ -11,20 +11,10 @@
 #include "objects/object_registry.h"
 #include "runtime/console.h"
 
+// The subtrees of the registered children, through the registry's one walk of the tree.
 void ConfigObject::CollectDescendants(std::set<std::string>& names) const {
   const ObjectRegistry& registry = Registry();
-  // Depth first with an explicit stack of parents, children of each in key order.
-  std::vector<const ConfigObject*> pending{this};
-  while (!pending.empty()) {
-    const ConfigObject* parentObject = pending.back();
-    pending.pop_back();
-    for (const std::string& childName : registry.ChildrenOf(parentObject->name)) {
-      const ConfigObject* child = registry.Find(childName);
-      if (child == nullptr || child->parent != parentObject) continue;
-      names.insert(childName);
-      pending.push_back(child);
-    }
-  }
+  for (const std::string& child : registry.ChildrenOf(name)) registry.CollectSubtree(child, names);
 }
 
 int ConfigObject::DeleteChildren(std::set<std::string> names) {
@@ -35,7 +25,7 @@ int ConfigObject::DeleteChildren(std::set<std::string> names) {
     ConfigObject* child = registry.Find(childName);
     if (child == nullptr || child->parent != this) continue;
     // The installation removes what lies below the child; its answer changes nothing here.
-    if (child->node != nullptr && node != nullptr) node->RemoveChild(child->node);
+    if (child->node != nullptr && node != nullptr) node->RemoveChild(child->node.get());
     child->CollectDescendants(dropped);
     ++removed;
     dropped.insert(childName);

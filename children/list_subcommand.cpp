@@ -5,13 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "children/child_definitions.h"
+#include "objects/object_registry.h"
 #include "objects/object_name_checks.h"
 #include "runtime/command_context.h"
 #include "runtime/pager.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"

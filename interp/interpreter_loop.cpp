@@ -12,7 +12,6 @@
 #include "runtime/tokens.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
-#include "objects/process_state.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
 // AGENT name address [port [password]]: declares the object for the management agent on a host,
 // authenticating with the session's stored credentials when AUTH has not been run.
-#include "children/child_definitions.h"
+#include "objects/object_registry.h"
 #include "objects/object_name_checks.h"
 #include "runtime/command_context.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"

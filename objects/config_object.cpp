@@ -12,7 +12,7 @@ ConfigObject::ConfigObject(const std::string& objectName, ObjectKind objectKind,
 
 // The node goes through its virtual destructor; the working set and a rule-description table
 // that no other object shares go with their holders.
-ConfigObject::~ConfigObject() { delete node; }
+ConfigObject::~ConfigObject() = default;
 
 bool ConfigObject::IsAlive() const {
   return node != nullptr && CurrentServerSession() != nullptr && node->NodeIsAlive();

@@ -105,7 +105,7 @@ class ConfigObject {
   ConfigObject* parent = nullptr;  // not owned; null for an agent
   std::string name;
   ObjectKind kind;
-  TreeNode* node = nullptr;  // owned
+  std::unique_ptr<TreeNode> node;
   std::unique_ptr<NodePropertySet> workingProperties;  // null until loaded
   NodePropertySet savedProperties;
   std::shared_ptr<RuleDescriptions> ruleDescriptions;  // null until needed

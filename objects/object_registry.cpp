@@ -110,3 +110,9 @@ void ObjectRegistry::CollectSubtree(const std::string& name, std::set<std::strin
 std::string ParentName(const ConfigObject& object) {
   return object.parent == nullptr ? std::string() : object.parent->name;
 }
+
+bool KeepOrDiscard(std::unique_ptr<ConfigObject> object, const std::string& name) {
+  if (object == nullptr || !object->IsAlive()) return false;
+  Registry().Insert(name, std::move(object));
+  return true;
+}

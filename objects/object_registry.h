@@ -81,3 +81,7 @@ ObjectRegistry& Registry();
 
 // The parent's name, or the empty text for an object without parent.
 std::string ParentName(const ConfigObject& object);
+
+// Enters object in the registry under name when its node answers and gives true; otherwise
+// destroys it (and its node) and gives false. A null object (not allocated) gives false.
+bool KeepOrDiscard(std::unique_ptr<ConfigObject> object, const std::string& name);

@@ -56,7 +56,7 @@ extern const char* const kObjectsHelp[] = {
     nullptr,
 };
 
-bool HandleObjects(CommandContext& command) {
+bool HandleObjects(CommandContext&) {
   const ObjectRegistry& registry = Registry();
   if (registry.empty()) {
     consolePrint("There are no objects currently active.\n");

@@ -2,12 +2,13 @@
 // unloads. It is the only process-wide object with a constructor or destructor.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 
 #include "objects/object_registry.h"
+#include "objects/server_session.h"
 
-struct ServerSession;
 
 class ProcessState {
  public:
@@ -26,5 +27,5 @@ class ProcessState {
   // Every object that scripts have declared, by name.
   ObjectRegistry registry;
   // The current connection to the event server (owned); null before the first attempt.
-  ServerSession* serverSession = nullptr;
+  std::unique_ptr<ServerSession> serverSession;
 };

@@ -7,19 +7,15 @@
 #include "objects/object_registry.h"
 #include "objects/process_state.h"
 
-namespace {
+ServerSession::ServerSession() { initAPI(); }
 
-// Deletes what the session holds and ends the use of the vendor library it began.
-void discard(ServerSession* session) {
-  delete session->root;
-  delete session->holder;
+ServerSession::~ServerSession() {
+  root.reset();
+  holder.reset();
   destroyAPI();
-  delete session;
 }
 
-}  // namespace
-
-ServerSession* CurrentServerSession() { return ProcessState::Get().serverSession; }
+ServerSession* CurrentServerSession() { return ProcessState::Get().serverSession.get(); }
 
 bool IsAuthenticated() {
   const ServerSession* session = CurrentServerSession();
@@ -27,29 +23,18 @@ bool IsAuthenticated() {
 }
 
 bool OpenServerSession(const char* server, const char* user, const char* password) {
-  ServerSession*& current = ProcessState::Get().serverSession;
+  std::unique_ptr<ServerSession>& current = ProcessState::Get().serverSession;
   if (current != nullptr && current->root != nullptr) return true;
-  if (current != nullptr) {
-    discard(current);
-    current = nullptr;
-  }
-
-  auto* session = new (std::nothrow) ServerSession();
-  if (session == nullptr) return false;
-  initAPI();
-  session->holder = TreeRootHolder::GetRoot("distributed", server, user, password);
-  if (session->holder != nullptr) {
+  current.reset();
+  current.reset(new (std::nothrow) ServerSession());
+  if (current == nullptr) return false;
+  current->holder.reset(TreeRootHolder::GetRoot("distributed", server, user, password));
+  if (current->holder != nullptr) {
     ChildDefinitionData record;
     record.setv("filename", "nul");
-    session->root = session->holder->GetRootNode(record);
+    current->root.reset(current->holder->GetRootNode(record));
   }
-  current = session;
-  return session->root != nullptr;
+  return current->root != nullptr;
 }
 
-void CloseServerSession() {
-  ServerSession*& current = ProcessState::Get().serverSession;
-  if (current == nullptr) return;
-  discard(current);
-  current = nullptr;
-}
+void CloseServerSession() { ProcessState::Get().serverSession.reset(); }

@@ -37,13 +37,9 @@ bool ConfigObject::CommitProperties() {
 }
 
 ConfigObject* FindAgent(ConfigObject& object) {
-  ConfigObject* current = &object;
-  while (true) {
-    const std::string parentName = ParentName(*current);
-    if (parentName.empty()) return current->kind == ObjectKind::Agent ? current : nullptr;
-    current = Registry().Find(parentName);
-    if (current == nullptr) return nullptr;
-  }
+  ConfigObject* top = &object;
+  while (top->parent != nullptr) top = top->parent;
+  return top->kind == ObjectKind::Agent ? top : nullptr;
 }
 
 namespace {

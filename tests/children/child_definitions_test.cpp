@@ -1,7 +1,7 @@
 // The construction forms, liveness, the defaults view and KeepOrDiscard, against a fake tree
 // that counts the nodes and walkers not yet released. What the forms ask the installation is
 // checked against the simulator's trace by the script tests.
-#include "children/child_definitions.h"
+#include "objects/object_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include <string>
 
 #include "fake_tree.h"
-#include "objects/object_registry.h"
 
 namespace {
 
