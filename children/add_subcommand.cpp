@@ -118,7 +118,7 @@ bool HandleObjectAdd(CommandContext& command) {
     added = object->AddBroker(name, address.c_str(), port, agentPassword.c_str(), !force);
   } else if (object->kind == ObjectKind::DSM) {
     std::string community = getToken(switches + 4, command.line);
-    if (community.empty()) community = "public";
+    if (community.empty()) community = TraitsOf(ObjectKind::Target)->defaultCommunity;
     added = object->AddTarget(name, address.c_str(), community.c_str(), !force);
   } else {
     return command.Fail(ResultCode::kNotApplicable, "Cannot execute ADD on %s object \"%s\".\n",

@@ -145,7 +145,7 @@ bool HandleObjectSpawn(CommandContext& command) {
       break;
     case ObjectKind::DSM: {
       std::string community = getToken(4, command.line);
-      if (community.empty()) community = "public";
+      if (community.empty()) community = TraitsOf(ObjectKind::Target)->defaultCommunity;
       spawned = object->SpawnTarget(name, what.c_str(), community.c_str());
       break;
     }

@@ -62,22 +62,19 @@ ChildDefinitionData DefinitionWithIdentityDefaults(const ConfigObject& object) {
   ChildDefinitionData record;
   if (object.node == nullptr || CurrentServerSession() == nullptr) return record;
   record = object.node->GetDefinitionData();
-  switch (object.kind) {
-    case ObjectKind::Agent:
-      if (missingOrZero(record, "port")) record.setv("port", "5465");
-      break;
-    case ObjectKind::DSM:
-      if (missingOrEmpty(record, "name")) record.setv("name", "dsm1");
-      break;
-    case ObjectKind::Target:
-      if (missingOrEmpty(record, "community")) record.setv("community", "public");
-      break;
-    case ObjectKind::Broker:
-      if (!record.exists("ipaddr")) record.setv("ipaddr", "127.0.0.1");
-      if (missingOrZero(record, "port")) record.setv("port", "5465");
-      break;
-    case ObjectKind::AutoConfig:
-      break;
+  const KindTraits* traits = TraitsOf(object.kind);
+  if (traits == nullptr) return record;
+  if (traits->defaultPort != 0 && missingOrZero(record, "port")) {
+    record.setv("port", std::to_string(traits->defaultPort).c_str());
+  }
+  if (traits->defaultName != nullptr && missingOrEmpty(record, "name")) {
+    record.setv("name", traits->defaultName);
+  }
+  if (traits->defaultCommunity != nullptr && missingOrEmpty(record, "community")) {
+    record.setv("community", traits->defaultCommunity);
+  }
+  if (traits->defaultAddress != nullptr && !record.exists("ipaddr")) {
+    record.setv("ipaddr", traits->defaultAddress);
   }
   return record;
 }

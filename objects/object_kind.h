@@ -21,10 +21,12 @@ struct KindTraits {
   ObjectKind childKind;
   const char* listHeader;
   const char* noChildrenText;
-  // Filled into a record that lacks them: port (0: none), community and name (null: none).
+  // Filled into a record that lacks them: port (0: none), community, name and address (null:
+  // none).
   uint16_t defaultPort;
   const char* defaultCommunity;
   const char* defaultName;
+  const char* defaultAddress;
 };
 
 // The traits of kind; null for a value outside the enumeration.
