@@ -18,7 +18,7 @@ void BM_TokenizeCommandLine(benchmark::State& state) {
   for (auto _ : state) {
     benchmark::DoNotOptimize(tokenCount(line));
     getToken(token, 2, line);
-    benchmark::DoNotOptimize(restOfLineView(3, line));
+    benchmark::DoNotOptimize(RestOfLineView(3, line));
   }
 }
 BENCHMARK(BM_TokenizeCommandLine);

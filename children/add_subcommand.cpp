@@ -15,7 +15,7 @@ namespace {
 
 // The start of a new entry under parent: the record's address, when parent is of parentKind,
 // has a node, a server session exists, childName is free and address resolves.
-bool newEntryRecord(const ConfigObject& parent, ObjectKind parentKind,
+bool NewEntryRecord(const ConfigObject& parent, ObjectKind parentKind,
                     const std::string& childName, const char* address,
                     ChildDefinitionData& record) {
   if (parent.node == nullptr || CurrentServerSession() == nullptr || parent.kind != parentKind ||
@@ -29,7 +29,7 @@ bool newEntryRecord(const ConfigObject& parent, ObjectKind parentKind,
 }
 
 // Adds the child that record describes under parent and registers it as kind under name.
-bool addChild(ConfigObject& parent, const std::string& name, ObjectKind kind,
+bool AddChild(ConfigObject& parent, const std::string& name, ObjectKind kind,
               const ChildDefinitionData& record, bool check) {
   if (check && !parent.node->CanAddChild(record)) return false;
   TreeNode* node = parent.node->AddChild(record);
@@ -42,18 +42,18 @@ bool addChild(ConfigObject& parent, const std::string& name, ObjectKind kind,
 bool ConfigObject::AddBroker(const std::string& childName, const char* address, uint16_t port,
                              const char* password, bool check) {
   ChildDefinitionData record;
-  if (!newEntryRecord(*this, ObjectKind::Agent, childName, address, record)) return false;
+  if (!NewEntryRecord(*this, ObjectKind::Agent, childName, address, record)) return false;
   record.setv("port", port == 0 ? kDefaultPort : port);
   node->SupplyChildPassword(record, password == nullptr ? "" : password);
-  return addChild(*this, childName, ObjectKind::Broker, record, check);
+  return AddChild(*this, childName, ObjectKind::Broker, record, check);
 }
 
 bool ConfigObject::AddTarget(const std::string& childName, const char* address,
                              const char* community, bool check) {
   ChildDefinitionData record;
-  if (!newEntryRecord(*this, ObjectKind::DSM, childName, address, record)) return false;
+  if (!NewEntryRecord(*this, ObjectKind::DSM, childName, address, record)) return false;
   record.setv("community", community);
-  return addChild(*this, childName, ObjectKind::Target, record, check);
+  return AddChild(*this, childName, ObjectKind::Target, record, check);
 }
 
 // What HELP prints for this command.
@@ -112,7 +112,7 @@ bool HandleObjectAdd(CommandContext& command) {
   const std::string address = getToken(switches + 3, command.line);
   bool added;
   if (object->kind == ObjectKind::Agent) {
-    auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(switches + 4, command.line)));
+    auto port = static_cast<uint16_t>(ParseIntLikeAtoi(getToken(switches + 4, command.line)));
     if (port == 0) port = kDefaultPort;
     const std::string agentPassword = getToken(switches + 5, command.line);
     added = object->AddBroker(name, address.c_str(), port, agentPassword.c_str(), !force);
@@ -131,7 +131,7 @@ bool HandleObjectAdd(CommandContext& command) {
 
   if (command.options.verbose) {
     const ConfigObject* child = Registry().Find(name);
-    consolePrint("%s entry %s has been added to %s %s.\n", KindName(child->kind), name.c_str(),
+    ConsolePrint("%s entry %s has been added to %s %s.\n", KindName(child->kind), name.c_str(),
                  KindName(object->kind), object->name.c_str());
   }
   return true;

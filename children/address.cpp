@@ -16,13 +16,13 @@ namespace {
 constexpr size_t kQuadCopyLength = 16;
 
 // One part between dots: empty, or beginning with a digit and reading 0 to 255.
-bool isQuadPart(std::string_view part) {
+bool IsQuadPart(std::string_view part) {
   if (!part.empty() && (part.front() < '0' || part.front() > '9')) return false;
-  int value = parseIntLikeAtoi(part);
+  int value = ParseIntLikeAtoi(part);
   return value >= 0 && value <= 255;
 }
 
-bool lookUpHostName(const char* name, in_addr& address) {
+bool LookUpHostName(const char* name, in_addr& address) {
   if (*name == '\0') return false;  // names nothing, so no resolver is asked
   addrinfo hints{};
   hints.ai_family = AF_INET;
@@ -64,7 +64,7 @@ bool IsDottedQuad(const char* text) {
       copy.substr(dots[2] + 1),
   };
   for (std::string_view part : parts) {
-    if (!isQuadPart(part)) return false;
+    if (!IsQuadPart(part)) return false;
   }
   return true;
 }
@@ -73,7 +73,7 @@ bool ResolveAddress(const char* text, in_addr& address) {
   if (text == nullptr) return false;
   if (IsDottedQuad(text)) {
     address.s_addr = inet_addr(text);
-  } else if (!lookUpHostName(text, address)) {
+  } else if (!LookUpHostName(text, address)) {
     return false;
   }
   return address.s_addr != INADDR_NONE && address.s_addr != INADDR_ANY;

@@ -10,18 +10,18 @@
 
 namespace {
 
-std::unique_ptr<ConfigObject> newObject(const std::string& name, ObjectKind kind,
+std::unique_ptr<ConfigObject> NewObject(const std::string& name, ObjectKind kind,
                                         ConfigObject* parent) {
   return std::unique_ptr<ConfigObject>(new (std::nothrow) ConfigObject(name, kind, parent));
 }
 
-TreeNode* sessionRoot() {
+TreeNode* SessionRoot() {
   const ServerSession* session = CurrentServerSession();
   return session == nullptr ? nullptr : session->root.get();
 }
 
 // The child of parentNode that record identifies, or null; the walker is released either way.
-TreeNode* seekChild(TreeNode* parentNode, const ChildDefinitionData& record) {
+TreeNode* SeekChild(TreeNode* parentNode, const ChildDefinitionData& record) {
   std::unique_ptr<TreeWalker> walker(parentNode->GetChildWalker());
   if (walker == nullptr) return nullptr;
   walker->Seek(record);
@@ -36,8 +36,8 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& n
                                                             const char* address, uint16_t port,
                                                             const char* password,
                                                             ConfigObject* parent) {
-  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
-  if (object == nullptr || sessionRoot() == nullptr) return object;
+  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
+  if (object == nullptr || SessionRoot() == nullptr) return object;
 
   in_addr resolved;
   if (!ResolveAddress(address, resolved)) return object;
@@ -48,7 +48,7 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& n
   TreeNode* parentNode = nullptr;
   if (kind == ObjectKind::Agent) {
     object->parent = nullptr;
-    parentNode = sessionRoot();
+    parentNode = SessionRoot();
   } else if (kind == ObjectKind::Broker && parent != nullptr) {
     parentNode = parent->node.get();
   }
@@ -56,7 +56,7 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& n
 
   parentNode->SupplyChildPassword(record, password == nullptr ? "" : password);
   object->node.reset(kind == ObjectKind::Agent ? parentNode->GetPotentialChild(record)
-                                           : seekChild(parentNode, record));
+                                           : SeekChild(parentNode, record));
   return object;
 }
 
@@ -64,14 +64,14 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateDsmByName(const std::string& n
                                                             ObjectKind kind,
                                                             const char* dsmName,
                                                             ConfigObject* parent) {
-  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
-  if (object == nullptr || sessionRoot() == nullptr || kind != ObjectKind::DSM ||
+  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
+  if (object == nullptr || SessionRoot() == nullptr || kind != ObjectKind::DSM ||
       parent == nullptr || parent->node == nullptr) {
     return object;
   }
   ChildDefinitionData record;
   record.setv("name", dsmName);
-  object->node.reset(seekChild(parent->node.get(), record));
+  object->node.reset(SeekChild(parent->node.get(), record));
   return object;
 }
 
@@ -80,8 +80,8 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateTargetByAddress(const std::str
                                                                   const char* address,
                                                                   const char* community,
                                                                   ConfigObject* parent) {
-  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
-  if (object == nullptr || sessionRoot() == nullptr || kind != ObjectKind::Target ||
+  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
+  if (object == nullptr || SessionRoot() == nullptr || kind != ObjectKind::Target ||
       parent == nullptr || parent->node == nullptr) {
     return object;
   }
@@ -90,15 +90,15 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateTargetByAddress(const std::str
   ChildDefinitionData record;
   record.setv("ipaddr", DottedText(resolved).c_str());
   record.setv("community", community);
-  object->node.reset(seekChild(parent->node.get(), record));
+  object->node.reset(SeekChild(parent->node.get(), record));
   return object;
 }
 
 std::unique_ptr<ConfigObject> ConfigObject::LocateLocalChild(const std::string& name,
                                                              ObjectKind kind,
                                                              ConfigObject* parent) {
-  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
-  if (object == nullptr || sessionRoot() == nullptr || parent == nullptr ||
+  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
+  if (object == nullptr || SessionRoot() == nullptr || parent == nullptr ||
       parent->node == nullptr) {
     return object;
   }
@@ -117,10 +117,10 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateLocalChild(const std::string& 
 std::unique_ptr<ConfigObject> ConfigObject::AdoptNode(const std::string& name, ObjectKind kind,
                                                       TreeNode* node, ConfigObject* parent) {
   std::unique_ptr<TreeNode> offered(node);
-  std::unique_ptr<ConfigObject> object = newObject(name, kind, parent);
-  if (object == nullptr || offered == nullptr || sessionRoot() == nullptr) return object;
+  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
+  if (object == nullptr || offered == nullptr || SessionRoot() == nullptr) return object;
   const char* typeName = offered->GetTypeName();
-  if (typeName != nullptr && equalsIgnoringCase(typeName, KindName(kind))) {
+  if (typeName != nullptr && EqualsIgnoringCase(typeName, KindName(kind))) {
     object->node = std::move(offered);
   }
   return object;

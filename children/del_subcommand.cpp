@@ -59,7 +59,7 @@ bool HandleObjectDel(CommandContext& command) {
   std::set<std::string> requested;
   for (unsigned n = 2; n <= count; ++n) {
     std::string token = getToken(n, command.line);
-    if (equalsIgnoringCase(token, "ALL")) {
+    if (EqualsIgnoringCase(token, "ALL")) {
       for (const auto& entry : registry) requested.insert(requested.end(), entry.first);
       break;
     }
@@ -76,7 +76,7 @@ bool HandleObjectDel(CommandContext& command) {
                 object->name.c_str());
   }
   if (command.options.verbose) {
-    consolePrint("%d entries have been removed from %s %s.\n", removed, KindName(object->kind),
+    ConsolePrint("%d entries have been removed from %s %s.\n", removed, KindName(object->kind),
                  object->name.c_str());
   }
   return true;

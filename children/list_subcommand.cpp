@@ -26,7 +26,7 @@ std::optional<std::string> EntryLine(ObjectKind childKind, const ChildDefinition
     case ObjectKind::Broker: {
       if (!record.exists("ipaddr") || !record.exists("port")) return std::nullopt;
       const std::string entry = std::string(" ") + record.getv("ipaddr") + " " + record.getv("port");
-      auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(2, entry)));
+      auto port = static_cast<uint16_t>(ParseIntLikeAtoi(getToken(2, entry)));
       if (port == 0) port = kDefaultPort;
       return Formatted("HOST: %-20s  PORT: %-5d", getToken(1, entry).c_str(),
                        static_cast<int>(port));
@@ -99,7 +99,7 @@ bool HandleObjectList(CommandContext& command) {
   const std::vector<std::string> entries = CollectEntryLines(*object, traits->childKind);
   if (entries.empty()) {
     // Not a listing, so not paged and not captured.
-    consolePrint(traits->noChildrenText, object->name.c_str());
+    ConsolePrint(traits->noChildrenText, object->name.c_str());
     return true;
   }
 

@@ -43,7 +43,7 @@ bool HandleObjectPassword(CommandContext& command) {
     return command.Fail(ResultCode::kPasswordFailed, "Failed to set password on object \"%s\".\n", object->name.c_str());
   }
   if (command.options.verbose) {
-    consolePrint("Password has been changed for %s object %s.\n", KindName(object->kind),
+    ConsolePrint("Password has been changed for %s object %s.\n", KindName(object->kind),
                  object->name.c_str());
   }
   return true;

@@ -130,16 +130,16 @@ bool HandleObjectSpawn(CommandContext& command) {
   bool spawned;
   switch (object->kind) {
     case ObjectKind::Agent:
-      if (equalsIgnoringCase(what, "BROKER")) {
+      if (EqualsIgnoringCase(what, "BROKER")) {
         spawned = object->SpawnLocalChild(name, ObjectKind::Broker);
       } else {
-        auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(4, command.line)));
+        auto port = static_cast<uint16_t>(ParseIntLikeAtoi(getToken(4, command.line)));
         if (port == 0) port = kDefaultPort;
         spawned = object->SpawnBroker(name, what.c_str(), port, getToken(5, command.line).c_str());
       }
       break;
     case ObjectKind::Broker:
-      spawned = equalsIgnoringCase(what, "AUTOCONFIG")
+      spawned = EqualsIgnoringCase(what, "AUTOCONFIG")
                     ? object->SpawnLocalChild(name, ObjectKind::AutoConfig)
                     : object->SpawnDsm(name, what.c_str());
       break;
@@ -166,7 +166,7 @@ bool HandleObjectSpawn(CommandContext& command) {
   if (command.options.verbose) {
     // The target form has always said "spwaned"; scripts that read the output rely on it.
     const char* verb = object->kind == ObjectKind::DSM ? "spwaned" : "spawned";
-    consolePrint("%s entry %s has been %s from %s %s.\n", KindName(Registry().Find(name)->kind),
+    ConsolePrint("%s entry %s has been %s from %s %s.\n", KindName(Registry().Find(name)->kind),
                  name.c_str(), verb, KindName(object->kind), object->name.c_str());
   }
   return true;

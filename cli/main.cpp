@@ -25,7 +25,7 @@ const char kUsage[] =
     "Exit status: the script's result code (0 success, 6 after QUIT, EXIT, BYE or\n"
     "ABORT ALL); with -c, 0 or 1; 64 for a bad command line.\n";
 
-int usageError(const char* problem, const char* detail) {
+int UsageError(const char* problem, const char* detail) {
   std::fprintf(stderr, "hxo_cmdline: %s%s\n%s", problem, detail, kUsage);
   return kUsageError;
 }
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (std::strcmp(argument, "--sim") == 0 || std::strcmp(argument, "-c") == 0) {
-      if (i + 1 >= argc) return usageError("missing value after ", argument);
+      if (i + 1 >= argc) return UsageError("missing value after ", argument);
       (argument[1] == 'c' ? commands : simFile) = argv[++i];
       continue;
     }
@@ -56,12 +56,12 @@ int main(int argc, char** argv) {
       simFile = argument + 6;
       continue;
     }
-    if (argument[0] == '-' && argument[1] != '\0') return usageError("unknown option ", argument);
-    if (script != nullptr) return usageError("more than one script: ", argument);
+    if (argument[0] == '-' && argument[1] != '\0') return UsageError("unknown option ", argument);
+    if (script != nullptr) return UsageError("more than one script: ", argument);
     script = argument;
   }
   if (script != nullptr && commands != nullptr) {
-    return usageError("give either a script or -c, not both", "");
+    return UsageError("give either a script or -c, not both", "");
   }
 
   if (simFile != nullptr) setenv("ORBITANE_SIM", simFile, 1);

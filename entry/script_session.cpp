@@ -27,7 +27,7 @@ ScriptSession::ScriptSession(const std::string& fileName) {
     return;
   }
   auto fileSource = std::make_unique<FileLineSource>(fileName);
-  if (!fileSource->isReadableFile()) {
+  if (!fileSource->IsReadableFile()) {
     state.resultCode = ResultCode::kCannotOpenScript;
     return;
   }
@@ -68,16 +68,16 @@ int runScript(const char* fileName, const ScriptOptions& options) {
   const char* name = session->state.name.c_str();
   switch (code) {
     case ResultCode::kNotAuthenticated:
-      consoleError("Not authenticated to any object server.\n");
+      ConsoleError("Not authenticated to any object server.\n");
       break;
     case ResultCode::kScriptAlreadyLoaded:
-      consoleError("%s: Script already loaded, and would cause an infinate loop.\n", name);
+      ConsoleError("%s: Script already loaded, and would cause an infinate loop.\n", name);
       break;
     case ResultCode::kCannotOpenScript:
-      consoleError("%s: Cannot open file.\n", name);
+      ConsoleError("%s: Cannot open file.\n", name);
       break;
     case ResultCode::kUndefined:
-      consoleError("%s: Undefined error.\n", name);
+      ConsoleError("%s: Undefined error.\n", name);
       break;
     default:
       break;

@@ -22,15 +22,15 @@ extern const char* const kPauseHelp[] = {
 };
 
 bool HandlePrint(CommandContext& command) {
-  consoleWrite(restOfLineView(2, command.line));
-  consoleWrite("\n");
+  ConsoleWrite(RestOfLineView(2, command.line));
+  ConsoleWrite("\n");
   return true;
 }
 
 bool HandlePause(CommandContext& command) {
   const std::string prompt = restOfLine(2, command.line);
-  consoleWrite(prompt.empty() ? std::string_view("Press enter to continue ...") : prompt);
+  ConsoleWrite(prompt.empty() ? std::string_view("Press enter to continue ...") : prompt);
   std::string answer;
-  consoleReadLine(answer);
+  ConsoleReadLine(answer);
   return true;
 }

@@ -30,12 +30,12 @@ extern const char* const kQuitHelp[] = {
 bool HandleAbort(CommandContext& command) {
   command.session.stopRequested = true;
   command.Report("ABORT command received, no changes committed.\n");
-  if (equalsIgnoringCase(getToken(2, command.line), "ALL")) command.session.resultCode = ResultCode::kEndAll;
+  if (EqualsIgnoringCase(getToken(2, command.line), "ALL")) command.session.resultCode = ResultCode::kEndAll;
   return false;
 }
 
 bool HandleQuit(CommandContext& command) {
-  if (command.options.verbose) consolePrint("Goodbye.\n");
+  if (command.options.verbose) ConsolePrint("Goodbye.\n");
   command.session.resultCode = ResultCode::kEndAll;
   return false;
 }

@@ -13,7 +13,7 @@ namespace {
 
 // The command's status as a shell reports it: its exit code, or 128 plus the number of the
 // signal that ended it; -1 when it could not be run at all.
-int shellStatus(int waitStatus) {
+int ShellStatus(int waitStatus) {
   if (waitStatus == -1) return -1;
   if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
   if (WIFSIGNALED(waitStatus)) return 128 + WTERMSIG(waitStatus);
@@ -39,10 +39,10 @@ bool HandleExec(CommandContext& command) {
   const std::string shellCommand = restOfLine(2, command.line);
   // The command's own output must come after everything printed before it.
   std::fflush(stdout);
-  int status = shellStatus(std::system(shellCommand.c_str()));
+  int status = ShellStatus(std::system(shellCommand.c_str()));
   if (status != 0) {
     return command.Fail(ResultCode::kExecFailed, "The following command returned error code %d: %s\n", status, shellCommand.c_str());
   }
-  if (command.options.verbose) consolePrint("Successfully ran command: %s\n", shellCommand.c_str());
+  if (command.options.verbose) ConsolePrint("Successfully ran command: %s\n", shellCommand.c_str());
   return true;
 }

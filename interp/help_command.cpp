@@ -10,9 +10,9 @@ bool HandleHelp(CommandContext& command) {
   const HelpTopics& topics = HelpTopicTable();
   auto found = topics.find(topic);
   if (found == topics.end()) {
-    consoleError("No help available for %s.\n", topic.c_str());
+    ConsoleError("No help available for %s.\n", topic.c_str());
     return false;
   }
-  for (HelpLines line = found->second; *line != nullptr; ++line) consolePrint("%s\n", *line);
+  for (HelpLines line = found->second; *line != nullptr; ++line) ConsolePrint("%s\n", *line);
   return false;
 }

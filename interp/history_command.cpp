@@ -36,17 +36,17 @@ bool HandleHistory(CommandContext& command) {
   if (subcommand.empty()) {
     // Entries keep their own command.line ends, if any; nothing is added.
     for (size_t i = 0; i < command.session.history.size(); ++i) {
-      consolePrint("%zu. ", i + 1);
-      consoleWrite(command.session.history[i]);
+      ConsolePrint("%zu. ", i + 1);
+      ConsoleWrite(command.session.history[i]);
     }
     return false;
   }
-  if (equalsIgnoringCase(subcommand, "CLEAR")) {
+  if (EqualsIgnoringCase(subcommand, "CLEAR")) {
     command.session.history.clear();
-    if (command.options.verbose) consolePrint("Command history has been cleared.\n");
+    if (command.options.verbose) ConsolePrint("Command history has been cleared.\n");
     return false;
   }
-  if (equalsIgnoringCase(subcommand, "SAVE")) {
+  if (EqualsIgnoringCase(subcommand, "SAVE")) {
     if (tokenCount(command.line) < 3) {
       return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SAVE subcommand.\n");
     }
@@ -61,7 +61,7 @@ bool HandleHistory(CommandContext& command) {
     }
     std::fclose(file);
     if (command.options.verbose) {
-      consolePrint("Command history has been saved to file %s.\n", fileName.c_str());
+      ConsolePrint("Command history has been saved to file %s.\n", fileName.c_str());
     }
     return false;
   }

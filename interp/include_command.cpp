@@ -33,6 +33,6 @@ bool HandleInclude(CommandContext& command) {
     if (code == ResultCode::kEndAll) command.session.stopRequested = true;
     return false;
   }
-  if (command.options.verbose) consolePrint("Script file %s completed successfully.\n", fileName.c_str());
+  if (command.options.verbose) ConsolePrint("Script file %s completed successfully.\n", fileName.c_str());
   return true;
 }

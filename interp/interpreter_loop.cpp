@@ -16,7 +16,7 @@
 namespace {
 
 // Whether the loop goes on after a turn that left code; clears the code when it does.
-bool continueAfter(int& code, const ScriptOptions& options) {
+bool ContinueAfter(int& code, const ScriptOptions& options) {
   if (code == ResultCode::kOk) return true;
   if (code == ResultCode::kEndAll) return false;
   bool forgiven = ResultCode::IsTypoClass(code) ? options.continueOnTypo
@@ -28,11 +28,11 @@ bool continueAfter(int& code, const ScriptOptions& options) {
 enum class StepAnswer { Run, Skip, Abort };
 
 // Shows the line about to run and asks whether to run it, skip it or abort the script.
-StepAnswer askBeforeCommand(const std::string& sessionName, const std::string& line) {
-  consolePrint("\n%s: %s", sessionName.c_str(), line.c_str());
-  consolePrint("Press 'S' to skip command, 'A' to abort script, or any other to continue.\n");
+StepAnswer AskBeforeCommand(const std::string& sessionName, const std::string& line) {
+  ConsolePrint("\n%s: %s", sessionName.c_str(), line.c_str());
+  ConsolePrint("Press 'S' to skip command, 'A' to abort script, or any other to continue.\n");
   std::string answer;
-  consoleReadLine(answer);
+  ConsoleReadLine(answer);
   if (!answer.empty() && (answer[0] == 'S' || answer[0] == 's')) return StepAnswer::Skip;
   if (!answer.empty() && (answer[0] == 'A' || answer[0] == 'a')) return StepAnswer::Abort;
   return StepAnswer::Run;
@@ -80,10 +80,10 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
   std::string line;
   std::string word;
   for (bool more = source.hasMore(); more; more = source.hasMore()) {
-    if (session.stopRequested || !continueAfter(session.resultCode, options)) break;
+    if (session.stopRequested || !ContinueAfter(session.resultCode, options)) break;
     ++lineNumber;
-    if (interactive && !options.quiet) consolePrint("%s> ", "");
-    source.readWholeLine(line);
+    if (interactive && !options.quiet) ConsolePrint("%s> ", "");
+    source.ReadWholeLine(line);
 
     if (line.empty() || line[0] == '#') continue;
     getToken(word, 1, line);
@@ -92,7 +92,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     CommandContext command{session, options, lineNumber, line, {}};
     if (line[0] == '!') {
       // A history reference runs entry n again (n < 0 counts back from the latest).
-      long long n = parseIntLikeAtoi(std::string_view(line).substr(1));
+      long long n = ParseIntLikeAtoi(std::string_view(line).substr(1));
       long long size = static_cast<long long>(session.history.size());
       if (n == 0 || std::llabs(n) > size) {
         command.Fail(ResultCode::kUnknownCommand, "Unknown history entry: %s.\n",
@@ -104,7 +104,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     }
 
     if (options.stepping) {
-      StepAnswer answer = askBeforeCommand(session.name, line);
+      StepAnswer answer = AskBeforeCommand(session.name, line);
       if (answer == StepAnswer::Skip) continue;
       if (answer == StepAnswer::Abort) break;
     }

@@ -9,12 +9,12 @@
 namespace {
 
 // ON or OFF for a plain flag; false when the value is neither.
-bool parseOnOff(const std::string& value, bool& result) {
-  if (equalsIgnoringCase(value, "ON")) {
+bool ParseOnOff(const std::string& value, bool& result) {
+  if (EqualsIgnoringCase(value, "ON")) {
     result = true;
     return true;
   }
-  if (equalsIgnoringCase(value, "OFF")) {
+  if (EqualsIgnoringCase(value, "OFF")) {
     result = false;
     return true;
   }
@@ -68,22 +68,22 @@ bool HandleSet(CommandContext& command) {
   const std::string option = getToken(2, command.line);
   const std::string value = restOfLine(3, command.line);
 
-  if (equalsIgnoringCase(option, "CONTINUE")) {
+  if (EqualsIgnoringCase(option, "CONTINUE")) {
     const char* setting;
-    if (equalsIgnoringCase(value, "ON")) {
+    if (EqualsIgnoringCase(value, "ON")) {
       command.options.continueOnError = command.options.continueOnTypo = true;
       setting = "ON";
-    } else if (equalsIgnoringCase(value, "OFF")) {
+    } else if (EqualsIgnoringCase(value, "OFF")) {
       command.options.continueOnError = command.options.continueOnTypo = false;
       setting = "OFF";
-    } else if (equalsIgnoringCase(value, "TYPO")) {
+    } else if (EqualsIgnoringCase(value, "TYPO")) {
       command.options.continueOnError = false;
       command.options.continueOnTypo = true;
       setting = "TYPO";
     } else {
       return command.Fail(ResultCode::kOnOffExpected, "ON, OFF or TYPO paramater expected for CONTINUE.\n");
     }
-    if (command.options.verbose) consolePrint("CONTINUE has been set to %s.\n", setting);
+    if (command.options.verbose) ConsolePrint("CONTINUE has been set to %s.\n", setting);
     return true;
   }
 
@@ -96,36 +96,36 @@ bool HandleSet(CommandContext& command) {
                                     {"VERBOSE", &ScriptOptions::verbose},
                                     {"STEPPING", &ScriptOptions::stepping}};
   for (const Flag& flag : kFlags) {
-    if (!equalsIgnoringCase(option, flag.name)) continue;
+    if (!EqualsIgnoringCase(option, flag.name)) continue;
     bool on;
-    if (!parseOnOff(value, on)) {
+    if (!ParseOnOff(value, on)) {
       return command.Fail(ResultCode::kOnOffExpected, "ON or OFF paramater expected for %s.\n", flag.name);
     }
     command.options.*flag.field = on;
     bool isVerbose = flag.field == &ScriptOptions::verbose;
     if (isVerbose ? on : command.options.verbose) {
-      consolePrint("%s has been set to %s.\n", flag.name, on ? "ON" : "OFF");
+      ConsolePrint("%s has been set to %s.\n", flag.name, on ? "ON" : "OFF");
     }
     return true;
   }
 
-  if (equalsIgnoringCase(option, "LINES")) {
-    int lines = parseIntLikeAtoi(value);
+  if (EqualsIgnoringCase(option, "LINES")) {
+    int lines = ParseIntLikeAtoi(value);
     if (lines == 1 || lines < 0) {
       return command.Fail(ResultCode::kMissingParameters, "LINES PER PAGE must be any posetive number except 1.\n");
     }
     command.options.linesPerPage = lines;
-    if (command.options.verbose) consolePrint("LINES PER PAGE has been set to %d.\n", lines);
+    if (command.options.verbose) ConsolePrint("LINES PER PAGE has been set to %d.\n", lines);
     return true;
   }
 
-  if (equalsIgnoringCase(option, "DELAY")) {
-    int delay = parseIntLikeAtoi(value);
+  if (EqualsIgnoringCase(option, "DELAY")) {
+    int delay = ParseIntLikeAtoi(value);
     if (delay < 1) {
       return command.Fail(ResultCode::kMissingParameters, "FOLLOW DELAY must be any posetive number above 0.\n");
     }
     command.options.followDelay = delay;
-    if (command.options.verbose) consolePrint("FOLLOW DELAY has been set to %d seconds.\n", delay);
+    if (command.options.verbose) ConsolePrint("FOLLOW DELAY has been set to %d seconds.\n", delay);
     return true;
   }
 

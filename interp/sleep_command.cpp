@@ -21,11 +21,11 @@ bool HandleSleep(CommandContext& command) {
   if (tokenCount(command.line) < 2) {
     return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SLEEP command.\n");
   }
-  int seconds = parseIntLikeAtoi(getToken(2, command.line));
+  int seconds = ParseIntLikeAtoi(getToken(2, command.line));
   if (seconds < 1) {
     return command.Fail(ResultCode::kMissingParameters, "Sleep requires a number greater than 0.\n");
   }
-  if (command.options.verbose) consolePrint("Sleeping for %d seconds.\n", seconds);
+  if (command.options.verbose) ConsolePrint("Sleeping for %d seconds.\n", seconds);
   std::fflush(stdout);
   std::this_thread::sleep_for(std::chrono::seconds(seconds));
   return true;

@@ -39,7 +39,7 @@ bool HandleAgent(CommandContext& command) {
   }
 
   const std::string address = getToken(3, command.line);
-  const auto port = static_cast<uint16_t>(parseIntLikeAtoi(getToken(4, command.line)));
+  const auto port = static_cast<uint16_t>(ParseIntLikeAtoi(getToken(4, command.line)));
   const std::string agentPassword = getToken(5, command.line);
   std::unique_ptr<ConfigObject> agent = ConfigObject::LocateByAddress(
       name, ObjectKind::Agent, address.c_str(), port, agentPassword.c_str(), nullptr);
@@ -48,6 +48,6 @@ bool HandleAgent(CommandContext& command) {
                 name.c_str());
   }
   Registry().Insert(name, std::move(agent));
-  if (command.options.verbose) consolePrint("Agent object named %s has been created.\n", name.c_str());
+  if (command.options.verbose) ConsolePrint("Agent object named %s has been created.\n", name.c_str());
   return true;
 }

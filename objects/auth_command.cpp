@@ -38,7 +38,7 @@ bool HandleAuth(CommandContext& command) {
                 command.session.userName.c_str());
   }
   if (command.options.verbose) {
-    consolePrint("Authenticated as Ilvaris %s as user %s.\n", command.session.serverName.c_str(),
+    ConsolePrint("Authenticated as Ilvaris %s as user %s.\n", command.session.serverName.c_str(),
                  command.session.userName.c_str());
   }
   return true;

@@ -9,32 +9,32 @@ namespace {
 
 constexpr char kFieldSeparator = '\0';
 
-std::string folded(std::string_view text) {
+std::string Folded(std::string_view text) {
   std::string result(text);
   for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return result;
 }
 
-bool missingOrEmpty(const ChildDefinitionData& record, const char* key) {
+bool MissingOrEmpty(const ChildDefinitionData& record, const char* key) {
   const char* value = record.getv(key);
   return value == nullptr || *value == '\0';
 }
 
-bool missingOrZero(const ChildDefinitionData& record, const char* key) {
+bool MissingOrZero(const ChildDefinitionData& record, const char* key) {
   const char* value = record.getv(key);
-  return value == nullptr || parseIntLikeAtoi(value) == 0;
+  return value == nullptr || ParseIntLikeAtoi(value) == 0;
 }
 
 }  // namespace
 
 std::string BrokerIdentityKey(std::string_view address, uint16_t port) {
-  return "B" + folded(address) + kFieldSeparator + std::to_string(port);
+  return "B" + Folded(address) + kFieldSeparator + std::to_string(port);
 }
 
-std::string DsmIdentityKey(std::string_view dsmName) { return "D" + folded(dsmName); }
+std::string DsmIdentityKey(std::string_view dsmName) { return "D" + Folded(dsmName); }
 
 std::string TargetIdentityKey(std::string_view address, std::string_view community) {
-  return "T" + folded(address) + kFieldSeparator + folded(community);
+  return "T" + Folded(address) + kFieldSeparator + Folded(community);
 }
 
 std::string KindIdentityKey(ObjectKind kind) {
@@ -49,7 +49,7 @@ std::vector<std::string> IdentityKeys(const ConfigObject& child) {
   const char* name = record.getv("name");
   const char* community = record.getv("community");
   if (address != nullptr && port != nullptr) {
-    keys.push_back(BrokerIdentityKey(address, static_cast<uint16_t>(parseIntLikeAtoi(port))));
+    keys.push_back(BrokerIdentityKey(address, static_cast<uint16_t>(ParseIntLikeAtoi(port))));
   }
   if (name != nullptr) keys.push_back(DsmIdentityKey(name));
   if (address != nullptr && community != nullptr) {
@@ -64,13 +64,13 @@ ChildDefinitionData DefinitionWithIdentityDefaults(const ConfigObject& object) {
   record = object.node->GetDefinitionData();
   const KindTraits* traits = TraitsOf(object.kind);
   if (traits == nullptr) return record;
-  if (traits->defaultPort != 0 && missingOrZero(record, "port")) {
+  if (traits->defaultPort != 0 && MissingOrZero(record, "port")) {
     record.setv("port", std::to_string(traits->defaultPort).c_str());
   }
-  if (traits->defaultName != nullptr && missingOrEmpty(record, "name")) {
+  if (traits->defaultName != nullptr && MissingOrEmpty(record, "name")) {
     record.setv("name", traits->defaultName);
   }
-  if (traits->defaultCommunity != nullptr && missingOrEmpty(record, "community")) {
+  if (traits->defaultCommunity != nullptr && MissingOrEmpty(record, "community")) {
     record.setv("community", traits->defaultCommunity);
   }
   if (traits->defaultAddress != nullptr && !record.exists("ipaddr")) {

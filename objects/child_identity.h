@@ -2,7 +2,7 @@
 // child's record (with defaults filled in) that those tests compare, folded into one text each.
 //
 // A key is equal for two records exactly when the duplicate test would find them equal: texts
-// compared ignoring case are folded to lower case, ports compared as 16-bit numbers are written
+// compared ignoring case are Folded to lower case, ports compared as 16-bit numbers are written
 // as such. The fields are joined by a NUL, which no text of a record holds.
 #pragma once
 

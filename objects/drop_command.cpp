@@ -32,7 +32,7 @@ bool HandleDrop(CommandContext& command) {
   std::set<std::string> selected;
   for (unsigned n = 2; n <= count; ++n) {
     std::string token = getToken(n, command.line);
-    if (equalsIgnoringCase(token, "ALL")) {
+    if (EqualsIgnoringCase(token, "ALL")) {
       all = true;
       break;
     }
@@ -57,7 +57,7 @@ bool HandleDrop(CommandContext& command) {
   }
 
   if (command.options.verbose) {
-    consolePrint("%d object references have been dropped.\n", static_cast<int>(dropped));
+    ConsolePrint("%d object references have been dropped.\n", static_cast<int>(dropped));
   }
   return true;
 }

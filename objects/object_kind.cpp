@@ -29,7 +29,7 @@ const KindTraits* TraitsOf(ObjectKind kind) {
 
 const KindTraits* KindByReservedWord(std::string_view word) {
   for (const KindTraits& traits : kKinds) {
-    if (equalsIgnoringCase(word, traits.reservedWord)) return &traits;
+    if (EqualsIgnoringCase(word, traits.reservedWord)) return &traits;
   }
   return nullptr;
 }
@@ -41,5 +41,5 @@ const char* KindName(ObjectKind kind) {
 
 bool isReservedObjectName(const char* text) {
   if (text == nullptr) return false;
-  return equalsIgnoringCase(text, "ALL") || KindByReservedWord(text) != nullptr;
+  return EqualsIgnoringCase(text, "ALL") || KindByReservedWord(text) != nullptr;
 }

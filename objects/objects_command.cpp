@@ -8,39 +8,39 @@
 
 namespace {
 
-const char* valueOrEmpty(const ChildDefinitionData& record, const char* key) {
+const char* ValueOrEmpty(const ChildDefinitionData& record, const char* key) {
   const char* value = record.getv(key);
   return value == nullptr ? "" : value;
 }
 
 // The line of one object: marker, name, kind and the identifying part of its record.
-void printObjectLine(const std::string& indent, const std::string& name,
+void PrintObjectLine(const std::string& indent, const std::string& name,
                      const ConfigObject& object) {
-  consolePrint("%s`- %s (%s", indent.c_str(), name.c_str(), KindName(object.kind));
+  ConsolePrint("%s`- %s (%s", indent.c_str(), name.c_str(), KindName(object.kind));
   const ChildDefinitionData record = object.GetDefinitionWithDefaults();
   switch (object.kind) {
     case ObjectKind::Agent:
-      consolePrint(" - %s:%s", valueOrEmpty(record, "ipaddr"), valueOrEmpty(record, "port"));
+      ConsolePrint(" - %s:%s", ValueOrEmpty(record, "ipaddr"), ValueOrEmpty(record, "port"));
       break;
     case ObjectKind::DSM:
-      consolePrint(" - %s", valueOrEmpty(record, "name"));
+      ConsolePrint(" - %s", ValueOrEmpty(record, "name"));
       break;
     case ObjectKind::Target:
-      consolePrint(" - %s @ %s", valueOrEmpty(record, "ipaddr"),
-                   valueOrEmpty(record, "community"));
+      ConsolePrint(" - %s @ %s", ValueOrEmpty(record, "ipaddr"),
+                   ValueOrEmpty(record, "community"));
       break;
     case ObjectKind::Broker:
-      consolePrint(" - %s:%s", valueOrEmpty(record, "ipaddr"), valueOrEmpty(record, "port"));
+      ConsolePrint(" - %s:%s", ValueOrEmpty(record, "ipaddr"), ValueOrEmpty(record, "port"));
       if (record.exists("version")) {
-        consolePrint(" [v%s]", record.getv("version"));
+        ConsolePrint(" [v%s]", record.getv("version"));
       } else {
-        consolePrint(" [uncontactable]");
+        ConsolePrint(" [uncontactable]");
       }
       break;
     case ObjectKind::AutoConfig:
       break;
   }
-  consolePrint(")\n");
+  ConsolePrint(")\n");
 }
 
 }  // namespace
@@ -59,10 +59,10 @@ extern const char* const kObjectsHelp[] = {
 bool HandleObjects(CommandContext&) {
   const ObjectRegistry& registry = Registry();
   if (registry.empty()) {
-    consolePrint("There are no objects currently active.\n");
+    ConsolePrint("There are no objects currently active.\n");
     return true;
   }
-  consolePrint("Orbitane\n");
+  ConsolePrint("Orbitane\n");
 
   // Depth first, children of each level in key order; an explicit stack keeps a long chain of
   // objects off the call stack. Each frame walks the children of one parent name.
@@ -81,7 +81,7 @@ bool HandleObjects(CommandContext&) {
     const std::string& name = *level.next++;
     const ConfigObject* object = registry.Find(name);
     if (object == nullptr) continue;
-    printObjectLine(level.indent, name, *object);
+    PrintObjectLine(level.indent, name, *object);
     const std::set<std::string>& children = registry.ChildrenOf(name);
     if (!children.empty()) {
       std::string indent = level.indent + "   ";

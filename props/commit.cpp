@@ -142,10 +142,10 @@ bool HandleObjectCommit(CommandContext& command) {
 
   if (!command.options.verbose) return true;
   if (ConfigObject* single = selection.single()) {
-    consolePrint("Properties for %s object %s have been committed.\n", KindName(single->kind),
+    ConsolePrint("Properties for %s object %s have been committed.\n", KindName(single->kind),
                  single->name.c_str());
   } else {
-    consolePrint("Properties for %s objects have been committed.\n", selection.label());
+    ConsolePrint("Properties for %s objects have been committed.\n", selection.label());
   }
   return true;
 }

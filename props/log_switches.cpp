@@ -25,7 +25,7 @@ LogSwitchParse ParseLogSwitches(std::string_view line) {
             return result;
           }
           const std::string number = getToken(next++, line);
-          const int lines = parseIntLikeAtoi(number);
+          const int lines = ParseIntLikeAtoi(number);
           if (number[0] == '-' || lines < 1) {
             result.error = LogSwitchError::kTailNotPositive;
             return result;
@@ -41,7 +41,7 @@ LogSwitchParse ParseLogSwitches(std::string_view line) {
   }
   if (next <= count) {
     result.backupToken = getToken(next, line);
-    result.switches.backup = parseIntLikeAtoi(result.backupToken);
+    result.switches.backup = ParseIntLikeAtoi(result.backupToken);
     if (result.switches.backup < 1) result.error = LogSwitchError::kBadBackup;
   }
   return result;

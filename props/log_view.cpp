@@ -61,7 +61,7 @@ bool LogView::FetchTail() {
   char* received = node.GetNamedDataItem(request);
   if (received == nullptr) return false;
   const size_t firstLineEnd = std::strcspn(received, "\n\r");
-  readOffset = parseIntLikeAtoi(std::string_view(received, firstLineEnd));
+  readOffset = ParseIntLikeAtoi(std::string_view(received, firstLineEnd));
   const size_t dataStart = received[firstLineEnd] == '\0' ? firstLineEnd : firstLineEnd + 1;
   positioning = true;
   TakePiece(received, dataStart, readOffset != 0, false);

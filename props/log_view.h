@@ -59,7 +59,7 @@ class LogView {
   bool AtEndOfData();
   // A back answer at the end of the log shows its last lines again.
   void BackFromEnd();
-  int BackStep() const { return pagerBackStep(linesPerPage); }
+  int BackStep() const { return PagerBackStep(linesPerPage); }
 
   TreeNode& node;
   LogConsole& console;

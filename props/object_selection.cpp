@@ -5,7 +5,7 @@
 ObjectSelection::ObjectSelection(const std::string& objectName) {
   object = Registry().Find(objectName);
   if (object != nullptr) return;
-  all = equalsIgnoringCase(objectName, "ALL");
+  all = EqualsIgnoringCase(objectName, "ALL");
   if (!all) kind = KindByReservedWord(objectName);
 }
 

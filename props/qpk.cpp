@@ -85,8 +85,8 @@ extern const char* const kQpkHelp[] = {
 bool HandleObjectQpk(CommandContext& command) {
   const std::string ruleToken = getToken(2, command.line);
   const std::string valueToken = getToken(3, command.line);
-  const int32_t rule = parseIntLikeAtoi(ruleToken);
-  const int32_t value = parseIntLikeAtoi(valueToken);
+  const int32_t rule = ParseIntLikeAtoi(ruleToken);
+  const int32_t value = ParseIntLikeAtoi(valueToken);
 
   ObjectSelection selection(command.objectName);
   if (!selection.valid()) return false;
@@ -97,10 +97,10 @@ bool HandleObjectQpk(CommandContext& command) {
     });
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
-      consolePrint("Rule value of %d for %s object %s has been set to %s.\n", rule,
+      ConsolePrint("Rule value of %d for %s object %s has been set to %s.\n", rule,
                    KindName(single->kind), single->name.c_str(), valueToken.c_str());
     } else if (command.options.verbose) {
-      consolePrint("Rule value of %d for %s objects has been set to %s.\n", rule,
+      ConsolePrint("Rule value of %d for %s objects has been set to %s.\n", rule,
                    selection.label(), valueToken.c_str());
     }
     return true;
@@ -134,8 +134,8 @@ bool HandleObjectQpk(CommandContext& command) {
     return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
                         single->name.c_str());
   }
-  consolePrint("RULE %-65s   VALUE\n", kHeaderTitle);
-  consolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row),
+  ConsolePrint("RULE %-65s   VALUE\n", kHeaderTitle);
+  ConsolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row),
                row.value, ClosingMark(row));
   return true;
 }

@@ -45,6 +45,6 @@ void ParseRuleList(std::string_view text, RuleDescriptions& descriptions) {
     if (!line) return;
     const std::string_view description =
         line->size() < 2 ? std::string_view() : line->substr(1, line->size() - 2);
-    descriptions[parseIntLikeAtoi(*number)] = std::string(description);
+    descriptions[ParseIntLikeAtoi(*number)] = std::string(description);
   }
 }

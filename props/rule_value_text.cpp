@@ -25,7 +25,7 @@ void ReadRuleValueText(std::string_view text, RuleValues& values) {
     if (end == std::string_view::npos) end = text.size();
     std::string_view token = text.substr(start, end - start);
     if (havePending) {
-      values[parseIntLikeAtoi(pending)] = parseIntLikeAtoi(token);
+      values[ParseIntLikeAtoi(pending)] = ParseIntLikeAtoi(token);
       havePending = false;
     } else {
       pending = token;

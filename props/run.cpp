@@ -20,7 +20,7 @@ namespace {
 constexpr auto kStatusPollInterval = std::chrono::milliseconds(2000);
 
 void ShowProgress(const char* text) {
-  consolePrint("%s", text);
+  ConsolePrint("%s", text);
   std::fflush(stdout);
 }
 
@@ -34,14 +34,14 @@ ReconfigStatus ParseReconfigStatus(const char* status) {
   }
   // The result follows the flag and one separator; without it the run cannot be called good.
   if (status[0] == '\0' || status[1] == '\0') return result;
-  result.succeeded = parseIntLikeAtoi(status + 2) == 0;
+  result.succeeded = ParseIntLikeAtoi(status + 2) == 0;
   return result;
 }
 
 bool RunObjectCommand(ConfigObject& object, const char* command, const char* arguments,
                       bool showProgress) {
   if (!IsAvailable(object)) return false;
-  if (!equalsIgnoringCase(command, "autoconfig") && !equalsIgnoringCase(command, "reconfig")) {
+  if (!EqualsIgnoringCase(command, "autoconfig") && !EqualsIgnoringCase(command, "reconfig")) {
     return object.node->ExecuteCommand(command, arguments);
   }
   if (!object.node->ExecuteCommand("reconfig", arguments)) return false;
@@ -56,7 +56,7 @@ bool RunObjectCommand(ConfigObject& object, const char* command, const char* arg
     status = ParseReconfigStatus(text);
     SharedHeapFree(text);
   } while (status.running);
-  if (showProgress) consolePrint("\n");
+  if (showProgress) ConsolePrint("\n");
   return status.succeeded;
 }
 
@@ -96,11 +96,11 @@ bool HandleObjectRun(CommandContext& command) {
   });
   if (outcome.stopped || !command.options.verbose) return !outcome.stopped;
   if (ConfigObject* single = selection.single()) {
-    consolePrint("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
+    ConsolePrint("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
                  KindName(single->kind), single->name.c_str());
   } else {
     // "all %sobjects": the selection's message has always been worded so.
-    consolePrint("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
+    ConsolePrint("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
                  selection.label());
   }
   return true;

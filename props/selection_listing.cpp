@@ -30,13 +30,13 @@ bool PageSelection(const CommandContext& command, const ObjectSelection& selecti
     }
     if (answer == kPagerQuit) return true;
     if (answer == kPagerBack) {
-      if (!pagerBackStaysInListing(lineNumber + 1, linesPerPage)) {
+      if (!PagerBackStaysInListing(lineNumber + 1, linesPerPage)) {
         atHeader = header != nullptr;
         entry = registry.begin();
         lineNumber = 1;
       } else {
         // Back over the previous page's selected objects, the one just shown included.
-        const int step = pagerBackStep(linesPerPage);
+        const int step = PagerBackStep(linesPerPage);
         for (int stepped = 0; stepped < step && entry != registry.begin();) {
           --entry;
           if (selection.Includes(*entry->second)) {

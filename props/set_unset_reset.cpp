@@ -75,10 +75,10 @@ bool ClearProperty(const CommandContext& command, const ClearingCommand& clearin
   if (outcome.stopped) return false;
   if (!command.options.verbose) return true;
   if (ConfigObject* object = selection.single()) {
-    consolePrint("Value of %s for %s object %s has been %s.\n", option.c_str(),
+    ConsolePrint("Value of %s for %s object %s has been %s.\n", option.c_str(),
                  KindName(object->kind), object->name.c_str(), clearing.verb);
   } else {
-    consolePrint("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
+    ConsolePrint("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
                  clearing.verb);
   }
   return true;
@@ -148,10 +148,10 @@ bool HandleObjectSet(CommandContext& command) {
     });
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
-      consolePrint("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
+      ConsolePrint("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
                    KindName(single->kind), single->name.c_str(), value.c_str());
     } else if (command.options.verbose) {
-      consolePrint("Value of %s for %s objects has been set to %s.\n", option.c_str(),
+      ConsolePrint("Value of %s for %s objects has been set to %s.\n", option.c_str(),
                    selection.label(), value.c_str());
     }
     return true;
@@ -183,7 +183,7 @@ bool HandleObjectSet(CommandContext& command) {
     return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
                         single->name.c_str());
   }
-  consolePrint("%s = %s\n", option.c_str(), current);
+  ConsolePrint("%s = %s\n", option.c_str(), current);
   return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-int parseIntLikeAtoi(std::string_view text) {
+int ParseIntLikeAtoi(std::string_view text) {
   size_t i = 0;
   auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
   while (i < text.size() && isSpace(text[i])) ++i;

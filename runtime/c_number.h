@@ -5,4 +5,4 @@
 
 // Skips leading white space, takes an optional sign and then digits; no digits gives 0. A value
 // beyond the range of int gives INT_MAX or INT_MIN instead of undefined behaviour.
-int parseIntLikeAtoi(std::string_view text);
+int ParseIntLikeAtoi(std::string_view text);

@@ -4,16 +4,16 @@
 #include <string_view>
 
 // <0, 0 or >0 as the C runtime's case-insensitive compare (_stricmp) gives.
-int compareIgnoringCase(std::string_view left, std::string_view right);
+int CompareIgnoringCase(std::string_view left, std::string_view right);
 
-inline bool equalsIgnoringCase(std::string_view left, std::string_view right) {
-  return left.size() == right.size() && compareIgnoringCase(left, right) == 0;
+inline bool EqualsIgnoringCase(std::string_view left, std::string_view right) {
+  return left.size() == right.size() && CompareIgnoringCase(left, right) == 0;
 }
 
 // Orders the command tables and the help topics.
 struct CaseInsensitiveLess {
   using is_transparent = void;
   bool operator()(std::string_view left, std::string_view right) const {
-    return compareIgnoringCase(left, right) < 0;
+    return CompareIgnoringCase(left, right) < 0;
   }
 };

@@ -5,19 +5,19 @@
 #include "runtime/console.h"
 
 void CommandContext::Report(const char* format, ...) const {
-  consoleError("%s:%d: ", session.name.c_str(), lineNumber);
+  ConsoleError("%s:%d: ", session.name.c_str(), lineNumber);
   va_list arguments;
   va_start(arguments, format);
-  consoleErrorV(format, arguments);
+  ConsoleErrorV(format, arguments);
   va_end(arguments);
 }
 
 bool CommandContext::Fail(int code, const char* format, ...) const {
   session.resultCode = code;
-  consoleError("%s:%d: ", session.name.c_str(), lineNumber);
+  ConsoleError("%s:%d: ", session.name.c_str(), lineNumber);
   va_list arguments;
   va_start(arguments, format);
-  consoleErrorV(format, arguments);
+  ConsoleErrorV(format, arguments);
   va_end(arguments);
   return false;
 }

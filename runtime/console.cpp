@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-void consolePrint(const char* format, ...) {
+void ConsolePrint(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
   std::vfprintf(stdout, format, arguments);
@@ -11,23 +11,23 @@ void consolePrint(const char* format, ...) {
 }
 
 // The library runs on one thread, so the stream's lock is not needed.
-void consoleWrite(std::string_view text) {
+void ConsoleWrite(std::string_view text) {
   fwrite_unlocked(text.data(), 1, text.size(), stdout);
 }
 
-void consoleErrorV(const char* format, va_list arguments) {
+void ConsoleErrorV(const char* format, va_list arguments) {
   std::fflush(stdout);
   std::vfprintf(stderr, format, arguments);
 }
 
-void consoleError(const char* format, ...) {
+void ConsoleError(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  consoleErrorV(format, arguments);
+  ConsoleErrorV(format, arguments);
   va_end(arguments);
 }
 
-bool consoleReadLine(std::string& line) {
+bool ConsoleReadLine(std::string& line) {
   std::fflush(stdout);
   line.clear();
   char* buffer = nullptr;

@@ -9,12 +9,12 @@
 #include <string>
 
 // printf to standard output. User text is only ever passed as an argument, never as format.
-void consolePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void ConsolePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Writes text to standard output unchanged.
-void consoleWrite(std::string_view text);
+void ConsoleWrite(std::string_view text);
 // printf to standard error, after flushing standard output.
-void consoleError(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void consoleErrorV(const char* format, va_list arguments);
+void ConsoleError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void ConsoleErrorV(const char* format, va_list arguments);
 // Reads one line from standard input (after flushing standard output), without its line end.
 // False at the end of input with nothing read.
-bool consoleReadLine(std::string& line);
+bool ConsoleReadLine(std::string& line);

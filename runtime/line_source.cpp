@@ -4,7 +4,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-bool LineSource::readWholeLine(std::string& line) {
+bool LineSource::ReadWholeLine(std::string& line) {
   line.clear();
   constexpr int kCapacity = 1024;
   char buffer[kCapacity];
@@ -37,7 +37,7 @@ bool FileLineSource::readLine(char* buffer, int capacity) {
   return std::fgets(buffer, capacity, stream) != nullptr;
 }
 
-bool FileLineSource::isReadableFile() const {
+bool FileLineSource::IsReadableFile() const {
   struct stat status;
   return stream != nullptr && fstat(fileno(stream), &status) == 0 && !S_ISDIR(status.st_mode);
 }
@@ -55,7 +55,7 @@ bool FileLineSource::hasMore() {
   return true;
 }
 
-bool FileLineSource::readWholeLine(std::string& line) {
+bool FileLineSource::ReadWholeLine(std::string& line) {
   line.clear();
   if (stream == nullptr) return false;
   ssize_t length = getline(&lineBuffer, &lineBufferSize, stream);
@@ -71,9 +71,9 @@ bool FileLineSource::readWholeLine(std::string& line) {
 
 StringLineSource::StringLineSource(const char* commands) : text(commands ? commands : "") {}
 
-size_t StringLineSource::nextLineEnd() const { return text.find('\n', position); }
+size_t StringLineSource::NextLineEnd() const { return text.find('\n', position); }
 
-void StringLineSource::advancePast(size_t lineEnd) {
+void StringLineSource::AdvancePast(size_t lineEnd) {
   if (lineEnd == std::string::npos || lineEnd + 1 >= text.size()) {
     position = std::string::npos;
   } else {
@@ -83,7 +83,7 @@ void StringLineSource::advancePast(size_t lineEnd) {
 
 bool StringLineSource::readLine(char* buffer, int capacity) {
   if (position == std::string::npos || capacity <= 0) return false;
-  size_t lineEnd = nextLineEnd();
+  size_t lineEnd = NextLineEnd();
   size_t length = (lineEnd == std::string::npos ? text.size() : lineEnd) - position;
   size_t room = static_cast<size_t>(capacity) - 1;
   if (length > room) {
@@ -95,18 +95,18 @@ bool StringLineSource::readLine(char* buffer, int capacity) {
   }
   std::memcpy(buffer, text.data() + position, length);
   buffer[length] = '\0';
-  advancePast(lineEnd);
+  AdvancePast(lineEnd);
   return true;
 }
 
-bool StringLineSource::readWholeLine(std::string& line) {
+bool StringLineSource::ReadWholeLine(std::string& line) {
   if (position == std::string::npos) {
     line.clear();
     return false;
   }
-  size_t lineEnd = nextLineEnd();
+  size_t lineEnd = NextLineEnd();
   size_t end = lineEnd == std::string::npos ? text.size() : lineEnd;
   line.assign(text, position, end - position);
-  advancePast(lineEnd);
+  AdvancePast(lineEnd);
   return true;
 }

@@ -14,7 +14,7 @@ class LineSource {
   virtual bool hasMore() = 0;
   // Stores the next whole line, however long, in line; false when nothing was read. The
   // default joins the pieces that readLine delivers.
-  virtual bool readWholeLine(std::string& line);
+  virtual bool ReadWholeLine(std::string& line);
 };
 
 // Lines of a file, or of an open stream such as standard input. A line keeps its line end.
@@ -32,9 +32,9 @@ class FileLineSource : public LineSource {
 
   bool readLine(char* buffer, int capacity) override;
   bool hasMore() override;
-  bool readWholeLine(std::string& line) override;
+  bool ReadWholeLine(std::string& line) override;
   // Whether the stream is open and is not a directory (which opens but cannot be read).
-  bool isReadableFile() const;
+  bool IsReadableFile() const;
 
  private:
   std::string path;
@@ -51,12 +51,12 @@ class StringLineSource : public LineSource {
 
   bool readLine(char* buffer, int capacity) override;
   bool hasMore() override { return position != std::string::npos; }
-  bool readWholeLine(std::string& line) override;
+  bool ReadWholeLine(std::string& line) override;
 
  private:
   // The extent of the next line: [position, lineEnd), lineEnd being npos when no line end follows.
-  size_t nextLineEnd() const;
-  void advancePast(size_t lineEnd);
+  size_t NextLineEnd() const;
+  void AdvancePast(size_t lineEnd);
 
   std::string text;
   size_t position = 0;

@@ -18,7 +18,7 @@ PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char
   if (command.session.sink != nullptr) {
     command.session.sink->write(text.c_str());
   } else {
-    consoleWrite(text);
+    ConsoleWrite(text);
   }
 
   const int linesPerPage = command.options.linesPerPage;
@@ -28,9 +28,9 @@ PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char
 }
 
 PagerAnswer pagerPrompt(const char* prompt) {
-  consolePrint("%s ", prompt);
+  ConsolePrint("%s ", prompt);
   std::string answer;
-  consoleReadLine(answer);
+  ConsoleReadLine(answer);
   if (!answer.empty() && (answer[0] == 'Q' || answer[0] == 'q')) return kPagerQuit;
   if (!answer.empty() && (answer[0] == 'B' || answer[0] == 'b')) return kPagerBack;
   return kPagerContinue;
@@ -40,11 +40,11 @@ bool ListingPager::Follow(PagerAnswer answer) {
   if (answer == kPagerQuit) return false;
   int nextLine = line + 1;
   if (answer == kPagerBack) {
-    if (pagerBackStaysInListing(nextLine, linesPerPage)) {
+    if (PagerBackStaysInListing(nextLine, linesPerPage)) {
       // The first line of the previous page: a page is linesPerPage - 1 lines back from the
       // first line of the page just shown.
-      line = nextLine - (pagerBackStep(linesPerPage) + 1);
-      itemIndex -= static_cast<size_t>(pagerBackStep(linesPerPage));
+      line = nextLine - (PagerBackStep(linesPerPage) + 1);
+      itemIndex -= static_cast<size_t>(PagerBackStep(linesPerPage));
     } else {
       Start();
     }

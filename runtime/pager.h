@@ -70,13 +70,13 @@ class ListingPager {
 // For listings that step back on their own (selections that skip objects, log files): true when
 // a back answer given after line lineNumberAfter (the number of the next line) goes back a whole
 // page rather than to the start of the listing.
-inline bool pagerBackStaysInListing(int lineNumberAfter, int linesPerPage) {
+inline bool PagerBackStaysInListing(int lineNumberAfter, int linesPerPage) {
   return lineNumberAfter >= 2LL * linesPerPage;
 }
 
 // How many lines (or items) a back answer steps over: two pages less the prompt lines; at most
 // INT_MAX, however long a page was set to be.
-inline int pagerBackStep(int linesPerPage) {
+inline int PagerBackStep(int linesPerPage) {
   long long step = 2LL * linesPerPage - 3;
   return step > INT_MAX ? INT_MAX : static_cast<int>(step);
 }

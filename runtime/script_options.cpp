@@ -7,7 +7,7 @@
 ScriptOptions ScriptOptions::EntryDefaults() {
   ScriptOptions options;
   const char* lines = std::getenv("LINES");
-  int value = lines == nullptr ? 0 : parseIntLikeAtoi(lines);
+  int value = lines == nullptr ? 0 : ParseIntLikeAtoi(lines);
   options.linesPerPage = value == 0 ? 25 : value;
   return options;
 }

@@ -52,7 +52,7 @@ struct TokenExtent {
   size_t end = std::string_view::npos;
 };
 
-TokenExtent findToken(unsigned n, std::string_view line, const DelimiterSet& delimiters) {
+TokenExtent FindToken(unsigned n, std::string_view line, const DelimiterSet& delimiters) {
   TokenExtent extent;
   if (n == 0) return extent;
   size_t position = 0;
@@ -88,7 +88,7 @@ unsigned tokenCount(std::string_view line, std::string_view delimiters) {
 
 void getToken(std::string& result, unsigned n, std::string_view line,
               std::string_view delimiters) {
-  TokenExtent extent = findToken(n, line, DelimiterSetFor(delimiters));
+  TokenExtent extent = FindToken(n, line, DelimiterSetFor(delimiters));
   if (extent.start == std::string_view::npos) {
     result.clear();
   } else {
@@ -102,13 +102,13 @@ std::string getToken(unsigned n, std::string_view line, std::string_view delimit
   return result;
 }
 
-std::string_view restOfLineView(unsigned n, std::string_view line,
+std::string_view RestOfLineView(unsigned n, std::string_view line,
                                 std::string_view delimiters) {
   const DelimiterSetFor setFor(delimiters);
   const DelimiterSet& set = setFor;
   size_t start = 0;
   if (n != 0) {
-    start = findToken(n, line, set).start;
+    start = FindToken(n, line, set).start;
     if (start == std::string_view::npos) return {};
   }
   size_t last = set.findLastNonDelimiter(line);
@@ -118,7 +118,7 @@ std::string_view restOfLineView(unsigned n, std::string_view line,
 
 void restOfLine(std::string& result, unsigned n, std::string_view line,
                 std::string_view delimiters) {
-  result.assign(restOfLineView(n, line, delimiters));
+  result.assign(RestOfLineView(n, line, delimiters));
 }
 
 std::string restOfLine(unsigned n, std::string_view line, std::string_view delimiters) {

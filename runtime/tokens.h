@@ -24,6 +24,6 @@ void restOfLine(std::string& result, unsigned n, std::string_view line,
 std::string restOfLine(unsigned n, std::string_view line,
                        std::string_view delimiters = kDelimiters);
 // The same text as a view into line, for callers that only pass it on.
-std::string_view restOfLineView(unsigned n, std::string_view line,
+std::string_view RestOfLineView(unsigned n, std::string_view line,
                                 std::string_view delimiters = kDelimiters);
 

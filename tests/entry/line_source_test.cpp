@@ -14,7 +14,7 @@ namespace {
 std::vector<std::string> wholeLines(LineSource& source) {
   std::vector<std::string> lines;
   std::string line;
-  while (source.hasMore() && source.readWholeLine(line)) lines.push_back(line);
+  while (source.hasMore() && source.ReadWholeLine(line)) lines.push_back(line);
   return lines;
 }
 
@@ -44,9 +44,9 @@ TEST(StringLineSource, ReadLineNeverWritesPastCapacityAndContinuesTheLine) {
   EXPECT_EQ(std::strlen(buffer), 1023u);
   // The default joining of pieces gives the whole line back.
   std::string rest;
-  ASSERT_TRUE(source.LineSource::readWholeLine(rest));
+  ASSERT_TRUE(source.LineSource::ReadWholeLine(rest));
   EXPECT_EQ(rest.size(), 2500u - 1023u);
-  ASSERT_TRUE(source.readWholeLine(rest));
+  ASSERT_TRUE(source.ReadWholeLine(rest));
   EXPECT_EQ(rest, "next");
 }
 
@@ -55,13 +55,13 @@ TEST(FileLineSource, MissingFileHasNothing) {
   char buffer[16];
   EXPECT_FALSE(source.hasMore());
   EXPECT_FALSE(source.readLine(buffer, 16));
-  EXPECT_FALSE(source.isReadableFile());
+  EXPECT_FALSE(source.IsReadableFile());
 }
 
 TEST(FileLineSource, DirectoryIsNotAReadableFile) {
   TempDir dir;
   FileLineSource source(dir.path());
-  EXPECT_FALSE(source.isReadableFile());
+  EXPECT_FALSE(source.IsReadableFile());
 }
 
 TEST(FileLineSource, KeepsLineEndsJoinsLongLinesAndStopsTextAtNul) {

@@ -54,9 +54,9 @@ TEST(Tokens, ReservedObjectNamesIgnoreCase) {
 }
 
 TEST(CaseInsensitive, FoldsToLowerCaseBeforeComparingBytes) {
-  EXPECT_EQ(compareIgnoringCase("QUIT", "quit"), 0);
-  EXPECT_LT(compareIgnoringCase("abc", "ABD"), 0);
-  EXPECT_LT(compareIgnoringCase("AB", "abc"), 0);
+  EXPECT_EQ(CompareIgnoringCase("QUIT", "quit"), 0);
+  EXPECT_LT(CompareIgnoringCase("abc", "ABD"), 0);
+  EXPECT_LT(CompareIgnoringCase("AB", "abc"), 0);
   // '_' sorts between upper and lower case in byte order, so after folding it precedes letters.
   CaseInsensitiveLess less;
   EXPECT_TRUE(less("_x", "A"));
@@ -74,7 +74,7 @@ TEST(CNumber, ReadsLikeAtoiAndSaturatesInsteadOfOverflowing) {
       {"99999999999999999999", INT_MAX},         {"-99999999999999999999", INT_MIN},
       {"2147483647", INT_MAX},                   {"-2147483648", INT_MIN},
   };
-  for (const Case& c : cases) EXPECT_EQ(parseIntLikeAtoi(c.text), c.value) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(ParseIntLikeAtoi(c.text), c.value) << c.text;
 }
 
 }  // namespace
