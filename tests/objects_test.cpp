@@ -32,15 +32,12 @@ const std::string kTree =
 
 TEST(SessionCommands, MessagesAndCodes) {
   ExpectRows({
-      {"AUTH KORAS\n", "", "t.hxo:1: Insufficient paramaters for AUTH command.\n", 7},
       {"SET VERBOSE ON\nAUTH KORAS op se cret  \n",
        "VERBOSE has been set to ON.\nAuthenticated as Ilvaris KORAS as user op.\n", "", 0},
       {"AUTH KORAS op wrong\n", "",
        "t.hxo:1: Authenticiation to Ilvaris KORAS as user op failed.\n"
        "Not authenticated to any object server.\n",
        2},
-      {"AUTH KORAS root\nAUTH KORAS root\n", "", "t.hxo:2: Already authenticated to an Ilvaris.\n",
-       3},
       {"AUTH KORAS root\nAUTH KORAS\n", "", "t.hxo:2: Insufficient paramaters for AUTH command.\n",
        7},
       {"AGENT a1\n", "", "t.hxo:1: Insufficient paramaters for AGENT command.\n", 7},
@@ -141,11 +138,9 @@ TEST(Subcommands, WhatTheInstallationIsAsked) {
             "initAPI\nGetRoot kind=distributed server=KORAS user=root password=***\ndestroyAPI\n"
             "initAPI\nGetRoot kind=distributed server=KORAS user=root password=\"\"\n"
             "GetRootNode filename=nul\ndestroyAPI\n");
-  // AGENT authenticates as root on KORAS; a port of 65536 is the default 5465.
+  // A port of 65536 is the default 5465; bad names reach nothing.
   EXPECT_EQ(Calls("AGENT a1 localhost 65536\n", "GetPotentialChild"),
             Lines{"GetPotentialChild Root ipaddr=127.0.0.1 port=5465"});
-  EXPECT_EQ(Calls("AGENT a1 localhost\n", "GetRoot"),
-            Lines{"GetRoot kind=distributed server=KORAS user=root password=\"\""});
   EXPECT_EQ(Calls("SET CONTINUE ON\nAGENT dsm 127.0.0.1\nAGENT x.y 1.2.3.4\n", "initAPI"),
             Lines{});
   // ADD asks whether the child can be added unless forced; ports are taken modulo 65536.

@@ -33,9 +33,6 @@ TEST(Tokens, CountGetAndRestOfLine) {
   }
   EXPECT_EQ(getToken(0, "a b"), "");
   EXPECT_EQ(restOfLine(0, "  lead and trail \t\n"), "  lead and trail");
-  for (const char* name : {"ALL", "all", "Agent", "DSM", "target", "BROKER", "autoconfig"}) {
-    EXPECT_TRUE(isReservedObjectName(name)) << name;
-  }
   for (const char* name : {"AGENTS", "", "AL", "a1", "AUTOCONFIG1", (const char*)nullptr}) {
     EXPECT_FALSE(isReservedObjectName(name)) << (name ? name : "null");
   }

@@ -105,6 +105,22 @@ TEST(Properties, WithoutPropertiesOrRules) {
              Site([](json& s) { s.erase("rules"); }), kPreamble);
 }
 
+TEST(Properties, SelectionListingPagesBackOverSelectedObjectsOnly) {
+  json site = json::parse(kSite);
+  std::string script = "SET LINES 3\n";
+  for (int i = 3; i <= 8; ++i) {
+    const std::string n = std::to_string(i);
+    site["agents"][0]["brokers"][0]["dsms"][0]["targets"].push_back(
+        {{"ipaddr", "10.2.0." + n}, {"properties", {{"D", "n" + n}}}});
+    script += "d1.SPAWN t" + n + " 10.2.0." + n + "\n";
+  }
+  // Pages of two lines; back at the third prompt goes back three targets to the second page.
+  ExpectRows({{script + "TARGET.SET D\n",
+               "t1: D = first\nt2: D = second\n--more-- t3: D = n3\nt4: D = n4\n--more-- "
+               "t5: D = n5\nt6: D = n6\n--more-- t3: D = n3\nt4: D = n4\n--more-- ",
+               "", 0, "\n\nb\nq\n"}}, site.dump(), kPreamble);
+}
+
 // Runs kPreamble and script against site, with the simulator's trace; the installation file
 // afterwards.
 struct SiteRun {

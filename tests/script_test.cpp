@@ -1,7 +1,5 @@
 // Script commands and the interpreter loop, run by the program; the program's command line; the
 // library's entry points called in this process.
-#include <cstdlib>
-
 #include "hxo/hxo.h"
 #include "support.h"
 
@@ -75,15 +73,8 @@ TEST(ScriptCommands, MessagesAndCodes) {
 }
 
 TEST(ScriptCommands, Include) {
-  Folder folder;
-  folder.Write("inner.hxo", "SET VERBOSE OFF\nSET CONTINUE OFF\nbogus\n");
-  folder.Write("a.hxo", "PRINT in a\nINCLUDE b.hxo\n");
-  folder.Write("b.hxo", "PRINT in b\nINCLUDE a.hxo\n");
-  folder.Write("leaf.hxo", "QUIT\n");
-  folder.Write("middle.hxo", "INCLUDE leaf.hxo\nPRINT not in middle\n");
-  folder.Write("abort.hxo", "ABORT ALL\n");
   const std::string kLoop = "a.hxo: Script already loaded, and would cause an infinate loop.\n";
-  const std::vector<Row> rows = {
+  ExpectRows({
       // Options pass into an included script but not back.
       {"SET CONTINUE TYPO\nSET VERBOSE ON\nINCLUDE inner.hxo\nbogus2\nINCLUDE nothing.hxo\n"
        "PRINT still here\nHISTORY\n",
@@ -100,14 +91,10 @@ TEST(ScriptCommands, Include) {
        "abort.hxo:1: ABORT command received, no changes committed.\n", 0},
       {"INCLUDE /tmp\nINCLUDE\n", "",
        "/tmp: Cannot open file.\nt.hxo:2: Insufficient paramaters for INCLUDE command.\n", 7},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.script);
-    Result result = folder.Run(row.script);
-    EXPECT_EQ(result.out, row.out);
-    EXPECT_EQ(result.err, row.err);
-    EXPECT_EQ(result.code, row.code);
-  }
+  }, "", "", {{"inner.hxo", "SET VERBOSE OFF\nSET CONTINUE OFF\nbogus\n"},
+              {"a.hxo", "PRINT in a\nINCLUDE b.hxo\n"}, {"b.hxo", "PRINT in b\nINCLUDE a.hxo\n"},
+              {"leaf.hxo", "QUIT\n"}, {"middle.hxo", "INCLUDE leaf.hxo\nPRINT not in middle\n"},
+              {"abort.hxo", "ABORT ALL\n"}});
 }
 
 TEST(ScriptCommands, SavedHistoryRunsAgainAsAScript) {
@@ -190,9 +177,6 @@ TEST(Cmdline, Forms) {
   EXPECT_EQ(result.code, 0);
   EXPECT_NE(result.out.find("usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]"),
             std::string::npos);
-  result = folder.Program("--version");
-  EXPECT_EQ(result.code, 0);
-  EXPECT_EQ(result.out.rfind("hxo_cmdline ", 0), 0u);
   for (const char* bad : {"--bogus", "-c", "--sim", "a.hxo b.hxo", "-c PRINT a.hxo"}) {
     result = folder.Program(bad);
     EXPECT_EQ(result.code, 64) << bad;
@@ -201,26 +185,18 @@ TEST(Cmdline, Forms) {
   }
 }
 
-// HXO_ExecuteCommandsGetOutput in this process, with both output streams captured.
-Result Execute(const char* commands, char** output = nullptr) {
+// HXO_ExecuteCommands in this process, with both output streams captured.
+Result Execute(const char* commands) {
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  const int code = HXO_ExecuteCommandsGetOutput(commands, output);
+  const int code = HXO_ExecuteCommands(commands);
   std::fflush(stdout);
   std::string out = testing::internal::GetCapturedStdout();
   return {out, testing::internal::GetCapturedStderr(), code};
 }
 
 TEST(ExportedFunctions, RunTextAsOneScript) {
-  char* output = nullptr;
-  Result result = Execute("PRINT hello\nAGENT hq 127.0.0.1\nhq.SET", &output);
-  EXPECT_EQ(result.out, "hello\n");
-  ASSERT_NE(output, nullptr);
-  EXPECT_STREQ(output, "LOG_LEVEL = INFO\nMAX_QUEUE = 5000\nPOLL_INTERVAL = 60\n");
-  std::free(output);
-  EXPECT_EQ(Execute("quit\nPRINT never").code, 1);
-
-  result = Execute("SET CONTINUE TYPO\nbogus\nPRINT go\n\n\nnope");
+  Result result = Execute("SET CONTINUE TYPO\nbogus\nPRINT go\n\n\nnope");
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(result.out, "go\n");
   EXPECT_EQ(result.err,

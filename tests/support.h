@@ -72,16 +72,18 @@ struct Row {
   std::string input = "";
 };
 
-// Runs every row after preamble, each in a folder of its own that holds site as site.json when
-// site is given.
+// Runs every row after preamble, each in a folder of its own that holds files and, when site is
+// given, the installation file site.json.
 inline void ExpectRows(const std::vector<Row>& rows, const std::string& site = "",
-                       const std::string& preamble = "") {
+                       const std::string& preamble = "",
+                       const std::vector<std::pair<std::string, std::string>>& files = {}) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.script);
     Folder folder;
     if (!site.empty()) folder.Write("site.json", site);
-    Result result = folder.Run(preamble + row.script, row.input,
-                               site.empty() ? "" : "ORBITANE_SIM=site.json");
+    for (const auto& [name, text] : files) folder.Write(name, text);
+    folder.Write("t.hxo", preamble + row.script);
+    Result result = folder.Program(site.empty() ? "t.hxo" : "--sim site.json t.hxo", row.input);
     EXPECT_EQ(result.out, row.out);
     EXPECT_EQ(result.err, row.err);
     EXPECT_EQ(result.code, row.code);
