@@ -57,7 +57,6 @@ TEST(SessionCommands, MessagesAndCodes) {
        "t.hxo:2: Already authenticated to an Ilvaris.\n", 3},
       {"AGENT a1 127.0.0.1\nAGENT a1 10.1.1.1 6000 agentpw\n", "",
        "t.hxo:2: Redeclaration of existing object \"a1\".\n", 12},
-      {"AGENT a1 127.0.0.1 0\nAGENT a2 127.0.0.1 abc\nAGENT a3 127.0.0.1 65536\n", "", "", 0},
       {"SET CONTINUE ON\nAGENT a1 10.1.1.2\nAGENT a2 10.5.5.5\nAGENT a3 0.0.0.0\nOBJECTS\n",
        "There are no objects currently active.\n",
        "t.hxo:2: Could not create object \"a1\".\nt.hxo:3: Could not create object \"a2\".\n"

@@ -115,10 +115,8 @@ TEST(LogSwitchesTest, AnyCombination) {
     int tailCount, backup;
   };
   const Case cases[] = {
-      {"a.LOG\r\n", E::kNone, false, false, 0, 0},
       {"a.LOG -fi 2", E::kNone, true, true, 0, 2},
       {"a.LOG -t 5 -f", E::kNone, true, false, 5, 0},
-      {"a.LOG -tt 5 6", E::kNone, false, false, 6, 0},
       {"a.LOG -t 5 3", E::kNone, false, false, 5, 3},
       {"a.LOG -t 5x", E::kNone, false, false, 5, 0},
       {"a.LOG - 1", E::kNone, false, false, 0, 1},
