@@ -145,7 +145,6 @@ TEST_F(Sim, LookupsAndWalkers) {
 
   EXPECT_EQ(Children(*root_), (Lines{"Agent ipaddr=10.1.1.1 port=5465",
                                      "Agent ipaddr=10.1.1.2 port=6000"}));
-  EXPECT_EQ(Children(*broker_), (Lines{"DSM name=dsm1", "DSM name=Edge"}));
   EXPECT_NE(Seek(*broker_, Record({{"name", "EDGE"}})), nullptr);  // names ignore case
   EXPECT_EQ(Seek(*dsm_, Record({{"ipaddr", "10.2.0.2"}, {"community", "private"}})), nullptr);
   EXPECT_EQ(Seek(*broker_, Record({{"ipaddr", "10.2.0.1"}})), nullptr);  // wrong kind of record
@@ -385,8 +384,6 @@ TEST_F(Sim, EveryChangeIsWrittenBackAndReadsBackTheSame) {
                          "                \"explode\"\n              ]"),
             std::string::npos)
       << written;
-  EXPECT_NE(written.find("\"ipaddr\": \"10.2.0.2\",\n                  \"community\": \"Private\""),
-            std::string::npos);  // identities are spelled out
   EXPECT_NE(written.find("\"password\": \"newpw\""), std::string::npos);
 
   OpenSite(written);  // a new session on the written file
