@@ -1,0 +1,200 @@
+// Script commands and the interpreter loop, run by the program; the program's command line; the
+// library's entry points called in this process.
+#include "hxo/hxo.h"
+#include "support.h"
+
+namespace {
+
+const std::string kStep =
+    "Press 'S' to skip command, 'A' to abort script, or any other to continue.\n";
+
+TEST(ScriptCommands, MessagesAndCodes) {
+  ExpectRows({
+      // SET
+      {"SET CONTINUE\n", "", "t.hxo:1: Insufficient paramaters for SET command.\n", 7},
+      {"SET CONTINUE TYPO\nSET CONTINUE maybe\nSET QUIET 1\nSET VERBOSE yes\nSET STEPPING x\n"
+       "SET LINES 1\nSET LINES -5\nSET DELAY 0\nSET COLOR red\nHISTORY\n",
+       "1. SET CONTINUE TYPO\n",
+       "t.hxo:2: ON, OFF or TYPO paramater expected for CONTINUE.\n"
+       "t.hxo:3: ON or OFF paramater expected for QUIET.\n"
+       "t.hxo:4: ON or OFF paramater expected for VERBOSE.\n"
+       "t.hxo:5: ON or OFF paramater expected for STEPPING.\n"
+       "t.hxo:6: LINES PER PAGE must be any posetive number except 1.\n"
+       "t.hxo:7: LINES PER PAGE must be any posetive number except 1.\n"
+       "t.hxo:8: FOLLOW DELAY must be any posetive number above 0.\n"
+       "t.hxo:9: Invalid option used with SET command.\n",
+       0},
+      {"SET VERBOSE ON\nSET CONTINUE ON  extra\n", "VERBOSE has been set to ON.\n",
+       "t.hxo:2: ON, OFF or TYPO paramater expected for CONTINUE.\n", 10},
+      // PAUSE, SLEEP, EXEC, QUIT, ABORT
+      {"PAUSE\nPRINT done\n", "Press enter to continue ...done\n", "", 0},
+      {"SET CONTINUE TYPO\nSLEEP\nSLEEP 0\nSLEEP x\n", "",
+       "t.hxo:2: Insufficient paramaters for SLEEP command.\n"
+       "t.hxo:3: Sleep requires a number greater than 0.\n"
+       "t.hxo:4: Sleep requires a number greater than 0.\n",
+       7},
+      {"SET CONTINUE ON\nEXEC sh -c 'exit 3'\nEXEC\n", "",
+       "t.hxo:2: The following command returned error code 3: sh -c 'exit 3'\n"
+       "t.hxo:3: Insufficient paramaters for EXEC command.\n",
+       7},
+      {"EXEC kill -9 $$\n", "",
+       "t.hxo:1: The following command returned error code 137: kill -9 $$\n", 28},
+      {"SET VERBOSE ON\nEXEC echo from  shell\n",
+       "VERBOSE has been set to ON.\nfrom shell\nSuccessfully ran command: echo from  shell\n", "",
+       0},
+      {"SET VERBOSE ON\nBYE\n", "VERBOSE has been set to ON.\nGoodbye.\n", "", 6},
+      {"abort all\nPRINT never\n", "", "t.hxo:1: ABORT command received, no changes committed.\n",
+       6},
+      // HISTORY and history references
+      {"SET CONTINUE TYPO\nHISTORY LIST\nHISTORY SAVE\n", "",
+       "t.hxo:2: Unknown subcommand: LIST.\nt.hxo:3: Insufficient paramaters for SAVE "
+       "subcommand.\n",
+       7},
+      {"HISTORY SAVE /nonexistent/dir/h.hxo\n", "",
+       "t.hxo:1: Could not open file /nonexistent/dir/h.hxo for writing.\n", 27},
+      {"SET CONTINUE TYPO\n!0\n!abc\n", "",
+       "t.hxo:2: Unknown history entry: 0\n.\nt.hxo:3: Unknown history entry: abc\n.\n", 8},
+      {"PRINT one\nPRINT two\n!-1\n!1\nHISTORY\n",
+       "one\ntwo\ntwo\none\n1. PRINT one\n2. PRINT two\n3. PRINT two\n4. PRINT one\n", "", 0},
+      // HELP writes unknown topics on standard error without a line number, goes on, and is
+      // not remembered.
+      {"HELP a1.ADD\nHELP ADD\nHISTORY\nPRINT end\n", "end\n",
+       "No help available for a1.ADD.\nNo help available for ADD.\n", 0},
+  });
+}
+
+TEST(ScriptCommands, Include) {
+  const std::string kLoop = "a.hxo: Script already loaded, and would cause an infinate loop.\n";
+  ExpectRows({
+      // Options pass into an included script but not back.
+      {"SET CONTINUE TYPO\nSET VERBOSE ON\nINCLUDE inner.hxo\nbogus2\nINCLUDE nothing.hxo\n"
+       "PRINT still here\nHISTORY\n",
+       "VERBOSE has been set to ON.\nstill here\n"
+       "1. SET CONTINUE TYPO\n2. SET VERBOSE ON\n3. PRINT still here\n",
+       "inner.hxo:3: Unknown command: bogus.\nt.hxo:4: Unknown command: bogus2.\n"
+       "nothing.hxo: Cannot open file.\n",
+       0},
+      // An indirect loop is refused, and the file runs again once it has ended.
+      {"INCLUDE a.hxo\nINCLUDE a.hxo\n", "in a\nin b\nin a\nin b\n", kLoop + kLoop, 0},
+      // QUIT in an included script ends the script that included it, but not its includer.
+      {"INCLUDE middle.hxo\nPRINT top goes on\n", "top goes on\n", "", 0},
+      {"INCLUDE abort.hxo\nPRINT never\n", "",
+       "abort.hxo:1: ABORT command received, no changes committed.\n", 0},
+      {"INCLUDE /tmp\nINCLUDE\n", "",
+       "/tmp: Cannot open file.\nt.hxo:2: Insufficient paramaters for INCLUDE command.\n", 7},
+  }, "", "", {{"inner.hxo", "SET VERBOSE OFF\nSET CONTINUE OFF\nbogus\n"},
+              {"a.hxo", "PRINT in a\nINCLUDE b.hxo\n"}, {"b.hxo", "PRINT in b\nINCLUDE a.hxo\n"},
+              {"leaf.hxo", "QUIT\n"}, {"middle.hxo", "INCLUDE leaf.hxo\nPRINT not in middle\n"},
+              {"abort.hxo", "ABORT ALL\n"}});
+}
+
+TEST(ScriptCommands, SavedHistoryRunsAgainAsAScript) {
+  Folder folder;
+  Result result = folder.Run(
+      "PRINT one\nPRINT two  three\nHISTORY SAVE h.hxo\nINCLUDE h.hxo\n"
+      "SET VERBOSE ON\nHISTORY CLEAR\nHISTORY SAVE empty.hxo\n");
+  EXPECT_EQ(folder.Read("h.hxo"), "PRINT one\nPRINT two  three\n");
+  EXPECT_EQ(folder.Read("empty.hxo"), "");
+  EXPECT_EQ(result.out,
+            "one\ntwo  three\none\ntwo  three\nVERBOSE has been set to ON.\n"
+            "Command history has been cleared.\nCommand history has been saved to file "
+            "empty.hxo.\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(InterpreterLoop, MessagesAndCodes) {
+  ExpectRows({
+      {" #x\nPRINT b\n", "", "t.hxo:1: Unknown command: #x.\n", 8},
+      {".LIST\n", "", "t.hxo:1: Bad object name \"\".\n", 11},
+      {"a1.LIST\n", "", "t.hxo:1: Invalid object \"a1\" specified.\n", 14},
+      {"agent.NOSUCH\n", "", "t.hxo:1: Unknown subcommand: NOSUCH.\n", 15},
+      {"PRINT 100%s %n %d%%\nbad%s\n", "100%s %n %d%%\n", "t.hxo:2: Unknown command: bad%s.\n",
+       8},
+      {"PRINT a\r\nPRINT b", "a\nb\n", "", 0},  // a carriage return ends a token; no last line end
+      // CONTINUE: TYPO goes on after mistakes only, ON after anything but QUIT.
+      {"bogus\nPRINT after\n", "", "t.hxo:1: Unknown command: bogus.\n", 8},
+      {"SET CONTINUE TYPO\nbogus\nPRINT after\n", "after\n", "t.hxo:2: Unknown command: bogus.\n",
+       0},
+      {"SET CONTINUE TYPO\nEXEC false\nPRINT after\n", "",
+       "t.hxo:2: The following command returned error code 1: false\n", 28},
+      {"SET CONTINUE ON\nEXEC false\nQUIT\nPRINT after\n", "",
+       "t.hxo:2: The following command returned error code 1: false\n", 6},
+      {"SET CONTINUE ON\nbogus\n", "", "t.hxo:2: Unknown command: bogus.\n", 8},
+      // STEPPING: Enter runs, S skips, A aborts.
+      {"SET STEPPING ON\nPRINT run\nPRINT skipped\nPRINT aborted\nPRINT never\n",
+       "\nt.hxo: PRINT run\n" + kStep + "run\n\nt.hxo: PRINT skipped\n" + kStep +
+           "\nt.hxo: PRINT aborted\n" + kStep,
+       "", 0, "\ns\na\n"},
+  });
+}
+
+TEST(InterpreterLoop, LongLinesAndBinaryInput) {
+  Folder folder;
+  const std::string word(100000, 'w');
+  Result result = folder.Run("PRINT " + word + "\nPRINT end\n");
+  EXPECT_EQ(result.out, word + "\nend\n");
+  // A NUL ends the text of its line; bytes of any value make an unknown command.
+  result = folder.Run(std::string("PRINT a\0hidden\n\x01\x02\xff\xfe\nPRINT after\n", 32));
+  EXPECT_EQ(result.out, "a\n");
+  EXPECT_EQ(result.err, "t.hxo:2: Unknown command: \x01\x02\xff\xfe.\n");
+  EXPECT_EQ(result.code, 8);
+}
+
+TEST(Cmdline, Forms) {
+  Folder folder;
+  folder.Write("c.txt", "AGENT hq 127.0.0.1\nhq.LIST\nPRINT hi");
+  Result result = folder.Program("-c \"$(cat c.txt)\"");
+  EXPECT_EQ(result.out, "hi\nBROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
+                        "HOST: 10.1.1.20             PORT: 5466 \n");
+  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(folder.Program("-c QUIT").code, 1);
+
+  result = folder.Program("no/such.hxo");
+  EXPECT_EQ(result.err, "no/such.hxo: Cannot open file.\n");
+  EXPECT_EQ(result.code, 5);
+
+  result = folder.Program("", "PRINT piped\nbogus\n");
+  EXPECT_EQ(result.out, "piped\n");
+  EXPECT_EQ(result.err, "STDIN:2: Unknown command: bogus.\n");
+  EXPECT_EQ(result.code, 8);
+  EXPECT_EQ(folder.Program("", "SET QUIET OFF\nPRINT x\n").out, "> x\n> ");
+
+  // LINES in the environment sets the page length: a page of 3 lines.
+  result = folder.Program("", "AGENT hq 127.0.0.1\nhq.LIST\n", "LINES=4");
+  EXPECT_EQ(result.out, "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
+                        "HOST: 10.1.1.20             PORT: 5466 \n--more-- ");
+
+  result = folder.Program("--help");
+  EXPECT_EQ(result.code, 0);
+  EXPECT_NE(result.out.find("usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]"),
+            std::string::npos);
+  for (const char* bad : {"--bogus", "-c", "--sim", "a.hxo b.hxo", "-c PRINT a.hxo"}) {
+    result = folder.Program(bad);
+    EXPECT_EQ(result.code, 64) << bad;
+    EXPECT_NE(result.err.find("usage:"), std::string::npos) << bad;
+    EXPECT_EQ(result.out, "") << bad;
+  }
+}
+
+// HXO_ExecuteCommands in this process, with both output streams captured.
+Result Execute(const char* commands) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const int code = HXO_ExecuteCommands(commands);
+  std::fflush(stdout);
+  std::string out = testing::internal::GetCapturedStdout();
+  return {out, testing::internal::GetCapturedStderr(), code};
+}
+
+TEST(ExportedFunctions, RunTextAsOneScript) {
+  Result result = Execute("SET CONTINUE TYPO\nbogus\nPRINT go\n\n\nnope");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.out, "go\n");
+  EXPECT_EQ(result.err,
+            "stringbuf:2: Unknown command: bogus.\nstringbuf:6: Unknown command: nope.\n");
+  // History entries of a command text keep no line ends; a new call starts a new history.
+  EXPECT_EQ(Execute("PRINT a\nPRINT b\nHISTORY").out, "a\nb\n1. PRINT a2. PRINT b");
+  EXPECT_EQ(Execute("!1").err, "stringbuf:1: Unknown history entry: 1.\n");
+}
+
+}  // namespace

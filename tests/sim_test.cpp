@@ -1,0 +1,472 @@
+// The simulated installation, through the vendor interface only: lookups, changes, faults, logs,
+// loading, writing back and tracing.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <optional>
+
+#include "orbitane/orbitaneapi.h"
+#include "sim/library.h"
+#include "support.h"
+
+namespace {
+
+using Node = std::unique_ptr<TreeNode>;
+using Walker = std::unique_ptr<TreeWalker>;
+using Lines = std::vector<std::string>;
+
+ChildDefinitionData Record(std::initializer_list<std::pair<const char*, const char*>> entries) {
+  ChildDefinitionData record;
+  for (const auto& [key, value] : entries) record.setv(key, value);
+  return record;
+}
+
+// A named data item, or none for a null reply.
+std::optional<std::string> Item(TreeNode& node, const std::string& item) {
+  char* text = node.GetNamedDataItem(item.c_str());
+  if (text == nullptr) return std::nullopt;
+  std::string copy(text);
+  SharedHeapFree(text);
+  return copy;
+}
+
+// The children a walker visits from First to AtEnd, each as "Type key=value ...".
+Lines Children(TreeNode& node) {
+  Lines names;
+  Walker walker{node.GetChildWalker()};
+  for (walker->First(); !walker->AtEnd(); walker->Next()) {
+    Node child{walker->Current()};
+    std::string name = child->GetTypeName();
+    for (const auto& [key, value] : child->GetDefinitionData().entries()) {
+      if (key != "sim_id") name += " " + key + "=" + value;
+    }
+    names.push_back(name);
+  }
+  return names;
+}
+
+const char* const kSite = R"({
+  "format": 1, "server": "KORAS", "users": { "root": "", "admin": "s3cret" },
+  "unreachable": ["10.9.9.9"],
+  "rules": [ { "number": 12, "description": "Interface down" } ],
+  "agents": [
+    { "ipaddr": "10.1.1.1", "properties": { "POLL_INTERVAL": "60", "qpk_own": "12 5" },
+      "logs": [ "0123456789", "backup\n" ],
+      "brokers": [
+        { "ipaddr": "10.1.1.1", "port": 5465, "local": true, "version": "4.2",
+          "autoconfig": {},
+          "dsms": [
+            { "name": "dsm1", "targets": [ { "ipaddr": "10.2.0.1" },
+                                          { "ipaddr": "10.2.0.2", "community": "Private" } ] },
+            { "name": "Edge" } ] },
+        { "ipaddr": "10.1.1.20", "port": 5466, "password": "brokerpw", "alive": false } ] },
+    { "ipaddr": "10.1.1.2", "port": 6000, "password": "agentpw" } ]
+})";
+
+// Each test has a folder for its site and trace files; the nodes of kSite once OpenSite ran.
+class Sim : public testing::Test {
+ protected:
+  void SetUp() override { Unset(); }
+  void TearDown() override {
+    dsm_.reset(), broker_.reset(), agent_.reset(), root_.reset();
+    Close();
+    Unset();
+  }
+  static void Unset() {
+    for (const char* name : {"ORBITANE_SIM", "ORBITANE_SIM_TRACE", "ORBITANE_SIM_READONLY",
+                             "ORBITANE_SIM_FAIL_BEFORE_RENAME"}) {
+      unsetenv(name);
+    }
+  }
+  std::string Site() const { return folder_.File("site.json"); }
+  void UseSite(const std::string& json) {
+    folder_.Write("site.json", json);
+    setenv("ORBITANE_SIM", Site().c_str(), 1);
+  }
+  // initAPI, GetRoot and GetRootNode; null on failure.
+  Node Open(const char* server = "KORAS", const char* user = "root", const char* password = "") {
+    Close();
+    initAPI();
+    open_ = true;
+    holder_.reset(TreeRootHolder::GetRoot("distributed", server, user, password));
+    return Node(holder_ ? holder_->GetRootNode(Record({{"filename", "nul"}})) : nullptr);
+  }
+  void Close() {
+    holder_.reset();
+    if (open_) destroyAPI();
+    open_ = false;
+  }
+  // Opens kSite (or json): root_, agent_ 10.1.1.1, its local broker_ and dsm_ dsm1.
+  void OpenSite(const std::string& json = kSite) {
+    dsm_.reset(), broker_.reset(), agent_.reset(), root_.reset();
+    UseSite(json);
+    root_ = Open();
+    ASSERT_TRUE(root_);
+    agent_ = Agent("10.1.1.1");
+    ASSERT_TRUE(agent_);
+    broker_.reset(agent_->GetPotentialChild(Record({{"kind", "broker"}})));
+    if (broker_) dsm_ = Seek(*broker_, Record({{"name", "dsm1"}}));
+  }
+  static Node Seek(TreeNode& node, const ChildDefinitionData& record) {
+    Walker walker{node.GetChildWalker()};
+    if (!walker) return nullptr;
+    walker->Seek(record);
+    return walker->AtEnd() ? nullptr : Node(walker->Current());
+  }
+  Node Agent(const char* ipaddr, const char* port = "5465", const char* password = "") {
+    ChildDefinitionData record = Record({{"ipaddr", ipaddr}, {"port", port}});
+    root_->SupplyChildPassword(record, password);
+    return Node(root_->GetPotentialChild(record));
+  }
+  Node Autoconfig() { return Node(broker_->GetPotentialChild(Record({{"kind", "autoconfig"}}))); }
+
+  Folder folder_;
+  std::unique_ptr<TreeRootHolder> holder_;
+  bool open_ = false;
+  Node root_, agent_, broker_, dsm_;
+};
+
+TEST_F(Sim, LookupsAndWalkers) {
+  OpenSite();
+  ASSERT_TRUE(dsm_);
+  EXPECT_EQ(Agent("10.1.1.2", "6000"), nullptr);  // no password supplied
+  EXPECT_EQ(Agent("10.1.1.1", "70000"), nullptr);
+  EXPECT_NE(Agent("10.1.1.1", "05465"), nullptr);  // ports compare as numbers
+  EXPECT_EQ(Node(Agent("10.1.1.2", "6000", "agentpw")->GetPotentialChild(
+                Record({{"kind", "broker"}}))), nullptr);  // no local broker
+  const ChildDefinitionData second = Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}});
+  EXPECT_EQ(Seek(*agent_, second), nullptr);  // until its password is supplied
+  agent_->SupplyChildPassword(second, "brokerpw");
+  EXPECT_EQ(Node(Seek(*agent_, second)->GetPotentialChild(Record({{"kind", "autoconfig"}}))),
+            nullptr);
+  EXPECT_STREQ(Autoconfig()->GetTypeName(), "AutoConfig");
+
+  EXPECT_EQ(Children(*root_), (Lines{"Agent ipaddr=10.1.1.1 port=5465",
+                                     "Agent ipaddr=10.1.1.2 port=6000"}));
+  EXPECT_NE(Seek(*broker_, Record({{"name", "EDGE"}})), nullptr);  // names ignore case
+  EXPECT_EQ(Seek(*dsm_, Record({{"ipaddr", "10.2.0.2"}, {"community", "private"}})), nullptr);
+  EXPECT_EQ(Seek(*broker_, Record({{"ipaddr", "10.2.0.1"}})), nullptr);  // wrong kind of record
+  EXPECT_EQ(Walker(Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}))->GetChildWalker()), nullptr);
+  Walker walker{dsm_->GetChildWalker()};
+  walker->Seek(Record({{"ipaddr", "10.2.0.1"}}));
+  walker->Next();
+  EXPECT_STREQ(Node(walker->Current())->GetDefinitionData().getv("community"), "Private");
+  walker->Next();
+  EXPECT_TRUE(walker->AtEnd());
+  EXPECT_EQ(walker->Current(), nullptr);
+}
+
+TEST_F(Sim, AddingChildren) {
+  OpenSite();
+  EXPECT_FALSE(agent_->CanAddChild(Record({{"ipaddr", "10.9.9.9"}, {"port", "5465"}})));
+  EXPECT_FALSE(agent_->CanAddChild(Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}})));
+  EXPECT_TRUE(agent_->CanAddChild(Record({{"ipaddr", "10.1.1.20"}, {"port", "5465"}})));
+  EXPECT_TRUE(dsm_->CanAddChild(Record({{"ipaddr", "10.2.0.1"}, {"community", "PUBLIC"}})));
+  EXPECT_FALSE(broker_->CanAddChild(Record({{"name", "edge"}})));
+  ASSERT_TRUE(Node(dsm_->AddChild(Record({{"ipaddr", "10.2.0.9"}}))));
+  EXPECT_EQ(Children(*dsm_).back(), "Target community=public ipaddr=10.2.0.9");
+  // Brokers and targets only, with new identities and valid values.
+  EXPECT_EQ(Node(dsm_->AddChild(Record({{"ipaddr", "10.2.0.9"}}))), nullptr);
+  EXPECT_EQ(Node(root_->AddChild(Record({{"ipaddr", "10.7.7.7"}}))), nullptr);
+  EXPECT_EQ(Node(broker_->AddChild(Record({{"name", "new"}}))), nullptr);
+  EXPECT_EQ(Node(agent_->AddChild(Record({{"ipaddr", "not.an.address"}}))), nullptr);
+  EXPECT_EQ(Node(agent_->AddChild(Record({{"ipaddr", "10.5.5.6"}, {"port", "65536"}}))), nullptr);
+}
+
+TEST_F(Sim, RemovedAndClosedNodesFailWithoutHarm) {
+  OpenSite();
+  Node target = Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}));
+  Walker walker{dsm_->GetChildWalker()};
+  walker->First();
+  ASSERT_TRUE(broker_->RemoveChild(dsm_.get()));
+  EXPECT_FALSE(broker_->RemoveChild(dsm_.get()));
+  EXPECT_EQ(Children(*broker_), Lines{"DSM name=Edge"});
+  // The removed node and a node below it now fail, without touching freed memory.
+  for (TreeNode* stale : {dsm_.get(), target.get()}) {
+    EXPECT_FALSE(stale->NodeIsAlive());
+    EXPECT_EQ(stale->GetProperties(), nullptr);
+    EXPECT_FALSE(stale->SetProperties(NodePropertySet()));
+    EXPECT_EQ(stale->GetChildWalker(), nullptr);
+    EXPECT_EQ(Item(*stale, "log:0:0:4096"), std::nullopt);
+    EXPECT_FALSE(stale->ExecuteCommand("reload", ""));
+    EXPECT_EQ(stale->AddChild(Record({{"ipaddr", "10.2.0.7"}})), nullptr);
+    EXPECT_STREQ(stale->GetTypeName(), stale == dsm_.get() ? "DSM" : "Target");
+  }
+  EXPECT_TRUE(walker->AtEnd());
+  EXPECT_EQ(walker->Current(), nullptr);
+  EXPECT_TRUE(agent_->RemoveChildByData(Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}})));
+  EXPECT_FALSE(agent_->RemoveChildByData(Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}})));
+  EXPECT_TRUE(broker_->RemoveChildByData(Record({{"kind", "autoconfig"}})));
+  EXPECT_EQ(Autoconfig(), nullptr);
+  EXPECT_FALSE(root_->RemoveChild(broker_.get()));  // not a child of the root
+  EXPECT_FALSE(broker_->RemoveChild(nullptr));
+
+  // After destroyAPI every node and walker of the session is dead; a new session loads afresh.
+  walker.reset(broker_->GetChildWalker());
+  Close();
+  EXPECT_FALSE(agent_->NodeIsAlive());
+  EXPECT_EQ(agent_->GetProperties(), nullptr);
+  EXPECT_EQ(root_->GetPotentialChild(Record({{"ipaddr", "10.1.1.1"}})), nullptr);
+  walker->First();
+  EXPECT_TRUE(walker->AtEnd());
+  EXPECT_EQ(walker->Current(), nullptr);
+  Node oldAgent = std::move(agent_);
+  OpenSite();  // reads the file again
+  EXPECT_FALSE(oldAgent->NodeIsAlive());
+  EXPECT_EQ(Children(*broker_), (Lines{"DSM name=dsm1", "DSM name=Edge"}));
+}
+
+TEST_F(Sim, PropertiesAndPasswords) {
+  OpenSite();
+  std::unique_ptr<NodePropertySet> set{agent_->GetProperties()};
+  EXPECT_STREQ(set->GetPropertyValue("qpk_own"), "12 5");
+  struct : NameValueActionAlgorithm {
+    void Process(const char*, const char*, action_t action) override { EXPECT_EQ(action, 0); }
+  } actions;
+  set->DoForEachProperty(actions);
+  NodePropertySet replacement;
+  replacement.SetPropertyValue("NEW", "1");
+  EXPECT_TRUE(agent_->SetProperties(replacement));
+  set.reset(agent_->GetProperties());
+  EXPECT_EQ(set->size(), 1u);  // replaced whole
+  EXPECT_FALSE(root_->SetProperties(replacement));
+  NodePropertySet latin1;
+  latin1.SetPropertyValue("NAME", "caf\xE9");
+  EXPECT_FALSE(agent_->SetProperties(latin1));  // only UTF-8 can be written back
+
+  // The local broker has the agent's address and port; its own record still names it.
+  ASSERT_TRUE(root_->ChangeChildPassword(broker_->GetDefinitionData(), "newbroker"));
+  EXPECT_NE(Agent("10.1.1.1"), nullptr);
+  ChildDefinitionData brokerRecord = Record({{"ipaddr", "10.1.1.1"}, {"port", "5465"}});
+  EXPECT_EQ(Seek(*agent_, brokerRecord), nullptr);
+  agent_->SupplyChildPassword(brokerRecord, "newbroker");
+  EXPECT_NE(Seek(*agent_, brokerRecord), nullptr);
+  // Unknown nodes are refused, and only the root changes passwords.
+  EXPECT_FALSE(root_->ChangeChildPassword(Record({{"ipaddr", "10.8.8.8"}}), "t"));
+  EXPECT_FALSE(agent_->ChangeChildPassword(broker_->GetDefinitionData(), "t"));
+}
+
+class Faults : public Sim, public testing::WithParamInterface<std::string> {};
+
+TEST_P(Faults, ListedOperationFailsOnThatNodeOnly) {
+  const std::string operation = GetParam();
+  OpenSite(R"({"format": 1, "server": "KORAS", "agents": [
+    {"ipaddr": "10.1.1.1", "fail": [")" + operation + R"("], "logs": ["x\n"],
+     "brokers": [{"ipaddr": "10.1.1.5"}]},
+    {"ipaddr": "10.1.1.2", "logs": ["x\n"], "brokers": [{"ipaddr": "10.1.1.5"}]}]})");
+  for (const char* address : {"10.1.1.1", "10.1.1.2"}) {
+    Node agent = Agent(address);
+    ASSERT_TRUE(agent);
+    ChildDefinitionData broker = Record({{"ipaddr", "10.1.1.5"}, {"port", "5465"}});
+    bool worked = false;
+    if (operation == "GetProperties") worked = std::unique_ptr<NodePropertySet>(agent->GetProperties()) != nullptr;
+    if (operation == "SetProperties") worked = agent->SetProperties(NodePropertySet());
+    if (operation == "AddChild") worked = Node(agent->AddChild(Record({{"ipaddr", "10.1.1.6"}}))) != nullptr;
+    if (operation == "RemoveChild") worked = agent->RemoveChildByData(broker);
+    if (operation == "GetChildWalker") worked = Walker(agent->GetChildWalker()) != nullptr;
+    if (operation == "ChangeChildPassword") worked = root_->ChangeChildPassword(agent->GetDefinitionData(), "p");
+    if (operation == "GetNamedDataItem") worked = Item(*agent, "log:0:0:10").has_value();
+    if (operation == "ExecuteCommand") worked = agent->ExecuteCommand("restart", "");
+    EXPECT_EQ(worked, std::string(address) == "10.1.1.2") << operation << " on " << address;
+    EXPECT_TRUE(agent->NodeIsAlive());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sim, Faults,
+                         testing::Values("GetProperties", "SetProperties", "AddChild",
+                                         "RemoveChild", "GetChildWalker", "ChangeChildPassword",
+                                         "GetNamedDataItem", "ExecuteCommand"),
+                         [](const auto& info) { return info.param; });
+
+TEST_F(Sim, LogRequests) {
+  OpenSite();  // the agent's current log is "0123456789", its backup log 1 "backup\n"
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      // log:B:OFFSET:SIZE gives the bytes from OFFSET; a negative offset counts as 0.
+      {"log:0:0:4096", "0123456789"}, {"log:0:3:4", "3456"},   {"log:0:8:4", "89"},
+      {"log:0:11:4", ""},             {"log:0:-9223372036854775808:3", "012"},
+      {"log:0:9223372036854775807:9223372036854775807", ""},
+      {"log:1:0:4096", "backup\n"},   {"log:2:0:4096", std::nullopt},
+      // log:B:SIZE gives the offset of the last SIZE bytes, a line feed and the bytes.
+      {"log:0:4096", "0\n0123456789"}, {"log:0:9", "1\n123456789"}, {"log:0:0", "10\n"},
+      {"log:1:3", "4\nup\n"},          {"log:7:4096", std::nullopt},
+  };
+  for (const auto& [item, reply] : cases) EXPECT_EQ(Item(*agent_, item), reply) << item;
+  for (const char* item : {"log:0", "log:x:4096", "log:-1:4096", "log:0:-4", "log:0:0:4096:1",
+                           "log:+0:4096", "log:0:0:99999999999999999999", "LOG:0:4096"}) {
+    EXPECT_EQ(Item(*agent_, item), std::nullopt) << item;
+  }
+}
+
+TEST_F(Sim, AFollowedLogGrowsOneFeedLinePerLookAtItsEnd) {
+  OpenSite(R"({"format": 1, "server": "KORAS", "agents": [{"ipaddr": "10.1.1.1",
+    "logs": ["0123456789", "backup\n"], "log_feed": ["new one", "new two"]},
+    {"ipaddr": "10.1.1.2", "log_feed": ["x"]}]})");
+  EXPECT_EQ(Item(*agent_, "log:0:0:4"), "0123");   // not at the end: nothing appended
+  EXPECT_EQ(Item(*agent_, "log:0:4"), "6\n6789");  // tail requests never feed
+  EXPECT_EQ(Item(*agent_, "log:0:0:4096"), "0123456789new one\n");
+  EXPECT_EQ(Item(*agent_, "log:1:0:4096"), "backup\n");  // backups are never fed
+  Node other = Agent("10.1.1.2");  // a feed starts the current log when there is none
+  EXPECT_EQ(Item(*other, "log:0:4096"), std::nullopt);
+  EXPECT_EQ(Item(*other, "log:0:0:4096"), "x\n");
+  // The grown log and the rest of the feed were written back.
+  EXPECT_NE(folder_.Read("site.json").find("\"0123456789new one\\n\""), std::string::npos);
+  EXPECT_NE(folder_.Read("site.json").find("\"log_feed\": [\n        \"new two\""),
+            std::string::npos);
+}
+
+// Loading a file that breaks the rules: the root fails and one line on standard error names
+// the file and the problem.
+TEST_F(Sim, LoadingMistakes) {
+  const std::string wrap = R"({"format": 1, "server": "K", "agents": [)";
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "the file is empty"},
+      {R"({"format": 1, "server": )", "line 1, column 25: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal"},
+      {R"({"format": 1, "agents": []})", "top level: \"server\" is missing"},
+      {R"({"format": 1, "server": "K", "agents": [], "servers": 1})", "top level: unknown key \"servers\""},
+      {wrap + R"({"ipaddr": "10.01.1.1"}]})", "agents[0]: \"ipaddr\" must be a dotted-decimal IPv4 address such as 10.1.1.1"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "fail": ["Explode"]}]})", "agents[0].fail[0]: \"Explode\" is not an operation that can fail"},
+      {wrap + R"({"ipaddr": "10.1.1.1"}, {"ipaddr": "10.1.1.1", "port": 5465}]})", "agents[1]: another agent has the same \"ipaddr\" and \"port\" (10.1.1.1:5465)"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"port": 1}, {"port": 1}]}]})", "agents[0].brokers[1]: another broker of this agent has the same \"ipaddr\" and \"port\" (127.0.0.1:1)"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"name": "A"}, {"name": "a"}]}]}]})", "agents[0].brokers[0].dsms[1]: another DSM of this broker has the same \"name\" (a, compared ignoring case)"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"targets": [{"ipaddr": "1.2.3.4"}, {"ipaddr": "1.2.3.4", "community": "public"}]}]}]}]})", "agents[0].brokers[0].dsms[0].targets[1]: another target of this DSM has the same \"ipaddr\" and \"community\" (1.2.3.4, public)"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "password": "a\u0000b"}]})", "agents[0]: \"password\" must not contain a NUL character"},
+      {"{\"format\": 1, \"server\": \"K\xFF\", \"agents\": []}", "line 1, column 27: syntax error while parsing value - invalid string: ill-formed UTF-8 byte; last read: '\"K\\xFF'"},
+  };
+  for (const auto& [text, error] : cases) {
+    UseSite(text);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Open(), nullptr) << text;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "orbitane sim: " + Site() + ": " + error + "\n");
+  }
+  // A missing file, and one too large to read (sparse, so nothing is written).
+  setenv("ORBITANE_SIM", folder_.File("missing.json").c_str(), 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Open(), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "orbitane sim: " + folder_.File("missing.json") +
+                                                        ": cannot open the file: No such file or directory\n");
+  ASSERT_EQ(truncate(Site().c_str(), 200LL << 20), 0);
+  setenv("ORBITANE_SIM", Site().c_str(), 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Open(), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "orbitane sim: " + Site() + ": the file is larger than 128 MiB (209715200 bytes)\n");
+}
+
+TEST_F(Sim, BuiltInInstallationIsExamplesSiteJsonAndNeverWritten) {
+  std::stringstream example;
+  example << std::ifstream(HXO_SOURCE_DIR "/examples/site.json").rdbuf();
+  EXPECT_EQ(sim::DefaultSiteJson(), example.str());
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(folder_.path);
+  root_ = Open();  // ORBITANE_SIM unset
+  agent_ = Agent("127.0.0.1");
+  ASSERT_TRUE(agent_);
+  EXPECT_TRUE(agent_->ExecuteCommand("restart", ""));
+  EXPECT_TRUE(std::filesystem::is_empty(folder_.path));
+  std::filesystem::current_path(cwd);
+}
+
+TEST_F(Sim, EveryChangeIsWrittenBackAndReadsBackTheSame) {
+  OpenSite();
+  NodePropertySet set;
+  set.SetPropertyValue("quote\"and\\slash", "line\nbreak \xC3\xA9");
+  ASSERT_TRUE(agent_->SetProperties(set));
+  ASSERT_TRUE(Node(agent_->AddChild(Record({{"ipaddr", "10.6.0.1"}, {"port", "9000"}}))));
+  ASSERT_TRUE(Node(dsm_->AddChild(Record({{"ipaddr", "10.2.0.77"}, {"community", "c2"}}))));
+  ASSERT_TRUE(dsm_->RemoveChildByData(Record({{"ipaddr", "10.2.0.1"}})));
+  ASSERT_TRUE(root_->ChangeChildPassword(dsm_->GetDefinitionData(), "newpw"));
+  ASSERT_TRUE(dsm_->ExecuteCommand("reconfig", "full"));
+  ASSERT_FALSE(dsm_->ExecuteCommand("explode", ""));
+  const std::string written = folder_.Read("site.json");
+  EXPECT_NE(written.find("\"journal\": [\n                \"reconfig full\",\n"
+                         "                \"explode\"\n              ]"),
+            std::string::npos)
+      << written;
+  EXPECT_NE(written.find("\"password\": \"newpw\""), std::string::npos);
+
+  OpenSite(written);  // a new session on the written file
+  EXPECT_STREQ(std::unique_ptr<NodePropertySet>(agent_->GetProperties())
+                   ->GetPropertyValue("quote\"and\\slash"),
+               "line\nbreak \xC3\xA9");
+  EXPECT_EQ(Children(*agent_).back(), "Broker ipaddr=10.6.0.1 port=9000");
+  EXPECT_EQ(Children(*dsm_), (Lines{"Target community=Private ipaddr=10.2.0.2",
+                                    "Target community=c2 ipaddr=10.2.0.77"}));
+  // Writing the same installation again gives the same bytes.
+  std::unique_ptr<NodePropertySet> current{agent_->GetProperties()};
+  ASSERT_TRUE(agent_->SetProperties(*current));
+  EXPECT_EQ(folder_.Read("site.json"), written);
+  EXPECT_EQ(Item(*dsm_, "autoconfig_status"), "1 0");  // the reconfiguration goes on
+}
+
+TEST_F(Sim, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
+  OpenSite();
+  const std::string theirs = folder_.Read("site.json") + "\n";  // other bytes, by rename
+  folder_.Write("other", theirs);
+  std::filesystem::rename(folder_.File("other"), Site());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(agent_->ExecuteCommand("restart", ""));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "orbitane sim: " + Site() + ": the installation file was changed by another process\n");
+  EXPECT_EQ(folder_.Read("site.json"), theirs);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Node(agent_->AddChild(Record({{"ipaddr", "10.6.0.1"}}))), nullptr);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Children(*agent_).size(), 2u);  // nothing was left behind in memory
+
+  // An edit in place of the same size, noticed by its time.
+  OpenSite();
+  std::string text = folder_.Read("site.json");
+  text.replace(text.find("Interface down"), 14, "Interface DOWN");
+  folder_.Write("site.json", text);
+  struct timespec times[2] = {{0, UTIME_OMIT}, {1, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, Site().c_str(), times, 0), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(agent_->SetProperties(NodePropertySet()));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("changed by another process"),
+            std::string::npos);
+}
+
+TEST_F(Sim, AnInterruptedWriteLeavesTheOldFileAndReadOnlyWritesNothing) {
+  setenv("ORBITANE_SIM_FAIL_BEFORE_RENAME", "1", 1);
+  OpenSite();
+  NodePropertySet set;
+  set.SetPropertyValue("X", "1");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(agent_->SetProperties(set));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "orbitane sim: " + Site() +
+                ": stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n");
+  EXPECT_EQ(folder_.Read("site.json"), kSite);
+  EXPECT_FALSE(std::unique_ptr<NodePropertySet>(agent_->GetProperties())->PropertyExists("X"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path),
+                          std::filesystem::directory_iterator()),
+            1);  // no temporary file is left behind
+
+  unsetenv("ORBITANE_SIM_FAIL_BEFORE_RENAME");
+  setenv("ORBITANE_SIM_READONLY", "1", 1);
+  OpenSite();
+  ASSERT_TRUE(Node(agent_->AddChild(Record({{"ipaddr", "10.6.0.1"}}))));
+  EXPECT_EQ(Children(*agent_).size(), 3u);
+  EXPECT_EQ(folder_.Read("site.json"), kSite);
+}
+
+TEST_F(Sim, TraceHasOneLinePerCallWithoutPasswords) {
+  UseSite(kSite);
+  setenv("ORBITANE_SIM_TRACE", folder_.File("trace").c_str(), 1);
+  root_ = Open("KORAS", "admin", "s3cret");
+  Node other = Agent("10.1.1.2", "6000", "agentpw");
+  Seek(*other, Record({{"name", "x"}}));
+  other->ExecuteCommand("reload", "a\tb\nc\\d");
+  EXPECT_EQ(LinesStartingWith(folder_.Read("trace"), ""),
+            (Lines{"initAPI", "GetRoot kind=distributed server=KORAS user=admin password=***",
+                   "GetRootNode filename=nul",
+                   "SupplyChildPassword Root ipaddr=10.1.1.2 port=6000 password=***",
+                   "GetPotentialChild Root ipaddr=10.1.1.2 port=6000",
+                   "GetChildWalker Agent 10.1.1.2:6000", "Seek Agent 10.1.1.2:6000 name=x",
+                   "AtEnd Agent 10.1.1.2:6000",
+                   "ExecuteCommand Agent 10.1.1.2:6000 reload a\\tb\\nc\\\\d"}));
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// Running hxo_cmdline in a temporary folder, and the script tables the tests are made of.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+struct Result {
+  std::string out, err;
+  int code = -1;  // the exit status
+};
+
+// A fresh folder, removed with everything in it.
+class Folder {
+ public:
+  Folder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "hxo-test-XXXXXX").string();
+    path = mkdtemp(pattern.data()) ? pattern : "";
+  }
+  ~Folder() { std::filesystem::remove_all(path); }
+  std::string File(const std::string& name) const { return path + "/" + name; }
+  std::string Read(const std::string& name) const {
+    std::stringstream text;
+    text << std::ifstream(File(name), std::ios::binary).rdbuf();
+    return text.str();
+  }
+  void Write(const std::string& name, const std::string& text) const {
+    std::ofstream(File(name), std::ios::binary) << text;
+  }
+  // Runs hxo_cmdline with arguments (shell words) inside the folder, input on standard input,
+  // after env ("NAME=value ...") in a clean environment.
+  Result Program(const std::string& arguments, const std::string& input = "",
+                 const std::string& env = "") const {
+    Write("stdin", input);
+    const std::string command =
+        "cd '" + path + "' && env -u ORBITANE_SIM -u ORBITANE_SIM_TRACE -u LINES " + env + " '" +
+        HXO_CMDLINE + "' " + arguments + " <stdin >stdout 2>stderr";
+    const int status = std::system(command.c_str());
+    return {Read("stdout"), Read("stderr"), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+  }
+  // Runs script as t.hxo.
+  Result Run(const std::string& script, const std::string& input = "",
+             const std::string& env = "") const {
+    Write("t.hxo", script);
+    return Program("t.hxo", input, env);
+  }
+  std::string path;
+};
+
+// The lines of text that begin with prefix.
+inline std::vector<std::string> LinesStartingWith(const std::string& text,
+                                                  const std::string& prefix) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+// One row of a script table: the script, exactly what it prints on each stream, its exit status
+// (the result code of the command that ended it) and its standard input.
+struct Row {
+  std::string script, out, err;
+  int code;
+  std::string input = "";
+};
+
+// Runs every row after preamble, each in a folder of its own that holds files and, when site is
+// given, the installation file site.json.
+inline void ExpectRows(const std::vector<Row>& rows, const std::string& site = "",
+                       const std::string& preamble = "",
+                       const std::vector<std::pair<std::string, std::string>>& files = {}) {
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.script);
+    Folder folder;
+    if (!site.empty()) folder.Write("site.json", site);
+    for (const auto& [name, text] : files) folder.Write(name, text);
+    folder.Write("t.hxo", preamble + row.script);
+    Result result = folder.Program(site.empty() ? "t.hxo" : "--sim site.json t.hxo", row.input);
+    EXPECT_EQ(result.out, row.out);
+    EXPECT_EQ(result.err, row.err);
+    EXPECT_EQ(result.code, row.code);
+  }
+}
