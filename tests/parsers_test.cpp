@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "children/address.h"
+#include "objects/object_kind.h"
 #include "runtime/tokens.h"
 #include "props/log_switches.h"
 #include "props/rule_list.h"
