@@ -126,8 +126,8 @@ void AppendNameColumns(std::span<const CommandRow> rows, std::vector<std::string
   }
 }
 
-// The general help screen as null-terminated lines; built once, never freed.
-HelpLines BuildGeneralScreen() {
+// The general help screen's text, built once and never freed.
+const std::vector<std::string>* BuildGeneralText() {
   auto* text = new std::vector<std::string>{
       "Halvex/Orbitane command-line configuration utility.",
       "",
@@ -141,9 +141,18 @@ HelpLines BuildGeneralScreen() {
   text->push_back("");
   text->push_back("Commands that are executed on an object are:");
   AppendNameColumns(kObjectSubcommands, *text);
-  auto* lines = new std::vector<const char*>;
-  for (const std::string& line : *text) lines->push_back(line.c_str());
-  lines->push_back(nullptr);
+  return text;
+}
+
+// The general help screen as lines ending in a null pointer.
+HelpLines GeneralScreen() {
+  static const std::vector<std::string>* text = BuildGeneralText();
+  static const std::vector<const char*>* lines = [] {
+    auto* pointers = new std::vector<const char*>;
+    for (const std::string& line : *text) pointers->push_back(line.c_str());
+    pointers->push_back(nullptr);
+    return pointers;
+  }();
   return lines->data();
 }
 
@@ -165,7 +174,7 @@ const CommandLookup& ObjectSubcommandLookup() {
 const HelpTopics& HelpTopicTable() {
   static const HelpTopics* topics = [] {
     auto* built = new HelpTopics;
-    const HelpLines generalScreen = BuildGeneralScreen();
+    const HelpLines generalScreen = GeneralScreen();
     for (const CommandRow& row : kSessionCommands) {
       HelpLines help = row.help != nullptr ? row.help : generalScreen;
       ForEachName(row, [&](const char* name) { built->emplace(name, help); });
