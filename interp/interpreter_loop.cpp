@@ -12,6 +12,8 @@
 #include "runtime/tokens.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
+#include "runtime/interrupt.h"
+#include "runtime/prompt_input.h"
 
 namespace {
 
@@ -19,6 +21,10 @@ namespace {
 bool ContinueAfter(int& code, const ScriptOptions& options) {
   if (code == ResultCode::kOk) return true;
   if (code == ResultCode::kEndAll) return false;
+  if (code == ResultCode::kInterrupted) {
+    if (options.goOnAfterInterrupt) code = ResultCode::kOk;
+    return options.goOnAfterInterrupt;
+  }
   bool forgiven = ResultCode::IsTypoClass(code) ? options.continueOnTypo
                                                 : options.continueOnError;
   if (forgiven) code = ResultCode::kOk;
@@ -29,10 +35,11 @@ enum class StepAnswer { Run, Skip, Abort };
 
 // Shows the line about to run and asks whether to run it, skip it or abort the script.
 StepAnswer AskBeforeCommand(const std::string& sessionName, const std::string& line) {
-  ConsolePrint("\n%s: %s", sessionName.c_str(), line.c_str());
-  ConsolePrint("Press 'S' to skip command, 'A' to abort script, or any other to continue.\n");
   std::string answer;
-  ConsoleReadLine(answer);
+  AskForAnswer("\n" + sessionName + ": " + line +
+                   "Press 'S' to skip command, 'A' to abort script, or any other to continue.\n",
+               answer);
+  if (InterruptRequested()) return StepAnswer::Abort;
   if (!answer.empty() && (answer[0] == 'S' || answer[0] == 's')) return StepAnswer::Skip;
   if (!answer.empty() && (answer[0] == 'A' || answer[0] == 'a')) return StepAnswer::Abort;
   return StepAnswer::Run;
@@ -65,6 +72,16 @@ bool RunObjectSubcommand(CommandContext& command, const std::string& word, bool&
   return true;
 }
 
+// After an interrupt: the command it ended fails with the interrupted code, and its message is
+// written once however many nested sessions it passes through.
+void NoteInterrupt(CommandContext& command) {
+  if (TakeUnreportedInterrupt()) {
+    command.Fail(ResultCode::kInterrupted, "Interrupted.\n");
+  } else {
+    command.session.resultCode = ResultCode::kInterrupted;
+  }
+}
+
 }  // namespace
 
 void RunInterpreterLoop(SessionState& session, LineSource& source, bool interactive,
@@ -81,6 +98,11 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
   std::string word;
   for (bool more = source.hasMore(); more; more = source.hasMore()) {
     if (session.stopRequested || !ContinueAfter(session.resultCode, options)) break;
+    // A script that is not at the terminal ends at an interrupt between its commands too.
+    if (!options.goOnAfterInterrupt && InterruptRequested()) {
+      session.resultCode = ResultCode::kInterrupted;
+      break;
+    }
     ++lineNumber;
     if (interactive && !options.quiet) ConsolePrint("%s> ", "");
     source.ReadWholeLine(line);
@@ -113,6 +135,11 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     if (auto found = sessionCommands.find(word); found != sessionCommands.end()) {
       remember = found->second(command);
     } else if (!RunObjectSubcommand(command, word, remember)) {
+      if (InterruptRequested()) NoteInterrupt(command);
+      continue;
+    }
+    if (InterruptRequested()) {
+      NoteInterrupt(command);
       continue;
     }
     if (remember) session.history.push_back(line);

@@ -137,10 +137,7 @@ void LogView::BackFromEnd() {
 }
 
 bool LogView::AtEndOfData() {
-  if (follow) {
-    console.Wait(followDelay);
-    return true;
-  }
+  if (follow) return console.Wait(followDelay);
   if (!interactive) return false;
   pageLine = 1;
   const PagerAnswer answer = console.Prompt("--EOF--");
@@ -198,7 +195,7 @@ bool LogView::Show() {
       ReleasePiece();
       if (!done && isShort) {
         if (follow) {
-          console.Wait(followDelay);
+          if (!console.Wait(followDelay)) done = true;
         } else if (interactive) {
           pageLine = 1;
           const PagerAnswer answer = console.Prompt("--EOF--");
