@@ -9,6 +9,10 @@
 #include "runtime/text_sink.h"
 #include "hxo/hxo.h"
 
+// The terminal session over the program's line reader; -1 when none is set
+// (entry/program_interface.cpp).
+int RunReaderSession();
+
 extern "C" {
 
 HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
@@ -25,6 +29,10 @@ HXO_API int HXO_ExecuteCommands(const char* commands) {
 }
 
 HXO_API int HXO_RunScript(const char* fileName) {
+  if (fileName == nullptr) {
+    const int code = RunReaderSession();
+    if (code >= 0) return code;
+  }
   ScriptOptions options = ScriptOptions::EntryDefaults();
   // A person typing at a terminal sees the prompt.
   if (fileName == nullptr && isatty(STDIN_FILENO)) options.quiet = false;

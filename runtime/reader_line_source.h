@@ -1,0 +1,25 @@
+// Lines of an interactive session read through a program's line reader (a line editor), which
+// shows the prompt itself. Reading a line forgets an interrupt of the command before it.
+#pragma once
+
+#include <string>
+
+#include "runtime/line_source.h"
+
+class ReaderLineSource : public LineSource {
+ public:
+  // reader shows prompt and gives a malloc'ed line without its line end, or null at the end.
+  using Reader = char* (*)(void* context, const char* prompt);
+  ReaderLineSource(Reader reader, void* context) : reader(reader), context(context) {}
+
+  bool readLine(char* buffer, int capacity) override;
+  bool hasMore() override { return !ended || !pending.empty(); }
+  // The line, with a line end as a line of standard input has.
+  bool ReadWholeLine(std::string& line) override;
+
+ private:
+  Reader reader;
+  void* context;
+  bool ended = false;
+  std::string pending;  // the rest of a line that readLine has delivered in part
+};
