@@ -64,6 +64,8 @@ char** Complete(const char* text, int start, int end) {
 void LineEditorStart(const char* historyPath) {
   rl_readline_name = "hxo";
   rl_attempted_completion_function = Complete;
+  // Signals stay with the program: Ctrl-C interrupts the read and the caller starts a fresh line.
+  rl_catch_signals = 0;
   stifle_history(kHistoryLines);
   historyFile = historyPath != nullptr ? historyPath : "";
   if (!historyFile.empty()) read_history(historyFile.c_str());

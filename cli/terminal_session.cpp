@@ -68,12 +68,14 @@ char* ReadSessionLine(void* /*context*/, const char* prompt) {
   for (;;) {
     TakeInterrupt();
     char* line = LineEditorRead(prompt);
-    if (TakeInterrupt()) {
-      // Ctrl-C at the prompt: the line is dropped and a fresh prompt shown.
-      std::free(line);
+    const bool interrupted = TakeInterrupt();
+    if (line == nullptr && interrupted) {
+      // Ctrl-C at the prompt: the line is dropped, and the empty line given instead lets the
+      // engine forget the interrupt before it asks for the next one.
       std::fputs("\n", stdout);
-      continue;
+      return strdup("");
     }
+    // A Ctrl-C that came after Enter stays with the engine: it ends the command just read.
     if (line != nullptr) {
       if (!IsBlank(line) && !HoldsPassword(line)) LineEditorRemember(line);
       return line;

@@ -1,5 +1,7 @@
 // Lines of an interactive session read through a program's line reader (a line editor), which
-// shows the prompt itself. Reading a line forgets an interrupt of the command before it.
+// shows the prompt itself. Reading a line forgets an interrupt of the command before it; one
+// that comes while the reader waits stays for the command read (the reader gives an empty line
+// for a Ctrl-C that only cleared the line).
 #pragma once
 
 #include <string>
