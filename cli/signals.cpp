@@ -30,11 +30,13 @@ void SetWindowPageLength(int) {
   }
 }
 
-void Catch(int signalNumber, void (*handler)(int)) {
+// restart: whether a read the signal interrupts goes on (a resize) or returns (Ctrl-C, so that
+// a read waiting for an answer ends at once).
+void Catch(int signalNumber, void (*handler)(int), bool restart) {
   struct sigaction action {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no SA_RESTART: a read waiting for an answer returns at once
+  action.sa_flags = restart ? SA_RESTART : 0;
   sigaction(signalNumber, &action, nullptr);
 }
 
@@ -42,7 +44,7 @@ void Catch(int signalNumber, void (*handler)(int)) {
 
 void CatchInterrupts(bool terminalSession) {
   atTerminal = terminalSession;
-  Catch(SIGINT, OnInterrupt);
+  Catch(SIGINT, OnInterrupt, false);
 }
 
 bool TakeInterrupt() { return pendingInterrupts.exchange(0) != 0; }
@@ -51,5 +53,5 @@ bool WasInterrupted() { return everInterrupted.load(); }
 
 void PageByWindowHeight() {
   SetWindowPageLength(0);
-  Catch(SIGWINCH, SetWindowPageLength);
+  Catch(SIGWINCH, SetWindowPageLength, true);
 }

@@ -39,7 +39,7 @@ int RunReaderSession() {
   options.quiet = false;
   options.continueOnError = true;
   options.continueOnTypo = true;
-  options.goOnAfterInterrupt = true;
+  options.terminalSession = true;
   return session.Run(options);
 }
 

@@ -1,7 +1,8 @@
 #include "interp/completion.h"
 
-#include <algorithm>
 #include <strings.h>
+
+#include <algorithm>
 
 #include "interp/command_table.h"
 #include "objects/object_kind.h"

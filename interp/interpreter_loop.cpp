@@ -22,8 +22,8 @@ bool ContinueAfter(int& code, const ScriptOptions& options) {
   if (code == ResultCode::kOk) return true;
   if (code == ResultCode::kEndAll) return false;
   if (code == ResultCode::kInterrupted) {
-    if (options.goOnAfterInterrupt) code = ResultCode::kOk;
-    return options.goOnAfterInterrupt;
+    if (options.terminalSession) code = ResultCode::kOk;
+    return options.terminalSession;
   }
   bool forgiven = ResultCode::IsTypoClass(code) ? options.continueOnTypo
                                                 : options.continueOnError;
@@ -99,7 +99,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
   for (bool more = source.hasMore(); more; more = source.hasMore()) {
     if (session.stopRequested || !ContinueAfter(session.resultCode, options)) break;
     // A script that is not at the terminal ends at an interrupt between its commands too.
-    if (!options.goOnAfterInterrupt && InterruptRequested()) {
+    if (!options.terminalSession && InterruptRequested()) {
       session.resultCode = ResultCode::kInterrupted;
       break;
     }

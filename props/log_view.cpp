@@ -170,6 +170,12 @@ bool LogView::Show() {
       usedLength = lines.back().offset;
       lines.pop_back();
     }
+    // Tailing back across pieces, a piece read before the one that followed it ends inside the
+    // line that that piece began with: the part here counts as that line, which is read again,
+    // whole, at the start of the next piece rather than shown here.
+    const bool endsInsideLine = positioning && !isShort && !lines.empty() &&
+                                lines.back().offset > 0 && data.back() != '\n' &&
+                                data.back() != '\r';
 
     // Tailing: not enough lines yet, so walk back one piece.
     if (tailCount > static_cast<int64_t>(lines.size()) && readOffset != 0) {
@@ -188,6 +194,11 @@ bool LogView::Show() {
         first = lines.size() - static_cast<size_t>(tailCount);
       }
       tailCount = 0;
+    }
+    if (endsInsideLine) {
+      usedLength = lines.back().offset;
+      lines.pop_back();
+      first = std::min(first, lines.size());
     }
 
     if (PrintLines(first) == PrintOutcome::kAllPrinted) {

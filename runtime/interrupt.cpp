@@ -37,8 +37,8 @@ bool WaitUnlessInterrupted(std::chrono::milliseconds duration) {
   while (!InterruptRequested()) {
     const auto now = std::chrono::steady_clock::now();
     if (now >= end) return true;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(end - now,
-                                                                             kWaitSlice));
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(end - now, kWaitSlice));
   }
   return false;
 }

@@ -6,7 +6,9 @@ struct ScriptOptions {
   bool continueOnTypo = false;   // go on after typo-class failures
   bool verbose = false;          // print a confirmation for successful commands
   bool stepping = false;         // ask before each command
-  bool goOnAfterInterrupt = false;  // a terminal session: an interrupt ends the command only
+  // A person at a terminal types the lines: an interrupt ends the command only, and HELP takes
+  // a bare subcommand name.
+  bool terminalSession = false;
   bool quiet = true;             // no prompt for interactive sessions, no SPAWN-on-DSM failure
   const char* objectSeparator = ".";
   int linesPerPage = 25;  // 0 means no paging; read it through PageLength (page_length.h)

@@ -91,8 +91,8 @@ def redirected_output():
 
 
 def session():
-    """Editing, recall, completion, a typo, Ctrl-C during SLEEP, Ctrl-D with a pending change,
-    and the history file."""
+    """Editing, recall, completion, a typo, HELP of a subcommand, Ctrl-C during SLEEP, Ctrl-D
+    with a pending change, and the history file."""
     pid, fd = spawn([])
     read_until(fd, "> ")
     os.write(fd, b"PRINT helo\x1b[Dl\r")
@@ -109,6 +109,8 @@ def session():
     os.write(fd, b"\x15bogus\r")
     seen = read_until(fd, "\n> ")
     expect("Unknown command: bogus." in seen and seen.endswith("> "), "a typo goes on", seen)
+    os.write(fd, b"HELP QPK\r")
+    expect("SYNTAX: obj.QPK" in read_until(fd, "\n> "), "HELP takes a bare subcommand name")
     os.write(fd, b"SLEEP 30\r")
     read_until(fd, "SLEEP 30\n", 0.5)
     time.sleep(0.05)
