@@ -61,7 +61,8 @@ char** Complete(const char* text, int start, int end) {
 
 #ifdef HXO_HAVE_LIBEDIT
 
-void LineEditorStart(const char* historyPath) {
+void LineEditorStart(const char* historyPath, FILE* screen) {
+  rl_outstream = screen;
   rl_readline_name = "hxo";
   rl_attempted_completion_function = Complete;
   // Signals stay with the program: Ctrl-C interrupts the read and the caller starts a fresh line.
@@ -87,15 +88,18 @@ void LineEditorStop() {
 // Without the editing library: lines as typed, and the history file keeps what was typed.
 namespace {
 std::string remembered;
-}
+}  // namespace
 
-void LineEditorStart(const char* historyPath) {
+FILE* screenStream = stdout;
+
+void LineEditorStart(const char* historyPath, FILE* screen) {
   historyFile = historyPath != nullptr ? historyPath : "";
+  screenStream = screen;
 }
 
 char* LineEditorRead(const char* prompt) {
-  std::fputs(prompt, stdout);
-  std::fflush(stdout);
+  std::fputs(prompt, screenStream);
+  std::fflush(screenStream);
   char* line = nullptr;
   size_t capacity = 0;
   ssize_t length = getline(&line, &capacity, stdin);

@@ -3,9 +3,12 @@
 // Only the interactive session uses it; scripts, pipes and tests never do.
 #pragma once
 
-// Starts editing on the terminal: loads the history file (historyPath may be empty) and hooks
-// up completion.
-void LineEditorStart(const char* historyPath);
+#include <cstdio>
+
+// Starts editing on the terminal: loads the history file (historyPath may be empty), hooks up
+// completion, and shows prompts and the line being edited on screen (standard output, or
+// standard error when standard output is not the terminal).
+void LineEditorStart(const char* historyPath, FILE* screen);
 // Shows prompt and reads one line: malloc'ed, without its line end; null at the end of input
 // or when a signal interrupted the read.
 char* LineEditorRead(const char* prompt);

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,8 @@
 #include "hxo/hxo.h"
 
 namespace {
+
+FILE* screen = stdout;  // where the person sees the prompt: stdout unless it is redirected
 
 // $XDG_STATE_HOME/hxo/history, else ~/.local/state/hxo/history; its folders are made (0700).
 std::string HistoryPath() {
@@ -56,9 +59,11 @@ bool WarnAboutPendingChanges() {
   }
   HXO_FreeList(names);
   if (count == 0) return false;
-  std::printf("\n%d %s uncommitted changes: %s. Press Ctrl-D again to leave without committing.\n",
-              count, count == 1 ? "object has" : "objects have", list.c_str());
   std::fflush(stdout);
+  std::fprintf(screen,
+               "\n%d %s uncommitted changes: %s. Press Ctrl-D again to leave without committing.\n",
+               count, count == 1 ? "object has" : "objects have", list.c_str());
+  std::fflush(screen);
   return true;
 }
 
@@ -72,7 +77,7 @@ char* ReadSessionLine(void* /*context*/, const char* prompt) {
     if (line == nullptr && interrupted) {
       // Ctrl-C at the prompt: the line is dropped, and the empty line given instead lets the
       // engine forget the interrupt before it asks for the next one.
-      std::fputs("\n", stdout);
+      std::fputs("\n", screen);
       return strdup("");
     }
     // A Ctrl-C that came after Enter stays with the engine: it ends the command just read.
@@ -84,7 +89,7 @@ char* ReadSessionLine(void* /*context*/, const char* prompt) {
       warnedAboutPending = true;
       continue;
     }
-    std::fputs("\n", stdout);
+    std::fputs("\n", screen);
     return nullptr;
   }
 }
@@ -92,7 +97,8 @@ char* ReadSessionLine(void* /*context*/, const char* prompt) {
 }  // namespace
 
 int RunTerminalSession() {
-  LineEditorStart(HistoryPath().c_str());
+  screen = isatty(STDOUT_FILENO) || !isatty(STDERR_FILENO) ? stdout : stderr;
+  LineEditorStart(HistoryPath().c_str(), screen);
   HXO_SetLineReader(ReadSessionLine, nullptr);
   const int code = HXO_RunScript(nullptr);
   HXO_SetLineReader(nullptr, nullptr);
