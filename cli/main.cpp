@@ -43,13 +43,12 @@ int UsageError(const char* problem, const char* detail) {
   return kUsageError;
 }
 
-// A prepared file or pipe on standard input answers the prompts of a script that is not read
-// from it, as it always has; anything else (a terminal, /dev/null, nothing) leaves them to the
-// controlling terminal, or to nobody when there is none.
+// A prepared file on standard input answers the prompts of a script that is not read from it,
+// as it always has; anything else (a terminal, a pipe such as cron's, /dev/null, nothing) leaves
+// them to the controlling terminal, or to nobody when there is none.
 bool StdinHoldsAnswers() {
   struct stat status;
-  if (fstat(STDIN_FILENO, &status) != 0) return false;
-  return S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode);
+  return fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 }  // namespace

@@ -50,6 +50,19 @@ def read_until(fd, text, timeout=2.0):
     return data.decode(errors="replace").replace("\r\n", "\n")
 
 
+def finish(pid, timeout=3.0):
+    """The program's wait status; it is killed and the test fails when it does not end."""
+    end = time.time() + timeout
+    while time.time() < end:
+        done, status = os.waitpid(pid, os.WNOHANG)
+        if done:
+            return status
+        time.sleep(0.01)
+    os.kill(pid, 9)
+    os.waitpid(pid, 0)
+    sys.exit("FAILED: the program did not end")
+
+
 def expect(condition, what, seen=""):
     if not condition:
         sys.exit(f"FAILED: {what}\n--- seen ---\n{seen}")
@@ -70,7 +83,7 @@ def piped_script():
             break
         os.write(fd, b"\n")
     seen += read_until(fd, "done")
-    _, status = os.waitpid(pid, 0)
+    status = finish(pid)
     lines = [line for line in seen.split("\n") if line.startswith("log line")]
     expect(lines == [f"log line {n}" for n in range(1, 101)], "all 100 lines in order", seen)
     expect(seen.split("--more--")[1].count("log line") == 9, "pages of 9 lines", seen)
@@ -120,13 +133,16 @@ def session():
     expect("Interrupted." in seen and time.time() - started < 0.2, "Ctrl-C ends SLEEP", seen)
     os.write(fd, b"AUTH KORAS root\rhq.SET POLL_INTERVAL 7\r")
     read_until(fd, "7\n> ")
+    # Control keys wait until the editor has the terminal, as a person's always do: typed while
+    # the terminal is still in line mode, Ctrl-D would be taken by the terminal itself.
+    time.sleep(0.05)
     os.write(fd, b"\x04")
-    seen = read_until(fd, "again")
+    seen = read_until(fd, "again\n> ")
     expect("1 object has uncommitted changes: hq." in seen, "Ctrl-D names the pending change",
            seen)
+    time.sleep(0.05)
     os.write(fd, b"\x04")
-    _, status = os.waitpid(pid, 0)
-    expect(os.WIFEXITED(status), "the second Ctrl-D leaves")
+    expect(os.WIFEXITED(finish(pid)), "the second Ctrl-D leaves")
     path = os.path.join(FOLDER, "state", "hxo", "history")
     history = open(path).read()
     expect(os.stat(path).st_mode & 0o777 == 0o600, "history file mode 0600")
