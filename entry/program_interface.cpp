@@ -64,6 +64,7 @@ HXO_API int HXO_RunCommands(const char* name, const char* commands) {
   ScriptSession session(&source, &sink);
   session.state.name = name != nullptr ? name : "stringbuf";
   const int code = session.Run(ScriptOptions::EntryDefaults());
+  ClearInterrupt();  // a request ends the run it was made in, not the next one
   std::fflush(stdout);
   return code;
 }

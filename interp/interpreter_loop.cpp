@@ -100,6 +100,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     if (session.stopRequested || !ContinueAfter(session.resultCode, options)) break;
     // A script that is not at the terminal ends at an interrupt between its commands too.
     if (!options.terminalSession && InterruptRequested()) {
+      if (TakeUnreportedInterrupt()) ConsoleError("%s: Interrupted.\n", session.name.c_str());
       session.resultCode = ResultCode::kInterrupted;
       break;
     }

@@ -71,8 +71,10 @@ HXO_API void HXO_FreeList(char** list);
 
 /* Asks the running command to end: a SLEEP, a LOG follow, a RUN wait, an EXEC or a prompt stops,
    the command fails with "Interrupted." and HXO_RESULT_INTERRUPTED; a script ends with that code
-   unless it is a terminal session (HXO_SetLineReader). Safe to call from a signal handler
-   (SIGINT); the program's handler must not restart interrupted reads (no SA_RESTART). */
+   unless it is a terminal session (HXO_SetLineReader). A request made between runs ends the next
+   run before its first line; one made during a run is forgotten when the run returns. Safe to
+   call from a signal handler (SIGINT); the program's handler must not restart interrupted reads
+   (no SA_RESTART). */
 HXO_API void HXO_RequestInterrupt(void);
 
 #ifdef __cplusplus
