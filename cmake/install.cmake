@@ -19,11 +19,10 @@ install(FILES ${PROJECT_BINARY_DIR}/HxpHxoConfigVersion.cmake
 # pkg-config names the prefix it was installed under, which is known only when installing (a
 # packager's prefix differs from the configured one): the template is filled at install time.
 set(HXO_INSTALL_PREFIX "@CMAKE_INSTALL_PREFIX@")
-configure_file(cmake/hxo.pc.in hxo.pc.in @ONLY)
-install(CODE "configure_file(\"${PROJECT_BINARY_DIR}/hxo.pc.in\" \"${PROJECT_BINARY_DIR}/hxo.pc\" @ONLY)"
-        COMPONENT dev)
-install(FILES ${PROJECT_BINARY_DIR}/hxo.pc
-        DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+set(HXO_PC ${PROJECT_BINARY_DIR}/hxo.pc)
+configure_file(cmake/hxo.pc.in ${HXO_PC}.in @ONLY)
+install(CODE "configure_file(\"${HXO_PC}.in\" \"${HXO_PC}\" @ONLY)" COMPONENT dev)
+install(FILES ${HXO_PC} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 
 install(TARGETS hxo_cmdline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cmdline)
 install(FILES cli/hxo_cmdline.bash-completion RENAME hxo_cmdline
