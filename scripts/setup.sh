@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs, once, the Debian packages the build and the tests need. Safe to run again:
-# packages already present are left alone and nothing is downloaded.
+# Installs, once, the Debian packages the build and the tests need, and any named as arguments.
+# Safe to run again: packages already present are left alone and nothing is downloaded.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev)
+# The build (scdoc: the manual page), then what the install test uses (pkg-config, man).
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+          scdoc pkgconf man-db "$@")
 
 missing=()
 for package in "${packages[@]}"; do
