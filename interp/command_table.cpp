@@ -65,35 +65,35 @@ constexpr size_t kColumnWidth = 10;
 constexpr size_t kColumns = 6;
 
 constexpr CommandRow kSessionCommands[] = {
-    {"SET", {}, HandleSet, kSetHelp},
-    {"INCLUDE", {}, HandleInclude, kIncludeHelp},
+    {"SET", {}, HandleSet, kSetHelp, false, 3},
+    {"INCLUDE", {}, HandleInclude, kIncludeHelp, false, 2},
     {"ABORT", {}, HandleAbort, kAbortHelp},
-    {"DROP", {}, HandleDrop, kDropHelp},
+    {"DROP", {}, HandleDrop, kDropHelp, false, 2},
     {"HISTORY", {}, HandleHistory, kHistoryHelp},
-    {"AUTH", {}, HandleAuth, kAuthHelp},
-    {"AGENT", {}, HandleAgent, kAgentHelp},
+    {"AUTH", {}, HandleAuth, kAuthHelp, false, 3},
+    {"AGENT", {}, HandleAgent, kAgentHelp, false, 3},
     {"OBJECTS", {}, HandleObjects, kObjectsHelp},
     {"PRINT", {"ECHO"}, HandlePrint, kPrintHelp},
     {"PAUSE", {"PROMPT"}, HandlePause, kPauseHelp},
-    {"SLEEP", {}, HandleSleep, kSleepHelp},
-    {"EXEC", {}, HandleExec, kExecHelp},
+    {"SLEEP", {}, HandleSleep, kSleepHelp, false, 2},
+    {"EXEC", {}, HandleExec, kExecHelp, false, 2},
     {"QUIT", {"EXIT", "BYE"}, HandleQuit, kQuitHelp},
     {"HELP", {}, HandleHelp, nullptr},
 };
 
 constexpr CommandRow kObjectSubcommands[] = {
-    {"ADD", {}, HandleObjectAdd, kAddHelp},
-    {"SPAWN", {}, HandleObjectSpawn, kSpawnHelp},
-    {"DEL", {}, HandleObjectDel, kDelHelp},
-    {"LIST", {}, HandleObjectList, kListHelp},
+    {"ADD", {}, HandleObjectAdd, kAddHelp, true, 3},
+    {"SPAWN", {}, HandleObjectSpawn, kSpawnHelp, true, 2},
+    {"DEL", {}, HandleObjectDel, kDelHelp, true, 2},
+    {"LIST", {}, HandleObjectList, kListHelp, true},
     {"PASSWORD", {"PASSWD", "PASS"}, HandleObjectPassword, kPasswordHelp},
     {"SET", {}, HandleObjectSet, kObjectSetHelp},
-    {"RESET", {}, HandleObjectReset, kResetHelp},
-    {"UNSET", {}, HandleObjectUnset, kUnsetHelp},
+    {"RESET", {}, HandleObjectReset, kResetHelp, false, 2},
+    {"UNSET", {}, HandleObjectUnset, kUnsetHelp, false, 2},
     {"COMMIT", {}, HandleObjectCommit, kCommitHelp},
     {"QPK", {}, HandleObjectQpk, kQpkHelp},
-    {"LOG", {}, HandleObjectLog, kLogHelp},
-    {"RUN", {"EXEC"}, HandleObjectRun, kRunHelp},
+    {"LOG", {}, HandleObjectLog, kLogHelp, true},
+    {"RUN", {"EXEC"}, HandleObjectRun, kRunHelp, false, 2},
 };
 
 // Calls visit(name) for a row's name and each of its aliases.
@@ -108,7 +108,7 @@ void ForEachName(const CommandRow& row, Visit visit) {
 CommandLookup* BuildLookup(std::span<const CommandRow> rows) {
   auto* lookup = new CommandLookup;
   for (const CommandRow& row : rows) {
-    ForEachName(row, [&](const char* name) { lookup->emplace(name, row.handler); });
+    ForEachName(row, [&](const char* name) { lookup->emplace(name, &row); });
   }
   return lookup;
 }

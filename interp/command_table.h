@@ -14,10 +14,15 @@
 using HelpLines = const char* const*;
 
 struct CommandRow {
-  const char* name;        // the name listed on the general help screen
+  const char* name;        // the name listed on the general help screen and in messages
   const char* aliases[3];  // further names, unused slots null
   CommandHandler handler;
   HelpLines help;          // null for HELP itself, whose text is the general screen
+  // Checked before the handler runs, in this order: a subcommand that needs a registered object
+  // refuses a reserved name (code 17), and a line with fewer tokens than minimumTokens (the
+  // command word included) is refused as missing parameters (code 7).
+  bool registeredObjectOnly = false;
+  unsigned minimumTokens = 0;
 };
 
 // Session commands, then object subcommands, each in the order of the general help screen.
@@ -25,7 +30,7 @@ std::span<const CommandRow> SessionCommands();
 std::span<const CommandRow> ObjectSubcommands();
 
 // The lookups built from the table, by every name and alias, ignoring case.
-using CommandLookup = std::map<std::string, CommandHandler, CaseInsensitiveLess>;
+using CommandLookup = std::map<std::string, const CommandRow*, CaseInsensitiveLess>;
 const CommandLookup& SessionCommandLookup();
 const CommandLookup& ObjectSubcommandLookup();
 

@@ -36,9 +36,6 @@ extern const char* const kExecHelp[] = {
 };
 
 bool HandleExec(CommandContext& command) {
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for EXEC command.\n");
-  }
   const std::string shellCommand = restOfLine(2, command.line);
   // The command's own output must come after everything printed before it.
   std::fflush(stdout);

@@ -45,6 +45,20 @@ StepAnswer AskBeforeCommand(const std::string& sessionName, const std::string& l
   return StepAnswer::Run;
 }
 
+// Runs the row's handler after the checks the table asks for; kind is "command" or
+// "subcommand" for the missing-parameters message.
+bool RunRow(const CommandRow& row, CommandContext& command, const char* kind) {
+  if (row.registeredObjectOnly && ProcessState::Get().registry.Find(command.objectName) == nullptr) {
+    return command.Fail(ResultCode::kReservedObject,
+                        "Subcommand %s may not be used on reserved objects.\n", row.name);
+  }
+  if (tokenCount(command.line) < row.minimumTokens) {
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for %s %s.\n",
+                        row.name, kind);
+  }
+  return row.handler(command);
+}
+
 // An object subcommand line: "object" separator "subcommand". Checks the object name and the
 // subcommand and runs it; false when the line was refused.
 bool RunObjectSubcommand(CommandContext& command, const std::string& word, bool& remember) {
@@ -68,7 +82,7 @@ bool RunObjectSubcommand(CommandContext& command, const std::string& word, bool&
     return command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %s.\n",
                         subcommandName.c_str());
   }
-  remember = subcommand->second(command);
+  remember = RunRow(*subcommand->second, command, "subcommand");
   return true;
 }
 
@@ -134,7 +148,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
 
     bool remember = false;
     if (auto found = sessionCommands.find(word); found != sessionCommands.end()) {
-      remember = found->second(command);
+      remember = RunRow(*found->second, command, "command");
     } else if (!RunObjectSubcommand(command, word, remember)) {
       if (InterruptRequested()) NoteInterrupt(command);
       continue;

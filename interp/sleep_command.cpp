@@ -18,9 +18,6 @@ extern const char* const kSleepHelp[] = {
 };
 
 bool HandleSleep(CommandContext& command) {
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SLEEP command.\n");
-  }
   int seconds = ParseIntLikeAtoi(getToken(2, command.line));
   if (seconds < 1) {
     return command.Fail(ResultCode::kMissingParameters, "Sleep requires a number greater than 0.\n");

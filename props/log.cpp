@@ -58,8 +58,7 @@ extern const char* const kLogHelp[] = {
 };
 
 bool HandleObjectLog(CommandContext& command) {
-  ConfigObject* object = RegisteredObjectOrRefuse(command, "LOG");
-  if (object == nullptr) return false;
+  ConfigObject* object = Registry().Find(command.objectName);
 
   const LogSwitchParse parse = ParseLogSwitches(command.line);
   switch (parse.error) {

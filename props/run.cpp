@@ -78,10 +78,6 @@ extern const char* const kRunHelp[] = {
 };
 
 bool HandleObjectRun(CommandContext& command) {
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters,
-                        "Insufficient paramaters for RUN subcommand.\n");
-  }
   const std::string remoteCommand = getToken(2, command.line);
   const std::string arguments = restOfLine(3, command.line);
 
