@@ -27,12 +27,14 @@ HXO_API int HXO_RunScript(const char* fileName);
 /* The result code of a script ended by HXO_RequestInterrupt. */
 #define HXO_RESULT_INTERRUPTED 30
 
-/* Where the answers to the pager's --more-- and --EOF-- prompts, PAUSE and STEPPING come from. */
-#define HXO_PROMPTS_STANDARD 0 /* prompt on standard output, answer from standard input (default) */
-#define HXO_PROMPTS_TERMINAL 1 /* prompt and answer on the controlling terminal, /dev/tty; with
-                                  no terminal as HXO_PROMPTS_NONE */
-#define HXO_PROMPTS_NONE 2     /* no prompt text; every answer is the end of input, so the pager
-                                  goes on and PAUSE continues */
+/* Where the answers to the pager's --more-- and --EOF-- prompts, PAUSE and STEPPING come from:
+   STANDARD (the default): the prompt on standard output, the answer from standard input;
+   TERMINAL: both on the controlling terminal, /dev/tty, or as NONE when there is none;
+   NONE: no prompt text, and every answer is the end of input (the pager goes on, PAUSE
+   continues, STEPPING runs the command). */
+#define HXO_PROMPTS_STANDARD 0
+#define HXO_PROMPTS_TERMINAL 1
+#define HXO_PROMPTS_NONE 2
 HXO_API void HXO_SetPromptInput(int source);
 
 /* The page length of scripts that do not SET LINES: lines > 0 pages by that many lines (a
