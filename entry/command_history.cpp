@@ -3,10 +3,10 @@
 #include <cstring>
 
 void CommandHistory::push_back(std::string_view line) {
-  if (line.size() > kBlockSize - usedInLastBlock) {
+  if (blocks.empty() || line.size() > lastBlockSize - usedInLastBlock) {
     // A line longer than a block gets a block of its own size.
-    size_t size = line.size() > kBlockSize ? line.size() : kBlockSize;
-    blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+    lastBlockSize = line.size() > kBlockSize ? line.size() : kBlockSize;
+    blocks.push_back(std::make_unique_for_overwrite<char[]>(lastBlockSize));
     usedInLastBlock = 0;
   }
   char* destination = blocks.back().get() + usedInLastBlock;
@@ -18,5 +18,6 @@ void CommandHistory::push_back(std::string_view line) {
 void CommandHistory::clear() {
   entries.clear();
   blocks.clear();
-  usedInLastBlock = kBlockSize;
+  lastBlockSize = 0;
+  usedInLastBlock = 0;
 }

@@ -23,6 +23,7 @@ class CommandHistory {
   static constexpr size_t kBlockSize = 1 << 20;
 
   std::vector<std::unique_ptr<char[]>> blocks;
-  size_t usedInLastBlock = kBlockSize;  // no block yet: the next line opens one
+  size_t lastBlockSize = 0;    // a line longer than kBlockSize has a block of its own size
+  size_t usedInLastBlock = 0;  // never more than lastBlockSize
   std::vector<std::string_view> entries;
 };

@@ -1,0 +1,35 @@
+// Bad input of every kind, tried as a tester would at the shell. Each row runs a bash command line
+// in a fresh folder, with $HXO the program and $SITE the built-in installation's file, and must
+// print exactly what the row says and end with its status. Rows that used to hang run under
+// timeout, so that a hang fails the row instead of the suite.
+#include <gtest/gtest.h>
+
+#include "common/script_case.h"
+
+namespace {
+
+class BadInput : public testing::TestWithParam<ScriptCase> {};
+
+TEST_P(BadInput, GetsAClearErrorAndLosesNothing) {
+  const ScriptCase& c = GetParam();
+  TempDir dir;
+  ProcessLaunch launch;
+  launch.arguments = {"bash", "-o", "pipefail", "-c", c.script};
+  launch.input = c.input;
+  launch.environment = {{"HXO", HXO_CMDLINE}, {"SITE", HXO_SOURCE_DIR "/examples/site.json"}};
+  launch.workingDirectory = dir.path();
+  ProcessResult result = runProcess(launch);
+  EXPECT_EQ(result.out, c.out);
+  EXPECT_EQ(result.err, c.err);
+  EXPECT_EQ(result.exitCode, c.exitCode);
+}
+
+const ScriptCase kCases[] = {
+    {"HistoryTakesALineLongerThanABlockAndMoreAfterIt",
+     "{ printf 'PRINT '; printf '%1048571s\\n' '' | tr ' ' x; yes 'PRINT a' | head -n 3000; }"
+     " > t.hxo; $HXO t.hxo | tail -n 1",
+     "", "a\n", "", 0},
+};
+INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
+
+}  // namespace
