@@ -1,5 +1,6 @@
 #include "entry/command_history.h"
 
+#include <cerrno>
 #include <cstring>
 
 void CommandHistory::push_back(std::string_view line) {
@@ -20,4 +21,19 @@ void CommandHistory::clear() {
   blocks.clear();
   lastBlockSize = 0;
   usedInLastBlock = 0;
+}
+
+int CommandHistory::WriteAndClose(FILE* stream) const {
+  errno = 0;
+  bool written = true;
+  for (std::string_view entry : entries) {
+    written = std::fwrite(entry.data(), 1, entry.size(), stream) == entry.size() &&
+              ((!entry.empty() && entry.back() == '\n') || std::fputc('\n', stream) != EOF);
+    if (!written) break;
+  }
+  const int writeError = errno;
+  const bool closed = std::fclose(stream) == 0;
+  if (written && closed) return 0;
+  const int error = written ? errno : writeError;
+  return error != 0 ? error : EIO;
 }

@@ -1,6 +1,6 @@
 // HISTORY: lists, clears or saves the lines of this script's successful commands.
 #include <cstdio>
-#include <string_view>
+#include <cstring>
 
 #include "entry/script_session.h"
 #include "interp/case_insensitive.h"
@@ -35,11 +35,10 @@ bool ScriptSession::HandleHistory(int lineNumber, const std::string& line,
       return Fail(ResultCode::kCannotWriteFile, lineNumber,
                   "Could not open file %s for writing.\n", fileName.c_str());
     }
-    for (size_t i = 0; i < history.size(); ++i) {
-      std::string_view entry = history[i];
-      std::fwrite(entry.data(), 1, entry.size(), file);
+    if (int error = history.WriteAndClose(file); error != 0) {
+      return Fail(ResultCode::kCannotWriteFile, lineNumber, "Could not write file %s: %s.\n",
+                  fileName.c_str(), std::strerror(error));
     }
-    std::fclose(file);
     if (options.verbose) {
       consolePrint("Command history has been saved to file %s.\n", fileName.c_str());
     }

@@ -29,6 +29,11 @@ const ScriptCase kCases[] = {
      "{ printf 'PRINT '; printf '%1048571s\\n' '' | tr ' ' x; yes 'PRINT a' | head -n 3000; }"
      " > t.hxo; $HXO t.hxo | tail -n 1",
      "", "a\n", "", 0},
+    {"HistorySaveWritesOneEntryALine",
+     "$HXO -c $'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo\\nINCLUDE h.hxo'", "", "a\nb\na\nb\n", "",
+     0},
+    {"HistorySaveToAFullDevice", "$HXO -c $'PRINT a\\nHISTORY SAVE /dev/full'", "", "a\n",
+     "stringbuf:2: Could not write file /dev/full: No space left on device.\n", 1},
 };
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
 
