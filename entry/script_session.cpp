@@ -75,6 +75,13 @@ bool ScriptSession::Fail(int code, int lineNumber, const char* format, ...) {
 }
 
 int runScript(const char* fileName, const ScriptOptions& options) {
+  // Every nested script runs on the stack of the one that includes it; a chain of files that
+  // include each other ends here, far before the stack does.
+  if (fileName != nullptr && ProcessState::Get().loadedScripts.size() >= kMaxScriptNesting) {
+    consoleError("%s: Script not started: scripts may be nested at most %zu deep.\n", fileName,
+                 kMaxScriptNesting);
+    return ResultCode::kSessionNotCreated;
+  }
   ScriptSession* session = fileName != nullptr ? new ScriptSession(std::string(fileName), options)
                                                : new ScriptSession(options);
   int code = session->resultCode;

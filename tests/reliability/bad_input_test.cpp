@@ -34,6 +34,9 @@ const ScriptCase kCases[] = {
      0},
     {"HistorySaveToAFullDevice", "$HXO -c $'PRINT a\\nHISTORY SAVE /dev/full'", "", "a\n",
      "stringbuf:2: Could not write file /dev/full: No space left on device.\n", 1},
+    {"DeepIncludeChain",
+     "for i in $(seq 1 101); do echo \"INCLUDE n$((i + 1))\" > n$i; done; $HXO n1", "", "",
+     "n101: Script not started: scripts may be nested at most 100 deep.\n", 0},
 };
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
 
