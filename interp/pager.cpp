@@ -32,10 +32,10 @@ PagerAnswer pagedPrint(ScriptSession& session, const ScriptOptions& options, int
   return pagerPrompt("--more--");
 }
 
-PagerAnswer pagerPrompt(const char* prompt) {
+PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput) {
   consolePrint("%s ", prompt);
   std::string answer;
-  consoleReadLine(answer);
+  if (!consoleReadLine(answer)) return atEndOfInput;
   if (!answer.empty() && (answer[0] == 'Q' || answer[0] == 'q')) return kPagerQuit;
   if (!answer.empty() && (answer[0] == 'B' || answer[0] == 'b')) return kPagerBack;
   return kPagerContinue;

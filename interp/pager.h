@@ -25,8 +25,8 @@ PagerAnswer pagedPrint(ScriptSession& session, const ScriptOptions& options, int
                        const char* format, ...) __attribute__((format(printf, 4, 5)));
 
 // Shows prompt and a blank on standard output and reads one answer line from standard input:
-// q quits, b goes back, anything else (end of input included) continues.
-PagerAnswer pagerPrompt(const char* prompt);
+// q quits, b goes back, anything else continues. The end of input gives atEndOfInput.
+PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput = kPagerContinue);
 
 // What a listing of a header line and numbered items does after each answer of the pager.
 //

@@ -37,6 +37,10 @@ const ScriptCase kCases[] = {
     {"DeepIncludeChain",
      "for i in $(seq 1 101); do echo \"INCLUDE n$((i + 1))\" > n$i; done; $HXO n1", "", "",
      "n101: Script not started: scripts may be nested at most 100 deep.\n", 0},
+    {"InteractiveLogAtEndOfInput", "timeout 20 $HXO -c $'AGENT a 127.0.0.1\\na.LOG -i -t 1' | head -c 200", "",
+     "--EOF-- 2024-03-12 02:29:31 INFO  event forwarded to server KORAS\n"
+     "2024-03-12 23:59:58 INFO  follow: poll cycle completed for 42 targets\n",
+     "", 0},
 };
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
 
