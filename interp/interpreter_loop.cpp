@@ -6,6 +6,7 @@
 #include "interp/command_tables.h"
 #include "interp/result_codes.h"
 #include "interp/tokens.h"
+#include "runtime/bounded_line.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
 #include "runtime/process_state.h"
@@ -55,7 +56,12 @@ void ScriptSession::RunLoop(ScriptOptions options) {
     if (stopRequested || !continueAfter(resultCode, options)) break;
     ++lineNumber;
     if (interactive && !options.quiet) consolePrint("%s> ", "");
-    source->readWholeLine(line);
+    if (!source->readWholeLine(line) && source->stoppedAtLongLine()) {
+      // Nothing after such a line can be read as the script meant it.
+      Fail(ResultCode::kMissingParameters, lineNumber,
+           "Line longer than %zu bytes; the script ends here.\n", kMaxLineBytes);
+      break;
+    }
 
     if (line.empty() || line[0] == '#') continue;
     getToken(command, 1, line);
