@@ -43,7 +43,8 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO would otherwise wait for a writer; a regular file ignores it.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     error = std::string("cannot open the file: ") + std::strerror(errno);
     return std::nullopt;

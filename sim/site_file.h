@@ -28,6 +28,7 @@ struct FileText {
 };
 
 // The file's content and stamp, or none with error set to the problem (no file name in it).
+// Anything but a regular file is refused, without waiting on it (a FIFO would block its open).
 std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error);
 
 // The stamp of the file as it is now, or none when it cannot be examined (e.g. it was deleted).

@@ -43,6 +43,10 @@ const ScriptCase kCases[] = {
      "--EOF-- 2024-03-12 02:29:31 INFO  event forwarded to server KORAS\n"
      "2024-03-12 23:59:58 INFO  follow: poll cycle completed for 42 targets\n",
      "", 0},
+    {"SiteFileIsAFifo", "mkfifo s.json; timeout 20 $HXO --sim s.json -c 'AUTH KORAS root'", "", "",
+     "orbitane sim: s.json: not a regular file\n"
+     "stringbuf:1: Authenticiation to Ilvaris KORAS as user root failed.\n",
+     1},
 };
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
 
