@@ -7,6 +7,7 @@
 #include "orbitane/orbitaneapi.h"
 #include "sim/identity.h"
 #include "sim/node.h"
+#include "sim/report.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
 
@@ -21,12 +22,6 @@ std::string Env(const char* name) {
 bool EnvFlag(const char* name) {
   std::string value = Env(name);
   return !value.empty() && value != "0";
-}
-
-void Report(const std::string& file, const std::string& problem) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "orbitane sim: %s: %s\n", file.c_str(), problem.c_str());
-  std::fflush(stderr);
 }
 
 // The authenticated hold; it gives the root node only while its installation is loaded.
@@ -83,18 +78,18 @@ void Library::Load() {
   if (file_.empty()) {
     writeBack_ = false;
     site_ = ReadSite(DefaultSiteJson(), error);
-    if (!site_) Report("(built-in installation)", error);
+    if (!site_) ReportProblem("(built-in installation)", error);
     return;
   }
   writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
   std::optional<FileText> file = ReadSiteFile(file_, error);
   if (!file) {
-    Report(file_, error);
+    ReportProblem(file_, error);
     return;
   }
   stamp_ = file->stamp;
   site_ = ReadSite(file->text, error);
-  if (!site_) Report(file_, error);
+  if (!site_) ReportProblem(file_, error);
 }
 
 bool Library::Persist() {
@@ -104,9 +99,9 @@ bool Library::Persist() {
   switch (ReplaceSiteFile(file_, text, stamp_, stopBeforeRename_, error)) {
     case WriteOutcome::Written: return true;
     case WriteOutcome::ChangedByOther:
-      Report(file_, "the installation file was changed by another process");
+      ReportProblem(file_, "the installation file was changed by another process");
       return false;
-    case WriteOutcome::Failed: Report(file_, error); return false;
+    case WriteOutcome::Failed: ReportProblem(file_, error); return false;
   }
   return false;
 }

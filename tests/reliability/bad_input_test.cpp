@@ -47,6 +47,15 @@ const ScriptCase kCases[] = {
      "orbitane sim: s.json: not a regular file\n"
      "stringbuf:1: Authenticiation to Ilvaris KORAS as user root failed.\n",
      1},
+    {"SiteErrorStaysOnOneLine",
+     "printf '{\"format\": 1, \"server\": \"K\", \"agents\": [], \"a\\\\nb\": 1}' > s.json;"
+     " $HXO --sim s.json -c 'AUTH K root'",
+     "", "",
+     "orbitane sim: s.json: top level: unknown key \"a\\nb\"\n"
+     "stringbuf:1: Authenticiation to Ilvaris K as user root failed.\n",
+     1},
+    {"UnusableTrace", "ORBITANE_SIM_TRACE=no/such/trace $HXO -c 'AUTH KORAS root'", "", "",
+     "orbitane sim: no/such/trace: cannot write the trace: No such file or directory\n", 0},
 };
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
 
