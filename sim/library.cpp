@@ -90,6 +90,7 @@ void Library::Load() {
   stamp_ = file->stamp;
   site_ = ReadSite(file->text, error);
   if (!site_) ReportProblem(file_, error);
+  if (writeBack_) RemoveStaleTemporaries(file_);
 }
 
 bool Library::Persist() {

@@ -56,6 +56,10 @@ const ScriptCase kCases[] = {
      1},
     {"UnusableTrace", "ORBITANE_SIM_TRACE=no/such/trace $HXO -c 'AUTH KORAS root'", "", "",
      "orbitane sim: no/such/trace: cannot write the trace: No such file or directory\n", 0},
+    {"StaleTemporaryFilesOfDeadWriters",
+     "cp $SITE s.json; touch s.json.tmp.$$ s.json.tmp.999999999;"
+     " $HXO --sim s.json -c 'AUTH KORAS root' && ls | sed \"s/$$/LIVE/\"",
+     "", "s.json\ns.json.tmp.LIVE\n", "", 0},
 };
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
 
