@@ -94,6 +94,8 @@ class CommandTargets {
 
 bool ScriptSession::HandleObjectCommit(int lineNumber, const std::string&,
                                        ScriptOptions& options, std::string objectName) {
+  // A command that the installation accepted but could not record is a failed write too.
+  const uint64_t storeFailures = StoreFailureCount();
   ObjectSelection selection(objectName);
   if (ConfigObject* object = selection.single()) {
     const CommitOutcome outcome = CommitObject(*object);
@@ -113,6 +115,9 @@ bool ScriptSession::HandleObjectCommit(int lineNumber, const std::string&,
         }
         Send(*object, "reload");
       }
+    }
+    if (StoreFailureCount() != storeFailures) {
+      return Fail(ResultCode::kCommitFailed, lineNumber, kCommitFailed, object->name.c_str());
     }
     if (options.verbose) {
       consolePrint("Properties for %s object %s have been committed.\n", KindName(object->kind),
@@ -157,6 +162,10 @@ bool ScriptSession::HandleObjectCommit(int lineNumber, const std::string&,
     Send(*object, "restart");
   }
   reloadTargets.SendToAll("reload");
+  if (StoreFailureCount() != storeFailures) {
+    Fail(ResultCode::kCommitFailed, lineNumber, kCommitFailed, objectName.c_str());
+    if (!options.continueOnError) return false;
+  }
 
   if (options.verbose) {
     consolePrint("Properties for %s objects have been committed.\n", selection.label());

@@ -24,6 +24,15 @@ bool EnvFlag(const char* name) {
   return !value.empty() && value != "0";
 }
 
+// The number of the first write-back that ORBITANE_SIM_FAIL_BEFORE_RENAME stops (0: none): the
+// number it gives, or 1 (every write) for any other text but empty and "0".
+int FirstStoppedWrite() {
+  std::string value = Env("ORBITANE_SIM_FAIL_BEFORE_RENAME");
+  if (value.empty() || value == "0") return 0;
+  int number = std::atoi(value.c_str());
+  return number > 0 ? number : 1;
+}
+
 // The authenticated hold; it gives the root node only while its installation is loaded.
 class SimRootHolder final : public TreeRootHolder {
  public:
@@ -73,7 +82,8 @@ void Library::Load() {
   site_.reset();
   loaded_ = true;
   file_ = Env("ORBITANE_SIM");
-  stopBeforeRename_ = EnvFlag("ORBITANE_SIM_FAIL_BEFORE_RENAME");
+  firstStoppedWrite_ = FirstStoppedWrite();
+  writes_ = 0;
   std::string error;
   if (file_.empty()) {
     writeBack_ = false;
@@ -97,13 +107,16 @@ bool Library::Persist() {
   if (!writeBack_ || !site_) return true;
   std::string error;
   std::string text = WriteSite(*site_);
-  switch (ReplaceSiteFile(file_, text, stamp_, stopBeforeRename_, error)) {
+  ++writes_;
+  const bool stopBeforeRename = firstStoppedWrite_ != 0 && writes_ >= firstStoppedWrite_;
+  switch (ReplaceSiteFile(file_, text, stamp_, stopBeforeRename, error)) {
     case WriteOutcome::Written: return true;
     case WriteOutcome::ChangedByOther:
       ReportProblem(file_, "the installation file was changed by another process");
-      return false;
-    case WriteOutcome::Failed: ReportProblem(file_, error); return false;
+      break;
+    case WriteOutcome::Failed: ReportProblem(file_, error); break;
   }
+  CountStoreFailure();
   return false;
 }
 

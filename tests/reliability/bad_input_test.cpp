@@ -60,6 +60,13 @@ const ScriptCase kCases[] = {
      "cp $SITE s.json; touch s.json.tmp.$$ s.json.tmp.999999999;"
      " $HXO --sim s.json -c 'AUTH KORAS root' && ls | sed \"s/$$/LIVE/\"",
      "", "s.json\ns.json.tmp.LIVE\n", "", 0},
+    {"UnrecordedCommandFailsTheCommit",
+     "cp $SITE s.json; ORBITANE_SIM_FAIL_BEFORE_RENAME=2 $HXO --sim s.json"
+     " -c $'AGENT a 127.0.0.1\\na.SET POLL_INTERVAL 7\\na.COMMIT'",
+     "", "",
+     "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
+     "stringbuf:3: Failed to commit properties on object \"a\".\n",
+     1},
 };
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
 

@@ -1,17 +1,23 @@
-// Write-back under concurrent writers, through the program and a site file: of two commits that
-// start from the same version, one fails and the other's change is kept. HXO_STRESS_PAIRS sets
-// the number of rounds (20 by default).
+// Write-back under kills and concurrent writers, through the program and a site file: a commit
+// killed at any moment leaves the old or the new installation whole, and no temporary file once
+// the next run has loaded it; of two commits that start from the same version, one fails and
+// the other's change is kept. HXO_STRESS_KILLS and HXO_STRESS_PAIRS set the number of rounds
+// (100 kills and 20 pairs by default).
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <thread>
 
 #include "common/process_runner.h"
 
@@ -25,7 +31,8 @@ int Rounds(const char* variable, int fallback) {
 // hxo_cmdline -c commands on dir/site.json, standard error into dir/name.err; with piped,
 // standard input and output are pipes to the test, else /dev/null.
 struct Child {
-  Child(const TempDir& dir, const std::string& name, const std::string& commands, bool piped) {
+  Child(const TempDir& dir, const std::string& name, const std::string& commands, bool piped,
+        const char* failBeforeRename = "") {
     int in[2] = {-1, -1}, out[2] = {-1, -1};
     if (piped && (pipe(in) != 0 || pipe(out) != 0)) throw std::runtime_error("pipe failed");
     const std::string site = dir.file("site.json"), err = dir.file(name + ".err");
@@ -36,6 +43,7 @@ struct Child {
       dup2(piped ? out[1] : null, STDOUT_FILENO);
       dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
       setenv("ORBITANE_SIM", site.c_str(), 1);
+      setenv("ORBITANE_SIM_FAIL_BEFORE_RENAME", failBeforeRename, 1);
       unsetenv("ORBITANE_SIM_TRACE");
       execl(HXO_CMDLINE, HXO_CMDLINE, "-c", commands.c_str(), nullptr);
       _exit(127);
@@ -76,6 +84,56 @@ struct Child {
 std::string ReadFile(const std::string& path) {
   std::ifstream stream(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(stream), {});
+}
+
+size_t TemporaryFiles(const TempDir& dir) {
+  size_t count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    count += entry.path().filename().string().rfind("site.json.tmp.", 0) == 0;
+  }
+  return count;
+}
+
+const std::string kCommit = "AGENT a 127.0.0.1\na.SET POLL_INTERVAL 7\na.COMMIT\n";
+
+TEST(WriteBackStress, AKilledCommitLeavesAWholeFileAndNoTemporaryFile) {
+  TempDir dir;
+  const std::string original = ReadFile(HXO_SOURCE_DIR "/examples/site.json");
+  // The versions a commit passes through: the properties written, then the reload journaled.
+  dir.write("site.json", original);
+  ASSERT_EQ(Child(dir, "mid", kCommit, false, "2").Wait(), 1);
+  const std::string afterProperties = dir.read("site.json");
+  dir.write("site.json", original);
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Child(dir, "new", kCommit, false).Wait(), 0);
+  const auto runTime = std::chrono::steady_clock::now() - start;
+  const std::string committed = dir.read("site.json");
+  ASSERT_NE(afterProperties, original);
+  ASSERT_NE(committed, afterProperties);
+
+  std::mt19937 random(std::random_device{}());
+  std::uniform_int_distribution<long long> moment(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(runTime).count());
+  const int kills = Rounds("HXO_STRESS_KILLS", 100);
+  int found[3] = {0, 0, 0}, leftBehind = 0;
+  for (int round = 0; round < kills; ++round) {
+    dir.write("site.json", original);
+    Child child(dir, "killed", kCommit, false);
+    std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+    kill(child.pid, SIGKILL);
+    child.Wait();
+    const std::string text = dir.read("site.json");
+    const int version = text == original ? 0 : text == afterProperties ? 1 : text == committed ? 2 : -1;
+    ASSERT_NE(version, -1) << "a torn file after kill " << round << ":\n" << text.substr(0, 200);
+    ++found[version];
+    leftBehind += std::filesystem::exists(dir.file("site.json.tmp." + std::to_string(child.pid)));
+  }
+  // The next run that loads the file removes what the killed writers left.
+  EXPECT_EQ(Child(dir, "load", "AUTH KORAS root", false).Wait(), 0);
+  EXPECT_EQ(TemporaryFiles(dir), 0u);
+  std::printf("%d kills: %d old, %d with the properties, %d committed files; %d left temporary "
+              "files, all removed by the next load\n",
+              kills, found[0], found[1], found[2], leftBehind);
 }
 
 TEST(WriteBackStress, OfTwoCommitsFromTheSameVersionOneFailsAndNoneIsLost) {
