@@ -1,4 +1,5 @@
 // hxo_cmdline: runs a script file, a command text, or standard input through libHxpHxo.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 namespace {
 
 constexpr int kUsageError = 64;
+constexpr int kOutputError = 74;  // as EX_IOERR of sysexits.h, beside 64 as EX_USAGE
 
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]\n"
@@ -30,9 +32,7 @@ int usageError(const char* problem, const char* detail) {
   return kUsageError;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   const char* simFile = nullptr;
   const char* commands = nullptr;
   const char* script = nullptr;
@@ -77,6 +77,20 @@ int main(int argc, char** argv) {
   } else {
     status = HXO_RunScript(script);
   }
-  std::fflush(stdout);
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int status = run(argc, argv);
+  // Output that could not be written (a full disk) fails the run, whatever the script did.
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  if (!flushed || std::ferror(stdout)) {
+    const int error = errno != 0 ? errno : EIO;
+    std::fprintf(stderr, "hxo_cmdline: cannot write standard output: %s\n", std::strerror(error));
+    return kOutputError;
+  }
   return status;
 }

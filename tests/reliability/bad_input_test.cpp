@@ -34,6 +34,8 @@ const ScriptCase kCases[] = {
      0},
     {"HistorySaveToAFullDevice", "$HXO -c $'PRINT a\\nHISTORY SAVE /dev/full'", "", "a\n",
      "stringbuf:2: Could not write file /dev/full: No space left on device.\n", 1},
+    {"FullStandardOutput", "$HXO -c 'PRINT a' > /dev/full", "", "",
+     "hxo_cmdline: cannot write standard output: No space left on device\n", 74},
     {"DeepIncludeChain",
      "for i in $(seq 1 101); do echo \"INCLUDE n$((i + 1))\" > n$i; done; $HXO n1", "", "",
      "n101: Script not started: scripts may be nested at most 100 deep.\n", 0},
