@@ -3,7 +3,9 @@
 # packages already present are left alone and nothing is downloaded.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev)
+# clang and its runtime libraries (libFuzzer among them) build the fuzz targets (scripts/fuzz.sh).
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+          clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do
