@@ -34,7 +34,10 @@ struct Child {
   Child(const TempDir& dir, const std::string& name, const std::string& commands, bool piped,
         const char* failBeforeRename = "") {
     int in[2] = {-1, -1}, out[2] = {-1, -1};
-    if (piped && (pipe(in) != 0 || pipe(out) != 0)) throw std::runtime_error("pipe failed");
+    // Close-on-exec, so that no other child holds this one's pipes open.
+    if (piped && (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)) {
+      throw std::runtime_error("pipe failed");
+    }
     const std::string site = dir.file("site.json"), err = dir.file(name + ".err");
     pid = fork();
     if (pid == 0) {
