@@ -94,14 +94,14 @@ class CommandTargets {
 
 bool ScriptSession::HandleObjectCommit(int lineNumber, const std::string&,
                                        ScriptOptions& options, std::string objectName) {
-  // A command that the installation accepted but could not record is a failed write too.
-  const uint64_t storeFailures = StoreFailureCount();
   ObjectSelection selection(objectName);
   if (ConfigObject* object = selection.single()) {
     const CommitOutcome outcome = CommitObject(*object);
     if (!outcome.written) {
       return Fail(ResultCode::kCommitFailed, lineNumber, kCommitFailed, object->name.c_str());
     }
+    // A command that the installation accepted but could not record is a failed write too.
+    const uint64_t storeFailures = StoreFailureCount();
     if (outcome.rulesChanged || outcome.propertiesChanged) {
       if (object->kind == ObjectKind::Agent) {
         Send(*object, outcome.rulesChanged ? "restart" : "reload");
@@ -156,7 +156,9 @@ bool ScriptSession::HandleObjectCommit(int lineNumber, const std::string&,
         break;
     }
   }
-  // A restart includes a reload: each object gets one command or the other, once.
+  // A restart includes a reload: each object gets one command or the other, once. A command
+  // that the installation accepted but could not record is a failed write.
+  const uint64_t storeFailures = StoreFailureCount();
   for (ConfigObject* object : restartTargets.inOrder()) {
     reloadTargets.Remove(object);
     Send(*object, "restart");

@@ -62,12 +62,20 @@ const ScriptCase kCases[] = {
      "cp $SITE s.json; touch s.json.tmp.$$ s.json.tmp.999999999;"
      " $HXO --sim s.json -c 'AUTH KORAS root' && ls | sed \"s/$$/LIVE/\"",
      "", "s.json\ns.json.tmp.LIVE\n", "", 0},
+    // One object, then a selection whose command cannot be recorded; then a selection whose
+    // properties cannot be written, which is reported once.
     {"UnrecordedCommandFailsTheCommit",
-     "cp $SITE s.json; ORBITANE_SIM_FAIL_BEFORE_RENAME=2 $HXO --sim s.json"
-     " -c $'AGENT a 127.0.0.1\\na.SET POLL_INTERVAL 7\\na.COMMIT'",
+     "cp $SITE s.json; export ORBITANE_SIM_FAIL_BEFORE_RENAME=2;"
+     " $HXO --sim s.json -c $'AGENT a 127.0.0.1\\na.SET POLL_INTERVAL 7\\na.COMMIT';"
+     " $HXO --sim s.json -c $'SET CONTINUE ON\\nAGENT a 127.0.0.1\\na.SET POLL_INTERVAL 8\\n"
+     "ALL.COMMIT\\na.SET POLL_INTERVAL 9\\nALL.COMMIT'",
      "", "",
      "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
-     "stringbuf:3: Failed to commit properties on object \"a\".\n",
+     "stringbuf:3: Failed to commit properties on object \"a\".\n"
+     "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
+     "stringbuf:4: Failed to commit properties on object \"ALL\".\n"
+     "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
+     "stringbuf:6: Failed to commit properties on object \"a\".\n",
      1},
 };
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, testing::ValuesIn(kCases), ScriptCaseTitle());
