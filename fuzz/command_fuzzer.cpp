@@ -50,7 +50,8 @@ bool IsHazard(std::string_view line) {
 
 // The text the engine would read (up to the first NUL), with hazardous lines blanked.
 std::string Neutralised(const uint8_t* data, size_t size) {
-  std::string text(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
+  const char* bytes = reinterpret_cast<const char*>(data);
+  const std::string text(bytes, strnlen(bytes, size));
   std::string result;
   for (size_t start = 0; start <= text.size();) {
     size_t end = text.find('\n', start);

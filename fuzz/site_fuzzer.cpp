@@ -10,7 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
-  const auto site = sim::ReadSite(std::string_view(reinterpret_cast<const char*>(data), size), error);
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const auto site = sim::ReadSite(text, error);
   if (!site) {
     if (error.empty()) std::abort();  // a refusal always says why
     return 0;

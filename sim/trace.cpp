@@ -17,7 +17,8 @@ void Trace::Write(std::string_view line) const {
   text += '\n';
   // Opened without waiting, so that a FIFO that nobody reads fails rather than blocks; written
   // with waiting, so that a slow reader loses nothing.
-  const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  const int fd =
+      ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   int error = 0;
   bool written = fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
   for (size_t done = 0; written && done < text.size();) {

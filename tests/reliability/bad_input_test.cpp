@@ -41,7 +41,8 @@ const ScriptCase kCases[] = {
      "n101: Script not started: scripts may be nested at most 100 deep.\n", 0},
     {"IncludeOfADeviceWithoutLineEnds", "printf 'INCLUDE /dev/zero\\nPRINT after\\n' > t; $HXO t",
      "", "after\n", "/dev/zero:1: Line longer than 16777216 bytes; the script ends here.\n", 0},
-    {"InteractiveLogAtEndOfInput", "timeout 20 $HXO -c $'AGENT a 127.0.0.1\\na.LOG -i -t 1' | head -c 200", "",
+    {"InteractiveLogAtEndOfInput",
+     "timeout 20 $HXO -c $'AGENT a 127.0.0.1\\na.LOG -i -t 1' | head -c 200", "",
      "--EOF-- 2024-03-12 02:29:31 INFO  event forwarded to server KORAS\n"
      "2024-03-12 23:59:58 INFO  follow: poll cycle completed for 42 targets\n",
      "", 0},
