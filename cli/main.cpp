@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int kUsageError = 64;
 constexpr int kInterruptedStatus = 130;  // as a shell reports a program ended by Ctrl-C
+constexpr int kOutputError = 74;  // as EX_IOERR of sysexits.h, beside 64 as EX_USAGE
 
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]\n"
@@ -51,9 +53,7 @@ bool StdinHoldsAnswers() {
   return fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   const char* simFile = nullptr;
   const char* commands = nullptr;
   const char* script = nullptr;
@@ -120,6 +120,25 @@ int main(int argc, char** argv) {
   if (status == HXO_RESULT_INTERRUPTED || (!terminalSession && WasInterrupted())) {
     status = kInterruptedStatus;
   }
-  std::fflush(stdout);
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int status = Run(argc, argv);
+  // A write that failed during the run (the library flushes as it goes) left its reason in
+  // errno, unless a later call replaced it with one that no write gives.
+  const int runError = errno;
+  const bool runReasonKnown = runError == ENOSPC || runError == EDQUOT || runError == EFBIG ||
+                              runError == EPIPE || runError == EIO;
+  // Output that could not be written (a full disk) fails the run, whatever the script did.
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  if (!flushed || std::ferror(stdout)) {
+    const int error = !flushed && errno != 0 ? errno : runReasonKnown ? runError : EIO;
+    std::fprintf(stderr, "hxo_cmdline: cannot write standard output: %s\n", std::strerror(error));
+    return kOutputError;
+  }
   return status;
 }

@@ -62,6 +62,13 @@ int ScriptSession::Run(const ScriptOptions& options) {
 }
 
 int runScript(const char* fileName, const ScriptOptions& options) {
+  // Every nested script runs on the stack of the one that includes it; a chain of files that
+  // include each other ends here, far before the stack does.
+  if (fileName != nullptr && ProcessState::Get().loadedScripts.size() >= kMaxScriptNesting) {
+    ConsoleError("%s: Script not started: scripts may be nested at most %zu deep.\n", fileName,
+                 kMaxScriptNesting);
+    return ResultCode::kSessionNotCreated;
+  }
   auto session = fileName != nullptr ? std::make_unique<ScriptSession>(std::string(fileName))
                                      : std::make_unique<ScriptSession>();
   const int code = session->Run(options);

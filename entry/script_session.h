@@ -38,6 +38,10 @@ class ScriptSession {
   bool addedToLoadedScripts = false;
 };
 
+// How many script files may run inside each other (the first included by none counts too).
+constexpr size_t kMaxScriptNesting = 100;
+
 // Runs the named script file (or standard input when fileName is null) with a copy of options,
-// reports a refused session on standard error, and returns the session's result code.
+// reports a refused session on standard error, and returns the session's result code; 1 when
+// kMaxScriptNesting files are running already.
 int runScript(const char* fileName, const ScriptOptions& options);

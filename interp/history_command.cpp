@@ -1,6 +1,6 @@
 // HISTORY: lists, clears or saves the lines of this script's successful commands.
 #include <cstdio>
-#include <string_view>
+#include <cstring>
 
 #include "runtime/command_context.h"
 #include "runtime/case_insensitive.h"
@@ -55,11 +55,10 @@ bool HandleHistory(CommandContext& command) {
     if (file == nullptr) {
       return command.Fail(ResultCode::kCannotWriteFile, "Could not open file %s for writing.\n", fileName.c_str());
     }
-    for (size_t i = 0; i < command.session.history.size(); ++i) {
-      std::string_view entry = command.session.history[i];
-      std::fwrite(entry.data(), 1, entry.size(), file);
+    if (int error = command.session.history.WriteAndClose(file); error != 0) {
+      return command.Fail(ResultCode::kCannotWriteFile, "Could not write file %s: %s.\n",
+                          fileName.c_str(), std::strerror(error));
     }
-    std::fclose(file);
     if (command.options.verbose) {
       ConsolePrint("Command history has been saved to file %s.\n", fileName.c_str());
     }

@@ -10,6 +10,7 @@
 #include "runtime/command_context.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
+#include "runtime/bounded_line.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
 #include "runtime/interrupt.h"
@@ -120,7 +121,13 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     }
     ++lineNumber;
     if (interactive && !options.quiet) ConsolePrint("%s> ", "");
-    source.ReadWholeLine(line);
+    if (!source.ReadWholeLine(line) && source.stoppedAtLongLine()) {
+      // Nothing after such a line can be read as the script meant it.
+      CommandContext{session, options, lineNumber, line, {}}.Fail(
+          ResultCode::kMissingParameters, "Line longer than %zu bytes; the script ends here.\n",
+          kMaxLineBytes);
+      break;
+    }
 
     if (line.empty() || line[0] == '#') continue;
     getToken(word, 1, line);

@@ -23,7 +23,8 @@ class SessionLogConsole : public LogConsole {
     return pagedPrint(command, pageLine, "%.*s", static_cast<int>(line.size()),
                       line.data());
   }
-  PagerAnswer Prompt(const char* prompt) override { return pagerPrompt(prompt); }
+  // Only the end of the log prompts here; with no input left to answer, the display ends.
+  PagerAnswer Prompt(const char* prompt) override { return pagerPrompt(prompt, kPagerQuit); }
   bool Wait(int seconds) override {
     return WaitUnlessInterrupted(std::chrono::seconds(std::max(seconds, 0)));
   }

@@ -1,12 +1,13 @@
 #include "runtime/command_history.h"
 
+#include <cerrno>
 #include <cstring>
 
 void CommandHistory::push_back(std::string_view line) {
-  if (line.size() > kBlockSize - usedInLastBlock) {
+  if (blocks.empty() || line.size() > lastBlockSize - usedInLastBlock) {
     // A line longer than a block gets a block of its own size.
-    size_t size = line.size() > kBlockSize ? line.size() : kBlockSize;
-    blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+    lastBlockSize = line.size() > kBlockSize ? line.size() : kBlockSize;
+    blocks.push_back(std::make_unique_for_overwrite<char[]>(lastBlockSize));
     usedInLastBlock = 0;
   }
   char* destination = blocks.back().get() + usedInLastBlock;
@@ -18,5 +19,21 @@ void CommandHistory::push_back(std::string_view line) {
 void CommandHistory::clear() {
   entries.clear();
   blocks.clear();
-  usedInLastBlock = kBlockSize;
+  lastBlockSize = 0;
+  usedInLastBlock = 0;
+}
+
+int CommandHistory::WriteAndClose(FILE* stream) const {
+  errno = 0;
+  bool written = true;
+  for (std::string_view entry : entries) {
+    written = std::fwrite(entry.data(), 1, entry.size(), stream) == entry.size() &&
+              ((!entry.empty() && entry.back() == '\n') || std::fputc('\n', stream) != EOF);
+    if (!written) break;
+  }
+  const int writeError = errno;
+  const bool closed = std::fclose(stream) == 0;
+  if (written && closed) return 0;
+  const int error = written ? errno : writeError;
+  return error != 0 ? error : EIO;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -18,11 +19,16 @@ class CommandHistory {
   size_t size() const { return entries.size(); }
   bool empty() const { return entries.empty(); }
   void clear();
+  // Writes every entry to stream, each on a line of its own (a line end is added to an entry
+  // that has none, as the lines of a command text have none), so that the file runs again with
+  // INCLUDE; then closes stream. 0, or the errno of the first write, or of the close, that failed.
+  int WriteAndClose(FILE* stream) const;
 
  private:
   static constexpr size_t kBlockSize = 1 << 20;
 
   std::vector<std::unique_ptr<char[]>> blocks;
-  size_t usedInLastBlock = kBlockSize;  // no block yet: the next line opens one
+  size_t lastBlockSize = 0;    // a line longer than kBlockSize has a block of its own size
+  size_t usedInLastBlock = 0;  // never more than lastBlockSize
   std::vector<std::string_view> entries;
 };

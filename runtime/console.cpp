@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "runtime/bounded_line.h"
+
 void ConsolePrint(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
@@ -29,14 +31,8 @@ void ConsoleError(const char* format, ...) {
 
 bool ConsoleReadLine(std::string& line) {
   std::fflush(stdout);
-  line.clear();
-  char* buffer = nullptr;
-  size_t capacity = 0;
-  ssize_t length = getline(&buffer, &capacity, stdin);
-  if (length > 0) {
-    line.assign(buffer, static_cast<size_t>(length));
-    if (!line.empty() && line.back() == '\n') line.pop_back();
-  }
-  std::free(buffer);
-  return length > 0;
+  // Of a line longer than the bound, the rest is left for the next read.
+  if (ReadBoundedLine(stdin, line) == LineRead::kEnd) return false;
+  if (line.back() == '\n') line.pop_back();
+  return true;
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "runtime/bounded_line.h"
+
 bool LineSource::ReadWholeLine(std::string& line) {
   line.clear();
   constexpr int kCapacity = 1024;
@@ -29,7 +31,6 @@ FileLineSource::FileLineSource(const std::string& path) : path(path) {
 
 FileLineSource::~FileLineSource() {
   if (!path.empty() && stream != nullptr) std::fclose(stream);
-  std::free(lineBuffer);
 }
 
 bool FileLineSource::readLine(char* buffer, int capacity) {
@@ -43,7 +44,7 @@ bool FileLineSource::IsReadableFile() const {
 }
 
 bool FileLineSource::hasMore() {
-  if (stream == nullptr || std::feof(stream)) return false;
+  if (stream == nullptr || longLine || std::feof(stream)) return false;
   // A script file is looked ahead into, so that its last line is known to be the last and a
   // failure there stays the script's result. Standard input is never looked ahead into: that
   // would wait for the person typing before the prompt is shown.
@@ -57,14 +58,20 @@ bool FileLineSource::hasMore() {
 
 bool FileLineSource::ReadWholeLine(std::string& line) {
   line.clear();
-  if (stream == nullptr) return false;
-  ssize_t length = getline(&lineBuffer, &lineBufferSize, stream);
-  if (length <= 0) return false;
+  if (stream == nullptr || longLine) return false;
+  switch (ReadBoundedLine(stream, line)) {
+    case LineRead::kLine: break;
+    case LineRead::kEnd: return false;
+    case LineRead::kTooLong:
+      longLine = true;
+      line.clear();
+      return false;
+  }
   // A NUL byte ends the line's text, as it does for every C text; the line end stays.
-  size_t textLength = std::strlen(lineBuffer);
-  line.assign(lineBuffer, textLength);
-  if (textLength < static_cast<size_t>(length) && lineBuffer[length - 1] == '\n') {
-    line.push_back('\n');
+  if (size_t nul = line.find('\0'); nul != std::string::npos) {
+    const bool ended = line.back() == '\n';
+    line.resize(nul);
+    if (ended) line.push_back('\n');
   }
   return true;
 }

@@ -15,11 +15,14 @@ class LineSource {
   // Stores the next whole line, however long, in line; false when nothing was read. The
   // default joins the pieces that readLine delivers.
   virtual bool ReadWholeLine(std::string& line);
+  // Whether reading stopped at a line longer than kMaxLineBytes (runtime/bounded_line.h);
+  // nothing more is delivered then.
+  virtual bool stoppedAtLongLine() const { return false; }
 };
 
 // Lines of a file, or of an open stream such as standard input. A line keeps its line end.
 // hasMore is false once a file has no further byte; an open stream answers true until a read
-// has met its end.
+// has met its end. A line longer than kMaxLineBytes ends the reading (stoppedAtLongLine).
 class FileLineSource : public LineSource {
  public:
   // Wraps an open stream, which is never closed.
@@ -33,14 +36,14 @@ class FileLineSource : public LineSource {
   bool readLine(char* buffer, int capacity) override;
   bool hasMore() override;
   bool ReadWholeLine(std::string& line) override;
+  bool stoppedAtLongLine() const override { return longLine; }
   // Whether the stream is open and is not a directory (which opens but cannot be read).
   bool IsReadableFile() const;
 
  private:
   std::string path;
   FILE* stream = nullptr;
-  char* lineBuffer = nullptr;  // reused by getline
-  size_t lineBufferSize = 0;
+  bool longLine = false;
 };
 
 // Lines of a command text in memory, without their line ends. Empty lines are delivered as

@@ -30,10 +30,11 @@ PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char
   return pagerPrompt("--more--");
 }
 
-PagerAnswer pagerPrompt(const char* prompt) {
+PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput) {
   std::string answer;
-  AskForAnswer(std::string(prompt) + " ", answer);
+  const bool answered = AskForAnswer(std::string(prompt) + " ", answer);
   if (InterruptRequested()) return kPagerQuit;
+  if (!answered) return atEndOfInput;
   if (!answer.empty() && (answer[0] == 'Q' || answer[0] == 'q')) return kPagerQuit;
   if (!answer.empty() && (answer[0] == 'B' || answer[0] == 'b')) return kPagerBack;
   return kPagerContinue;

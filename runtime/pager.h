@@ -26,9 +26,9 @@ PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char
     __attribute__((format(printf, 3, 4)));
 
 // Shows prompt and a blank and reads one answer line where prompts are answered
-// (runtime/prompt_input.h): q quits, b goes back, anything else (end of input included)
-// continues; an interrupt quits.
-PagerAnswer pagerPrompt(const char* prompt);
+// (runtime/prompt_input.h): q quits, b goes back, anything else continues; the end of input
+// (or no one to answer) gives atEndOfInput; an interrupt quits.
+PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput = kPagerContinue);
 
 // What a listing of a header line and numbered items does after each answer of the pager.
 //

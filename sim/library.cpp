@@ -7,6 +7,7 @@
 #include "orbitane/orbitaneapi.h"
 #include "sim/identity.h"
 #include "sim/node.h"
+#include "sim/report.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
 
@@ -23,10 +24,13 @@ bool EnvFlag(const char* name) {
   return !value.empty() && value != "0";
 }
 
-void Report(const std::string& file, const std::string& problem) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "orbitane sim: %s: %s\n", file.c_str(), problem.c_str());
-  std::fflush(stderr);
+// The number of the first write-back that ORBITANE_SIM_FAIL_BEFORE_RENAME stops (0: none): the
+// number it gives, or 1 (every write) for any other text but empty and "0".
+int FirstStoppedWrite() {
+  std::string value = Env("ORBITANE_SIM_FAIL_BEFORE_RENAME");
+  if (value.empty() || value == "0") return 0;
+  int number = std::atoi(value.c_str());
+  return number > 0 ? number : 1;
 }
 
 // The authenticated hold; it gives the root node only while its installation is loaded.
@@ -78,36 +82,41 @@ void Library::Load() {
   site_.reset();
   loaded_ = true;
   file_ = Env("ORBITANE_SIM");
-  stopBeforeRename_ = EnvFlag("ORBITANE_SIM_FAIL_BEFORE_RENAME");
+  firstStoppedWrite_ = FirstStoppedWrite();
+  writes_ = 0;
   std::string error;
   if (file_.empty()) {
     writeBack_ = false;
     site_ = ReadSite(DefaultSiteJson(), error);
-    if (!site_) Report("(built-in installation)", error);
+    if (!site_) ReportProblem("(built-in installation)", error);
     return;
   }
   writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
   std::optional<FileText> file = ReadSiteFile(file_, error);
   if (!file) {
-    Report(file_, error);
+    ReportProblem(file_, error);
     return;
   }
   stamp_ = file->stamp;
   site_ = ReadSite(file->text, error);
-  if (!site_) Report(file_, error);
+  if (!site_) ReportProblem(file_, error);
+  if (writeBack_) RemoveStaleTemporaries(file_);
 }
 
 bool Library::Persist() {
   if (!writeBack_ || !site_) return true;
   std::string error;
   std::string text = WriteSite(*site_);
-  switch (ReplaceSiteFile(file_, text, stamp_, stopBeforeRename_, error)) {
+  ++writes_;
+  const bool stopBeforeRename = firstStoppedWrite_ != 0 && writes_ >= firstStoppedWrite_;
+  switch (ReplaceSiteFile(file_, text, stamp_, stopBeforeRename, error)) {
     case WriteOutcome::Written: return true;
     case WriteOutcome::ChangedByOther:
-      Report(file_, "the installation file was changed by another process");
-      return false;
-    case WriteOutcome::Failed: Report(file_, error); return false;
+      ReportProblem(file_, "the installation file was changed by another process");
+      break;
+    case WriteOutcome::Failed: ReportProblem(file_, error); break;
   }
+  CountStoreFailure();
   return false;
 }
 

@@ -5,8 +5,9 @@
 //   ORBITANE_SIM                     the site file; unset or empty: the built-in installation
 //   ORBITANE_SIM_READONLY            non-empty and not "0": load the file, never write it
 //   ORBITANE_SIM_TRACE               the trace file (see trace.h)
-//   ORBITANE_SIM_FAIL_BEFORE_RENAME  test seam: every write-back stops just before its rename,
-//                                    as a crash there would, and the changing call fails
+//   ORBITANE_SIM_FAIL_BEFORE_RENAME  test seam: write-backs stop just before their rename, as a
+//                                    crash there would, and the changing call fails; a number
+//                                    n lets the first n - 1 write-backs of a load through
 #pragma once
 
 #include <memory>
@@ -32,7 +33,8 @@ class Library {
   const std::shared_ptr<Site>& site() const { return site_; }
 
   // After a change: writes the whole installation back when it came from a writable file. False,
-  // with one line on stderr, when it could not be written; the caller then undoes the change.
+  // with one line on stderr, when it could not be written (counted by CountStoreFailure); the
+  // caller then undoes the change.
   bool Persist();
 
   const Trace& trace() const { return trace_; }
@@ -44,7 +46,8 @@ class Library {
   bool loaded_ = false;
   std::string file_;  // as named by ORBITANE_SIM; empty for the built-in installation
   bool writeBack_ = false;
-  bool stopBeforeRename_ = false;
+  int firstStoppedWrite_ = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
+  int writes_ = 0;             // write-backs since the load
   FileStamp stamp_;
   Trace trace_;
 };

@@ -1,13 +1,18 @@
 // Reading and atomically replacing the site file with POSIX calls: the stamps come from fstat
-// and stat, and the replacement is write, fsync, rename, then fsync of the folder.
+// and stat, and the replacement is write, fsync, rename, then fsync of the folder, under flock.
 #include "sim/site_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <string_view>
 
 namespace sim {
 namespace {
@@ -27,6 +32,22 @@ std::string Folder(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+  explicit Descriptor(int fd) : fd(fd) {}
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int fd;
+};
+
+std::string BaseName(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
@@ -43,7 +64,8 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO would otherwise wait for a writer; a regular file ignores it.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     error = std::string("cannot open the file: ") + std::strerror(errno);
     return std::nullopt;
@@ -88,24 +110,48 @@ std::optional<FileStamp> StampOf(const std::string& path) {
 
 WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, FileStamp& stamp,
                              bool stopBeforeRename, std::string& error) {
-  std::optional<FileStamp> now = StampOf(path);
-  if (!now || !(*now == stamp)) return WriteOutcome::ChangedByOther;
-
-  struct stat info {};
-  mode_t mode = ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
-  const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) {
-    error = "cannot create " + temporary + ": " + std::strerror(errno);
+  // The lock is taken on the file as it is now and must still be the file once held: a writer
+  // that replaced it meanwhile held the lock until its rename, so this one then sees the change.
+  Descriptor lock(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (lock.fd < 0) {
+    if (errno == ENOENT) return WriteOutcome::ChangedByOther;
+    error = std::string("cannot open the file: ") + std::strerror(errno);
     return WriteOutcome::Failed;
   }
-  bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-  int saved = errno;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok) {
-    error = "cannot write " + temporary + ": " + std::strerror(saved);
-    ::unlink(temporary.c_str());
+  while (::flock(lock.fd, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    error = std::string("cannot lock the file: ") + std::strerror(errno);
     return WriteOutcome::Failed;
+  }
+  struct stat held {};
+  std::optional<FileStamp> now = StampOf(path);
+  if (::fstat(lock.fd, &held) != 0 || !(StampFrom(held) == stamp) || !now || !(*now == stamp)) {
+    return WriteOutcome::ChangedByOther;
+  }
+  RemoveStaleTemporaries(path);
+
+  const std::string temporary = path + ".tmp." + std::to_string(::getpid());
+  FileStamp written;
+  {
+    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                           held.st_mode & 07777));
+    if (file.fd < 0) {
+      error = "cannot create " + temporary + ": " + std::strerror(errno);
+      return WriteOutcome::Failed;
+    }
+    struct stat info {};
+    // The stamp is taken from the new file itself: after the rename another writer may
+    // already have replaced it.
+    bool ok = WriteAll(file.fd, text) && ::fsync(file.fd) == 0 && ::fstat(file.fd, &info) == 0;
+    int saved = errno;
+    ok = (::close(file.fd) == 0) && ok;
+    file.fd = -1;
+    if (!ok) {
+      error = "cannot write " + temporary + ": " + std::strerror(saved);
+      ::unlink(temporary.c_str());
+      return WriteOutcome::Failed;
+    }
+    written = StampFrom(info);
   }
   if (stopBeforeRename) {
     ::unlink(temporary.c_str());
@@ -118,18 +164,28 @@ WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, F
     return WriteOutcome::Failed;
   }
   // Make the rename itself durable; a failure here leaves a correct file, so it is not reported.
-  int folder = ::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
-  std::optional<FileStamp> written = StampOf(path);
-  if (!written) {
-    error = "the file vanished right after it was written";
-    return WriteOutcome::Failed;
-  }
-  stamp = *written;
+  Descriptor folder(::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.fd >= 0) ::fsync(folder.fd);
+  stamp = written;
   return WriteOutcome::Written;
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+  const std::string prefix = BaseName(path) + ".tmp.";
+  DIR* folder = ::opendir(Folder(path).c_str());
+  if (folder == nullptr) return;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string_view name(entry->d_name);
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
+    const std::string_view digits = name.substr(prefix.size());
+    int pid = 0;
+    auto [end, problem] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+    if (problem != std::errc() || end != digits.data() + digits.size() || pid <= 0) continue;
+    // EPERM: the process exists but belongs to someone else; it may still be writing.
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(folder), entry->d_name, 0);
+  }
+  ::closedir(folder);
 }
 
 }  // namespace sim

@@ -28,6 +28,7 @@ struct FileText {
 };
 
 // The file's content and stamp, or none with error set to the problem (no file name in it).
+// Anything but a regular file is refused, without waiting on it (a FIFO would block its open).
 std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error);
 
 // The stamp of the file as it is now, or none when it cannot be examined (e.g. it was deleted).
@@ -35,11 +36,18 @@ std::optional<FileStamp> StampOf(const std::string& path);
 
 enum class WriteOutcome { Written, ChangedByOther, Failed };
 
-// Replaces the file with text when it still carries expected: writes a temporary file in the same
-// folder, flushes it to disk and renames it over the file; stamp then describes the new file. With
-// stopBeforeRename the temporary file is written and removed again, and the file is left alone, as
-// after a crash just before the rename (a test seam). error describes a failure.
+// Replaces the file with text when it still carries stamp: writes a temporary file in the same
+// folder (path.tmp.PID), flushes it to disk and renames it over the file; stamp then describes
+// the new file. From the check to the rename the writer holds an exclusive advisory lock (flock)
+// on the file, so that of two writers that loaded the same version only one replaces it and the
+// other finds it changed. With stopBeforeRename the temporary file is written and removed again,
+// and the file is left alone, as after a crash just before the rename (a test seam). error
+// describes a failure.
 WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text,
                              FileStamp& stamp, bool stopBeforeRename, std::string& error);
+
+// Removes the temporary files of writers of path that died before their rename (killed, or
+// crashed): path.tmp.PID where no process PID exists. Files of live processes stay.
+void RemoveStaleTemporaries(const std::string& path);
 
 }  // namespace sim

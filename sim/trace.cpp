@@ -1,18 +1,40 @@
 // Writing trace lines.
 #include "sim/trace.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "sim/report.h"
 
 namespace sim {
 
 void Trace::Write(std::string_view line) const {
   if (path_.empty()) return;
-  std::FILE* file = std::fopen(path_.c_str(), "a");
-  if (file == nullptr) return;  // a trace is an aid; an unwritable one must not break the call
   std::string text(line);
   text += '\n';
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fclose(file);
+  // Opened without waiting, so that a FIFO that nobody reads fails rather than blocks; written
+  // with waiting, so that a slow reader loses nothing.
+  const int fd =
+      ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+  int error = 0;
+  bool written = fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+  for (size_t done = 0; written && done < text.size();) {
+    const ssize_t count = ::write(fd, text.data() + done, text.size() - done);
+    if (count < 0 && errno == EINTR) continue;
+    written = count > 0;
+    if (written) done += static_cast<size_t>(count);
+  }
+  if (!written) error = errno != 0 ? errno : EIO;
+  if (fd >= 0 && ::close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written || reported_) return;
+  reported_ = true;
+  ReportProblem(path_, std::string("cannot write the trace: ") + std::strerror(error));
 }
 
 std::string TraceText(std::string_view text) {

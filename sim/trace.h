@@ -20,14 +20,20 @@ namespace sim {
 class Trace {
  public:
   // Starts tracing to path; the empty path turns tracing off.
-  void SetFile(std::string path) { path_ = std::move(path); }
+  void SetFile(std::string path) {
+    path_ = std::move(path);
+    reported_ = false;
+  }
   bool On() const { return !path_.empty(); }
   // Appends one line (a line feed is added). The file is opened in append mode for each line, so
-  // the trace is complete at any moment and survives the process.
+  // the trace is complete at any moment and survives the process. A trace that cannot be
+  // written does not make the call fail; the first such failure after SetFile is reported on
+  // standard error ("cannot write the trace: REASON"), the later ones are not.
   void Write(std::string_view line) const;
 
  private:
   std::string path_;
+  mutable bool reported_ = false;
 };
 
 // The text with the escapes described above.

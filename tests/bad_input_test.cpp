@@ -1,0 +1,125 @@
+// Bad input of every kind, tried as a tester would at the shell: each row runs a bash command
+// line in a fresh folder, with $HXO the program and $SITE the built-in installation's file, and
+// must print exactly what the row says and end with its status. Rows that used to hang run under
+// timeout, so that a hang fails the row instead of the suite.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "runtime/bounded_line.h"
+#include "support.h"
+
+namespace {
+
+struct ShellRow {
+  const char* name;
+  std::string command, input, out, err;
+  int code;
+};
+
+const ShellRow kRows[] = {
+    {"HistoryTakesALineLongerThanABlockAndMoreAfterIt",
+     "{ printf 'PRINT '; printf '%1048571s\\n' '' | tr ' ' x; yes 'PRINT a' | head -n 3000; }"
+     " > t.hxo; $HXO t.hxo | tail -n 1",
+     "", "a\n", "", 0},
+    {"HistorySaveWritesOneEntryALine",
+     "$HXO -c $'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo\\nINCLUDE h.hxo'", "", "a\nb\na\nb\n", "",
+     0},
+    {"HistorySaveToAFullDevice", "$HXO -c $'PRINT a\\nHISTORY SAVE /dev/full'", "", "a\n",
+     "-c:2: Could not write file /dev/full: No space left on device.\n", 1},
+    {"FullStandardOutput", "$HXO -c 'PRINT a' > /dev/full", "", "",
+     "hxo_cmdline: cannot write standard output: No space left on device\n", 74},
+    {"DeepIncludeChain",
+     "for i in $(seq 1 101); do echo \"INCLUDE n$((i + 1))\" > n$i; done; $HXO n1", "", "",
+     "n101: Script not started: scripts may be nested at most 100 deep.\n", 0},
+    {"IncludeOfADeviceWithoutLineEnds", "printf 'INCLUDE /dev/zero\\nPRINT after\\n' > t; $HXO t",
+     "", "after\n", "/dev/zero:1: Line longer than 16777216 bytes; the script ends here.\n", 0},
+    {"InteractiveLogAtEndOfInput",
+     "timeout 20 $HXO -c $'AGENT a 127.0.0.1\\na.LOG -i -t 1' | head -c 200", "",
+     "2024-03-12 02:29:31 INFO  event forwarded to server KORAS\n"
+     "2024-03-12 23:59:58 INFO  follow: poll cycle completed for 42 targets\n--EOF-- ",
+     "", 0},
+    {"SiteFileIsAFifo", "mkfifo s.json; timeout 20 $HXO --sim s.json -c 'AUTH KORAS root'", "", "",
+     "orbitane sim: s.json: not a regular file\n"
+     "-c:1: Authenticiation to Ilvaris KORAS as user root failed.\n",
+     1},
+    {"SiteErrorStaysOnOneLine",
+     "printf '{\"format\": 1, \"server\": \"K\", \"agents\": [], \"a\\\\nb\": 1}' > s.json;"
+     " $HXO --sim s.json -c 'AUTH K root'",
+     "", "",
+     "orbitane sim: s.json: top level: unknown key \"a\\nb\"\n"
+     "-c:1: Authenticiation to Ilvaris K as user root failed.\n",
+     1},
+    {"UnusableTrace", "ORBITANE_SIM_TRACE=no/such/trace $HXO -c 'AUTH KORAS root'", "", "",
+     "orbitane sim: no/such/trace: cannot write the trace: No such file or directory\n", 0},
+    {"StaleTemporaryFilesOfDeadWriters",
+     "cp $SITE s.json; touch s.json.tmp.$$ s.json.tmp.999999999;"
+     " $HXO --sim s.json -c 'AUTH KORAS root' && ls s.json* | sed \"s/$$/LIVE/\"",
+     "", "s.json\ns.json.tmp.LIVE\n", "", 0},
+    // One object, then a selection whose command cannot be recorded; then a selection whose
+    // properties cannot be written, which is reported once.
+    {"UnrecordedCommandFailsTheCommit",
+     "cp $SITE s.json; export ORBITANE_SIM_FAIL_BEFORE_RENAME=2;"
+     " $HXO --sim s.json -c $'AGENT a 127.0.0.1\\na.SET POLL_INTERVAL 7\\na.COMMIT';"
+     " $HXO --sim s.json -c $'SET CONTINUE ON\\nAGENT a 127.0.0.1\\na.SET POLL_INTERVAL 8\\n"
+     "ALL.COMMIT\\na.SET POLL_INTERVAL 9\\nALL.COMMIT'",
+     "", "",
+     "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
+     "-c:3: Failed to commit properties on object \"a\".\n"
+     "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
+     "-c:4: Failed to commit properties on object \"ALL\".\n"
+     "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
+     "-c:6: Failed to commit properties on object \"a\".\n",
+     1},
+};
+
+TEST(BadInput, GetsAClearErrorAndLosesNothing) {
+  for (const ShellRow& row : kRows) {
+    SCOPED_TRACE(row.name);
+    Folder folder;
+    folder.Write("command", row.command);
+    folder.Write("stdin", row.input);
+    const std::string run = "cd '" + folder.path + "' && env -u ORBITANE_SIM -u ORBITANE_SIM_TRACE"
+                            " -u LINES HXO='" HXO_CMDLINE "' SITE='" HXO_SOURCE_DIR
+                            "/examples/site.json' bash -o pipefail command <stdin >out 2>err";
+    const int status = std::system(run.c_str());
+    EXPECT_EQ(folder.Read("out"), row.out);
+    EXPECT_EQ(folder.Read("err"), row.err);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, row.code);
+  }
+}
+
+// Every read of content until the end, as "line" or "TOO LONG:line".
+std::vector<std::string> ReadAll(const std::string& content, size_t limit) {
+  Folder folder;
+  folder.Write("f", content);
+  FILE* stream = std::fopen(folder.File("f").c_str(), "r");
+  std::vector<std::string> result;
+  std::string line;
+  for (LineRead read; (read = ReadBoundedLine(stream, line, limit)) != LineRead::kEnd;) {
+    result.push_back((read == LineRead::kTooLong ? "TOO LONG:" : "") + line);
+  }
+  std::fclose(stream);
+  return result;
+}
+
+TEST(BoundedLine, PiecesNulBytesInputEndsAndTheLimit) {
+  using std::string;
+  using Reads = std::vector<string>;
+  const string x255(255, 'x'), x256(256, 'x'), x5000(5000, 'x');
+  EXPECT_EQ(ReadAll("", 100), Reads{});
+  EXPECT_EQ(ReadAll("a\nb", 100), (Reads{"a\n", "b"}));
+  // Lines that end on and around the edges of the pieces fgets fills.
+  EXPECT_EQ(ReadAll(x255 + "\n" + x256 + "\n" + x5000 + "\n", 10000),
+            (Reads{x255 + "\n", x256 + "\n", x5000 + "\n"}));
+  // NUL bytes are text like any other, also next to a line end or the end of the input.
+  EXPECT_EQ(ReadAll(string("a\0b\n\0\n\0", 7), 100),
+            (Reads{string("a\0b\n", 4), string("\0\n", 2), string("\0", 1)}));
+  // The limit counts the text without its line end; the rest of a longer line stays unread.
+  EXPECT_EQ(ReadAll("abcd\nabcd", 4), (Reads{"abcd\n", "abcd"}));
+  EXPECT_EQ(ReadAll("abcdef\n", 4), (Reads{"TOO LONG:abcd", "ef\n"}));
+}
+
+}  // namespace
