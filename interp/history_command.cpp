@@ -55,9 +55,11 @@ bool HandleHistory(CommandContext& command) {
     if (file == nullptr) {
       return command.Fail(ResultCode::kCannotWriteFile, "Could not open file %s for writing.\n", fileName.c_str());
     }
+    // One entry a line: entries from a command text have no line end of their own.
     for (size_t i = 0; i < command.session.history.size(); ++i) {
       std::string_view entry = command.session.history[i];
       std::fwrite(entry.data(), 1, entry.size(), file);
+      if (entry.empty() || entry.back() != '\n') std::fputc('\n', file);
     }
     std::fclose(file);
     if (command.options.verbose) {
