@@ -3,7 +3,8 @@
 # packages already present are left alone and nothing is downloaded.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev)
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+          libsimdjson-dev)
 
 missing=()
 for package in "${packages[@]}"; do
