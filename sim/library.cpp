@@ -93,7 +93,7 @@ void Library::Load() {
     return;
   }
   stamp_ = file->stamp;
-  site_ = ReadSite(file->text, error);
+  site_ = ReadSite(file->text, error, file->text.capacity() - file->text.size());
   if (!site_) Report(file_, error);
 }
 

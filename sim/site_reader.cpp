@@ -211,7 +211,7 @@ std::shared_ptr<Site> ReadSiteWithEveryDetail(std::string_view text, std::string
 // Text that simdjson refuses (not JSON, or beyond its limits) and the rare number whose kind is
 // lost in parsing go through nlohmann's parser, whose messages (with line and column) the
 // reader's errors quote.
-std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error) {
+std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t slack) {
   if (text.empty()) {
     error = "the file is empty";
     return nullptr;
@@ -220,7 +220,8 @@ std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error) {
   try {
     simdjson::dom::parser parser;
     simdjson::dom::element document;
-    if (parser.parse(text.data(), text.size()).get(document) == simdjson::SUCCESS) {
+    const bool copy = slack < simdjson::SIMDJSON_PADDING;
+    if (parser.parse(text.data(), text.size(), copy).get(document) == simdjson::SUCCESS) {
       sax::Reader reader(error);
       switch (DocumentWalker(reader).Visit(document)) {
         case Walk::Done: return reader.TakeSite();
