@@ -75,7 +75,8 @@ bool Entry::Fails(const char* operation) const {
 }
 
 std::shared_ptr<Entry> Site::NewEntry(Kind kind) {
-  auto entry = std::make_shared<Entry>();
+  if (pool == nullptr) pool = std::make_shared<EntryPool>();
+  auto entry = std::allocate_shared<Entry>(PoolAllocator<Entry>(pool));
   entry->kind = kind;
   entry->id = byId.size();
   byId.push_back(entry);

@@ -15,6 +15,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "sim/entry_pool.h"
+
 namespace sim {
 
 enum class Kind { Root, Agent, Broker, AutoConfig, Dsm, Target };
@@ -120,6 +122,8 @@ struct Site {
   // Every entry created in this load, indexed by id (ids are dense from 0), for records that
   // carry "sim_id".
   std::vector<std::weak_ptr<Entry>> byId;
+  // Where NewEntry places entries; shared with their control blocks.
+  std::shared_ptr<EntryPool> pool;
 
   std::shared_ptr<Entry> NewEntry(Kind kind);
   // The attached entry with that id, or null.
