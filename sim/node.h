@@ -45,6 +45,8 @@ class SimNode final : public TreeNode {
 
  private:
   void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
+  // Whether calls are traced: arguments are formatted for the trace only then.
+  static bool Tracing();
   bool RemoveEntry(Entry& parent, Entry& child);
 
   std::weak_ptr<Entry> entry_;
