@@ -20,11 +20,13 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
   Remove(name).reset();
   if (object == nullptr) return;
 
-  Placement placement{ParentName(*object), IdentityKeys(*object)};
-  Family& family = families[placement.parentName];
+  object->registeredParentName = ParentName(*object);
+  object->registeredIdentityKeys = IdentityKeys(*object);
+  Family& family = families[object->registeredParentName];
   family.children.insert(name);
-  for (const std::string& key : placement.identityKeys) family.identities[key].insert(name);
-  placements[name] = std::move(placement);
+  for (const std::string& key : object->registeredIdentityKeys) {
+    family.identities[key].insert(name);
+  }
   objects.emplace(name, std::move(object));
 }
 
@@ -33,19 +35,16 @@ std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
   if (found == objects.end()) return nullptr;
   std::unique_ptr<ConfigObject> object = std::move(found->second);
   objects.erase(found);
-
-  auto placementAt = placements.find(name);
-  LeaveFamily(name, placementAt->second);
-  placements.erase(placementAt);
+  LeaveFamily(name, *object);
   return object;
 }
 
-void ObjectRegistry::LeaveFamily(const std::string& name, const Placement& placement) {
-  auto familyAt = families.find(placement.parentName);
+void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& object) {
+  auto familyAt = families.find(object.registeredParentName);
   if (familyAt == families.end()) return;
   Family& family = familyAt->second;
   family.children.erase(name);
-  for (const std::string& key : placement.identityKeys) {
+  for (const std::string& key : object.registeredIdentityKeys) {
     auto holders = family.identities.find(key);
     if (holders == family.identities.end()) continue;
     holders->second.erase(name);
@@ -59,10 +58,8 @@ void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
   for (const std::string& name : names) {
     auto found = objects.find(name);
     if (found == objects.end()) continue;
-    auto placementAt = placements.find(name);
     // Only the roots of the subtrees still have a family to leave.
-    LeaveFamily(name, placementAt->second);
-    placements.erase(placementAt);
+    LeaveFamily(name, *found->second);
     objects.erase(found);
   }
 }
@@ -71,7 +68,6 @@ void ObjectRegistry::Clear() {
   // Children point to their parents but never use them when destroyed, so any order will do.
   objects.clear();
   families.clear();
-  placements.clear();
 }
 
 const std::set<std::string>& ObjectRegistry::ChildrenOf(const std::string& parentName) const {

@@ -60,20 +60,12 @@ class ObjectRegistry {
     std::set<std::string> children;
     std::unordered_map<std::string, std::set<std::string>> identities;  // key -> children
   };
-  // Where a registered object is indexed. Kept apart from the object, so that an entry can be
-  // removed after its parent has been destroyed.
-  struct Placement {
-    std::string parentName;
-    std::vector<std::string> identityKeys;
-  };
-
-  // Takes name out of its parent's family (children and identity index), if that family is
-  // still there.
-  void LeaveFamily(const std::string& name, const Placement& placement);
+  // Takes the registered object out of its parent's family (children and identity index), if
+  // that family is still there.
+  void LeaveFamily(const std::string& name, const ConfigObject& object);
 
   Map objects;
-  std::unordered_map<std::string, Family> families;        // by parent name
-  std::unordered_map<std::string, Placement> placements;  // by object name
+  std::unordered_map<std::string, Family> families;  // by parent name
 };
 
 // The process-wide registry.
