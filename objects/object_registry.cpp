@@ -25,7 +25,7 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
   Family& family = families[object->registeredParentName];
   family.children.insert(name);
   for (const std::string& key : object->registeredIdentityKeys) {
-    family.identities[key].insert(name);
+    family.identities[key].Add(object.get());
   }
   objects.emplace(name, std::move(object));
 }
@@ -47,7 +47,7 @@ void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& ob
   for (const std::string& key : object.registeredIdentityKeys) {
     auto holders = family.identities.find(key);
     if (holders == family.identities.end()) continue;
-    holders->second.erase(name);
+    holders->second.Remove(&object);
     if (holders->second.empty()) family.identities.erase(holders);
   }
   if (family.children.empty()) families.erase(familyAt);
@@ -84,11 +84,29 @@ bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
   if (holders == familyAt->second.identities.end()) return false;
   // Every object indexed under a parent's name has that parent as its link (a parent leaves
   // the registry only together with its subtree), so the first holder normally answers.
-  for (const std::string& childName : holders->second) {
-    const ConfigObject* child = Find(childName);
-    if (child != nullptr && child->parent == &parent) return true;
+  return holders->second.Any([&](const ConfigObject* child) { return child->parent == &parent; });
+}
+
+void ObjectRegistry::Holders::Add(const ConfigObject* child) {
+  if (single == nullptr && many == nullptr) {
+    single = child;
+    return;
   }
-  return false;
+  if (many == nullptr) {
+    many = std::make_unique<std::unordered_set<const ConfigObject*>>();
+    many->insert(single);
+    single = nullptr;
+  }
+  many->insert(child);
+}
+
+void ObjectRegistry::Holders::Remove(const ConfigObject* child) {
+  if (single == child) {
+    single = nullptr;
+  } else if (many != nullptr) {
+    many->erase(child);
+    if (many->empty()) many.reset();
+  }
 }
 
 void ObjectRegistry::CollectSubtree(const std::string& name, std::set<std::string>& names) const {
