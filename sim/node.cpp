@@ -30,8 +30,21 @@ bool PassesPassword(const Entry& parent, const Entry& child, const std::string& 
 }
 
 SimNode::SimNode(const std::shared_ptr<Entry>& entry)
-    : entry_(entry), kind_(entry->kind), record_(DefinitionOf(*entry)),
-      description_(Describe(*entry)) {}
+    : entry_(entry), kind_(entry->kind), record_(DefinitionOf(*entry)) {
+  // The record holds everything a description shows, except an autoconfig object's broker.
+  if (kind_ == Kind::AutoConfig) {
+    description_ = Describe(*entry);
+    described_ = true;
+  }
+}
+
+const std::string& SimNode::Description() const {
+  if (!described_) {
+    description_ = DescribeRecord(kind_, record_);
+    described_ = true;
+  }
+  return description_;
+}
 
 std::shared_ptr<Entry> SimNode::Live() const {
   std::shared_ptr<Entry> entry = entry_.lock();
@@ -44,7 +57,7 @@ bool SimNode::Tracing() { return Library::Get().trace().On(); }
 
 void SimNode::TraceCall(const char* operation, const std::string& arguments) const {
   const Trace& trace = Library::Get().trace();
-  if (trace.On()) trace.Write(std::string(operation) + " " + description_ + arguments);
+  if (trace.On()) trace.Write(std::string(operation) + " " + Description() + arguments);
 }
 
 const char* SimNode::GetTypeName() {
@@ -75,7 +88,7 @@ TreeWalker* SimNode::GetChildWalker() {
   std::shared_ptr<Entry> entry = Live();
   std::optional<Kind> childKind = ChildKind(kind_);
   if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;
-  return new SimWalker(entry, *childKind, description_);
+  return new SimWalker(entry, *childKind, Description());
 }
 
 void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char* password) {
