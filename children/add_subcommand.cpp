@@ -87,11 +87,7 @@ extern const char* const kAddHelp[] = {
 };
 
 bool HandleObjectAdd(CommandContext& command) {
-  ConfigObject* object = RegisteredObjectOrRefuse(command, "ADD");
-  if (object == nullptr) return false;
-  if (tokenCount(command.line) < 3) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for ADD subcommand.\n");
-  }
+  ConfigObject* object = Registry().Find(command.objectName);
 
   bool force = false;
   unsigned switches = 0;

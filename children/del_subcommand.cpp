@@ -49,12 +49,8 @@ extern const char* const kDelHelp[] = {
 
 bool HandleObjectDel(CommandContext& command) {
   ObjectRegistry& registry = Registry();
-  ConfigObject* object = RegisteredObjectOrRefuse(command, "DEL");
-  if (object == nullptr) return false;
+  ConfigObject* object = Registry().Find(command.objectName);
   const unsigned count = tokenCount(command.line);
-  if (count < 2) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for DEL subcommand.\n");
-  }
 
   std::set<std::string> requested;
   for (unsigned n = 2; n <= count; ++n) {

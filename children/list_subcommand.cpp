@@ -88,8 +88,7 @@ extern const char* const kListHelp[] = {
 };
 
 bool HandleObjectList(CommandContext& command) {
-  const ConfigObject* object = RegisteredObjectOrRefuse(command, "LIST");
-  if (object == nullptr) return false;
+  const ConfigObject* object = Registry().Find(command.objectName);
   const KindTraits* traits = TraitsOf(object->kind);
   if (traits == nullptr || traits->listHeader == nullptr) {
     return command.Fail(ResultCode::kNotApplicable, "Cannot execute LIST on %s object \"%s\".\n",

@@ -118,11 +118,7 @@ extern const char* const kSpawnHelp[] = {
 };
 
 bool HandleObjectSpawn(CommandContext& command) {
-  ConfigObject* object = RegisteredObjectOrRefuse(command, "SPAWN");
-  if (object == nullptr) return false;
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SPAWN subcommand.\n");
-  }
+  ConfigObject* object = Registry().Find(command.objectName);
   const std::string name = getToken(2, command.line);
   if (!AcceptNewObjectName(command, name)) return false;
 

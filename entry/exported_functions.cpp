@@ -4,10 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/interrupt.h"
 #include "runtime/line_source.h"
 #include "entry/script_session.h"
 #include "runtime/text_sink.h"
 #include "hxo/hxo.h"
+
+// The terminal session over the program's line reader; -1 when none is set
+// (entry/program_interface.cpp).
+int RunReaderSession();
 
 extern "C" {
 
@@ -16,6 +21,7 @@ HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   StringTextSink sink;
   ScriptSession session(&source, &sink);
   const int code = session.Run(ScriptOptions::EntryDefaults());
+  ClearInterrupt();  // a request ends the run it was made in, not the next one
   if (output != nullptr) *output = strdup(sink.contents().c_str());
   return code != 0 ? 1 : 0;
 }
@@ -25,10 +31,17 @@ HXO_API int HXO_ExecuteCommands(const char* commands) {
 }
 
 HXO_API int HXO_RunScript(const char* fileName) {
+  if (fileName == nullptr) {
+    const int code = RunReaderSession();
+    ClearInterrupt();
+    if (code >= 0) return code;
+  }
   ScriptOptions options = ScriptOptions::EntryDefaults();
   // A person typing at a terminal sees the prompt.
   if (fileName == nullptr && isatty(STDIN_FILENO)) options.quiet = false;
-  return runScript(fileName, options);
+  const int code = runScript(fileName, options);
+  ClearInterrupt();
+  return code;
 }
 
 }  // extern "C"

@@ -66,35 +66,35 @@ constexpr size_t kColumnWidth = 10;
 constexpr size_t kColumns = 6;
 
 constexpr CommandRow kSessionCommands[] = {
-    {"SET", {}, HandleSet, kSetHelp},
-    {"INCLUDE", {}, HandleInclude, kIncludeHelp},
+    {"SET", {}, HandleSet, kSetHelp, false, 3},
+    {"INCLUDE", {}, HandleInclude, kIncludeHelp, false, 2},
     {"ABORT", {}, HandleAbort, kAbortHelp},
-    {"DROP", {}, HandleDrop, kDropHelp},
+    {"DROP", {}, HandleDrop, kDropHelp, false, 2},
     {"HISTORY", {}, HandleHistory, kHistoryHelp},
-    {"AUTH", {}, HandleAuth, kAuthHelp},
-    {"AGENT", {}, HandleAgent, kAgentHelp},
+    {"AUTH", {}, HandleAuth, kAuthHelp, false, 3},
+    {"AGENT", {}, HandleAgent, kAgentHelp, false, 3},
     {"OBJECTS", {}, HandleObjects, kObjectsHelp},
     {"PRINT", {"ECHO"}, HandlePrint, kPrintHelp},
     {"PAUSE", {"PROMPT"}, HandlePause, kPauseHelp},
-    {"SLEEP", {}, HandleSleep, kSleepHelp},
-    {"EXEC", {}, HandleExec, kExecHelp},
+    {"SLEEP", {}, HandleSleep, kSleepHelp, false, 2},
+    {"EXEC", {}, HandleExec, kExecHelp, false, 2},
     {"QUIT", {"EXIT", "BYE"}, HandleQuit, kQuitHelp},
     {"HELP", {}, HandleHelp, nullptr},
 };
 
 constexpr CommandRow kObjectSubcommands[] = {
-    {"ADD", {}, HandleObjectAdd, kAddHelp},
-    {"SPAWN", {}, HandleObjectSpawn, kSpawnHelp},
-    {"DEL", {}, HandleObjectDel, kDelHelp},
-    {"LIST", {}, HandleObjectList, kListHelp},
+    {"ADD", {}, HandleObjectAdd, kAddHelp, true, 3},
+    {"SPAWN", {}, HandleObjectSpawn, kSpawnHelp, true, 2},
+    {"DEL", {}, HandleObjectDel, kDelHelp, true, 2},
+    {"LIST", {}, HandleObjectList, kListHelp, true},
     {"PASSWORD", {"PASSWD", "PASS"}, HandleObjectPassword, kPasswordHelp},
     {"SET", {}, HandleObjectSet, kObjectSetHelp},
-    {"RESET", {}, HandleObjectReset, kResetHelp},
-    {"UNSET", {}, HandleObjectUnset, kUnsetHelp},
+    {"RESET", {}, HandleObjectReset, kResetHelp, false, 2},
+    {"UNSET", {}, HandleObjectUnset, kUnsetHelp, false, 2},
     {"COMMIT", {}, HandleObjectCommit, kCommitHelp},
     {"QPK", {}, HandleObjectQpk, kQpkHelp},
-    {"LOG", {}, HandleObjectLog, kLogHelp},
-    {"RUN", {"EXEC"}, HandleObjectRun, kRunHelp},
+    {"LOG", {}, HandleObjectLog, kLogHelp, true},
+    {"RUN", {"EXEC"}, HandleObjectRun, kRunHelp, false, 2},
 };
 
 // Calls visit(name) for a row's name and each of its aliases.
@@ -165,8 +165,8 @@ CommandLookup::CommandLookup(std::span<const CommandRow> rows) {
       const std::string_view key(name);
       if (key.size() > longestName) longestName = key.size();
       size_t slot = Hash(key);
-      while (slots[slot].handler != nullptr) slot = (slot + 1) % kSlots;
-      slots[slot] = {key, row.handler};
+      while (slots[slot].row != nullptr) slot = (slot + 1) % kSlots;
+      slots[slot] = {key, &row};
     });
   }
 }
@@ -177,10 +177,10 @@ size_t CommandLookup::Hash(std::string_view name) {
   return hash % kSlots;
 }
 
-CommandHandler CommandLookup::Find(std::string_view name) const {
+const CommandRow* CommandLookup::Find(std::string_view name) const {
   if (name.empty() || name.size() > longestName) return nullptr;
-  for (size_t slot = Hash(name); slots[slot].handler != nullptr; slot = (slot + 1) % kSlots) {
-    if (EqualsIgnoringCase(slots[slot].name, name)) return slots[slot].handler;
+  for (size_t slot = Hash(name); slots[slot].row != nullptr; slot = (slot + 1) % kSlots) {
+    if (EqualsIgnoringCase(slots[slot].name, name)) return slots[slot].row;
   }
   return nullptr;
 }

@@ -15,30 +15,35 @@
 using HelpLines = const char* const*;
 
 struct CommandRow {
-  const char* name;        // the name listed on the general help screen
+  const char* name;        // the name listed on the general help screen and in messages
   const char* aliases[3];  // further names, unused slots null
   CommandHandler handler;
   HelpLines help;          // null for HELP itself, whose text is the general screen
+  // Checked before the handler runs, in this order: a subcommand that needs a registered object
+  // refuses a reserved name (code 17), and a line with fewer tokens than minimumTokens (the
+  // command word included) is refused as missing parameters (code 7).
+  bool registeredObjectOnly = false;
+  unsigned minimumTokens = 0;
 };
 
 // Session commands, then object subcommands, each in the order of the general help screen.
 std::span<const CommandRow> SessionCommands();
 std::span<const CommandRow> ObjectSubcommands();
 
-// Finds a row's handler by its name or an alias, ignoring case. The names sit in a small
+// Finds a row by its name or an alias, ignoring case. The names sit in a small
 // open-addressed table hashed on their folded letters, so a lookup folds the word once and
 // compares it with one name, seldom two, instead of walking an ordered map.
 class CommandLookup {
  public:
   explicit CommandLookup(std::span<const CommandRow> rows);
-  // The handler named by name, or null.
-  CommandHandler Find(std::string_view name) const;
+  // The row named by name, or null.
+  const CommandRow* Find(std::string_view name) const;
 
  private:
   static constexpr size_t kSlots = 64;  // a power of two, at least twice the names
   struct Slot {
     std::string_view name;
-    CommandHandler handler = nullptr;
+    const CommandRow* row = nullptr;
   };
   static size_t Hash(std::string_view name);
 

@@ -2,6 +2,7 @@
 #include "runtime/command_context.h"
 #include "runtime/tokens.h"
 #include "runtime/console.h"
+#include "runtime/prompt_input.h"
 
 // What HELP prints for these commands.
 extern const char* const kPrintHelp[] = {
@@ -29,8 +30,7 @@ bool HandlePrint(CommandContext& command) {
 
 bool HandlePause(CommandContext& command) {
   const std::string prompt = restOfLine(2, command.line);
-  ConsoleWrite(prompt.empty() ? std::string_view("Press enter to continue ...") : prompt);
   std::string answer;
-  ConsoleReadLine(answer);
+  AskForAnswer(prompt.empty() ? std::string_view("Press enter to continue ...") : prompt, answer);
   return true;
 }

@@ -1,6 +1,8 @@
 // EXEC: runs an operating-system command through the shell and waits for it.
 #include <sys/wait.h>
 
+#include <csignal>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,6 +10,7 @@
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 #include "runtime/console.h"
+#include "runtime/interrupt.h"
 
 namespace {
 
@@ -33,13 +36,17 @@ extern const char* const kExecHelp[] = {
 };
 
 bool HandleExec(CommandContext& command) {
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for EXEC command.\n");
-  }
   const std::string shellCommand = restOfLine(2, command.line);
   // The command's own output must come after everything printed before it.
   std::fflush(stdout);
-  int status = ShellStatus(std::system(shellCommand.c_str()));
+  const int waitStatus = std::system(shellCommand.c_str());
+  // Ctrl-C at the terminal reaches the command, not this process, which waits ignoring it; a
+  // command ended that way ends EXEC as interrupted, which the interpreter loop reports.
+  if (waitStatus != -1 && WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == SIGINT) {
+    RequestInterrupt();
+    return false;
+  }
+  int status = ShellStatus(waitStatus);
   if (status != 0) {
     return command.Fail(ResultCode::kExecFailed, "The following command returned error code %d: %s\n", status, shellCommand.c_str());
   }

@@ -9,6 +9,8 @@ bool HandleHelp(CommandContext& command) {
   if (topic.empty()) topic = "HELP";
   const HelpTopics& topics = HelpTopicTable();
   auto found = topics.find(topic);
+  // At the terminal a subcommand's name alone is enough.
+  if (found == topics.end() && command.options.terminalSession) found = topics.find("obj." + topic);
   if (found == topics.end()) {
     ConsoleError("No help available for %s.\n", topic.c_str());
     return false;

@@ -23,9 +23,6 @@ extern const char* const kIncludeHelp[] = {
 };
 
 bool HandleInclude(CommandContext& command) {
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for INCLUDE command.\n");
-  }
   const std::string fileName = getToken(2, command.line);
   const int code = command.session.runScriptFile(fileName.c_str(), command.options);
   if (code != ResultCode::kOk) {

@@ -13,6 +13,8 @@
 #include "runtime/tokens.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
+#include "runtime/interrupt.h"
+#include "runtime/prompt_input.h"
 
 namespace {
 
@@ -20,6 +22,10 @@ namespace {
 bool ContinueAfter(int& code, const ScriptOptions& options) {
   if (code == ResultCode::kOk) return true;
   if (code == ResultCode::kEndAll) return false;
+  if (code == ResultCode::kInterrupted) {
+    if (options.terminalSession) code = ResultCode::kOk;
+    return options.terminalSession;
+  }
   bool forgiven = ResultCode::IsTypoClass(code) ? options.continueOnTypo
                                                 : options.continueOnError;
   if (forgiven) code = ResultCode::kOk;
@@ -30,13 +36,28 @@ enum class StepAnswer { Run, Skip, Abort };
 
 // Shows the line about to run and asks whether to run it, skip it or abort the script.
 StepAnswer AskBeforeCommand(const std::string& sessionName, std::string_view line) {
-  ConsolePrint("\n%s: %.*s", sessionName.c_str(), static_cast<int>(line.size()), line.data());
-  ConsolePrint("Press 'S' to skip command, 'A' to abort script, or any other to continue.\n");
   std::string answer;
-  ConsoleReadLine(answer);
+  AskForAnswer("\n" + sessionName + ": " + std::string(line) +
+                   "Press 'S' to skip command, 'A' to abort script, or any other to continue.\n",
+               answer);
+  if (InterruptRequested()) return StepAnswer::Abort;
   if (!answer.empty() && (answer[0] == 'S' || answer[0] == 's')) return StepAnswer::Skip;
   if (!answer.empty() && (answer[0] == 'A' || answer[0] == 'a')) return StepAnswer::Abort;
   return StepAnswer::Run;
+}
+
+// Runs the row's handler after the checks the table asks for; kind is "command" or
+// "subcommand" for the missing-parameters message.
+bool RunRow(const CommandRow& row, CommandContext& command, const char* kind) {
+  if (row.registeredObjectOnly && ProcessState::Get().registry.Find(command.objectName) == nullptr) {
+    return command.Fail(ResultCode::kReservedObject,
+                        "Subcommand %s may not be used on reserved objects.\n", row.name);
+  }
+  if (tokenCount(command.line) < row.minimumTokens) {
+    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for %s %s.\n",
+                        row.name, kind);
+  }
+  return row.handler(command);
 }
 
 // An object subcommand line: "object" separator "subcommand". Checks the object name and the
@@ -56,13 +77,23 @@ bool RunObjectSubcommand(CommandContext& command, std::string_view word, bool& r
     return command.Fail(ResultCode::kInvalidObject, "Invalid object \"%s\" specified.\n",
                         command.objectName.c_str());
   }
-  CommandHandler subcommand = ObjectSubcommandLookup().Find(subcommandName);
+  const CommandRow* subcommand = ObjectSubcommandLookup().Find(subcommandName);
   if (subcommand == nullptr) {
     return command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %.*s.\n",
                         static_cast<int>(subcommandName.size()), subcommandName.data());
   }
-  remember = subcommand(command);
+  remember = RunRow(*subcommand, command, "subcommand");
   return true;
+}
+
+// After an interrupt: the command it ended fails with the interrupted code, and its message is
+// written once however many nested sessions it passes through.
+void NoteInterrupt(CommandContext& command) {
+  if (TakeUnreportedInterrupt()) {
+    command.Fail(ResultCode::kInterrupted, "Interrupted.\n");
+  } else {
+    command.session.resultCode = ResultCode::kInterrupted;
+  }
 }
 
 }  // namespace
@@ -82,6 +113,12 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
   std::string_view line;
   for (bool more = source.hasMore(); more; more = source.hasMore()) {
     if (session.stopRequested || !ContinueAfter(session.resultCode, options)) break;
+    // A script that is not at the terminal ends at an interrupt between its commands too.
+    if (!options.terminalSession && InterruptRequested()) {
+      if (TakeUnreportedInterrupt()) ConsoleError("%s: Interrupted.\n", session.name.c_str());
+      session.resultCode = ResultCode::kInterrupted;
+      break;
+    }
     ++lineNumber;
     if (interactive && !options.quiet) ConsolePrint("%s> ", "");
     source.NextLine(line);
@@ -114,9 +151,14 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     }
 
     bool remember = false;
-    if (CommandHandler handler = sessionCommands.Find(word); handler != nullptr) {
-      remember = handler(command);
+    if (const CommandRow* row = sessionCommands.Find(word); row != nullptr) {
+      remember = RunRow(*row, command, "command");
     } else if (!RunObjectSubcommand(command, word, remember)) {
+      if (InterruptRequested()) NoteInterrupt(command);
+      continue;
+    }
+    if (InterruptRequested()) {
+      NoteInterrupt(command);
       continue;
     }
     if (remember) session.history.push_back(fromHistory ? line : source.Keep(line));

@@ -62,9 +62,6 @@ extern const char* const kSetHelp[] = {
 };
 
 bool HandleSet(CommandContext& command) {
-  if (tokenCount(command.line) < 3) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SET command.\n");
-  }
   const std::string option = getToken(2, command.line);
   const std::string value = restOfLine(3, command.line);
 

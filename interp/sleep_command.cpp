@@ -1,12 +1,12 @@
 // SLEEP: waits a number of seconds.
 #include <chrono>
-#include <thread>
 
 #include "runtime/command_context.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 #include "runtime/c_number.h"
 #include "runtime/console.h"
+#include "runtime/interrupt.h"
 
 // What HELP prints for this command.
 extern const char* const kSleepHelp[] = {
@@ -18,15 +18,11 @@ extern const char* const kSleepHelp[] = {
 };
 
 bool HandleSleep(CommandContext& command) {
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SLEEP command.\n");
-  }
   int seconds = ParseIntLikeAtoi(getToken(2, command.line));
   if (seconds < 1) {
     return command.Fail(ResultCode::kMissingParameters, "Sleep requires a number greater than 0.\n");
   }
   if (command.options.verbose) ConsolePrint("Sleeping for %d seconds.\n", seconds);
-  std::fflush(stdout);
-  std::this_thread::sleep_for(std::chrono::seconds(seconds));
-  return true;
+  // An interrupt ends the wait; the interpreter loop reports it.
+  return WaitUnlessInterrupted(std::chrono::seconds(seconds));
 }

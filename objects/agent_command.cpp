@@ -25,9 +25,6 @@ extern const char* const kAgentHelp[] = {
 };
 
 bool HandleAgent(CommandContext& command) {
-  if (tokenCount(command.line) < 3) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for AGENT command.\n");
-  }
   const std::string name = getToken(2, command.line);
   if (!AcceptNewObjectName(command, name)) return false;
   if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(), command.session.password.c_str())) {

@@ -23,9 +23,6 @@ extern const char* const kAuthHelp[] = {
 };
 
 bool HandleAuth(CommandContext& command) {
-  if (tokenCount(command.line) < 3) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for AUTH command.\n");
-  }
   if (IsAuthenticated()) {
     return command.Fail(ResultCode::kAlreadyAuthenticated, "Already authenticated to an Ilvaris.\n");
   }

@@ -24,9 +24,6 @@ extern const char* const kDropHelp[] = {
 
 bool HandleDrop(CommandContext& command) {
   const unsigned count = tokenCount(command.line);
-  if (count < 2) {
-    return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for DROP command.\n");
-  }
   ObjectRegistry& registry = Registry();
   bool all = false;
   std::set<std::string> selected;

@@ -1,10 +1,10 @@
 // obj.LOG [-f] [-i] [-t n] [backup]: pages through, tails or follows an object's remote log.
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "objects/object_name_checks.h"
 #include "runtime/command_context.h"
+#include "runtime/interrupt.h"
 #include "runtime/pager.h"
 #include "runtime/result_codes.h"
 #include "props/log_switches.h"
@@ -24,8 +24,8 @@ class SessionLogConsole : public LogConsole {
                       line.data());
   }
   PagerAnswer Prompt(const char* prompt) override { return pagerPrompt(prompt); }
-  void Wait(int seconds) override {
-    std::this_thread::sleep_for(std::chrono::seconds(std::max(seconds, 0)));
+  bool Wait(int seconds) override {
+    return WaitUnlessInterrupted(std::chrono::seconds(std::max(seconds, 0)));
   }
 
  private:
@@ -58,8 +58,7 @@ extern const char* const kLogHelp[] = {
 };
 
 bool HandleObjectLog(CommandContext& command) {
-  ConfigObject* object = RegisteredObjectOrRefuse(command, "LOG");
-  if (object == nullptr) return false;
+  ConfigObject* object = Registry().Find(command.objectName);
 
   const LogSwitchParse parse = ParseLogSwitches(command.line);
   switch (parse.error) {
@@ -79,7 +78,7 @@ bool HandleObjectLog(CommandContext& command) {
   bool shown = false;
   if (IsAvailable(*object)) {
     SessionLogConsole console(command);
-    LogView view(*object->node, console, parse.switches, command.options.linesPerPage,
+    LogView view(*object->node, console, parse.switches, PageLength(command.options),
                  command.options.followDelay);
     shown = view.Show();
   }

@@ -137,10 +137,7 @@ void LogView::BackFromEnd() {
 }
 
 bool LogView::AtEndOfData() {
-  if (follow) {
-    console.Wait(followDelay);
-    return true;
-  }
+  if (follow) return console.Wait(followDelay);
   if (!interactive) return false;
   pageLine = 1;
   const PagerAnswer answer = console.Prompt("--EOF--");
@@ -173,6 +170,12 @@ bool LogView::Show() {
       usedLength = lines.back().offset;
       lines.pop_back();
     }
+    // Tailing back across pieces, a piece read before the one that followed it ends inside the
+    // line that that piece began with: the part here counts as that line, which is read again,
+    // whole, at the start of the next piece rather than shown here.
+    const bool endsInsideLine = positioning && !isShort && !lines.empty() &&
+                                lines.back().offset > 0 && data.back() != '\n' &&
+                                data.back() != '\r';
 
     // Tailing: not enough lines yet, so walk back one piece.
     if (tailCount > static_cast<int64_t>(lines.size()) && readOffset != 0) {
@@ -192,13 +195,18 @@ bool LogView::Show() {
       }
       tailCount = 0;
     }
+    if (endsInsideLine) {
+      usedLength = lines.back().offset;
+      lines.pop_back();
+      first = std::min(first, lines.size());
+    }
 
     if (PrintLines(first) == PrintOutcome::kAllPrinted) {
       readOffset += static_cast<int64_t>(usedLength);
       ReleasePiece();
       if (!done && isShort) {
         if (follow) {
-          console.Wait(followDelay);
+          if (!console.Wait(followDelay)) done = true;
         } else if (interactive) {
           pageLine = 1;
           const PagerAnswer answer = console.Prompt("--EOF--");

@@ -20,8 +20,8 @@ class LogConsole {
   virtual PagerAnswer PrintLine(int pageLine, std::string_view line) = 0;
   // Shows prompt and reads an answer.
   virtual PagerAnswer Prompt(const char* prompt) = 0;
-  // Waits before the next look at a followed log.
-  virtual void Wait(int seconds) = 0;
+  // Waits before the next look at a followed log; false when the follow must end.
+  virtual bool Wait(int seconds) = 0;
 };
 
 // The lines of a piece: non-empty runs between "\n" and "\r", as offsets from the piece's base.

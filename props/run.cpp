@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "runtime/command_context.h"
+#include "runtime/interrupt.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
@@ -49,7 +50,7 @@ bool RunObjectCommand(ConfigObject& object, const char* command, const char* arg
   if (showProgress) ShowProgress("Autoconfig is running ");
   ReconfigStatus status;
   do {
-    std::this_thread::sleep_for(kStatusPollInterval);
+    if (!WaitUnlessInterrupted(kStatusPollInterval)) return false;
     if (showProgress) ShowProgress(".");
     char* text = object.node->GetNamedDataItem("autoconfig_status");
     if (text == nullptr) return false;
@@ -77,10 +78,6 @@ extern const char* const kRunHelp[] = {
 };
 
 bool HandleObjectRun(CommandContext& command) {
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters,
-                        "Insufficient paramaters for RUN subcommand.\n");
-  }
   const std::string remoteCommand = getToken(2, command.line);
   const std::string arguments = restOfLine(3, command.line);
 

@@ -5,7 +5,7 @@
 bool PageSelection(const CommandContext& command, const ObjectSelection& selection,
                    const char* header,
                    const std::function<std::optional<std::string>(ConfigObject&)>& lineOf) {
-  const int linesPerPage = command.options.linesPerPage;
+  const int linesPerPage = PageLength(command.options);
   const ObjectRegistry& registry = Registry();
   auto entry = registry.begin();
   int lineNumber = 1;

@@ -49,18 +49,13 @@ bool SetOnObject(const CommandContext& command, ConfigObject& object, const std:
 
 // The words that tell UNSET and RESET apart.
 struct ClearingCommand {
-  const char* command;     // "UNSET"
   const char* verb;        // "unset"
   bool restore;            // RESET: back to the value of the last load
 };
-constexpr ClearingCommand kUnset{"UNSET", "unset", false};
-constexpr ClearingCommand kReset{"RESET", "reset", true};
+constexpr ClearingCommand kUnset{"unset", false};
+constexpr ClearingCommand kReset{"reset", true};
 
 bool ClearProperty(const CommandContext& command, const ClearingCommand& clearing) {
-  if (tokenCount(command.line) < 2) {
-    return command.Fail(ResultCode::kMissingParameters,
-                        "Insufficient paramaters for %s subcommand.\n", clearing.command);
-  }
   const std::string option = getToken(2, command.line);
   const char* value = clearing.restore ? nullptr : "";
 

@@ -7,6 +7,9 @@
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/formatted.h"
+#include "runtime/interrupt.h"
+#include "runtime/page_length.h"
+#include "runtime/prompt_input.h"
 
 PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char* format, ...) {
   va_list arguments;
@@ -21,16 +24,16 @@ PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char
     ConsoleWrite(text);
   }
 
-  const int linesPerPage = command.options.linesPerPage;
+  const int linesPerPage = PageLength(command.options);
   if (linesPerPage < 3) return kPagerNoPrompt;
   if (lineNumber % (linesPerPage - 1) != 0) return kPagerNoPrompt;
   return pagerPrompt("--more--");
 }
 
 PagerAnswer pagerPrompt(const char* prompt) {
-  ConsolePrint("%s ", prompt);
   std::string answer;
-  ConsoleReadLine(answer);
+  AskForAnswer(std::string(prompt) + " ", answer);
+  if (InterruptRequested()) return kPagerQuit;
   if (!answer.empty() && (answer[0] == 'Q' || answer[0] == 'q')) return kPagerQuit;
   if (!answer.empty() && (answer[0] == 'B' || answer[0] == 'b')) return kPagerBack;
   return kPagerContinue;

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstddef>
 
+#include "runtime/page_length.h"
 #include "runtime/script_options.h"
 
 struct CommandContext;
@@ -24,8 +25,9 @@ enum PagerAnswer : int {
 PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
-// Shows prompt and a blank on standard output and reads one answer line from standard input:
-// q quits, b goes back, anything else (end of input included) continues.
+// Shows prompt and a blank and reads one answer line where prompts are answered
+// (runtime/prompt_input.h): q quits, b goes back, anything else (end of input included)
+// continues; an interrupt quits.
 PagerAnswer pagerPrompt(const char* prompt);
 
 // What a listing of a header line and numbered items does after each answer of the pager.
@@ -42,7 +44,7 @@ class ListingPager {
  public:
   // A listing without header starts with item 0 as line 1.
   explicit ListingPager(const ScriptOptions& options, bool withHeader = true)
-      : linesPerPage(options.linesPerPage), withHeader(withHeader) {}
+      : linesPerPage(PageLength(options)), withHeader(withHeader) {}
 
   // Back to the start of the listing, line 1.
   void Start() {

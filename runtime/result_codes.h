@@ -30,6 +30,8 @@ constexpr int kChildFailed = 26;
 constexpr int kCannotWriteFile = 27;
 constexpr int kExecFailed = 28;
 constexpr int kUndefined = 29;
+// A command ended by an interrupt request (only programs that make such requests see it).
+constexpr int kInterrupted = 30;
 
 // The syntax-error class that CONTINUE TYPO forgives.
 constexpr bool IsTypoClass(int code) {

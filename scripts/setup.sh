@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs, once, the Debian packages the build and the tests need. Safe to run again:
-# packages already present are left alone and nothing is downloaded.
+# Installs, once, the Debian packages the build and the tests need, and any named as arguments.
+# Safe to run again: packages already present are left alone and nothing is downloaded.
 set -euo pipefail
 
+# The build (scdoc: the manual page; libedit: line editing), then what the tests use (python3:
+# the terminal tests; pkg-config, man: the install test).
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-          libsimdjson-dev)
+          libsimdjson-dev scdoc libedit-dev python3 pkgconf man-db "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# The shared library exports the three C entry points and the members of the vendor interface
-# classes, nothing else.
+# The shared library exports the C entry points of include/hxo/hxo.h and the members of the vendor
+# interface classes, nothing else.
 set -euo pipefail
 library=$1
 symbols=$(nm -D --defined-only "$library" | awk '{ print $3 }' | c++filt)
-for entry in HXO_ExecuteCommands HXO_ExecuteCommandsGetOutput HXO_RunScript; do
+entries=(HXO_ExecuteCommands HXO_ExecuteCommandsGetOutput HXO_RunScript HXO_SetPromptInput
+  HXO_SetPageLength HXO_SetLineReader HXO_RunCommands HXO_Complete HXO_PendingObjects
+  HXO_FreeList HXO_RequestInterrupt)
+for entry in "${entries[@]}"; do
   grep -qx "$entry" <<< "$symbols" || { echo "missing export: $entry"; exit 1; }
 done
-unexpected=$(grep -v -x -E 'HXO_ExecuteCommands|HXO_ExecuteCommandsGetOutput|HXO_RunScript' <<< "$symbols" |
+unexpected=$(grep -v -x -F "$(printf '%s\n' "${entries[@]}")" <<< "$symbols" |
   grep -v -E '^((typeinfo|typeinfo name|vtable) for )?(TreeNode|TreeRootHolder|TreeWalker|NameValueAlgorithm|NameValueActionAlgorithm)(::|$)' || true)
 if [ -n "$unexpected" ]; then
   echo "unexpected exports:"

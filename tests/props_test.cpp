@@ -263,6 +263,8 @@ TEST(Log, PiecesTailsAndPages) {
       {"a1.LOG -t 3\n", AlignedLines(197, 199), "", 0},
       // Reading back a piece at a time, the line at the piece where counting ended shows too.
       {"SET LINES 0\na1.LOG -t 100\n", AlignedLines(99, 199), "", 0},
+      // Pieces that end inside a line: that line shows whole, and counts once.
+      {"SET LINES 0\na2.LOG -t 300\n", NumberedLines(101, 400), "", 0},
       // Back on the page that opens the second piece reads the first piece again.
       {"SET LINES 5\na1.LOG\n", AlignedLines(0, 63, true) + AlignedLines(56, 59, true), "", 0,
        std::string(15, '\n') + "b\nq\n"},

@@ -158,8 +158,9 @@ TEST(Cmdline, Forms) {
   Folder folder;
   folder.Write("c.txt", "AGENT hq 127.0.0.1\nhq.LIST\nPRINT hi");
   Result result = folder.Program("-c \"$(cat c.txt)\"");
-  EXPECT_EQ(result.out, "hi\nBROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
-                        "HOST: 10.1.1.20             PORT: 5466 \n");
+  // The listing prints in place, before what follows it.
+  EXPECT_EQ(result.out, "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
+                        "HOST: 10.1.1.20             PORT: 5466 \nhi\n");
   EXPECT_EQ(result.code, 0);
   EXPECT_EQ(folder.Program("-c QUIT").code, 1);
 
@@ -173,10 +174,16 @@ TEST(Cmdline, Forms) {
   EXPECT_EQ(result.code, 8);
   EXPECT_EQ(folder.Program("", "SET QUIET OFF\nPRINT x\n").out, "> x\n> ");
 
-  // LINES in the environment sets the page length: a page of 3 lines.
+  // Output that is not a terminal is not paged, whatever LINES says; a script's SET LINES is,
+  // with the prompt answered from a prepared standard input.
   result = folder.Program("", "AGENT hq 127.0.0.1\nhq.LIST\n", "LINES=4");
   EXPECT_EQ(result.out, "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
-                        "HOST: 10.1.1.20             PORT: 5466 \n--more-- ");
+                        "HOST: 10.1.1.20             PORT: 5466 \n");
+  folder.Write("c.txt", "SET LINES 3\nAGENT hq 127.0.0.1\nhq.LIST\nPRINT end");
+  result = folder.Program("-c \"$(cat c.txt)\"", "q\n");
+  EXPECT_EQ(result.out, "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
+                        "--more-- end\n");
+  EXPECT_EQ(folder.Program("-- -", "PRINT dash\n").out, "dash\n");
 
   result = folder.Program("--help");
   EXPECT_EQ(result.code, 0);

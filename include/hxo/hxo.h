@@ -17,8 +17,67 @@ HXO_API int HXO_ExecuteCommands(const char* commands);
 HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output);
 
 /* Runs the named script file, or standard input when fileName is null, and returns the
-   session's result code (0 to 29). */
+   session's result code (0 to 29; HXO_RESULT_INTERRUPTED after HXO_RequestInterrupt). */
 HXO_API int HXO_RunScript(const char* fileName);
+
+/* ---- For programs that run scripts for a person ----
+   Everything below is optional: a program that calls none of it gets the behaviour described
+   above. None of it is safe to call while a script runs, except where it says so. */
+
+/* The result code of a script ended by HXO_RequestInterrupt. */
+#define HXO_RESULT_INTERRUPTED 30
+
+/* Where the answers to the pager's --more-- and --EOF-- prompts, PAUSE and STEPPING come from:
+   STANDARD (the default): the prompt on standard output, the answer from standard input;
+   TERMINAL: both on the controlling terminal, /dev/tty, or as NONE when there is none;
+   NONE: no prompt text, and every answer is the end of input (the pager goes on, PAUSE
+   continues, STEPPING runs the command). */
+#define HXO_PROMPTS_STANDARD 0
+#define HXO_PROMPTS_TERMINAL 1
+#define HXO_PROMPTS_NONE 2
+HXO_API void HXO_SetPromptInput(int source);
+
+/* The page length of scripts that do not SET LINES: lines > 0 pages by that many lines (a
+   terminal's height), 0 pages nothing; a negative value restores the default (the LINES
+   environment variable, else 25). Takes effect at once, even for a listing being shown, and is
+   safe to call from a signal handler (SIGWINCH). */
+HXO_API void HXO_SetPageLength(int lines);
+
+/* Reads one line for an interactive session: shows prompt (as a line editor does) and returns
+   the line without its line end, allocated with malloc (the library frees it), or NULL at the
+   end of input. */
+typedef char* (*HXO_LineReader)(void* context, const char* prompt);
+
+/* Makes HXO_RunScript(NULL) a terminal session that reads its lines through reader (NULL
+   restores standard input): CONTINUE is ON for every failure (SET CONTINUE still changes it),
+   and an interrupt ends only the command it stopped. */
+HXO_API void HXO_SetLineReader(HXO_LineReader reader, void* context);
+
+/* Runs commands as one script named name (in its messages) whose listings are printed on
+   standard output in place, in order with everything else; returns the session's result code
+   as HXO_RunScript does. */
+HXO_API int HXO_RunCommands(const char* name, const char* commands);
+
+/* The words that may replace line[start, end) and begin with it, ignoring case: command names,
+   object names followed by the separator, "object." and a subcommand, the property names of an
+   object whose properties are loaded. A NULL-terminated array, never NULL itself; release it
+   with HXO_FreeList. */
+HXO_API char** HXO_Complete(const char* line, int start, int end);
+
+/* The names of the registered objects with uncommitted property or rule changes, in name order:
+   a NULL-terminated array, never NULL itself; release it with HXO_FreeList. */
+HXO_API char** HXO_PendingObjects(void);
+
+/* Releases an array given by HXO_Complete or HXO_PendingObjects, and its strings. */
+HXO_API void HXO_FreeList(char** list);
+
+/* Asks the running command to end: a SLEEP, a LOG follow, a RUN wait, an EXEC or a prompt stops,
+   the command fails with "Interrupted." and HXO_RESULT_INTERRUPTED; a script ends with that code
+   unless it is a terminal session (HXO_SetLineReader). A request made between runs ends the next
+   run before its first line; one made during a run is forgotten when the run returns. Safe to
+   call from a signal handler (SIGINT); the program's handler must not restart interrupted reads
+   (no SA_RESTART). */
+HXO_API void HXO_RequestInterrupt(void);
 
 #ifdef __cplusplus
 }

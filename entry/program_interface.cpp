@@ -1,0 +1,93 @@
+// The entry points for programs that run scripts for a person: where prompts are answered, the
+// page length, a line reader for terminal sessions, completion, pending changes, interrupts.
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "entry/script_session.h"
+#include "hxo/hxo.h"
+#include "interp/completion.h"
+#include "objects/process_state.h"
+#include "runtime/interrupt.h"
+#include "runtime/page_length.h"
+#include "runtime/prompt_input.h"
+#include "runtime/reader_line_source.h"
+#include "runtime/text_sink.h"
+
+namespace {
+
+HXO_LineReader lineReader = nullptr;
+void* lineReaderContext = nullptr;
+
+char** NewList(const std::vector<std::string>& words) {
+  char** list = static_cast<char**>(std::calloc(words.size() + 1, sizeof(char*)));
+  if (list == nullptr) return nullptr;
+  for (size_t i = 0; i < words.size(); ++i) list[i] = strdup(words[i].c_str());
+  return list;
+}
+
+}  // namespace
+
+// The terminal session of HXO_RunScript(NULL) once a line reader is set; null without one.
+int RunReaderSession() {
+  if (lineReader == nullptr) return -1;
+  ReaderLineSource source(lineReader, lineReaderContext);
+  FileTextSink sink(stdout);
+  ScriptSession session(&source, &sink);
+  session.state.name = "STDIN";
+  ScriptOptions options = ScriptOptions::EntryDefaults();
+  options.quiet = false;
+  options.continueOnError = true;
+  options.continueOnTypo = true;
+  options.terminalSession = true;
+  return session.Run(options);
+}
+
+extern "C" {
+
+HXO_API void HXO_SetPromptInput(int source) {
+  SetPromptChannel(source == HXO_PROMPTS_TERMINAL ? PromptChannel::Terminal
+                   : source == HXO_PROMPTS_NONE   ? PromptChannel::None
+                                                  : PromptChannel::Standard);
+}
+
+HXO_API void HXO_SetPageLength(int lines) { SetProgramPageLength(lines); }
+
+HXO_API void HXO_SetLineReader(HXO_LineReader reader, void* context) {
+  lineReader = reader;
+  lineReaderContext = context;
+}
+
+HXO_API int HXO_RunCommands(const char* name, const char* commands) {
+  StringLineSource source(commands);
+  FileTextSink sink(stdout);
+  ScriptSession session(&source, &sink);
+  session.state.name = name != nullptr ? name : "stringbuf";
+  const int code = session.Run(ScriptOptions::EntryDefaults());
+  ClearInterrupt();  // a request ends the run it was made in, not the next one
+  std::fflush(stdout);
+  return code;
+}
+
+HXO_API char** HXO_Complete(const char* line, int start, int end) {
+  if (line == nullptr || start < 0 || end < start) return NewList({});
+  return NewList(CompletionsFor(line, static_cast<size_t>(start), static_cast<size_t>(end)));
+}
+
+HXO_API char** HXO_PendingObjects(void) {
+  std::vector<std::string> names;
+  for (const auto& [name, object] : ProcessState::Get().registry) {
+    if (object->HasPropertyChanges() || object->RuleValuesChanged()) names.push_back(name);
+  }
+  return NewList(names);
+}
+
+HXO_API void HXO_FreeList(char** list) {
+  if (list == nullptr) return;
+  for (char** word = list; *word != nullptr; ++word) std::free(*word);
+  std::free(list);
+}
+
+HXO_API void HXO_RequestInterrupt(void) { RequestInterrupt(); }
+
+}  // extern "C"

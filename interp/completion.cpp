@@ -1,0 +1,90 @@
+#include "interp/completion.h"
+
+#include <strings.h>
+
+#include <algorithm>
+
+#include "interp/command_table.h"
+#include "objects/object_kind.h"
+#include "objects/process_state.h"
+#include "runtime/case_insensitive.h"
+#include "runtime/tokens.h"
+
+namespace {
+
+// The separator of a fresh session; a script's SET SEPARATOR does not reach the completer.
+constexpr std::string_view kSeparator = ".";
+
+class Candidates {
+ public:
+  explicit Candidates(std::string_view prefix) : prefix(prefix) {}
+  void Offer(const std::string& word) {
+    if (word.size() < prefix.size() ||
+        strncasecmp(word.c_str(), prefix.data(), prefix.size()) != 0) {
+      return;
+    }
+    if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+  }
+  std::vector<std::string> words;
+
+ private:
+  std::string_view prefix;
+};
+
+void OfferRows(Candidates& candidates, std::span<const CommandRow> rows,
+               const std::string& before) {
+  for (const CommandRow& row : rows) {
+    candidates.Offer(before + row.name);
+    for (const char* alias : row.aliases) {
+      if (alias != nullptr) candidates.Offer(before + alias);
+    }
+  }
+}
+
+void OfferObjectNames(Candidates& candidates) {
+  for (const auto& entry : ProcessState::Get().registry) {
+    candidates.Offer(entry.first + std::string(kSeparator));
+  }
+  candidates.Offer("ALL" + std::string(kSeparator));
+  for (int kind = 0; const KindTraits* traits = TraitsOf(static_cast<ObjectKind>(kind)); ++kind) {
+    candidates.Offer(traits->reservedWord + std::string(kSeparator));
+  }
+}
+
+// The property names of the object named by first word "object.SET" (or UNSET, RESET), when
+// its working set is loaded; completing never loads one.
+void OfferPropertyNames(Candidates& candidates, const std::string& firstWord) {
+  const size_t separator = firstWord.find(kSeparator);
+  if (separator == std::string::npos) return;
+  const std::string subcommand = firstWord.substr(separator + kSeparator.size());
+  if (!EqualsIgnoringCase(subcommand, "SET") && !EqualsIgnoringCase(subcommand, "UNSET") &&
+      !EqualsIgnoringCase(subcommand, "RESET")) {
+    return;
+  }
+  ConfigObject* object = ProcessState::Get().registry.Find(firstWord.substr(0, separator));
+  if (object == nullptr || !object->workingProperties) return;
+  for (const auto& [name, value] : object->GetAllProperties()) candidates.Offer(name);
+}
+
+}  // namespace
+
+std::vector<std::string> CompletionsFor(std::string_view line, size_t start, size_t end) {
+  end = std::min(end, line.size());
+  start = std::min(start, end);
+  Candidates candidates(line.substr(start, end - start));
+  const std::string before(line.substr(0, start));
+  const int wordsBefore = tokenCount(before);
+  if (wordsBefore == 0) {
+    const std::string prefix(line.substr(start, end - start));
+    const size_t separator = prefix.find(kSeparator);
+    if (separator == std::string::npos) {
+      OfferRows(candidates, SessionCommands(), "");
+      OfferObjectNames(candidates);
+    } else {
+      OfferRows(candidates, ObjectSubcommands(), prefix.substr(0, separator + kSeparator.size()));
+    }
+  } else if (wordsBefore == 1) {
+    OfferPropertyNames(candidates, getToken(1, before));
+  }
+  return std::move(candidates.words);
+}

@@ -1,0 +1,21 @@
+// Where the answers to the pager's prompts, PAUSE and STEPPING come from. By default the prompt
+// is written to standard output and the answer read from standard input, as a script's prompts
+// always were. A program whose script arrives on standard input sends them to the controlling
+// terminal instead, so that no script line is taken for an answer; with no terminal a prompt
+// shows nothing and its answer is the end of input.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+enum class PromptChannel {
+  Standard,  // prompt on standard output, answer from standard input
+  Terminal,  // both on the controlling terminal (/dev/tty); None when there is none
+  None,      // no prompt text; every answer is the end of input
+};
+
+void SetPromptChannel(PromptChannel channel);
+
+// Shows prompt and reads one answer line, without its line end. False with an empty answer at
+// the end of input, without a terminal, or when an interrupt is requested while it waits.
+bool AskForAnswer(std::string_view prompt, std::string& answer);
