@@ -1,20 +1,20 @@
 // The read-dispatch loop every script session runs over its lines.
+#include "interp/interpreter_loop.h"
+
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-#include "interp/interpreter_loop.h"
-
 #include "interp/command_table.h"
-#include "objects/process_state.h"
 #include "objects/object_kind.h"
-#include "runtime/command_context.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
+#include "objects/process_state.h"
 #include "runtime/c_number.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/interrupt.h"
 #include "runtime/prompt_input.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 namespace {
 

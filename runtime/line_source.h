@@ -83,7 +83,7 @@ class MappedFileLineSource : public LineSource {
   const char* text = nullptr;
   size_t size = 0;
   size_t position = 0;
-  size_t released = 0;  // bytes from the start whose pages have been handed back
+  size_t released = 0;     // bytes from the start whose pages have been handed back
   std::string withoutNul;  // the last line that held a NUL byte, up to it and its line end
   LineStore store;
 };

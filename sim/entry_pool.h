@@ -38,10 +38,10 @@ class EntryPool {
   static size_t Round(size_t bytes);
 
   std::vector<Chunk> chunks;
-  char* next = nullptr;     // the next unused byte of the last chunk
-  size_t room = 0;          // bytes left after next
+  char* next = nullptr;  // the next unused byte of the last chunk
+  size_t room = 0;       // bytes left after next
   FreeBlock* freed = nullptr;
-  size_t blockSize = 0;     // fixed by the first request
+  size_t blockSize = 0;  // fixed by the first request
 };
 
 // The standard allocator interface over a shared pool, for std::allocate_shared.
@@ -54,7 +54,9 @@ struct PoolAllocator {
   T* allocate(size_t n) { return static_cast<T*>(pool->Allocate(n * sizeof(T))); }
   void deallocate(T* block, size_t) { pool->Free(block); }
   template <typename U>
-  bool operator==(const PoolAllocator<U>& other) const { return pool == other.pool; }
+  bool operator==(const PoolAllocator<U>& other) const {
+    return pool == other.pool;
+  }
 
   std::shared_ptr<EntryPool> pool;
 };

@@ -210,11 +210,18 @@ std::string DescribeRecord(Kind kind, const ChildDefinitionData& record) {
   std::string text = TypeName(kind);
   switch (kind) {
     case Kind::Root:
-    case Kind::AutoConfig: break;
+    case Kind::AutoConfig:
+      break;
     case Kind::Agent:
-    case Kind::Broker: text += " " + field("ipaddr") + ":" + field("port"); break;
-    case Kind::Dsm: text += " " + field("name"); break;
-    case Kind::Target: text += " " + field("ipaddr") + "@" + field("community"); break;
+    case Kind::Broker:
+      text += " " + field("ipaddr") + ":" + field("port");
+      break;
+    case Kind::Dsm:
+      text += " " + field("name");
+      break;
+    case Kind::Target:
+      text += " " + field("ipaddr") + "@" + field("community");
+      break;
   }
   return text;
 }

@@ -61,8 +61,8 @@ class ChildList {
   struct Lists {
     std::vector<std::shared_ptr<Entry>> order;  // by seq
     std::unordered_map<std::string, Seq> index;
-    size_t live = 0;              // children not removed
-    mutable Seq firstLive = 0;    // no child lives before this place
+    size_t live = 0;            // children not removed
+    mutable Seq firstLive = 0;  // no child lives before this place
   };
   // The first place at or after from that holds a child.
   std::optional<Seq> NextLive(Seq from) const;

@@ -209,7 +209,8 @@ bool SimNode::RemoveChildByData(const ChildDefinitionData& record) {
 bool SimNode::RemoveChild(TreeNode* child) {
   auto* node = dynamic_cast<SimNode*>(child);
   if (Tracing()) {
-    TraceCall("RemoveChild", node ? " " + node->Description() : std::string(" (not a node of this library)"));
+    TraceCall("RemoveChild",
+              node ? " " + node->Description() : std::string(" (not a node of this library)"));
   }
   std::shared_ptr<Entry> entry = Live();
   std::shared_ptr<Entry> target = node ? node->Live() : nullptr;

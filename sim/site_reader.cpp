@@ -224,11 +224,14 @@ std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t
     if (parser.parse(text.data(), text.size(), copy).get(document) == simdjson::SUCCESS) {
       sax::Reader reader(error);
       switch (DocumentWalker(reader).Visit(document)) {
-        case Walk::Done: return reader.TakeSite();
+        case Walk::Done:
+          return reader.TakeSite();
         case Walk::Refused:
           if (error.empty()) error = "cannot read the installation";
           return nullptr;
-        case Walk::Ambiguous: error.clear(); break;
+        case Walk::Ambiguous:
+          error.clear();
+          break;
       }
     }
   } catch (const std::exception& e) {  // e.g. out of memory; never let it cross initAPI

@@ -108,10 +108,11 @@ TEST(ScriptCommands, SavedHistoryRunsAgainAsAScript) {
 TEST(ScriptCommands, HistoryEntriesOutliveTheirReading) {
   Folder folder;
   const std::string comments(12 << 20, '#');
-  Result result = folder.Run("PRINT first\n" + comments +
-                             std::string("\n!1\nPRINT a\0b\n!-1\nHISTORY\n", 26));
-  EXPECT_EQ(result.out, "first\nfirst\na\na\n1. PRINT first\n2. PRINT first\n3. PRINT a\n"
-                        "4. PRINT a\n");
+  Result result =
+      folder.Run("PRINT first\n" + comments + std::string("\n!1\nPRINT a\0b\n!-1\nHISTORY\n", 26));
+  EXPECT_EQ(result.out,
+            "first\nfirst\na\na\n1. PRINT first\n2. PRINT first\n3. PRINT a\n"
+            "4. PRINT a\n");
   result = folder.Program("", "PRINT a\nPRINT b\n!1\nHISTORY\n");
   EXPECT_EQ(result.out, "a\nb\na\n1. PRINT a\n2. PRINT b\n3. PRINT a\n");
 }
