@@ -5,10 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
+
+// The mapped script sources alive, for DetachScriptsOf.
+std::vector<MappedFileLineSource*>& MappedSources() {
+  static std::vector<MappedFileLineSource*> sources;
+  return sources;
+}
 
 // Pages are handed back in steps of this many bytes behind the line being read.
 constexpr size_t kReleaseStep = size_t{4} << 20;
@@ -90,10 +98,41 @@ MappedFileLineSource::MappedFileLineSource(int fd, size_t size) : size(size) {
   if (mapping == MAP_FAILED) return;
   madvise(mapping, size, MADV_SEQUENTIAL);
   text = static_cast<const char*>(mapping);
+  struct stat status;
+  if (fstat(fd, &status) == 0) {
+    device = status.st_dev;
+    inode = status.st_ino;
+  }
+  MappedSources().push_back(this);
 }
 
 MappedFileLineSource::~MappedFileLineSource() {
-  if (text != nullptr) munmap(const_cast<char*>(text), size);
+  if (text == nullptr) return;
+  munmap(const_cast<char*>(text), size);
+  auto& sources = MappedSources();
+  sources.erase(std::find(sources.begin(), sources.end(), this));
+}
+
+void MappedFileLineSource::DetachScriptsOf(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return;
+  for (MappedFileLineSource* source : MappedSources()) {
+    if (source->device == status.st_dev && source->inode == status.st_ino) source->Detach();
+  }
+}
+
+void MappedFileLineSource::Detach() {
+  if (detached) return;
+  void* copy = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (copy == MAP_FAILED) return;
+  std::memcpy(copy, text, size);
+  // The copy takes the mapping's place, so every view into the text stays valid.
+  void* moved = mremap(copy, size, size, MREMAP_MAYMOVE | MREMAP_FIXED, const_cast<char*>(text));
+  if (moved == MAP_FAILED) {
+    munmap(copy, size);
+    return;
+  }
+  detached = true;
 }
 
 size_t MappedFileLineSource::LineEnd() const {
@@ -102,6 +141,7 @@ size_t MappedFileLineSource::LineEnd() const {
 }
 
 void MappedFileLineSource::ReleasePassedPages(size_t lineStart) {
+  if (detached) return;  // private pages handed back would read as zeros
   if (lineStart - released < 2 * kReleaseStep) return;
   const size_t until = (lineStart - kReleaseStep) & ~(kReleaseStep - 1);
   if (until <= released) return;

@@ -1,6 +1,8 @@
 // Where a script's lines come from: a script file, standard input or a text in memory.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -74,7 +76,14 @@ class MappedFileLineSource : public LineSource {
   bool NextLine(std::string_view& line) override;
   std::string_view Keep(std::string_view line) override;
 
+  // Replaces the mapping of every running script that is the file at path with a private copy
+  // at the same addresses, so that its lines and history entries stay as they were read when
+  // the file is about to be rewritten in place (HISTORY SAVE onto a running script). Without
+  // this, a page past the rewritten file's end would fault.
+  static void DetachScriptsOf(const std::string& path);
+
  private:
+  void Detach();
   // The end of the line starting at position: past its line end, or the end of the file.
   size_t LineEnd() const;
   // Hands back the pages wholly before lineStart once enough of them have been passed.
@@ -84,6 +93,9 @@ class MappedFileLineSource : public LineSource {
   size_t size = 0;
   size_t position = 0;
   size_t released = 0;     // bytes from the start whose pages have been handed back
+  bool detached = false;   // the text is a private copy: no page may be handed back
+  dev_t device = 0;        // the file mapped
+  ino_t inode = 0;
   std::string withoutNul;  // the last line that held a NUL byte, up to it and its line end
   LineStore store;
 };

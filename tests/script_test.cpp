@@ -115,6 +115,11 @@ TEST(ScriptCommands, HistoryEntriesOutliveTheirReading) {
             "4. PRINT a\n");
   result = folder.Program("", "PRINT a\nPRINT b\n!1\nHISTORY\n");
   EXPECT_EQ(result.out, "a\nb\na\n1. PRINT a\n2. PRINT b\n3. PRINT a\n");
+  // HISTORY SAVE onto the running script rewrites it shorter; the script goes on as it was read.
+  const std::string padding(8192, '#');
+  result = folder.Run("PRINT a\nHISTORY SAVE t.hxo\n" + padding + "\nPRINT b\nHISTORY\n");
+  EXPECT_EQ(result.out, "a\nb\n1. PRINT a\n2. PRINT b\n");
+  EXPECT_EQ(folder.Read("t.hxo"), "PRINT a\n");
 }
 
 TEST(InterpreterLoop, MessagesAndCodes) {
