@@ -101,7 +101,8 @@ void BM_SimLoad(benchmark::State& state) {
 }
 BENCHMARK(BM_SimLoad)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// Loading the file named by SIM_BENCH_FILE, for bench/sim_load_vs_python.sh.
+// Loading the file named by SIM_BENCH_FILE in-process (bench/sim_load_vs_python.sh compares
+// whole processes).
 void BM_SimLoadFile(benchmark::State& state) {
   const char* path = std::getenv("SIM_BENCH_FILE");
   if (path == nullptr) return state.SkipWithError("SIM_BENCH_FILE is not set");

@@ -1,14 +1,14 @@
-#!/bin/sh
-# Loading a generated site file: the simulator (initAPI with ORBITANE_SIM) side by side with
-# python3's json.load of the same file, in one run on one machine.
+#!/usr/bin/env bash
+# Loading a generated site file, whole processes side by side: hxo_cmdline running AUTH and
+# AGENT against it (the simulator loads the whole file) and python3 running json.load of the
+# same file, interleaved RUNS times (default 5); the medians and their ratio.
 #
 #   bench/sim_load_vs_python.sh [TARGETS] [BUILD_DIR]      (defaults: 100000 build)
-set -eu
+set -euo pipefail
 targets=${1:-100000}
 build=${2:-build}
 here=$(cd "$(dirname "$0")" && pwd)
-bench="$build/bench/hxo_bench"
-[ -x "$bench" ] || { echo "build $bench first (cmake --build $build --target hxo_bench)" >&2; exit 1; }
+[ -x "$build/hxo_cmdline" ] || { echo "build $build/hxo_cmdline first" >&2; exit 1; }
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 file="$folder/site.json"
@@ -29,19 +29,24 @@ with open(path, "w") as out:
 PY
 echo "file: $targets targets, $(wc -c < "$file") bytes"
 
-python3 - "$file" <<'PY'
-import json, sys, time
-best = None
-for _ in range(5):
-    start = time.perf_counter()
-    with open(sys.argv[1]) as f:
-        json.load(f)
-    took = time.perf_counter() - start
-    best = took if best is None else min(best, took)
-print("python3 json.load:  %8.1f ms (best of 5)" % (best * 1000))
-PY
+printf 'AUTH KORAS root\nAGENT a1 10.0.0.1\n' > "$folder/load.hxo"
+runs=${RUNS:-5}
+run() {  # LABEL COMMAND...: one timed whole-process run; appends seconds to $folder/LABEL
+  local start end
+  start=$(date +%s.%N)
+  "${@:2}" > /dev/null
+  end=$(date +%s.%N)
+  awk -v s="$start" -v e="$end" 'BEGIN { print e - s }' >> "$folder/$1"
+}
+median() { sort -g "$folder/$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-SIM_BENCH_FILE="$file" "$bench" --benchmark_filter='^BM_SimLoadFile$' --benchmark_repetitions=5 \
-  2>/dev/null |
-  awk '$1 == "BM_SimLoadFile" { if (best == "" || $2 < best) best = $2 }
-       END { printf "simulator load:     %8.1f ms (best of 5)\n", best }'
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg); $runs interleaved runs, medians"
+for _ in $(seq "$runs"); do
+  run python python3 -c 'import json,sys; json.load(open(sys.argv[1]))' "$file"
+  run hxo env ORBITANE_SIM="$file" ORBITANE_SIM_READONLY=1 "$build/hxo_cmdline" "$folder/load.hxo"
+done
+p=$(median python); h=$(median hxo)
+printf "python3 json.load (whole process):        %7.1f ms\n" "$(awk -v t="$p" 'BEGIN { print t * 1000 }')"
+printf "hxo_cmdline AUTH + AGENT (whole process): %7.1f ms\n" "$(awk -v t="$h" 'BEGIN { print t * 1000 }')"
+printf "ratio: %.2f\n" "$(awk -v a="$h" -v b="$p" 'BEGIN { print a / b }')"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -26,12 +26,11 @@ ScriptSession::ScriptSession(const std::string& fileName) {
     state.resultCode = ResultCode::kScriptAlreadyLoaded;
     return;
   }
-  auto fileSource = std::make_unique<FileLineSource>(fileName);
-  if (!fileSource->IsReadableFile()) {
+  ownedSource = OpenScriptFile(fileName);
+  if (ownedSource == nullptr) {
     state.resultCode = ResultCode::kCannotOpenScript;
     return;
   }
-  ownedSource = std::move(fileSource);
   source = ownedSource.get();
   ownedSink = std::make_unique<FileTextSink>(stdout);
   state.sink = ownedSink.get();

@@ -1,5 +1,6 @@
 #include "interp/command_table.h"
 
+#include <cstdlib>
 #include <span>
 #include <string>
 #include <vector>
@@ -105,12 +106,10 @@ void ForEachName(const CommandRow& row, Visit visit) {
   }
 }
 
-CommandLookup* BuildLookup(std::span<const CommandRow> rows) {
-  auto* lookup = new CommandLookup;
-  for (const CommandRow& row : rows) {
-    ForEachName(row, [&](const char* name) { lookup->emplace(name, &row); });
-  }
-  return lookup;
+// ASCII case folding, as CompareIgnoringCase folds.
+inline unsigned char FoldCase(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A'))
+                              : static_cast<unsigned char>(c);
 }
 
 // Appends the listed names of rows in columns; every line keeps its trailing blanks.
@@ -158,17 +157,45 @@ HelpLines GeneralScreen() {
 
 }  // namespace
 
+CommandLookup::CommandLookup(std::span<const CommandRow> rows) {
+  size_t names = 0;
+  for (const CommandRow& row : rows) {
+    ForEachName(row, [&](const char* name) {
+      if (++names > kSlots / 2) std::abort();  // the table has outgrown its slots
+      const std::string_view key(name);
+      if (key.size() > longestName) longestName = key.size();
+      size_t slot = Hash(key);
+      while (slots[slot].row != nullptr) slot = (slot + 1) % kSlots;
+      slots[slot] = {key, &row};
+    });
+  }
+}
+
+size_t CommandLookup::Hash(std::string_view name) {
+  size_t hash = name.size();
+  for (char c : name) hash = hash * 31 + FoldCase(c);
+  return hash % kSlots;
+}
+
+const CommandRow* CommandLookup::Find(std::string_view name) const {
+  if (name.empty() || name.size() > longestName) return nullptr;
+  for (size_t slot = Hash(name); slots[slot].row != nullptr; slot = (slot + 1) % kSlots) {
+    if (EqualsIgnoringCase(slots[slot].name, name)) return slots[slot].row;
+  }
+  return nullptr;
+}
+
 std::span<const CommandRow> SessionCommands() { return kSessionCommands; }
 std::span<const CommandRow> ObjectSubcommands() { return kObjectSubcommands; }
 
 const CommandLookup& SessionCommandLookup() {
-  static const CommandLookup* lookup = BuildLookup(kSessionCommands);
-  return *lookup;
+  static const CommandLookup lookup(kSessionCommands);
+  return lookup;
 }
 
 const CommandLookup& ObjectSubcommandLookup() {
-  static const CommandLookup* lookup = BuildLookup(kObjectSubcommands);
-  return *lookup;
+  static const CommandLookup lookup(kObjectSubcommands);
+  return lookup;
 }
 
 const HelpTopics& HelpTopicTable() {

@@ -6,6 +6,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
@@ -29,8 +30,28 @@ struct CommandRow {
 std::span<const CommandRow> SessionCommands();
 std::span<const CommandRow> ObjectSubcommands();
 
-// The lookups built from the table, by every name and alias, ignoring case.
-using CommandLookup = std::map<std::string, const CommandRow*, CaseInsensitiveLess>;
+// Finds a row by its name or an alias, ignoring case. The names sit in a small
+// open-addressed table hashed on their folded letters, so a lookup folds the word once and
+// compares it with one name, seldom two, instead of walking an ordered map.
+class CommandLookup {
+ public:
+  explicit CommandLookup(std::span<const CommandRow> rows);
+  // The row named by name, or null.
+  const CommandRow* Find(std::string_view name) const;
+
+ private:
+  static constexpr size_t kSlots = 64;  // a power of two, at least twice the names
+  struct Slot {
+    std::string_view name;
+    const CommandRow* row = nullptr;
+  };
+  static size_t Hash(std::string_view name);
+
+  Slot slots[kSlots];
+  size_t longestName = 0;
+};
+
+// The lookups built from the table, by every name and alias.
 const CommandLookup& SessionCommandLookup();
 const CommandLookup& ObjectSubcommandLookup();
 

@@ -7,6 +7,7 @@
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 #include "runtime/console.h"
+#include "runtime/line_source.h"
 
 // What HELP prints for this command.
 extern const char* const kHistoryHelp[] = {
@@ -51,6 +52,8 @@ bool HandleHistory(CommandContext& command) {
       return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SAVE subcommand.\n");
     }
     const std::string fileName = getToken(3, command.line);
+    // A running script that is this file keeps reading what it read when it started.
+    MappedFileLineSource::DetachScriptsOf(fileName);
     FILE* file = std::fopen(fileName.c_str(), "w");
     if (file == nullptr) {
       return command.Fail(ResultCode::kCannotWriteFile, "Could not open file %s for writing.\n", fileName.c_str());

@@ -1,20 +1,23 @@
 // The read-dispatch loop every script session runs over its lines.
-#include <cstdlib>
-#include <string>
-
 #include "interp/interpreter_loop.h"
 
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
 #include "interp/command_table.h"
-#include "objects/process_state.h"
 #include "objects/object_kind.h"
+#include "objects/process_state.h"
+#include "runtime/bounded_line.h"
+#include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "runtime/bounded_line.h"
-#include "runtime/c_number.h"
 #include "runtime/console.h"
 #include "runtime/interrupt.h"
 #include "runtime/prompt_input.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 namespace {
 
@@ -35,9 +38,9 @@ bool ContinueAfter(int& code, const ScriptOptions& options) {
 enum class StepAnswer { Run, Skip, Abort };
 
 // Shows the line about to run and asks whether to run it, skip it or abort the script.
-StepAnswer AskBeforeCommand(const std::string& sessionName, const std::string& line) {
+StepAnswer AskBeforeCommand(const std::string& sessionName, std::string_view line) {
   std::string answer;
-  AskForAnswer("\n" + sessionName + ": " + line +
+  AskForAnswer("\n" + sessionName + ": " + std::string(line) +
                    "Press 'S' to skip command, 'A' to abort script, or any other to continue.\n",
                answer);
   if (InterruptRequested()) return StepAnswer::Abort;
@@ -62,28 +65,27 @@ bool RunRow(const CommandRow& row, CommandContext& command, const char* kind) {
 
 // An object subcommand line: "object" separator "subcommand". Checks the object name and the
 // subcommand and runs it; false when the line was refused.
-bool RunObjectSubcommand(CommandContext& command, const std::string& word, bool& remember) {
-  const char* separatorText = command.options.objectSeparator;
+bool RunObjectSubcommand(CommandContext& command, std::string_view word, bool& remember) {
+  const std::string_view separatorText = command.options.objectSeparator;
   const size_t separator = word.find(separatorText);
-  if (separator == std::string::npos) {
-    return command.Fail(ResultCode::kUnknownCommand, "Unknown command: %s.\n", word.c_str());
+  if (separator == std::string_view::npos) {
+    return command.Fail(ResultCode::kUnknownCommand, "Unknown command: %.*s.\n",
+                        static_cast<int>(word.size()), word.data());
   }
   if (separator == 0) return command.Fail(ResultCode::kBadObjectName, "Bad object name \"\".\n");
-  command.objectName = word.substr(0, separator);
-  const std::string subcommandName =
-      word.substr(separator + std::char_traits<char>::length(separatorText));
+  command.objectName.assign(word.substr(0, separator));
+  const std::string_view subcommandName = word.substr(separator + separatorText.size());
   if (ProcessState::Get().registry.Find(command.objectName) == nullptr &&
       !isReservedObjectName(command.objectName.c_str())) {
     return command.Fail(ResultCode::kInvalidObject, "Invalid object \"%s\" specified.\n",
                         command.objectName.c_str());
   }
-  const CommandLookup& subcommands = ObjectSubcommandLookup();
-  auto subcommand = subcommands.find(subcommandName);
-  if (subcommand == subcommands.end()) {
-    return command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %s.\n",
-                        subcommandName.c_str());
+  const CommandRow* subcommand = ObjectSubcommandLookup().Find(subcommandName);
+  if (subcommand == nullptr) {
+    return command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %.*s.\n",
+                        static_cast<int>(subcommandName.size()), subcommandName.data());
   }
-  remember = RunRow(*subcommand->second, command, "subcommand");
+  remember = RunRow(*subcommand, command, "subcommand");
   return true;
 }
 
@@ -109,8 +111,9 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
   session.resultCode = ResultCode::kOk;
   int lineNumber = 0;
 
-  std::string line;
-  std::string word;
+  // The line is a view: of the source's text, or of a history entry for a reference. Neither
+  // is copied; a line that enters the history is kept where it is (see LineSource::Keep).
+  std::string_view line;
   for (bool more = source.hasMore(); more; more = source.hasMore()) {
     if (session.stopRequested || !ContinueAfter(session.resultCode, options)) break;
     // A script that is not at the terminal ends at an interrupt between its commands too.
@@ -121,7 +124,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     }
     ++lineNumber;
     if (interactive && !options.quiet) ConsolePrint("%s> ", "");
-    if (!source.ReadWholeLine(line) && source.stoppedAtLongLine()) {
+    if (!source.NextLine(line) && source.StoppedAtLongLine()) {
       // Nothing after such a line can be read as the script meant it.
       CommandContext{session, options, lineNumber, line, {}}.Fail(
           ResultCode::kMissingParameters, "Line longer than %zu bytes; the script ends here.\n",
@@ -130,22 +133,25 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     }
 
     if (line.empty() || line[0] == '#') continue;
-    getToken(word, 1, line);
+    std::string_view word = TokenView(1, line);
     if (word.empty()) continue;  // no tokens: a blank line
 
-    CommandContext command{session, options, lineNumber, line, {}};
+    bool fromHistory = false;
     if (line[0] == '!') {
       // A history reference runs entry n again (n < 0 counts back from the latest).
-      long long n = ParseIntLikeAtoi(std::string_view(line).substr(1));
+      long long n = ParseIntLikeAtoi(line.substr(1));
       long long size = static_cast<long long>(session.history.size());
       if (n == 0 || std::llabs(n) > size) {
-        command.Fail(ResultCode::kUnknownCommand, "Unknown history entry: %s.\n",
-                     line.c_str() + 1);
+        CommandContext refused{session, options, lineNumber, line, {}};
+        refused.Fail(ResultCode::kUnknownCommand, "Unknown history entry: %.*s.\n",
+                     static_cast<int>(line.size() - 1), line.data() + 1);
         continue;
       }
-      line.assign(session.history[static_cast<size_t>(n > 0 ? n - 1 : size + n)]);
-      getToken(word, 1, line);
+      line = session.history[static_cast<size_t>(n > 0 ? n - 1 : size + n)];
+      word = TokenView(1, line);
+      fromHistory = true;
     }
+    CommandContext command{session, options, lineNumber, line, {}};
 
     if (options.stepping) {
       StepAnswer answer = AskBeforeCommand(session.name, line);
@@ -154,8 +160,8 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     }
 
     bool remember = false;
-    if (auto found = sessionCommands.find(word); found != sessionCommands.end()) {
-      remember = RunRow(*found->second, command, "command");
+    if (const CommandRow* row = sessionCommands.Find(word); row != nullptr) {
+      remember = RunRow(*row, command, "command");
     } else if (!RunObjectSubcommand(command, word, remember)) {
       if (InterruptRequested()) NoteInterrupt(command);
       continue;
@@ -164,6 +170,6 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       NoteInterrupt(command);
       continue;
     }
-    if (remember) session.history.push_back(line);
+    if (remember) session.history.push_back(fromHistory ? line : source.Keep(line));
   }
 }

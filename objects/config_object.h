@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "objects/object_kind.h"
 #include "orbitane/orbitaneapi.h"
@@ -112,4 +113,12 @@ class ConfigObject {
   std::map<int32_t, int32_t> ownRuleValues;
   std::string ownRuleText;
   std::string excludeText;
+
+ private:
+  friend class ObjectRegistry;
+  // Where the registry has indexed this object while it is registered: its parent's name and
+  // its identity keys, read once on entry. Kept with the object rather than read from the
+  // parent link, so that the object can leave the indexes after its parent was destroyed.
+  std::string registeredParentName;
+  std::vector<std::string> registeredIdentityKeys;
 };

@@ -20,11 +20,13 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
   Remove(name).reset();
   if (object == nullptr) return;
 
-  Placement placement{ParentName(*object), IdentityKeys(*object)};
-  Family& family = families[placement.parentName];
+  object->registeredParentName = ParentName(*object);
+  object->registeredIdentityKeys = IdentityKeys(*object);
+  Family& family = families[object->registeredParentName];
   family.children.insert(name);
-  for (const std::string& key : placement.identityKeys) family.identities[key].insert(name);
-  placements[name] = std::move(placement);
+  for (const std::string& key : object->registeredIdentityKeys) {
+    family.identities[key].Add(object.get());
+  }
   objects.emplace(name, std::move(object));
 }
 
@@ -33,22 +35,19 @@ std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
   if (found == objects.end()) return nullptr;
   std::unique_ptr<ConfigObject> object = std::move(found->second);
   objects.erase(found);
-
-  auto placementAt = placements.find(name);
-  LeaveFamily(name, placementAt->second);
-  placements.erase(placementAt);
+  LeaveFamily(name, *object);
   return object;
 }
 
-void ObjectRegistry::LeaveFamily(const std::string& name, const Placement& placement) {
-  auto familyAt = families.find(placement.parentName);
+void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& object) {
+  auto familyAt = families.find(object.registeredParentName);
   if (familyAt == families.end()) return;
   Family& family = familyAt->second;
   family.children.erase(name);
-  for (const std::string& key : placement.identityKeys) {
+  for (const std::string& key : object.registeredIdentityKeys) {
     auto holders = family.identities.find(key);
     if (holders == family.identities.end()) continue;
-    holders->second.erase(name);
+    holders->second.Remove(&object);
     if (holders->second.empty()) family.identities.erase(holders);
   }
   if (family.children.empty()) families.erase(familyAt);
@@ -59,10 +58,8 @@ void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
   for (const std::string& name : names) {
     auto found = objects.find(name);
     if (found == objects.end()) continue;
-    auto placementAt = placements.find(name);
     // Only the roots of the subtrees still have a family to leave.
-    LeaveFamily(name, placementAt->second);
-    placements.erase(placementAt);
+    LeaveFamily(name, *found->second);
     objects.erase(found);
   }
 }
@@ -71,7 +68,6 @@ void ObjectRegistry::Clear() {
   // Children point to their parents but never use them when destroyed, so any order will do.
   objects.clear();
   families.clear();
-  placements.clear();
 }
 
 const std::set<std::string>& ObjectRegistry::ChildrenOf(const std::string& parentName) const {
@@ -88,11 +84,29 @@ bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
   if (holders == familyAt->second.identities.end()) return false;
   // Every object indexed under a parent's name has that parent as its link (a parent leaves
   // the registry only together with its subtree), so the first holder normally answers.
-  for (const std::string& childName : holders->second) {
-    const ConfigObject* child = Find(childName);
-    if (child != nullptr && child->parent == &parent) return true;
+  return holders->second.Any([&](const ConfigObject* child) { return child->parent == &parent; });
+}
+
+void ObjectRegistry::Holders::Add(const ConfigObject* child) {
+  if (single == nullptr && many == nullptr) {
+    single = child;
+    return;
   }
-  return false;
+  if (many == nullptr) {
+    many = std::make_unique<std::unordered_set<const ConfigObject*>>();
+    many->insert(single);
+    single = nullptr;
+  }
+  many->insert(child);
+}
+
+void ObjectRegistry::Holders::Remove(const ConfigObject* child) {
+  if (single == child) {
+    single = nullptr;
+  } else if (many != nullptr) {
+    many->erase(child);
+    if (many->empty()) many.reset();
+  }
 }
 
 void ObjectRegistry::CollectSubtree(const std::string& name, std::set<std::string>& names) const {

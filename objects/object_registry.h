@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "objects/config_object.h"
@@ -56,24 +57,39 @@ class ObjectRegistry {
   void CollectSubtree(const std::string& name, std::set<std::string>& names) const;
 
  private:
+  // The registered children that hold one identity key: nearly always a single one, kept
+  // without an allocation of its own; a key that many hold (the kind key) gets a hash set.
+  class Holders {
+   public:
+    void Add(const ConfigObject* child);
+    void Remove(const ConfigObject* child);
+    bool empty() const { return single == nullptr && many == nullptr; }
+    // Whether test gives true for any holder.
+    template <typename Test>
+    bool Any(Test test) const {
+      if (single != nullptr) return test(single);
+      if (many != nullptr) {
+        for (const ConfigObject* child : *many) {
+          if (test(child)) return true;
+        }
+      }
+      return false;
+    }
+
+   private:
+    const ConfigObject* single = nullptr;
+    std::unique_ptr<std::unordered_set<const ConfigObject*>> many;
+  };
   struct Family {
     std::set<std::string> children;
-    std::unordered_map<std::string, std::set<std::string>> identities;  // key -> children
+    std::unordered_map<std::string, Holders> identities;  // key -> children
   };
-  // Where a registered object is indexed. Kept apart from the object, so that an entry can be
-  // removed after its parent has been destroyed.
-  struct Placement {
-    std::string parentName;
-    std::vector<std::string> identityKeys;
-  };
-
-  // Takes name out of its parent's family (children and identity index), if that family is
-  // still there.
-  void LeaveFamily(const std::string& name, const Placement& placement);
+  // Takes the registered object out of its parent's family (children and identity index), if
+  // that family is still there.
+  void LeaveFamily(const std::string& name, const ConfigObject& object);
 
   Map objects;
-  std::unordered_map<std::string, Family> families;        // by parent name
-  std::unordered_map<std::string, Placement> placements;  // by object name
+  std::unordered_map<std::string, Family> families;  // by parent name
 };
 
 // The process-wide registry.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "runtime/script_options.h"
 #include "runtime/session_state.h"
@@ -11,7 +12,7 @@ struct CommandContext {
   SessionState& session;
   ScriptOptions& options;  // the running script's options; SET changes them
   int lineNumber;
-  const std::string& line;
+  std::string_view line;   // valid while the handler runs
   std::string objectName;  // object subcommands: the name before the separator, as typed
 
   // Writes "name:line: " and the formatted message on standard error, sets the session's

@@ -1,35 +1,25 @@
 #include "runtime/command_history.h"
 
 #include <cerrno>
-#include <cstring>
 
 void CommandHistory::push_back(std::string_view line) {
-  if (blocks.empty() || line.size() > lastBlockSize - usedInLastBlock) {
-    // A line longer than a block gets a block of its own size.
-    lastBlockSize = line.size() > kBlockSize ? line.size() : kBlockSize;
-    blocks.push_back(std::make_unique_for_overwrite<char[]>(lastBlockSize));
-    usedInLastBlock = 0;
-  }
-  char* destination = blocks.back().get() + usedInLastBlock;
-  if (!line.empty()) std::memcpy(destination, line.data(), line.size());
-  usedInLastBlock += line.size();
-  entries.emplace_back(destination, line.size());
+  if (count == chunks.size() * kChunkEntries) chunks.push_back(std::make_unique<Chunk>());
+  chunks[count / kChunkEntries]->entries[count % kChunkEntries] = line;
+  ++count;
 }
 
 void CommandHistory::clear() {
-  entries.clear();
-  blocks.clear();
-  lastBlockSize = 0;
-  usedInLastBlock = 0;
+  chunks.clear();
+  count = 0;
 }
 
 int CommandHistory::WriteAndClose(FILE* stream) const {
   errno = 0;
   bool written = true;
-  for (std::string_view entry : entries) {
+  for (size_t i = 0; i < count && written; ++i) {
+    const std::string_view entry = (*this)[i];
     written = std::fwrite(entry.data(), 1, entry.size(), stream) == entry.size() &&
               ((!entry.empty() && entry.back() == '\n') || std::fputc('\n', stream) != EOF);
-    if (!written) break;
   }
   const int writeError = errno;
   const bool closed = std::fclose(stream) == 0;

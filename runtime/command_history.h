@@ -1,8 +1,9 @@
 // The lines of a session's successful commands, oldest first, numbered from 1.
 //
-// Lines are copied into large blocks that are never moved, with a view of each beside them, so
-// that a script of a million commands costs a few large allocations rather than a million
-// small ones, and growing never copies the text already stored.
+// An entry is a view of the line where it already is: in the caller's command text, in the
+// mapped script file, or in the line source's store for lines read from a stream. The history
+// copies no text; its views are kept in fixed chunks, so growing never moves what is stored and
+// a script of a million commands costs a few hundred allocations.
 #pragma once
 
 #include <cstddef>
@@ -13,22 +14,25 @@
 
 class CommandHistory {
  public:
+  // Adds line, whose text must stay valid as long as the history is used.
   void push_back(std::string_view line);
-  // Entry index (from 0), valid until the history is cleared.
-  std::string_view operator[](size_t index) const { return entries[index]; }
-  size_t size() const { return entries.size(); }
-  bool empty() const { return entries.empty(); }
+  // Entry index (from 0).
+  std::string_view operator[](size_t index) const {
+    return chunks[index / kChunkEntries]->entries[index % kChunkEntries];
+  }
+  size_t size() const { return count; }
+  bool empty() const { return count == 0; }
   void clear();
-  // Writes every entry to stream, each on a line of its own (a line end is added to an entry
-  // that has none, as the lines of a command text have none), so that the file runs again with
-  // INCLUDE; then closes stream. 0, or the errno of the first write, or of the close, that failed.
+  // Writes every entry to stream, one a line (an entry without a line end gets one), and
+  // closes it; 0 when all was written and closed, else the reason (an errno value).
   int WriteAndClose(FILE* stream) const;
 
  private:
-  static constexpr size_t kBlockSize = 1 << 20;
+  static constexpr size_t kChunkEntries = 4096;
+  struct Chunk {
+    std::string_view entries[kChunkEntries];
+  };
 
-  std::vector<std::unique_ptr<char[]>> blocks;
-  size_t lastBlockSize = 0;    // a line longer than kBlockSize has a block of its own size
-  size_t usedInLastBlock = 0;  // never more than lastBlockSize
-  std::vector<std::string_view> entries;
+  std::vector<std::unique_ptr<Chunk>> chunks;
+  size_t count = 0;
 };

@@ -1,36 +1,68 @@
 #include "runtime/line_source.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <sys/stat.h>
-
 #include "runtime/bounded_line.h"
 
-bool LineSource::ReadWholeLine(std::string& line) {
-  line.clear();
-  constexpr int kCapacity = 1024;
-  char buffer[kCapacity];
-  bool readAny = false;
-  // A piece that fills the buffer without a line end is followed by the rest of its line.
-  for (;;) {
-    buffer[0] = '\0';
-    if (!readLine(buffer, kCapacity)) break;
-    readAny = true;
-    size_t length = std::strlen(buffer);
-    line.append(buffer, length);
-    if (length < kCapacity - 1 || buffer[length - 1] == '\n' || !hasMore()) break;
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The mapped script sources alive, for DetachScriptsOf.
+std::vector<MappedFileLineSource*>& MappedSources() {
+  static std::vector<MappedFileLineSource*> sources;
+  return sources;
+}
+
+// Pages are handed back in steps of this many bytes behind the line being read.
+constexpr size_t kReleaseStep = size_t{4} << 20;
+
+// Copies the line of length bytes at line into buffer as fgets would: through the line end, at
+// most capacity - 1 bytes. Gives the number of bytes taken from the line.
+size_t CopyPiece(const char* line, size_t length, char* buffer, int capacity) {
+  size_t room = static_cast<size_t>(capacity) - 1;
+  size_t taken = length < room ? length : room;
+  std::memcpy(buffer, line, taken);
+  buffer[taken] = '\0';
+  return taken;
+}
+
+}  // namespace
+
+std::unique_ptr<LineSource> OpenScriptFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat status;
+  if (fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+    close(fd);
+    return nullptr;
   }
-  return readAny;
+  if (S_ISREG(status.st_mode) && status.st_size > 0) {
+    auto mapped = std::make_unique<MappedFileLineSource>(fd, static_cast<size_t>(status.st_size));
+    if (mapped->IsMapped()) {
+      close(fd);
+      return mapped;
+    }
+  }
+  FILE* stream = fdopen(fd, "r");
+  if (stream == nullptr) {
+    close(fd);
+    return nullptr;
+  }
+  return std::make_unique<FileLineSource>(stream, true);
 }
 
-FileLineSource::FileLineSource(FILE* openStream) : stream(openStream) {}
-
-FileLineSource::FileLineSource(const std::string& path) : path(path) {
-  if (!path.empty()) stream = std::fopen(path.c_str(), "r");
-}
+FileLineSource::FileLineSource(FILE* openStream, bool isScriptFile)
+    : stream(openStream), isScriptFile(isScriptFile) {}
 
 FileLineSource::~FileLineSource() {
-  if (!path.empty() && stream != nullptr) std::fclose(stream);
+  if (isScriptFile && stream != nullptr) std::fclose(stream);
 }
 
 bool FileLineSource::readLine(char* buffer, int capacity) {
@@ -38,17 +70,9 @@ bool FileLineSource::readLine(char* buffer, int capacity) {
   return std::fgets(buffer, capacity, stream) != nullptr;
 }
 
-bool FileLineSource::IsReadableFile() const {
-  struct stat status;
-  return stream != nullptr && fstat(fileno(stream), &status) == 0 && !S_ISDIR(status.st_mode);
-}
-
 bool FileLineSource::hasMore() {
   if (stream == nullptr || longLine || std::feof(stream)) return false;
-  // A script file is looked ahead into, so that its last line is known to be the last and a
-  // failure there stays the script's result. Standard input is never looked ahead into: that
-  // would wait for the person typing before the prompt is shown.
-  if (!path.empty()) {
+  if (isScriptFile) {
     int next = std::getc(stream);
     if (next == EOF) return false;
     std::ungetc(next, stream);
@@ -56,64 +80,144 @@ bool FileLineSource::hasMore() {
   return true;
 }
 
-bool FileLineSource::ReadWholeLine(std::string& line) {
-  line.clear();
+bool FileLineSource::NextLine(std::string_view& line) {
+  line = {};
   if (stream == nullptr || longLine) return false;
-  switch (ReadBoundedLine(stream, line)) {
-    case LineRead::kLine: break;
-    case LineRead::kEnd: return false;
+  switch (ReadBoundedLine(stream, current)) {
+    case LineRead::kLine:
+      break;
+    case LineRead::kEnd:
+      return false;
     case LineRead::kTooLong:
       longLine = true;
-      line.clear();
+      current.clear();
       return false;
   }
   // A NUL byte ends the line's text, as it does for every C text; the line end stays.
-  if (size_t nul = line.find('\0'); nul != std::string::npos) {
-    const bool ended = line.back() == '\n';
-    line.resize(nul);
-    if (ended) line.push_back('\n');
+  if (size_t nul = current.find('\0'); nul != std::string::npos) {
+    const bool ended = current.back() == '\n';
+    current.resize(nul);
+    if (ended) current.push_back('\n');
+  }
+  line = current;
+  return true;
+}
+
+MappedFileLineSource::MappedFileLineSource(int fd, size_t size) : size(size) {
+  void* mapping = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  if (mapping == MAP_FAILED) return;
+  madvise(mapping, size, MADV_SEQUENTIAL);
+  text = static_cast<const char*>(mapping);
+  struct stat status;
+  if (fstat(fd, &status) == 0) {
+    device = status.st_dev;
+    inode = status.st_ino;
+  }
+  MappedSources().push_back(this);
+}
+
+MappedFileLineSource::~MappedFileLineSource() {
+  if (text == nullptr) return;
+  munmap(const_cast<char*>(text), size);
+  auto& sources = MappedSources();
+  sources.erase(std::find(sources.begin(), sources.end(), this));
+}
+
+void MappedFileLineSource::DetachScriptsOf(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return;
+  for (MappedFileLineSource* source : MappedSources()) {
+    if (source->device == status.st_dev && source->inode == status.st_ino) source->Detach();
+  }
+}
+
+void MappedFileLineSource::Detach() {
+  if (detached) return;
+  void* copy = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (copy == MAP_FAILED) return;
+  std::memcpy(copy, text, size);
+  // The copy takes the mapping's place, so every view into the text stays valid.
+  void* moved = mremap(copy, size, size, MREMAP_MAYMOVE | MREMAP_FIXED, const_cast<char*>(text));
+  if (moved == MAP_FAILED) {
+    munmap(copy, size);
+    return;
+  }
+  detached = true;
+}
+
+size_t MappedFileLineSource::LineEnd() const {
+  const void* lineEnd = std::memchr(text + position, '\n', size - position);
+  return lineEnd == nullptr ? size : static_cast<const char*>(lineEnd) - text + 1;
+}
+
+void MappedFileLineSource::ReleasePassedPages(size_t lineStart) {
+  if (detached) return;  // private pages handed back would read as zeros
+  if (lineStart - released < 2 * kReleaseStep) return;
+  const size_t until = (lineStart - kReleaseStep) & ~(kReleaseStep - 1);
+  if (until <= released) return;
+  madvise(const_cast<char*>(text) + released, until - released, MADV_DONTNEED);
+  released = until;
+}
+
+bool MappedFileLineSource::readLine(char* buffer, int capacity) {
+  if (position >= size || capacity <= 0) return false;
+  position += CopyPiece(text + position, LineEnd() - position, buffer, capacity);
+  return true;
+}
+
+bool MappedFileLineSource::NextLine(std::string_view& line) {
+  line = {};
+  if (position >= size) return false;
+  const size_t start = position;
+  position = LineEnd();
+  ReleasePassedPages(start);
+  line = std::string_view(text + start, position - start);
+  const void* nul = std::memchr(line.data(), '\0', line.size());
+  if (nul != nullptr) {
+    withoutNul.assign(line.data(), static_cast<const char*>(nul) - line.data());
+    if (line.back() == '\n') withoutNul.push_back('\n');
+    line = withoutNul;
   }
   return true;
 }
 
-StringLineSource::StringLineSource(const char* commands) : text(commands ? commands : "") {}
+std::string_view MappedFileLineSource::Keep(std::string_view line) {
+  if (line.data() >= text && line.data() < text + size) return line;
+  return store.Add(line);
+}
+
+StringLineSource::StringLineSource(const char* commands)
+    : text(commands != nullptr ? commands : "") {}
 
 size_t StringLineSource::NextLineEnd() const { return text.find('\n', position); }
 
 void StringLineSource::AdvancePast(size_t lineEnd) {
-  if (lineEnd == std::string::npos || lineEnd + 1 >= text.size()) {
-    position = std::string::npos;
+  if (lineEnd == std::string_view::npos || lineEnd + 1 >= text.size()) {
+    position = std::string_view::npos;
   } else {
     position = lineEnd + 1;
   }
 }
 
 bool StringLineSource::readLine(char* buffer, int capacity) {
-  if (position == std::string::npos || capacity <= 0) return false;
+  if (position == std::string_view::npos || capacity <= 0) return false;
   size_t lineEnd = NextLineEnd();
-  size_t length = (lineEnd == std::string::npos ? text.size() : lineEnd) - position;
-  size_t room = static_cast<size_t>(capacity) - 1;
-  if (length > room) {
-    // The rest of the line comes with the next call.
-    std::memcpy(buffer, text.data() + position, room);
-    buffer[room] = '\0';
-    position += room;
-    return true;
+  size_t length = (lineEnd == std::string_view::npos ? text.size() : lineEnd) - position;
+  size_t taken = CopyPiece(text.data() + position, length, buffer, capacity);
+  if (taken < length) {
+    position += taken;  // the rest of the line comes with the next call
+  } else {
+    AdvancePast(lineEnd);
   }
-  std::memcpy(buffer, text.data() + position, length);
-  buffer[length] = '\0';
-  AdvancePast(lineEnd);
   return true;
 }
 
-bool StringLineSource::ReadWholeLine(std::string& line) {
-  if (position == std::string::npos) {
-    line.clear();
-    return false;
-  }
+bool StringLineSource::NextLine(std::string_view& line) {
+  line = {};
+  if (position == std::string_view::npos) return false;
   size_t lineEnd = NextLineEnd();
-  size_t end = lineEnd == std::string::npos ? text.size() : lineEnd;
-  line.assign(text, position, end - position);
+  size_t end = lineEnd == std::string_view::npos ? text.size() : lineEnd;
+  line = text.substr(position, end - position);
   AdvancePast(lineEnd);
   return true;
 }

@@ -5,7 +5,13 @@
 
 #include "runtime/interrupt.h"
 
-bool ReaderLineSource::ReadWholeLine(std::string& line) {
+bool ReaderLineSource::NextLine(std::string_view& line) {
+  const bool read = ReadOneLine(current);
+  line = current;
+  return read;
+}
+
+bool ReaderLineSource::ReadOneLine(std::string& line) {
   line.clear();
   if (!pending.empty()) {
     line.swap(pending);
@@ -26,7 +32,7 @@ bool ReaderLineSource::ReadWholeLine(std::string& line) {
 
 bool ReaderLineSource::readLine(char* buffer, int capacity) {
   if (capacity <= 0) return false;
-  if (pending.empty() && !ReadWholeLine(pending)) return false;
+  if (pending.empty() && !ReadOneLine(pending)) return false;
   const size_t length = std::min(pending.size(), static_cast<size_t>(capacity - 1));
   std::memcpy(buffer, pending.data(), length);
   buffer[length] = '\0';

@@ -17,11 +17,17 @@ class ReaderLineSource : public LineSource {
   bool readLine(char* buffer, int capacity) override;
   bool hasMore() override { return !ended || !pending.empty(); }
   // The line, with a line end as a line of standard input has.
-  bool ReadWholeLine(std::string& line) override;
+  bool NextLine(std::string_view& line) override;
+  std::string_view Keep(std::string_view line) override { return store.Add(line); }
 
  private:
+  // Stores the next line in line; false at the end.
+  bool ReadOneLine(std::string& line);
+
   Reader reader;
   void* context;
   bool ended = false;
   std::string pending;  // the rest of a line that readLine has delivered in part
+  std::string current;  // the line NextLine gave last
+  LineStore store;      // the lines kept for the history
 };

@@ -102,6 +102,12 @@ std::string getToken(unsigned n, std::string_view line, std::string_view delimit
   return result;
 }
 
+std::string_view TokenView(unsigned n, std::string_view line) {
+  TokenExtent extent = FindToken(n, line, kStandardSet);
+  if (extent.start == std::string_view::npos) return {};
+  return line.substr(extent.start, extent.end - extent.start);
+}
+
 std::string_view RestOfLineView(unsigned n, std::string_view line,
                                 std::string_view delimiters) {
   const DelimiterSetFor setFor(delimiters);

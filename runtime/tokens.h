@@ -15,6 +15,8 @@ void getToken(std::string& result, unsigned n, std::string_view line,
               std::string_view delimiters = kDelimiters);
 std::string getToken(unsigned n, std::string_view line,
                      std::string_view delimiters = kDelimiters);
+// The same token as a view into line (standard delimiters), for callers that only read it.
+std::string_view TokenView(unsigned n, std::string_view line);
 
 // Stores the text from the start of token n through the last non-delimiter of the line, so the
 // spacing between later tokens stays as it is; empty when the line has fewer than n tokens.

@@ -7,7 +7,7 @@ set -euo pipefail
 # the terminal tests; pkg-config, man: the install test); clang and its runtime libraries
 # (libFuzzer among them) build the fuzz targets (scripts/fuzz.sh).
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-          scdoc libedit-dev python3 pkgconf man-db clang libclang-rt-14-dev "$@")
+          libsimdjson-dev scdoc libedit-dev python3 pkgconf man-db clang libclang-rt-14-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

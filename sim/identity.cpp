@@ -202,4 +202,28 @@ std::string Describe(const Entry& entry) {
   return text;
 }
 
+std::string DescribeRecord(Kind kind, const ChildDefinitionData& record) {
+  auto field = [&record](const char* key) {
+    const char* value = record.getv(key);
+    return std::string(value != nullptr ? value : "");
+  };
+  std::string text = TypeName(kind);
+  switch (kind) {
+    case Kind::Root:
+    case Kind::AutoConfig:
+      break;
+    case Kind::Agent:
+    case Kind::Broker:
+      text += " " + field("ipaddr") + ":" + field("port");
+      break;
+    case Kind::Dsm:
+      text += " " + field("name");
+      break;
+    case Kind::Target:
+      text += " " + field("ipaddr") + "@" + field("community");
+      break;
+  }
+  return text;
+}
+
 }  // namespace sim

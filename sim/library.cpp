@@ -98,7 +98,7 @@ void Library::Load() {
     return;
   }
   stamp_ = file->stamp;
-  site_ = ReadSite(file->text, error);
+  site_ = ReadSite(file->text, error, file->text.capacity() - file->text.size());
   if (!site_) ReportProblem(file_, error);
   if (writeBack_) RemoveStaleTemporaries(file_);
 }

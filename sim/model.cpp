@@ -8,7 +8,7 @@ namespace sim {
 
 Entry* ChildList::Find(const std::string& key) const {
   std::optional<Seq> seq = FindSeq(key);
-  return seq ? lists_->order.at(*seq).get() : nullptr;
+  return seq ? lists_->order[*seq].get() : nullptr;
 }
 
 std::optional<ChildList::Seq> ChildList::FindSeq(const std::string& key) const {
@@ -20,9 +20,10 @@ std::optional<ChildList::Seq> ChildList::FindSeq(const std::string& key) const {
 
 bool ChildList::Append(std::string key, std::shared_ptr<Entry> entry) {
   if (!lists_) lists_ = std::make_unique<Lists>();
-  if (!lists_->index.emplace(std::move(key), lists_->next).second) return false;
-  lists_->order.emplace_hint(lists_->order.end(), lists_->next, std::move(entry));
-  ++lists_->next;
+  const Seq seq = lists_->order.size();
+  if (!lists_->index.emplace(std::move(key), seq).second) return false;
+  lists_->order.push_back(std::move(entry));
+  ++lists_->live;
   return true;
 }
 
@@ -33,39 +34,48 @@ std::optional<ChildList::Removed> ChildList::Remove(const std::string& key) {
   Removed removed;
   removed.seq = found->second;
   removed.key = key;
-  auto slot = lists_->order.find(removed.seq);
-  removed.entry = std::move(slot->second);
-  lists_->order.erase(slot);
+  removed.entry = std::move(lists_->order[removed.seq]);
   lists_->index.erase(found);
+  --lists_->live;
   return removed;
 }
 
 void ChildList::Restore(Removed removed) {
   if (!lists_) lists_ = std::make_unique<Lists>();
+  if (removed.seq >= lists_->order.size()) lists_->order.resize(removed.seq + 1);
   lists_->index.emplace(removed.key, removed.seq);
-  lists_->order.emplace(removed.seq, std::move(removed.entry));
+  lists_->order[removed.seq] = std::move(removed.entry);
+  ++lists_->live;
+  if (removed.seq < lists_->firstLive) lists_->firstLive = removed.seq;
+}
+
+std::optional<ChildList::Seq> ChildList::NextLive(Seq from) const {
+  const auto& order = lists_->order;
+  for (Seq seq = from; seq < order.size(); ++seq) {
+    if (order[seq] != nullptr) return seq;
+  }
+  return std::nullopt;
 }
 
 std::optional<ChildList::Seq> ChildList::First() const {
-  if (!lists_ || lists_->order.empty()) return std::nullopt;
-  return lists_->order.begin()->first;
+  if (!lists_ || lists_->live == 0) return std::nullopt;
+  std::optional<Seq> first = NextLive(lists_->firstLive);
+  if (first) lists_->firstLive = *first;  // no child lives before it
+  return first;
 }
 
 std::optional<ChildList::Seq> ChildList::After(Seq seq) const {
   if (!lists_) return std::nullopt;
-  auto next = lists_->order.upper_bound(seq);
-  if (next == lists_->order.end()) return std::nullopt;
-  return next->first;
+  return NextLive(seq + 1);
 }
 
 std::shared_ptr<Entry> ChildList::At(Seq seq) const {
-  if (!lists_) return nullptr;
-  auto found = lists_->order.find(seq);
-  return found == lists_->order.end() ? nullptr : found->second;
+  if (!lists_ || seq >= lists_->order.size()) return nullptr;
+  return lists_->order[seq];
 }
 
-const std::map<ChildList::Seq, std::shared_ptr<Entry>>& ChildList::InOrder() const {
-  static const auto* const kNone = new std::map<Seq, std::shared_ptr<Entry>>();
+const std::vector<std::shared_ptr<Entry>>& ChildList::InOrder() const {
+  static const auto* const kNone = new std::vector<std::shared_ptr<Entry>>();
   return lists_ ? lists_->order : *kNone;
 }
 
@@ -75,7 +85,8 @@ bool Entry::Fails(const char* operation) const {
 }
 
 std::shared_ptr<Entry> Site::NewEntry(Kind kind) {
-  auto entry = std::make_shared<Entry>();
+  if (pool == nullptr) pool = std::make_shared<EntryPool>();
+  auto entry = std::allocate_shared<Entry>(PoolAllocator<Entry>(pool));
   entry->kind = kind;
   entry->id = byId.size();
   byId.push_back(entry);

@@ -15,6 +15,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "sim/entry_pool.h"
+
 namespace sim {
 
 enum class Kind { Root, Agent, Broker, AutoConfig, Dsm, Target };
@@ -22,8 +24,10 @@ enum class Kind { Root, Agent, Broker, AutoConfig, Dsm, Target };
 struct Entry;
 
 // The children of one entry: file order for walkers, an index by identity key for lookups.
-// Positions are sequence numbers that never move, so a walker stays valid while children are
-// added or removed, and lookups and removals cost O(log n) whatever the number of children.
+// Positions are sequence numbers that never move (a child's place in one vector, left empty
+// when it is removed), so a walker stays valid while children are added or removed, lookups
+// and removals cost one hash lookup whatever the number of children, and a walk reads the
+// children in order from contiguous memory.
 class ChildList {
  public:
   using Seq = uint64_t;
@@ -48,16 +52,20 @@ class ChildList {
   // The child at seq, or null when it has been removed.
   std::shared_ptr<Entry> At(Seq seq) const;
 
-  size_t size() const { return lists_ ? lists_->order.size() : 0; }
-  const std::map<Seq, std::shared_ptr<Entry>>& InOrder() const;
+  size_t size() const { return lists_ ? lists_->live : 0; }
+  // Every place in file order; the place of a removed child holds null.
+  const std::vector<std::shared_ptr<Entry>>& InOrder() const;
 
  private:
   // Made on the first child, so that the many leaves of an installation stay small.
   struct Lists {
-    std::map<Seq, std::shared_ptr<Entry>> order;
+    std::vector<std::shared_ptr<Entry>> order;  // by seq
     std::unordered_map<std::string, Seq> index;
-    Seq next = 0;
+    size_t live = 0;            // children not removed
+    mutable Seq firstLive = 0;  // no child lives before this place
   };
+  // The first place at or after from that holds a child.
+  std::optional<Seq> NextLive(Seq from) const;
   std::unique_ptr<Lists> lists_;
 };
 
@@ -120,6 +128,8 @@ struct Site {
   // Every entry created in this load, indexed by id (ids are dense from 0), for records that
   // carry "sim_id".
   std::vector<std::weak_ptr<Entry>> byId;
+  // Where NewEntry places entries; shared with their control blocks.
+  std::shared_ptr<EntryPool> pool;
 
   std::shared_ptr<Entry> NewEntry(Kind kind);
   // The attached entry with that id, or null.

@@ -30,8 +30,21 @@ bool PassesPassword(const Entry& parent, const Entry& child, const std::string& 
 }
 
 SimNode::SimNode(const std::shared_ptr<Entry>& entry)
-    : entry_(entry), kind_(entry->kind), record_(DefinitionOf(*entry)),
-      description_(Describe(*entry)) {}
+    : entry_(entry), kind_(entry->kind), record_(DefinitionOf(*entry)) {
+  // The record holds everything a description shows, except an autoconfig object's broker.
+  if (kind_ == Kind::AutoConfig) {
+    description_ = Describe(*entry);
+    described_ = true;
+  }
+}
+
+const std::string& SimNode::Description() const {
+  if (!described_) {
+    description_ = DescribeRecord(kind_, record_);
+    described_ = true;
+  }
+  return description_;
+}
 
 std::shared_ptr<Entry> SimNode::Live() const {
   std::shared_ptr<Entry> entry = entry_.lock();
@@ -40,9 +53,11 @@ std::shared_ptr<Entry> SimNode::Live() const {
   return entry;
 }
 
+bool SimNode::Tracing() { return Library::Get().trace().On(); }
+
 void SimNode::TraceCall(const char* operation, const std::string& arguments) const {
   const Trace& trace = Library::Get().trace();
-  if (trace.On()) trace.Write(std::string(operation) + " " + description_ + arguments);
+  if (trace.On()) trace.Write(std::string(operation) + " " + Description() + arguments);
 }
 
 const char* SimNode::GetTypeName() {
@@ -59,12 +74,12 @@ void SimNode::VendorReservedA() { TraceCall("VendorReservedA"); }
 void SimNode::VendorReservedB() { TraceCall("VendorReservedB"); }
 
 int SimNode::AuthenticationChanged(const ChildDefinitionData& record) {
-  TraceCall("AuthenticationChanged", TraceRecord(record));
+  if (Tracing()) TraceCall("AuthenticationChanged", TraceRecord(record));
   return 1;
 }
 
 bool SimNode::NormalizeChildData(ChildDefinitionData& record) {
-  TraceCall("NormalizeChildData", TraceRecord(record));
+  if (Tracing()) TraceCall("NormalizeChildData", TraceRecord(record));
   return false;
 }
 
@@ -73,11 +88,11 @@ TreeWalker* SimNode::GetChildWalker() {
   std::shared_ptr<Entry> entry = Live();
   std::optional<Kind> childKind = ChildKind(kind_);
   if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;
-  return new SimWalker(entry, *childKind, description_);
+  return new SimWalker(entry, *childKind, Description());
 }
 
 void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char* password) {
-  TraceCall("SupplyChildPassword", TraceRecord(record) + TracePassword(password));
+  if (Tracing()) TraceCall("SupplyChildPassword", TraceRecord(record) + TracePassword(password));
   std::shared_ptr<Entry> entry = Live();
   std::optional<Kind> childKind = ChildKind(kind_);
   if (!entry || !childKind) return;
@@ -87,7 +102,7 @@ void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char*
 }
 
 TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
-  TraceCall("GetPotentialChild", TraceRecord(record));
+  if (Tracing()) TraceCall("GetPotentialChild", TraceRecord(record));
   std::shared_ptr<Entry> entry = Live();
   if (!entry) return nullptr;
   std::shared_ptr<Entry> child;
@@ -106,7 +121,7 @@ TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
 }
 
 bool SimNode::CanAddChild(const ChildDefinitionData& record) {
-  TraceCall("CanAddChild", TraceRecord(record));
+  if (Tracing()) TraceCall("CanAddChild", TraceRecord(record));
   std::shared_ptr<Entry> entry = Live();
   if (!entry) return false;
   const char* ipaddr = record.getv("ipaddr");
@@ -121,7 +136,7 @@ bool SimNode::CanAddChild(const ChildDefinitionData& record) {
 }
 
 TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
-  TraceCall("AddChild", TraceRecord(record));
+  if (Tracing()) TraceCall("AddChild", TraceRecord(record));
   std::shared_ptr<Entry> entry = Live();
   const std::shared_ptr<Site>& site = Library::Get().site();
   if (!entry || !site || entry->Fails("AddChild")) return nullptr;
@@ -179,7 +194,7 @@ bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
 }
 
 bool SimNode::RemoveChildByData(const ChildDefinitionData& record) {
-  TraceCall("RemoveChildByData", TraceRecord(record));
+  if (Tracing()) TraceCall("RemoveChildByData", TraceRecord(record));
   std::shared_ptr<Entry> entry = Live();
   if (!entry) return false;
   if (kind_ == Kind::Broker && IsAutoconfigRecord(record)) {
@@ -193,7 +208,10 @@ bool SimNode::RemoveChildByData(const ChildDefinitionData& record) {
 
 bool SimNode::RemoveChild(TreeNode* child) {
   auto* node = dynamic_cast<SimNode*>(child);
-  TraceCall("RemoveChild", node ? " " + node->Description() : std::string(" (not a node of this library)"));
+  if (Tracing()) {
+    TraceCall("RemoveChild",
+              node ? " " + node->Description() : std::string(" (not a node of this library)"));
+  }
   std::shared_ptr<Entry> entry = Live();
   std::shared_ptr<Entry> target = node ? node->Live() : nullptr;
   if (!entry || !target || target->parent != entry.get()) return false;
@@ -201,7 +219,7 @@ bool SimNode::RemoveChild(TreeNode* child) {
 }
 
 bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char* password) {
-  TraceCall("ChangeChildPassword", TraceRecord(record) + TracePassword(password));
+  if (Tracing()) TraceCall("ChangeChildPassword", TraceRecord(record) + TracePassword(password));
   std::shared_ptr<Entry> entry = Live();
   const std::shared_ptr<Site>& site = Library::Get().site();
   if (!entry || !site || kind_ != Kind::Root || password == nullptr || !IsValidUtf8(password)) {

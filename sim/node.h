@@ -41,16 +41,20 @@ class SimNode final : public TreeNode {
 
   // The entry while it is part of the loaded installation, else null.
   std::shared_ptr<Entry> Live() const;
-  const std::string& Description() const { return description_; }
+  // Describe(entry) as it was when the node was made; formatted on first use.
+  const std::string& Description() const;
 
  private:
   void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
+  // Whether calls are traced: arguments are formatted for the trace only then.
+  static bool Tracing();
   bool RemoveEntry(Entry& parent, Entry& child);
 
   std::weak_ptr<Entry> entry_;
   Kind kind_;
   ChildDefinitionData record_;
-  std::string description_;
+  mutable std::string description_;
+  mutable bool described_ = false;
 };
 
 // Whether the child may be handed out under the password test: it has no password, or the

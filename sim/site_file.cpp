@@ -84,6 +84,7 @@ std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error
   }
   FileText result;
   result.stamp = StampFrom(info);
+  result.text.reserve(static_cast<size_t>(info.st_size) + kSiteTextSlack);
   result.text.resize(static_cast<size_t>(info.st_size));
   size_t done = 0;
   while (done < result.text.size()) {

@@ -22,8 +22,12 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+// The text of a site file is read with at least this many bytes to spare after it (its capacity),
+// so that a parser that reads ahead in blocks can read it in place.
+constexpr size_t kSiteTextSlack = 64;
+
 struct FileText {
-  std::string text;
+  std::string text;  // capacity() - size() >= kSiteTextSlack
   FileStamp stamp;
 };
 

@@ -1,7 +1,12 @@
-// The site file reader: a SAX handler over nlohmann's parser that checks each value against the
-// schema as it arrives and builds the entries directly, without an intermediate document, so that
-// loading costs one pass over the text. This file: the parser's events and the file's structure.
+// The site file reader: a handler of JSON events that checks each value against the schema as it
+// arrives and builds the entries directly. The events come from a walk over simdjson's parsed
+// form, or from nlohmann's parser for text simdjson refuses. This file: the events, the file's
+// structure and the two ways of producing the events.
 #include "sim/site_reader.h"
+
+#include <simdjson.h>
+
+#include <cmath>
 
 #include "sim/site_reader_sax.h"
 
@@ -123,12 +128,66 @@ bool Reader::end_object() {
 
 }  // namespace sax
 
-std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error) {
-  if (text.empty()) {
-    error = "the file is empty";
-    return nullptr;
+namespace {
+
+// Feeds a document that simdjson has parsed and validated to the reader, value by value in the
+// order of the text, as nlohmann's parser would report them. False when the reader refused a
+// value (error then says why) or when the document holds a number whose kind the parsed form
+// cannot tell (kAmbiguous: "-0" is an integer to nlohmann, "-0.0" a float; both parse to -0.0).
+enum class Walk { Done, Refused, Ambiguous };
+
+class DocumentWalker {
+ public:
+  explicit DocumentWalker(sax::Reader& reader) : reader(reader) {}
+
+  Walk Visit(simdjson::dom::element value) {
+    using Type = simdjson::dom::element_type;
+    switch (value.type()) {
+      case Type::OBJECT: {
+        if (!reader.start_object(std::size_t(-1))) return Walk::Refused;
+        for (simdjson::dom::key_value_pair field : simdjson::dom::object(value)) {
+          key.assign(field.key);
+          if (!reader.key(key)) return Walk::Refused;
+          if (Walk walk = Visit(field.value); walk != Walk::Done) return walk;
+        }
+        return reader.end_object() ? Walk::Done : Walk::Refused;
+      }
+      case Type::ARRAY: {
+        if (!reader.start_array(std::size_t(-1))) return Walk::Refused;
+        for (simdjson::dom::element element : simdjson::dom::array(value)) {
+          if (Walk walk = Visit(element); walk != Walk::Done) return walk;
+        }
+        return reader.end_array() ? Walk::Done : Walk::Refused;
+      }
+      case Type::STRING:
+        text.assign(std::string_view(value));
+        return reader.string(text) ? Walk::Done : Walk::Refused;
+      case Type::INT64:
+        return reader.number_integer(int64_t(value)) ? Walk::Done : Walk::Refused;
+      case Type::UINT64:
+        return reader.number_unsigned(uint64_t(value)) ? Walk::Done : Walk::Refused;
+      case Type::DOUBLE: {
+        const double number = double(value);
+        if (number == 0 && std::signbit(number)) return Walk::Ambiguous;
+        return reader.number_float(number, noText) ? Walk::Done : Walk::Refused;
+      }
+      case Type::BOOL:
+        return reader.boolean(bool(value)) ? Walk::Done : Walk::Refused;
+      case Type::NULL_VALUE:
+        return reader.null() ? Walk::Done : Walk::Refused;
+    }
+    return Walk::Refused;
   }
-  error.clear();
+
+ private:
+  sax::Reader& reader;
+  std::string key, text;  // reused: the reader takes the text out of them
+  const std::string noText;
+};
+
+// nlohmann's parser over the whole text: the reader sees exactly the events and, for text that
+// is not JSON, the parse error with its position that the messages quote.
+std::shared_ptr<Site> ReadSiteWithEveryDetail(std::string_view text, std::string& error) {
   sax::Reader reader(error);
   bool ok = false;
   try {
@@ -142,6 +201,44 @@ std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error) {
     return nullptr;
   }
   return reader.TakeSite();
+}
+
+}  // namespace
+
+// simdjson parses and validates the text at several hundred megabytes a second; the reader then
+// checks and builds the entries from the parsed form, in the text's order, so a file that is
+// valid JSON gets the same entries and the same first schema error as from nlohmann's events.
+// Text that simdjson refuses (not JSON, or beyond its limits) and the rare number whose kind is
+// lost in parsing go through nlohmann's parser, whose messages (with line and column) the
+// reader's errors quote.
+std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t slack) {
+  if (text.empty()) {
+    error = "the file is empty";
+    return nullptr;
+  }
+  error.clear();
+  try {
+    simdjson::dom::parser parser;
+    simdjson::dom::element document;
+    const bool copy = slack < simdjson::SIMDJSON_PADDING;
+    if (parser.parse(text.data(), text.size(), copy).get(document) == simdjson::SUCCESS) {
+      sax::Reader reader(error);
+      switch (DocumentWalker(reader).Visit(document)) {
+        case Walk::Done:
+          return reader.TakeSite();
+        case Walk::Refused:
+          if (error.empty()) error = "cannot read the installation";
+          return nullptr;
+        case Walk::Ambiguous:
+          error.clear();
+          break;
+      }
+    }
+  } catch (const std::exception& e) {  // e.g. out of memory; never let it cross initAPI
+    error = std::string("cannot read the installation: ") + e.what();
+    return nullptr;
+  }
+  return ReadSiteWithEveryDetail(text, error);
 }
 
 }  // namespace sim

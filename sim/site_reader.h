@@ -12,6 +12,8 @@ namespace sim {
 // The installation that text describes, or null with error set to "<json path>: <problem>"
 // (e.g. `agents[0].brokers[1]: "port" must be a number from 0 to 65535`) or, for text that is not
 // JSON, "line L, column C: <problem>".
-std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error);
+// slack: bytes after text that belong to the caller's buffer and may be read (never changed);
+// with enough of them the text is parsed in place instead of being copied first.
+std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t slack = 0);
 
 }  // namespace sim

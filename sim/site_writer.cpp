@@ -59,7 +59,9 @@ void WriteNode(JsonText& out, const Entry& entry) {
   if (const char* key = ChildListKey(entry.kind)) {
     out.Key(key);
     out.BeginList();
-    for (const auto& [seq, child] : entry.children.InOrder()) WriteNode(out, *child);
+    for (const auto& child : entry.children.InOrder()) {
+      if (child != nullptr) WriteNode(out, *child);
+    }
     out.EndList();
   }
   out.EndObject();
@@ -90,7 +92,9 @@ std::string WriteSite(const Site& site) {
   }
   out.Key("agents");
   out.BeginList();
-  for (const auto& [seq, agent] : site.root->children.InOrder()) WriteNode(out, *agent);
+  for (const auto& agent : site.root->children.InOrder()) {
+    if (agent != nullptr) WriteNode(out, *agent);
+  }
   out.EndList();
   out.EndObject();
   return out.str();

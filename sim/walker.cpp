@@ -17,6 +17,8 @@ std::shared_ptr<Entry> SimWalker::Parent() const {
   return parent;
 }
 
+bool SimWalker::Tracing() { return Library::Get().trace().On(); }
+
 void SimWalker::TraceCall(const char* operation, const std::string& arguments) const {
   const Trace& trace = Library::Get().trace();
   if (trace.On()) trace.Write(std::string(operation) + " " + description_ + arguments);
@@ -40,7 +42,7 @@ void SimWalker::First() {
 }
 
 void SimWalker::Seek(const ChildDefinitionData& record) {
-  TraceCall("Seek", TraceRecord(record));
+  if (Tracing()) TraceCall("Seek", TraceRecord(record));
   at_.reset();
   std::shared_ptr<Entry> parent = Parent();
   std::optional<std::string> key = RecordKey(childKind_, record);
@@ -57,7 +59,7 @@ void SimWalker::Seek(const ChildDefinitionData& record) {
 TreeNode* SimWalker::Current() {
   std::shared_ptr<Entry> parent = Parent();
   std::shared_ptr<Entry> child = parent && at_ ? parent->children.At(*at_) : nullptr;
-  TraceCall("Current", child ? " " + Describe(*child) : std::string(" (none)"));
+  if (Tracing()) TraceCall("Current", child ? " " + Describe(*child) : std::string(" (none)"));
   return child ? new SimNode(child) : nullptr;
 }
 

@@ -24,6 +24,8 @@ class SimWalker final : public TreeWalker {
  private:
   std::shared_ptr<Entry> Parent() const;
   void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
+  // Whether calls are traced: arguments are formatted for the trace only then.
+  static bool Tracing();
 
   std::weak_ptr<Entry> parent_;
   Kind childKind_;

@@ -102,6 +102,26 @@ TEST(ScriptCommands, SavedHistoryRunsAgainAsAScript) {
   EXPECT_EQ(result.err, "");
 }
 
+// A history entry is a view of its line where the source holds it: in the mapped file (also
+// after the pages behind the reader are handed back), in the store for a line of standard input
+// or one cut at a NUL byte, in the caller's text for the exported functions.
+TEST(ScriptCommands, HistoryEntriesOutliveTheirReading) {
+  Folder folder;
+  const std::string comments(12 << 20, '#');
+  Result result =
+      folder.Run("PRINT first\n" + comments + std::string("\n!1\nPRINT a\0b\n!-1\nHISTORY\n", 26));
+  EXPECT_EQ(result.out,
+            "first\nfirst\na\na\n1. PRINT first\n2. PRINT first\n3. PRINT a\n"
+            "4. PRINT a\n");
+  result = folder.Program("", "PRINT a\nPRINT b\n!1\nHISTORY\n");
+  EXPECT_EQ(result.out, "a\nb\na\n1. PRINT a\n2. PRINT b\n3. PRINT a\n");
+  // HISTORY SAVE onto the running script rewrites it shorter; the script goes on as it was read.
+  const std::string padding(8192, '#');
+  result = folder.Run("PRINT a\nHISTORY SAVE t.hxo\n" + padding + "\nPRINT b\nHISTORY\n");
+  EXPECT_EQ(result.out, "a\nb\n1. PRINT a\n2. PRINT b\n");
+  EXPECT_EQ(folder.Read("t.hxo"), "PRINT a\n");
+}
+
 TEST(InterpreterLoop, MessagesAndCodes) {
   ExpectRows({
       {" #x\nPRINT b\n", "", "t.hxo:1: Unknown command: #x.\n", 8},
@@ -202,6 +222,10 @@ TEST(ExportedFunctions, RunTextAsOneScript) {
   // History entries of a command text keep no line ends; a new call starts a new history.
   EXPECT_EQ(Execute("PRINT a\nPRINT b\nHISTORY").out, "a\nb\n1. PRINT a2. PRINT b");
   EXPECT_EQ(Execute("!1").err, "stringbuf:1: Unknown history entry: 1.\n");
+  Folder folder;
+  const std::string save = "PRINT a\n!1\nHISTORY SAVE " + folder.File("h.hxo");
+  EXPECT_EQ(Execute(save.c_str()).out, "a\na\n");
+  EXPECT_EQ(folder.Read("h.hxo"), "PRINT a\nPRINT a\n");
 }
 
 }  // namespace

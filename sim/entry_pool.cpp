@@ -1,0 +1,67 @@
+#include "sim/entry_pool.h"
+
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <new>
+
+namespace sim {
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kBlockByBlock = true;
+#else
+constexpr bool kBlockByBlock = false;
+#endif
+
+// Chunks start small, for the built-in site, and double up to this size.
+constexpr size_t kFirstChunk = size_t{64} << 10;
+constexpr size_t kLargestChunk = size_t{16} << 20;
+
+}  // namespace
+
+EntryPool::~EntryPool() {
+  for (const Chunk& chunk : chunks) munmap(chunk.start, chunk.size);
+}
+
+size_t EntryPool::Round(size_t bytes) {
+  constexpr size_t kAlign = alignof(std::max_align_t);
+  return (bytes + kAlign - 1) / kAlign * kAlign;
+}
+
+void* EntryPool::Allocate(size_t bytes) {
+  if (kBlockByBlock) return ::operator new(bytes);
+  bytes = Round(bytes);
+  if (blockSize == 0) blockSize = bytes;
+  if (bytes != blockSize) std::abort();  // a pool serves one kind of block
+  if (freed != nullptr) {
+    FreeBlock* block = freed;
+    freed = block->next;
+    return block;
+  }
+  if (room < bytes) {
+    size_t size = chunks.empty() ? kFirstChunk : chunks.back().size * 2;
+    if (size > kLargestChunk) size = kLargestChunk;
+    if (size < bytes) size = bytes;
+    void* start = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (start == MAP_FAILED) throw std::bad_alloc();
+    madvise(start, size, MADV_HUGEPAGE);
+    chunks.push_back({start, size});
+    next = static_cast<char*>(start);
+    room = size;
+  }
+  void* block = next;
+  next += bytes;
+  room -= bytes;
+  return block;
+}
+
+void EntryPool::Free(void* block) {
+  if (kBlockByBlock) return ::operator delete(block);
+  auto* free = static_cast<FreeBlock*>(block);
+  free->next = freed;
+  freed = free;
+}
+
+}  // namespace sim
