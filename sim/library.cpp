@@ -4,9 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "orbitane/extensions.h"
 #include "orbitane/orbitaneapi.h"
 #include "sim/identity.h"
 #include "sim/node.h"
+#include "sim/plan.h"
+#include "sim/site_access.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
 
@@ -21,6 +24,19 @@ std::string Env(const char* name) {
 bool EnvFlag(const char* name) {
   std::string value = Env(name);
   return !value.empty() && value != "0";
+}
+
+// A parse error quotes what the parser last read, which for a truncated file is the whole rest of
+// it: the quote is cut to its first 40 bytes.
+std::string Shortened(std::string problem) {
+  constexpr std::string_view kLastRead = "; last read: '";
+  constexpr size_t kKeep = 40;
+  size_t start = problem.find(kLastRead);
+  if (start != std::string::npos && problem.size() > start + kLastRead.size() + kKeep + 1) {
+    problem.resize(start + kLastRead.size() + kKeep);
+    problem += "...'";
+  }
+  return problem;
 }
 
 void Report(const std::string& file, const std::string& problem) {
@@ -57,7 +73,20 @@ Library& Library::Get() {
 void Library::Init() {
   trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
   if (trace_.On()) trace_.Write("initAPI");
+  if (preloaded_) {
+    preloaded_ = false;
+    return;
+  }
   Load();
+}
+
+int Library::Open(std::string& message) {
+  trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
+  std::string problem;
+  const int status = LoadQuietly(problem);
+  preloaded_ = true;
+  if (status != 0) message = (file_.empty() ? "(built-in installation)" : file_) + ": " + problem;
+  return status;
 }
 
 void Library::Destroy() {
@@ -75,33 +104,54 @@ std::shared_ptr<Site> Library::EnsureSite() {
 }
 
 void Library::Load() {
+  std::string problem;
+  if (LoadQuietly(problem) != 0) Report(file_.empty() ? "(built-in installation)" : file_, problem);
+}
+
+int Library::LoadQuietly(std::string& problem) {
+  constexpr int kInvalid = 65, kUnreadable = 66;
   site_.reset();
   loaded_ = true;
+  preloaded_ = false;
+  loadedText_.clear();
   file_ = Env("ORBITANE_SIM");
   stopBeforeRename_ = EnvFlag("ORBITANE_SIM_FAIL_BEFORE_RENAME");
-  std::string error;
   if (file_.empty()) {
     writeBack_ = false;
-    site_ = ReadSite(DefaultSiteJson(), error);
-    if (!site_) Report("(built-in installation)", error);
-    return;
+    site_ = ReadSite(DefaultSiteJson(), problem);
+    return site_ ? 0 : kInvalid;
   }
   writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
-  std::optional<FileText> file = ReadSiteFile(file_, error);
-  if (!file) {
-    Report(file_, error);
-    return;
-  }
+  target_ = WriteTarget(file_);
+  std::optional<FileText> file = ReadSiteFile(file_, problem);
+  if (!file) return kUnreadable;
   stamp_ = file->stamp;
-  site_ = ReadSite(file->text, error);
-  if (!site_) Report(file_, error);
+  site_ = ReadSite(file->text, problem);
+  if (!site_) {
+    problem = Shortened(std::move(problem));
+    return kInvalid;
+  }
+  if (!writeBack_) loadedText_ = std::move(file->text);
+  return 0;
+}
+
+std::optional<std::string> Library::Plan(bool json) const {
+  if (!site_ || writeBack_) return std::nullopt;
+  std::string error;
+  std::shared_ptr<Site> before = ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_, error);
+  if (!before) return std::nullopt;
+  return PlanText(*before, *site_, json);
 }
 
 bool Library::Persist() {
   if (!writeBack_ || !site_) return true;
   std::string error;
+  if (!MayReplace(target_, error)) {
+    Report(file_, error);
+    return false;
+  }
   std::string text = WriteSite(*site_);
-  switch (ReplaceSiteFile(file_, text, stamp_, stopBeforeRename_, error)) {
+  switch (ReplaceSiteFile(target_, text, stamp_, stopBeforeRename_, error)) {
     case WriteOutcome::Written: return true;
     case WriteOutcome::ChangedByOther:
       Report(file_, "the installation file was changed by another process");
@@ -114,6 +164,19 @@ bool Library::Persist() {
 }  // namespace sim
 
 void initAPI() { sim::Library::Get().Init(); }
+
+int OrbitaneOpenInstallation(char** message) {
+  std::string text;
+  const int status = sim::Library::Get().Open(text);
+  if (message != nullptr) *message = status == 0 ? nullptr : SharedHeapStrdup(text.c_str());
+  return status;
+}
+
+char* OrbitanePlan(const char* format) {
+  const bool json = format != nullptr && std::string_view(format) == "json";
+  std::optional<std::string> plan = sim::Library::Get().Plan(json);
+  return plan ? SharedHeapStrdup(plan->c_str()) : nullptr;
+}
 
 void destroyAPI() { sim::Library::Get().Destroy(); }
 

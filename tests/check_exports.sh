@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# The shared library exports the three C entry points and the members of the vendor interface
+# The shared library exports the C entry points of hxo.h and the members of the vendor interface
 # classes, nothing else.
 set -euo pipefail
 library=$1
 symbols=$(nm -D --defined-only "$library" | awk '{ print $3 }' | c++filt)
-for entry in HXO_ExecuteCommands HXO_ExecuteCommandsGetOutput HXO_RunScript; do
+for entry in HXO_ExecuteCommands HXO_ExecuteCommandsGetOutput HXO_RunScript HXO_OpenInstallation \
+    HXO_CanPlan HXO_GetPlan; do
   grep -qx "$entry" <<< "$symbols" || { echo "missing export: $entry"; exit 1; }
 done
-unexpected=$(grep -v -x -E 'HXO_ExecuteCommands|HXO_ExecuteCommandsGetOutput|HXO_RunScript' <<< "$symbols" |
+unexpected=$(grep -v -x -E 'HXO_(ExecuteCommands|ExecuteCommandsGetOutput|RunScript|OpenInstallation|CanPlan|GetPlan)' <<< "$symbols" |
   grep -v -E '^((typeinfo|typeinfo name|vtable) for )?(TreeNode|TreeRootHolder|TreeWalker|NameValueAlgorithm|NameValueActionAlgorithm)(::|$)' || true)
 if [ -n "$unexpected" ]; then
   echo "unexpected exports:"
