@@ -30,17 +30,90 @@ int UsageError(const char* problem, const char* detail) {
   return kUsageError;
 }
 
+// ---- Options about the installation itself: --read-only, --dry-run ----
+
+constexpr int kUnavailable = 69;
+
+const char kInstallationUsage[] =
+    "\n"
+    "  --read-only        never write the installation file: changes live in memory\n"
+    "                     (sets ORBITANE_SIM_READONLY=1)\n"
+    "  --dry-run[=json]   run read-only, then print the plan of what the script would\n"
+    "                     change and send, as text or as one JSON document\n"
+    "\n"
+    "A file named by --sim or ORBITANE_SIM is opened before the script runs: exit\n"
+    "status 66 when it is missing or unreadable, 65 when it is invalid.\n";
+
+struct InstallationOptions {
+  bool readOnly = false;
+  const char* planFormat = nullptr;  // "text" or "json" for a dry run
+};
+
+// Takes argument when it is one of these options: 1 taken, 0 not one of them, -1 a bad value.
+int TakeInstallationOption(const char* argument, InstallationOptions& options) {
+  if (std::strcmp(argument, "--read-only") == 0) {
+    options.readOnly = true;
+    return 1;
+  }
+  if (std::strcmp(argument, "--dry-run") == 0 || std::strcmp(argument, "--dry-run=text") == 0) {
+    options.planFormat = "text";
+    return 1;
+  }
+  if (std::strcmp(argument, "--dry-run=json") == 0) {
+    options.planFormat = "json";
+    return 1;
+  }
+  return std::strncmp(argument, "--dry-run=", 10) == 0 ? -1 : 0;
+}
+
+// Before the script: read-only as asked, and the installation file opened. 0 to go on, else the
+// exit status.
+int PrepareInstallation(const InstallationOptions& options) {
+  if (options.planFormat != nullptr && HXO_CanPlan() == 0) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: --dry-run needs the simulated installation; take a snapshot "
+                 "first (--snapshot FILE SCRIPT) and rehearse on it with --sim FILE --dry-run\n");
+    return kUnavailable;
+  }
+  if (options.readOnly || options.planFormat != nullptr) setenv("ORBITANE_SIM_READONLY", "1", 1);
+  const char* file = std::getenv("ORBITANE_SIM");
+  if (file == nullptr || *file == '\0') return 0;
+  char* message = nullptr;
+  const int status = HXO_OpenInstallation(&message);
+  if (status != 0) {
+    std::fprintf(stderr, "hxo_cmdline: %s\n", message != nullptr ? message : file);
+  }
+  std::free(message);
+  return status;
+}
+
+// After the script of a dry run: the plan on standard output.
+void PrintPlan(const InstallationOptions& options) {
+  if (options.planFormat == nullptr) return;
+  char* plan = nullptr;
+  if (HXO_GetPlan(options.planFormat, &plan) != 0) {
+    std::fprintf(stderr, "hxo_cmdline: the installation made no plan\n");
+    return;
+  }
+  std::fputs(plan, stdout);
+  std::free(plan);
+}
+
+// ---- end of the options about the installation ----
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const char* simFile = nullptr;
   const char* commands = nullptr;
   const char* script = nullptr;
+  InstallationOptions installation;
 
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
       std::fputs(kUsage, stdout);
+      std::fputs(kInstallationUsage, stdout);
       return 0;
     }
     if (std::strcmp(argument, "--version") == 0) {
@@ -56,6 +129,10 @@ int main(int argc, char** argv) {
       simFile = argument + 6;
       continue;
     }
+    if (int taken = TakeInstallationOption(argument, installation); taken != 0) {
+      if (taken < 0) return UsageError("unknown plan format in ", argument);
+      continue;
+    }
     if (argument[0] == '-' && argument[1] != '\0') return UsageError("unknown option ", argument);
     if (script != nullptr) return UsageError("more than one script: ", argument);
     script = argument;
@@ -65,6 +142,7 @@ int main(int argc, char** argv) {
   }
 
   if (simFile != nullptr) setenv("ORBITANE_SIM", simFile, 1);
+  if (int status = PrepareInstallation(installation); status != 0) return status;
 
   int status;
   if (commands != nullptr) {
@@ -77,6 +155,7 @@ int main(int argc, char** argv) {
   } else {
     status = HXO_RunScript(script);
   }
+  PrintPlan(installation);
   std::fflush(stdout);
   return status;
 }
