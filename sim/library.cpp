@@ -135,8 +135,8 @@ int Library::LoadQuietly(std::string& problem) {
   return 0;
 }
 
-std::optional<std::string> Library::Plan(bool json) const {
-  if (!site_ || writeBack_) return std::nullopt;
+std::optional<std::string> Library::Plan(bool json) {
+  if (!EnsureSite() || writeBack_) return std::nullopt;
   std::string error;
   std::shared_ptr<Site> before = ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_, error);
   if (!before) return std::nullopt;

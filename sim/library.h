@@ -43,7 +43,7 @@ class Library {
 
   // The changes made since the installation was loaded, as a plan (plan.h) in text or JSON; none
   // when its changes go to a file (the plan would not describe what is still to be done).
-  std::optional<std::string> Plan(bool json) const;
+  std::optional<std::string> Plan(bool json);
 
   const Trace& trace() const { return trace_; }
 

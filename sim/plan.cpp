@@ -81,20 +81,15 @@ class Planner {
   // Enters a child present before, after or both.
   void Child(const Entry* before, const Entry* after) {
     path_.push_back(Describe(after != nullptr ? *after : *before));
+    // An addition or removal is a line of the parent's block.
     if (after == nullptr) {
-      --depth_;  // the removal is a line of the parent's block
-      Line("remove", [&](std::string& text) { text += "- " + path_.back(); }, nullptr);
-      ++depth_;
+      Line("remove", [&](std::string& text) { text += "- " + path_.back(); }, nullptr, 1);
     } else {
       if (before == nullptr) {
-        --depth_;
-        Line("add", [&](std::string& text) { text += "+ " + path_.back(); }, nullptr);
-        ++depth_;
+        Line("add", [&](std::string& text) { text += "+ " + path_.back(); }, nullptr, 1);
         printed_ = path_.size();  // the added line stands for the header
       }
-      ++depth_;
       Compare(before, *after);
-      --depth_;
     }
     path_.pop_back();
     if (printed_ > path_.size()) printed_ = path_.size();
@@ -172,10 +167,10 @@ class Planner {
     }
   }
 
-  // One change of the node at the end of path_: in text, the headers of its ancestors not yet
-  // printed, then the line; in JSON, one object.
+  // One change of the node at the end of path_: in text, the headers not yet printed, then the line
+  // in the block of the node up (0) or of its parent (1); in JSON, one object.
   template <class TextLine, class JsonFields>
-  void Line(const char* op, TextLine textLine, JsonFields jsonFields) {
+  void Line(const char* op, TextLine textLine, JsonFields jsonFields, size_t up = 0) {
     ++changes_;
     if (json_) {
       out_ += changes_ == 1 ? "\n" : ",\n";
@@ -194,8 +189,8 @@ class Planner {
       out_ += "}";
       return;
     }
-    const size_t depth = static_cast<size_t>(depth_);
-    for (size_t i = printed_; i < depth && i < path_.size(); ++i) {
+    const size_t depth = path_.size() - up;
+    for (size_t i = printed_; i < depth; ++i) {
       out_.append(i * 2, ' ');
       out_ += path_[i];
       out_ += '\n';
@@ -210,7 +205,6 @@ class Planner {
   std::string out_;
   std::vector<std::string> path_;  // the node being compared and its ancestors (root excluded)
   size_t printed_ = 0;             // how many of path_ have their header line printed
-  int depth_ = 0;                  // indent of the current node's change lines
   size_t changes_ = 0;
 };
 
