@@ -197,6 +197,8 @@ TreeRootHolder* TreeRootHolder::GetRoot(const char* kind, const char* server, co
     return nullptr;
   }
   auto found = site->users.find(user);
-  if (found == site->users.end() || found->second != password) return nullptr;
+  if (found == site->users.end() || (found->second != password && !site->anyPassword)) {
+    return nullptr;
+  }
   return new sim::SimRootHolder(site);
 }
