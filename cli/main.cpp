@@ -30,9 +30,10 @@ int UsageError(const char* problem, const char* detail) {
   return kUsageError;
 }
 
-// ---- Options about the installation itself: --read-only, --dry-run ----
+// ---- Options about the installation itself: --read-only, --dry-run, --snapshot ----
 
 constexpr int kUnavailable = 69;
+constexpr int kCannotCreate = 73;
 
 const char kInstallationUsage[] =
     "\n"
@@ -40,6 +41,8 @@ const char kInstallationUsage[] =
     "                     (sets ORBITANE_SIM_READONLY=1)\n"
     "  --dry-run[=json]   run read-only, then print the plan of what the script would\n"
     "                     change and send, as text or as one JSON document\n"
+    "  --snapshot FILE    after the script, write the agents it declared, as the\n"
+    "                     installation reports them, to FILE (an installation file)\n"
     "\n"
     "A file named by --sim or ORBITANE_SIM is opened before the script runs: exit\n"
     "status 66 when it is missing or unreadable, 65 when it is invalid.\n";
@@ -47,10 +50,22 @@ const char kInstallationUsage[] =
 struct InstallationOptions {
   bool readOnly = false;
   const char* planFormat = nullptr;  // "text" or "json" for a dry run
+  const char* snapshot = nullptr;    // the file a snapshot goes to
 };
 
-// Takes argument when it is one of these options: 1 taken, 0 not one of them, -1 a bad value.
-int TakeInstallationOption(const char* argument, InstallationOptions& options) {
+// Takes argv[i] (and its value) when it is one of these options: 1 taken, 0 not one of them,
+// -1 a bad or missing value.
+int TakeInstallationOption(int argc, char** argv, int& i, InstallationOptions& options) {
+  const char* argument = argv[i];
+  if (std::strcmp(argument, "--snapshot") == 0) {
+    if (i + 1 >= argc) return -1;
+    options.snapshot = argv[++i];
+    return 1;
+  }
+  if (std::strncmp(argument, "--snapshot=", 11) == 0) {
+    options.snapshot = argument + 11;
+    return 1;
+  }
   if (std::strcmp(argument, "--read-only") == 0) {
     options.readOnly = true;
     return 1;
@@ -85,6 +100,16 @@ int PrepareInstallation(const InstallationOptions& options) {
   }
   std::free(message);
   return status;
+}
+
+// After the script: the snapshot written, when asked for. 0, or the exit status of a failure.
+int WriteSnapshot(const InstallationOptions& options) {
+  if (options.snapshot == nullptr) return 0;
+  char* message = nullptr;
+  if (HXO_WriteSnapshot(options.snapshot, &message) == 0) return 0;
+  std::fprintf(stderr, "hxo_cmdline: no snapshot: %s\n", message != nullptr ? message : "");
+  std::free(message);
+  return kCannotCreate;
 }
 
 // After the script of a dry run: the plan on standard output.
@@ -129,8 +154,8 @@ int main(int argc, char** argv) {
       simFile = argument + 6;
       continue;
     }
-    if (int taken = TakeInstallationOption(argument, installation); taken != 0) {
-      if (taken < 0) return UsageError("unknown plan format in ", argument);
+    if (int taken = TakeInstallationOption(argc, argv, i, installation); taken != 0) {
+      if (taken < 0) return UsageError("missing or unknown value in ", argument);
       continue;
     }
     if (argument[0] == '-' && argument[1] != '\0') return UsageError("unknown option ", argument);
@@ -156,6 +181,7 @@ int main(int argc, char** argv) {
     status = HXO_RunScript(script);
   }
   PrintPlan(installation);
+  if (int failed = WriteSnapshot(installation); failed != 0) status = failed;
   std::fflush(stdout);
   return status;
 }

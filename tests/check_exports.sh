@@ -5,10 +5,10 @@ set -euo pipefail
 library=$1
 symbols=$(nm -D --defined-only "$library" | awk '{ print $3 }' | c++filt)
 for entry in HXO_ExecuteCommands HXO_ExecuteCommandsGetOutput HXO_RunScript HXO_OpenInstallation \
-    HXO_CanPlan HXO_GetPlan; do
+    HXO_CanPlan HXO_GetPlan HXO_WriteSnapshot; do
   grep -qx "$entry" <<< "$symbols" || { echo "missing export: $entry"; exit 1; }
 done
-unexpected=$(grep -v -x -E 'HXO_(ExecuteCommands|ExecuteCommandsGetOutput|RunScript|OpenInstallation|CanPlan|GetPlan)' <<< "$symbols" |
+unexpected=$(grep -v -x -E 'HXO_(ExecuteCommands|ExecuteCommandsGetOutput|RunScript|OpenInstallation|CanPlan|GetPlan|WriteSnapshot)' <<< "$symbols" |
   grep -v -E '^((typeinfo|typeinfo name|vtable) for )?(TreeNode|TreeRootHolder|TreeWalker|NameValueAlgorithm|NameValueActionAlgorithm)(::|$)' || true)
 if [ -n "$unexpected" ]; then
   echo "unexpected exports:"

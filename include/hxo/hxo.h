@@ -39,6 +39,14 @@ HXO_API int HXO_CanPlan(void);
    1 when no plan can be made (unknown format, changes written to a file, no installation). */
 HXO_API int HXO_GetPlan(const char* format, char** plan);
 
+/* Writes, atomically, an installation file in the simulated installation's format holding the
+   subtrees of every agent that the scripts run so far declared, as the installation reports them
+   through the vendor interface: definitions, the local broker, versions, autoconfig objects,
+   DSMs, targets, properties, the rule list and the last 64 KiB of each current log. Passwords
+   are never read: the file says that any password is accepted. Returns 0, or 1 with message
+   (when not null) set to one line saying why (release it with free()). */
+HXO_API int HXO_WriteSnapshot(const char* fileName, char** message);
+
 #ifdef __cplusplus
 }
 #endif
