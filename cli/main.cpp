@@ -45,7 +45,8 @@ const char kInstallationUsage[] =
     "                     installation reports them, to FILE (an installation file)\n"
     "\n"
     "A file named by --sim or ORBITANE_SIM is opened before the script runs: exit\n"
-    "status 66 when it is missing or unreadable, 65 when it is invalid.\n";
+    "status 66 when it is missing or unreadable, 65 when it is invalid; 69 for\n"
+    "--dry-run without the simulated installation, 73 when no snapshot was written.\n";
 
 struct InstallationOptions {
   bool readOnly = false;
