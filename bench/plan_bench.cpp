@@ -1,8 +1,8 @@
 // The plan of a dry run: comparing a site of 100,000 targets with the same site in which every
 // target's property changed, and writing the plan as text or JSON.
-#include <benchmark/benchmark.h>
-
 #include <string>
+
+#include <benchmark/benchmark.h>
 
 #include "sim/plan.h"
 #include "sim/site_reader.h"

@@ -60,7 +60,8 @@ HXO_API int HXO_WriteSnapshot(const char* fileName, char** message) {
   const bool ok = fileName != nullptr && MakeSnapshot(text, problem) &&
                   WriteAtomically(fileName, text, problem);
   if (ok) return 0;
-  if (message != nullptr) *message = strdup(fileName == nullptr ? "no file named" : problem.c_str());
+  if (message != nullptr)
+    *message = strdup(fileName == nullptr ? "no file named" : problem.c_str());
   return 1;
 }
 

@@ -97,8 +97,10 @@ class Snapshot {
       out_ += "]";
     }
     if (kind == "Broker") Autoconfig(node);
-    const char* list = kind == "Agent" ? "brokers" : kind == "Broker" ? "dsms"
-                       : kind == "DSM" ? "targets" : nullptr;
+    const char* list = kind == "Agent"    ? "brokers"
+                       : kind == "Broker" ? "dsms"
+                       : kind == "DSM"    ? "targets"
+                                          : nullptr;
     if (list != nullptr) Children(node, list, kind == "Agent" ? LocalBroker(node) : "");
     out_ += "}";
     first_ = false;

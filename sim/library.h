@@ -53,7 +53,7 @@ class Library {
 
   std::shared_ptr<Site> site_;
   bool loaded_ = false;
-  std::string file_;  // as named by ORBITANE_SIM; empty for the built-in installation
+  std::string file_;        // as named by ORBITANE_SIM; empty for the built-in installation
   std::string target_;      // the file that write-backs replace (file_ with links resolved)
   std::string loadedText_;  // the file as loaded, kept when nothing is written back (for Plan)
   bool preloaded_ = false;  // Open loaded the installation; the next Init keeps it

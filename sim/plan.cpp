@@ -54,7 +54,8 @@ class Planner {
   void Compare(const Entry* before, const Entry& after) {
     Properties(before, after);
     if (before == nullptr ? !after.password.empty() : before->password != after.password) {
-      Line("password", [](std::string& text) { text += "~ password: changed"; }, nullptr);
+      Line(
+          "password", [](std::string& text) { text += "~ password: changed"; }, nullptr);
     }
     Commands(before, after);
     if (after.autoconfig || (before && before->autoconfig)) {
@@ -83,10 +84,12 @@ class Planner {
     path_.push_back(Describe(after != nullptr ? *after : *before));
     // An addition or removal is a line of the parent's block.
     if (after == nullptr) {
-      Line("remove", [&](std::string& text) { text += "- " + path_.back(); }, nullptr, 1);
+      Line(
+          "remove", [&](std::string& text) { text += "- " + path_.back(); }, nullptr, 1);
     } else {
       if (before == nullptr) {
-        Line("add", [&](std::string& text) { text += "+ " + path_.back(); }, nullptr, 1);
+        Line(
+            "add", [&](std::string& text) { text += "+ " + path_.back(); }, nullptr, 1);
         printed_ = path_.size();  // the added line stands for the header
       }
       Compare(before, *after);
@@ -101,8 +104,9 @@ class Planner {
     auto a = old.begin();
     auto b = after.properties.begin();
     while (a != old.end() || b != after.properties.end()) {
-      const std::string& name = (b == after.properties.end() ||
-                                 (a != old.end() && a->first < b->first)) ? a->first : b->first;
+      const std::string& name =
+          (b == after.properties.end() || (a != old.end() && a->first < b->first)) ? a->first
+                                                                                   : b->first;
       const std::string* was = Lookup(old, name);
       const std::string* now = Lookup(after.properties, name);
       if (a != old.end() && a->first == name) ++a;
@@ -115,7 +119,10 @@ class Planner {
           continue;
         }
       }
-      Change("set", name, was, now, [&](std::string& text) { text += "\"name\": "; AppendJsonString(text, name); });
+      Change("set", name, was, now, [&](std::string& text) {
+        text += "\"name\": ";
+        AppendJsonString(text, name);
+      });
     }
   }
 
@@ -137,22 +144,28 @@ class Planner {
   void Change(const char* op, const std::string& name, const std::string* was,
               const std::string* now, Fields fields) {
     const bool rule = op[0] == 'r';
-    Line(op, [&](std::string& text) {
-      text += "~ " + name + ": ";
-      Value(text, was, rule);
-      text += " -> ";
-      Value(text, now, rule);
-    }, [&](std::string& text) {
-      fields(text);
-      if (was) text += ", \"old\": ", AppendJsonString(text, *was);
-      if (now) text += ", \"new\": ", AppendJsonString(text, *now);
-    });
+    Line(
+        op,
+        [&](std::string& text) {
+          text += "~ " + name + ": ";
+          Value(text, was, rule);
+          text += " -> ";
+          Value(text, now, rule);
+        },
+        [&](std::string& text) {
+          fields(text);
+          if (was) text += ", \"old\": ", AppendJsonString(text, *was);
+          if (now) text += ", \"new\": ", AppendJsonString(text, *now);
+        });
   }
 
   static void Value(std::string& text, const std::string* value, bool bare) {
-    if (value == nullptr) text += "(unset)";
-    else if (bare) text += *value;
-    else AppendJsonString(text, *value);
+    if (value == nullptr)
+      text += "(unset)";
+    else if (bare)
+      text += *value;
+    else
+      AppendJsonString(text, *value);
   }
 
   void Commands(const Entry* before, const Entry& after) {
@@ -162,8 +175,12 @@ class Planner {
     for (size_t i = from; i < after.journal.size(); ++i) {
       const std::string& command = after.journal[i];
       if (!seen.insert(command).second) continue;
-      Line("command", [&](std::string& text) { text += "> " + command; },
-           [&](std::string& text) { text += "\"command\": "; AppendJsonString(text, command); });
+      Line(
+          "command", [&](std::string& text) { text += "> " + command; },
+          [&](std::string& text) {
+            text += "\"command\": ";
+            AppendJsonString(text, command);
+          });
     }
   }
 

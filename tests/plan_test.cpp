@@ -1,12 +1,13 @@
 // The installation file through hxo_cmdline: opened before the script, written only by a change
 // and only where it may be, and the dry run's plan against the same script run for real.
+#include "sim/plan.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
 #include <map>
 
-#include "sim/plan.h"
 #include "sim/site_reader.h"
 #include "support.h"
 
@@ -38,12 +39,19 @@ TEST(SiteFile, OpenedBeforeTheScriptWithOneLine) {
   folder.Write("cut.json", Example().substr(0, 3000));
   folder.Write("bad.json", R"({"format": 1, "server": "K", "agents": [{"ipaddr": "1.2.3"}]})");
   const std::pair<std::string, Result> cases[] = {
-      {"nope.json", {"", "hxo_cmdline: nope.json: cannot open the file: No such file or directory\n", 66}},
-      {"bad.json", {"", "hxo_cmdline: bad.json: agents[0]: \"ipaddr\" must be a dotted-decimal IPv4 "
-                        "address such as 10.1.1.1\n", 65}},
-      {"cut.json", {"", "hxo_cmdline: cut.json: line 105, column 1030: syntax error while parsing "
-                        "value - invalid string: missing closing quote; last read: "
-                        "'\"2024-03-12 00:00:00 INFO  configuration...'\n", 65}}};
+      {"nope.json",
+       {"", "hxo_cmdline: nope.json: cannot open the file: No such file or directory\n", 66}},
+      {"bad.json",
+       {"",
+        "hxo_cmdline: bad.json: agents[0]: \"ipaddr\" must be a dotted-decimal IPv4 "
+        "address such as 10.1.1.1\n",
+        65}},
+      {"cut.json",
+       {"",
+        "hxo_cmdline: cut.json: line 105, column 1030: syntax error while parsing "
+        "value - invalid string: missing closing quote; last read: "
+        "'\"2024-03-12 00:00:00 INFO  configuration...'\n",
+        65}}};
   for (const auto& [file, expected] : cases) {
     Result result = folder.Program("--sim " + file + " -c 'PRINT hi'");
     EXPECT_EQ(result.out, expected.out) << file;
@@ -65,8 +73,9 @@ TEST(SiteFile, WrittenThroughALinkNeverWhenProtectedOrReadOnlyOrOnlyRead) {
 
   // Reading logs (one of them fed), versions and listings writes nothing.
   folder.Write("site.json", Example());
-  folder.Write("t.hxo", "AGENT hq 127.0.0.1\nhq.LOG -t 3\nhq.LOG\nhq.SPAWN b BROKER\n"
-                        "OBJECTS\nhq.LIST\nb.QPK\n");
+  folder.Write("t.hxo",
+               "AGENT hq 127.0.0.1\nhq.LOG -t 3\nhq.LOG\nhq.SPAWN b BROKER\n"
+               "OBJECTS\nhq.LIST\nb.QPK\n");
   auto before = Contents(folder);
   Result result = folder.Program("--sim site.json t.hxo");
   EXPECT_EQ(result.code, 0) << result.err;
@@ -81,8 +90,9 @@ TEST(SiteFile, WrittenThroughALinkNeverWhenProtectedOrReadOnlyOrOnlyRead) {
   result = folder.Program("--sim site.json t.hxo");
   EXPECT_EQ(result.code, 23);
   EXPECT_EQ(LinesStartingWith(result.err, "orbitane sim:"),
-            std::vector<std::string>{"orbitane sim: site.json: the file is not writable (mode 0444); "
-                                     "nothing was written (use --read-only to try changes in memory only)"});
+            std::vector<std::string>{
+                "orbitane sim: site.json: the file is not writable (mode 0444); "
+                "nothing was written (use --read-only to try changes in memory only)"});
   chmod(folder.File("site.json").c_str(), 0644);
   EXPECT_EQ(Contents(folder), before);
 }
@@ -123,7 +133,8 @@ TEST(DryRun, PlansExactlyWhatTheRealRunChanges) {
   EXPECT_EQ(plan.find("MAX_QUEUE"), std::string::npos);
   EXPECT_EQ(plan.find("dsm-secret"), std::string::npos);
   EXPECT_EQ(plan.find("  > reload\n  > reload"), std::string::npos);  // once per node
-  EXPECT_EQ(rehearsal.Program("--dry-run=json -c 'PRINT x'").out, "x\n{\"format\": 1, \"changes\": []}\n");
+  EXPECT_EQ(rehearsal.Program("--dry-run=json -c 'PRINT x'").out,
+            "x\n{\"format\": 1, \"changes\": []}\n");
 }
 
 }  // namespace
@@ -134,23 +145,25 @@ namespace {
 // LIST, SET, QPK and the last 20 lines of the current log of each node.
 std::string WalkEverything(const sim::Site& site) {
   std::string declare = "SET LINES 0\nSET CONTINUE ON\n", show = "OBJECTS\n";
-  std::function<void(const sim::Entry&, const std::string&)> walk =
-      [&](const sim::Entry& entry, const std::string& name) {
-        for (const char* command : {".LIST\n", ".SET\n", ".QPK\n", ".LOG -t 20\n"}) {
-          show += name + command;
-        }
-        if (entry.autoconfig) declare += name + ".SPAWN " + name + "c AUTOCONFIG\n";
-        if (entry.autoconfig) walk(*entry.autoconfig, name + "c");
-        int n = 0;
-        for (const auto& [seq, child] : entry.children.InOrder()) {
-          const std::string childName = name + "_" + std::to_string(n++);
-          declare += name + ".SPAWN " + childName + " " +
-                     (child->kind == sim::Kind::Dsm ? child->name : child->ipaddr) + " " +
-                     (child->kind == sim::Kind::Broker ? std::to_string(child->port)
-                      : child->kind == sim::Kind::Target ? child->community : "") + "\n";
-          walk(*child, childName);
-        }
-      };
+  std::function<void(const sim::Entry&, const std::string&)> walk = [&](const sim::Entry& entry,
+                                                                        const std::string& name) {
+    for (const char* command : {".LIST\n", ".SET\n", ".QPK\n", ".LOG -t 20\n"}) {
+      show += name + command;
+    }
+    if (entry.autoconfig) declare += name + ".SPAWN " + name + "c AUTOCONFIG\n";
+    if (entry.autoconfig) walk(*entry.autoconfig, name + "c");
+    int n = 0;
+    for (const auto& [seq, child] : entry.children.InOrder()) {
+      const std::string childName = name + "_" + std::to_string(n++);
+      declare += name + ".SPAWN " + childName + " " +
+                 (child->kind == sim::Kind::Dsm ? child->name : child->ipaddr) + " " +
+                 (child->kind == sim::Kind::Broker   ? std::to_string(child->port)
+                  : child->kind == sim::Kind::Target ? child->community
+                                                     : "") +
+                 "\n";
+      walk(*child, childName);
+    }
+  };
   int n = 0;
   for (const auto& [seq, agent] : site.root->children.InOrder()) {
     const std::string name = "a" + std::to_string(n++);
