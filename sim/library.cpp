@@ -84,7 +84,7 @@ int Library::Open(std::string& message) {
   trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
   std::string problem;
   const int status = LoadQuietly(problem);
-  preloaded_ = true;
+  preloaded_ = status == 0;  // after a failure the next Init tries again
   if (status != 0) message = (file_.empty() ? "(built-in installation)" : file_) + ": " + problem;
   return status;
 }

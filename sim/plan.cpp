@@ -61,11 +61,15 @@ class Planner {
     if (after.autoconfig || (before && before->autoconfig)) {
       Child(before ? before->autoconfig.get() : nullptr, after.autoconfig.get());
     }
+    size_t kept = 0;  // children of before that after still has
     if (before != nullptr) {
       for (const auto& [seq, child] : before->children.InOrder()) {
-        Child(child.get(), after.children.Find(IdentityKey(*child)));
+        const Entry* now = after.children.Find(IdentityKey(*child));
+        kept += now != nullptr;
+        Child(child.get(), now);
       }
     }
+    if (kept == after.children.size()) return;  // nothing was added
     for (const auto& [seq, child] : after.children.InOrder()) {
       if (before == nullptr || before->children.Find(IdentityKey(*child)) == nullptr) {
         Child(nullptr, child.get());
