@@ -28,6 +28,8 @@ bool OpenServerSession(const char* server, const char* user, const char* passwor
   current.reset();
   current.reset(new (std::nothrow) ServerSession());
   if (current == nullptr) return false;
+  current->server = server == nullptr ? "" : server;
+  current->user = user == nullptr ? "" : user;
   current->holder.reset(TreeRootHolder::GetRoot("distributed", server, user, password));
   if (current->holder != nullptr) {
     ChildDefinitionData record;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "orbitane/orbitaneapi.h"
 
@@ -15,6 +16,7 @@ struct ServerSession {
 
   std::unique_ptr<TreeRootHolder> holder;  // null when GetRoot failed
   std::unique_ptr<TreeNode> root;          // null when authentication failed
+  std::string server, user;                // as given to GetRoot (never the password)
 };
 
 // Opens the current server session when none is authenticated; true when authenticated

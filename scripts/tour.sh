@@ -6,4 +6,5 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset default > /dev/null
 cmake --build --preset default --target hxo_cmdline > /dev/null
-exec build/hxo_cmdline examples/tour.hxo
+# The tour's dry run calls the program by name.
+PATH="$PWD/build:$PATH" exec build/hxo_cmdline examples/tour.hxo

@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "orbitane/extensions.h"
 #include "orbitane/orbitaneapi.h"
 #include "sim/identity.h"
 #include "sim/node.h"
+#include "sim/plan.h"
 #include "sim/report.h"
+#include "sim/site_access.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
 
@@ -31,6 +34,19 @@ int FirstStoppedWrite() {
   if (value.empty() || value == "0") return 0;
   int number = std::atoi(value.c_str());
   return number > 0 ? number : 1;
+}
+
+// A parse error quotes what the parser last read, which for a truncated file is the whole rest of
+// it: the quote is cut to its first 40 bytes.
+std::string Shortened(std::string problem) {
+  constexpr std::string_view kLastRead = "; last read: '";
+  constexpr size_t kKeep = 40;
+  size_t start = problem.find(kLastRead);
+  if (start != std::string::npos && problem.size() > start + kLastRead.size() + kKeep + 1) {
+    problem.resize(start + kLastRead.size() + kKeep);
+    problem += "...'";
+  }
+  return problem;
 }
 
 // The authenticated hold; it gives the root node only while its installation is loaded.
@@ -61,7 +77,20 @@ Library& Library::Get() {
 void Library::Init() {
   trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
   if (trace_.On()) trace_.Write("initAPI");
+  if (preloaded_) {
+    preloaded_ = false;
+    return;
+  }
   Load();
+}
+
+int Library::Open(std::string& message) {
+  trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
+  std::string problem;
+  const int status = LoadQuietly(problem);
+  preloaded_ = status == 0;  // after a failure the next Init tries again
+  if (status != 0) message = OneLineProblem(file_.empty() ? "(built-in installation)" : file_, problem);
+  return status;
 }
 
 void Library::Destroy() {
@@ -79,37 +108,62 @@ std::shared_ptr<Site> Library::EnsureSite() {
 }
 
 void Library::Load() {
+  std::string problem;
+  if (LoadQuietly(problem) != 0) ReportProblem(file_.empty() ? "(built-in installation)" : file_, problem);
+}
+
+int Library::LoadQuietly(std::string& problem) {
+  constexpr int kInvalid = 65, kUnreadable = 66;
   site_.reset();
   loaded_ = true;
+  preloaded_ = false;
+  loadedText_.clear();
   file_ = Env("ORBITANE_SIM");
   firstStoppedWrite_ = FirstStoppedWrite();
   writes_ = 0;
-  std::string error;
   if (file_.empty()) {
     writeBack_ = false;
-    site_ = ReadSite(DefaultSiteJson(), error);
-    if (!site_) ReportProblem("(built-in installation)", error);
-    return;
+    site_ = ReadSite(DefaultSiteJson(), problem);
+    return site_ ? 0 : kInvalid;
   }
   writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
-  std::optional<FileText> file = ReadSiteFile(file_, error);
-  if (!file) {
-    ReportProblem(file_, error);
-    return;
-  }
+  target_ = WriteTarget(file_);
+  std::optional<FileText> file = ReadSiteFile(file_, problem);
+  if (!file) return kUnreadable;
   stamp_ = file->stamp;
-  site_ = ReadSite(file->text, error, file->text.capacity() - file->text.size());
-  if (!site_) ReportProblem(file_, error);
-  if (writeBack_) RemoveStaleTemporaries(file_);
+  site_ = ReadSite(file->text, problem, file->text.capacity() - file->text.size());
+  if (!site_) {
+    problem = Shortened(std::move(problem));
+    return kInvalid;
+  }
+  if (writeBack_) {
+    RemoveStaleTemporaries(target_);
+  } else {
+    loadedText_ = std::move(file->text);
+  }
+  return 0;
+}
+
+std::optional<std::string> Library::Plan(bool json) {
+  if (!EnsureSite() || writeBack_) return std::nullopt;
+  std::string error;
+  std::shared_ptr<Site> before = ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_, error);
+  if (!before) return std::nullopt;
+  return PlanText(*before, *site_, json);
 }
 
 bool Library::Persist() {
   if (!writeBack_ || !site_) return true;
   std::string error;
+  if (!MayReplace(target_, error)) {
+    ReportProblem(file_, error);
+    CountStoreFailure();
+    return false;
+  }
   std::string text = WriteSite(*site_);
   ++writes_;
   const bool stopBeforeRename = firstStoppedWrite_ != 0 && writes_ >= firstStoppedWrite_;
-  switch (ReplaceSiteFile(file_, text, stamp_, stopBeforeRename, error)) {
+  switch (ReplaceSiteFile(target_, text, stamp_, stopBeforeRename, error)) {
     case WriteOutcome::Written: return true;
     case WriteOutcome::ChangedByOther:
       ReportProblem(file_, "the installation file was changed by another process");
@@ -123,6 +177,19 @@ bool Library::Persist() {
 }  // namespace sim
 
 void initAPI() { sim::Library::Get().Init(); }
+
+int OrbitaneOpenInstallation(char** message) {
+  std::string text;
+  const int status = sim::Library::Get().Open(text);
+  if (message != nullptr) *message = status == 0 ? nullptr : SharedHeapStrdup(text.c_str());
+  return status;
+}
+
+char* OrbitanePlan(const char* format) {
+  const bool json = format != nullptr && std::string_view(format) == "json";
+  std::optional<std::string> plan = sim::Library::Get().Plan(json);
+  return plan ? SharedHeapStrdup(plan->c_str()) : nullptr;
+}
 
 void destroyAPI() { sim::Library::Get().Destroy(); }
 
@@ -143,6 +210,8 @@ TreeRootHolder* TreeRootHolder::GetRoot(const char* kind, const char* server, co
     return nullptr;
   }
   auto found = site->users.find(user);
-  if (found == site->users.end() || found->second != password) return nullptr;
+  if (found == site->users.end() || (found->second != password && !site->anyPassword)) {
+    return nullptr;
+  }
   return new sim::SimRootHolder(site);
 }

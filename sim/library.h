@@ -11,6 +11,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "sim/model.h"
@@ -24,8 +25,13 @@ class Library {
   // The one library state of the process.
   static Library& Get();
 
-  // (Re)reads the environment and loads the installation; a failure is reported on stderr.
+  // (Re)reads the environment and loads the installation; a failure is reported on stderr. Right
+  // after Open, keeps what Open loaded instead.
   void Init();
+  // Loads the installation before anyone authenticates, without writing to stderr: 0 when it is
+  // usable, 66 when its file is missing or cannot be read, 65 when it is invalid; message then
+  // names the file and the problem on one line.
+  int Open(std::string& message);
   void Destroy();
   // Loads on first use when initAPI was not called; the installation or null.
   std::shared_ptr<Site> EnsureSite();
@@ -37,14 +43,22 @@ class Library {
   // caller then undoes the change.
   bool Persist();
 
+  // The changes made since the installation was loaded, as a plan (plan.h) in text or JSON; none
+  // when its changes go to a file (the plan would not describe what is still to be done).
+  std::optional<std::string> Plan(bool json);
+
   const Trace& trace() const { return trace_; }
 
  private:
   void Load();
+  int LoadQuietly(std::string& problem);
 
   std::shared_ptr<Site> site_;
   bool loaded_ = false;
-  std::string file_;  // as named by ORBITANE_SIM; empty for the built-in installation
+  std::string file_;        // as named by ORBITANE_SIM; empty for the built-in installation
+  std::string target_;      // the file that write-backs replace (file_ with links resolved)
+  std::string loadedText_;  // the file as loaded, kept when nothing is written back (for Plan)
+  bool preloaded_ = false;  // Open loaded the installation; the next Init keeps it
   bool writeBack_ = false;
   int firstStoppedWrite_ = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
   int writes_ = 0;             // write-backs since the load

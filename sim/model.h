@@ -120,6 +120,7 @@ struct Rule {
 struct Site {
   std::string server;
   std::map<std::string, std::string> users;
+  bool anyPassword = false;  // every user, agent and broker accepts any password (snapshots)
   std::vector<std::string> unreachable;           // as written, for write-back
   std::unordered_set<std::string> unreachableKeys;  // lower-cased, for lookups
   std::vector<Rule> rules;

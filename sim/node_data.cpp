@@ -75,24 +75,14 @@ char* SimNode::GetNamedDataItem(const char* item) {
 
   std::optional<LogRequest> request = ParseLogRequest(name);
   if (!request) return nullptr;
-  // A followed log grows by one feed line whenever a piece request reads up to its end.
+  // A followed log grows by one feed line whenever a piece request reads up to its end. Reading
+  // writes nothing: the grown log reaches the file with the next change that is written.
   if (request->piece && request->backup == 0 && !entry->logFeed.empty() &&
       ReachesEnd(*request, entry->logs.empty() ? 0 : entry->logs[0].size())) {
-    const bool created = entry->logs.empty();
-    if (created) entry->logs.emplace_back();
-    std::string& log = entry->logs[0];
-    const size_t before = log.size();
-    std::string line = std::move(entry->logFeed.front());
+    if (entry->logs.empty()) entry->logs.emplace_back();
+    entry->logs[0] += entry->logFeed.front();
+    entry->logs[0] += '\n';
     entry->logFeed.erase(entry->logFeed.begin());  // feeds are short
-    log += line;
-    log += '\n';
-    if (!KeepOrUndo([&] {
-          log.resize(before);
-          entry->logFeed.insert(entry->logFeed.begin(), std::move(line));
-          if (created) entry->logs.clear();
-        })) {
-      return nullptr;
-    }
   }
   if (request->backup < 0 || static_cast<uint64_t>(request->backup) >= entry->logs.size()) {
     return nullptr;

@@ -27,12 +27,16 @@ void AppendOneLine(std::string& out, std::string_view text) {
 
 }  // namespace
 
-void ReportProblem(std::string_view file, std::string_view problem) {
-  std::string line = "orbitane sim: ";
+std::string OneLineProblem(std::string_view file, std::string_view problem) {
+  std::string line;
   AppendOneLine(line, file);
   line += ": ";
   AppendOneLine(line, problem);
-  line += '\n';
+  return line;
+}
+
+void ReportProblem(std::string_view file, std::string_view problem) {
+  const std::string line = "orbitane sim: " + OneLineProblem(file, problem) + "\n";
   std::fflush(stdout);
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);

@@ -10,5 +10,7 @@ namespace sim {
 // output. Control characters in either part (a file name or a key of the site file may hold any)
 // are written as \n, \r, \t or \xHH, so that each message is exactly one line.
 void ReportProblem(std::string_view file, std::string_view problem);
+// "FILE: PROBLEM" as one line, escaped the same way, for a caller that prints it.
+std::string OneLineProblem(std::string_view file, std::string_view problem);
 
 }  // namespace sim

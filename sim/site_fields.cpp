@@ -16,7 +16,8 @@ struct Named {
 
 const Named kTop[] = {{"format", Field::Format}, {"server", Field::Server},
                       {"users", Field::Users},   {"unreachable", Field::Unreachable},
-                      {"rules", Field::Rules},   {"agents", Field::Agents}};
+                      {"rules", Field::Rules},   {"agents", Field::Agents},
+                      {"any_password", Field::AnyPassword}};
 const Named kRule[] = {{"number", Field::Number}, {"description", Field::Description}};
 const Named kReconfig[] = {{"polls", Field::Polls}, {"result", Field::Result}, {"ran", Field::Ran},
                            {"pending", Field::Pending}};
@@ -68,6 +69,7 @@ const char* Expectation(Field field) {
     case Field::Port: return "a number from 0 to 65535";
     case Field::Alive:
     case Field::Local:
+    case Field::AnyPassword:
     case Field::Ran: return "true or false";
     case Field::Users: return "an object of user names and password texts";
     case Field::Properties: return "an object of texts";

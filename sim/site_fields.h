@@ -12,7 +12,7 @@
 namespace sim {
 
 enum class Field : uint8_t {
-  Format, Server, Users, Unreachable, Rules, Agents,       // top level
+  Format, Server, Users, Unreachable, Rules, Agents, AnyPassword,  // top level
   Number, Description,                                    // rules
   Ipaddr, Port, Password, Local, Version, Name, Community, // identities
   Alive, Properties, Logs, Commands, Fail, Journal, Reconfig, LogFeed,  // any node

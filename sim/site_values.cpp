@@ -42,6 +42,10 @@ bool Reader::OnScalar(const Scalar& value) {
         site_->server = std::move(*value.text);
         return true;
       }
+      if (level.field == Field::AnyPassword && value.type == Scalar::Bool) {
+        site_->anyPassword = value.boolean;
+        return true;
+      }
       return WrongType();
     case Frame::Rule:
       if (level.field == Field::Number && value.type == Scalar::Integer && value.integer &&

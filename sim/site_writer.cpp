@@ -74,6 +74,7 @@ std::string WriteSite(const Site& site) {
   out.BeginObject();
   out.Key("format"), out.Number(1);
   out.Key("server"), out.Text(site.server);
+  if (site.anyPassword) out.Key("any_password"), out.Boolean(true);
   out.Key("users");
   out.BeginObject();
   for (const auto& [user, password] : site.users) out.Key(user), out.Text(password);

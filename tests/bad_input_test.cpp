@@ -42,16 +42,12 @@ const ShellRow kRows[] = {
      "2024-03-12 23:59:58 INFO  follow: poll cycle completed for 42 targets\n--EOF-- ",
      "", 0},
     {"SiteFileIsAFifo", "mkfifo s.json; timeout 20 $HXO --sim s.json -c 'AUTH KORAS root'", "", "",
-     "orbitane sim: s.json: not a regular file\n"
-     "-c:1: Authenticiation to Ilvaris KORAS as user root failed.\n",
-     1},
+     "hxo_cmdline: s.json: not a regular file\n", 66},
     {"SiteErrorStaysOnOneLine",
      "printf '{\"format\": 1, \"server\": \"K\", \"agents\": [], \"a\\\\nb\": 1}' > s.json;"
      " $HXO --sim s.json -c 'AUTH K root'",
      "", "",
-     "orbitane sim: s.json: top level: unknown key \"a\\nb\"\n"
-     "-c:1: Authenticiation to Ilvaris K as user root failed.\n",
-     1},
+     "hxo_cmdline: s.json: top level: unknown key \"a\\nb\"\n", 65},
     {"UnusableTrace", "ORBITANE_SIM_TRACE=no/such/trace $HXO -c 'AUTH KORAS root'", "", "",
      "orbitane sim: no/such/trace: cannot write the trace: No such file or directory\n", 0},
     {"StaleTemporaryFilesOfDeadWriters",

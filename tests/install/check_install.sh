@@ -44,7 +44,7 @@ complete_words() {
 }
 mkdir -p "$work/files/sub" && touch "$work/files/site.json" "$work/files/run.hxo"
 cd "$work/files"
-check "completion of an option" "$(complete_words hxo_cmdline --s)" "--sim"
+check "completion of an option" "$(complete_words hxo_cmdline --si)" "--sim"
 check "completion after --sim" "$(complete_words hxo_cmdline --sim '')" $'sub\nsite.json'
 check "completion after --sim=" "$(complete_words hxo_cmdline --sim = s)" $'sub\nsite.json'
 check "completion of a script" "$(complete_words hxo_cmdline '')" $'sub\nrun.hxo'

@@ -1,0 +1,242 @@
+// Comparing two installations entry by entry through their identity keys.
+#include "sim/plan.h"
+
+#include <charconv>
+#include <optional>
+#include <type_traits>
+#include <unordered_set>
+#include <vector>
+
+#include "sim/identity.h"
+#include "sim/json_text.h"
+
+namespace sim {
+namespace {
+
+using Rules = std::map<int64_t, std::string>;
+
+// Rule values of a qpk property: number and value pairs separated by blanks; none for any other
+// text, which is then compared as a plain property.
+std::optional<Rules> ParseRules(const std::string* text) {
+  Rules rules;
+  if (text == nullptr) return rules;
+  std::vector<std::string_view> words;
+  size_t at = 0;
+  while (at < text->size()) {
+    size_t end = text->find(' ', at);
+    if (end == std::string::npos) end = text->size();
+    if (end > at) words.emplace_back(text->data() + at, end - at);
+    at = end + 1;
+  }
+  if (words.size() % 2 != 0) return std::nullopt;
+  for (size_t i = 0; i < words.size(); i += 2) {
+    int64_t number = 0;
+    auto [end, error] = std::from_chars(words[i].data(), words[i].data() + words[i].size(), number);
+    if (error != std::errc() || end != words[i].data() + words[i].size()) return std::nullopt;
+    rules[number] = std::string(words[i + 1]);
+  }
+  return rules;
+}
+
+template <class Key>
+const std::string* Lookup(const std::map<Key, std::string>& map, const Key& key) {
+  auto found = map.find(key);
+  return found == map.end() ? nullptr : &found->second;
+}
+
+class Planner {
+ public:
+  explicit Planner(bool json) : json_(json) {
+    if (json_) out_ = "{\"format\": 1, \"changes\": [";
+  }
+
+  // Compares two entries of the same identity; before is null for an added entry.
+  void Compare(const Entry* before, const Entry& after) {
+    Properties(before, after);
+    if (before == nullptr ? !after.password.empty() : before->password != after.password) {
+      Line(
+          "password", [](std::string& text) { text += "~ password: changed"; }, nullptr);
+    }
+    Commands(before, after);
+    if (after.autoconfig || (before && before->autoconfig)) {
+      Child(before ? before->autoconfig.get() : nullptr, after.autoconfig.get());
+    }
+    size_t kept = 0;  // children of before that after still has
+    if (before != nullptr) {
+      for (const std::shared_ptr<Entry>& child : before->children.InOrder()) {
+        if (child == nullptr) continue;  // a place left by a removed child
+        const Entry* now = after.children.Find(IdentityKey(*child));
+        kept += now != nullptr;
+        Child(child.get(), now);
+      }
+    }
+    if (kept == after.children.size()) return;  // nothing was added
+    for (const std::shared_ptr<Entry>& child : after.children.InOrder()) {
+      if (child == nullptr) continue;
+      if (before == nullptr || before->children.Find(IdentityKey(*child)) == nullptr) {
+        Child(nullptr, child.get());
+      }
+    }
+  }
+
+  std::string Finish() {
+    if (json_) return out_ + (changes_ == 0 ? "]}\n" : "\n]}\n");
+    return changes_ == 0 ? "No changes.\n" : out_;
+  }
+
+ private:
+  // Enters a child present before, after or both.
+  void Child(const Entry* before, const Entry* after) {
+    path_.push_back(Describe(after != nullptr ? *after : *before));
+    // An addition or removal is a line of the parent's block.
+    if (after == nullptr) {
+      Line(
+          "remove", [&](std::string& text) { text += "- " + path_.back(); }, nullptr, 1);
+    } else {
+      if (before == nullptr) {
+        Line(
+            "add", [&](std::string& text) { text += "+ " + path_.back(); }, nullptr, 1);
+        printed_ = path_.size();  // the added line stands for the header
+      }
+      Compare(before, *after);
+    }
+    path_.pop_back();
+    if (printed_ > path_.size()) printed_ = path_.size();
+  }
+
+  void Properties(const Entry* before, const Entry& after) {
+    static const std::map<std::string, std::string> kNone;
+    const auto& old = before ? before->properties : kNone;
+    auto a = old.begin();
+    auto b = after.properties.begin();
+    while (a != old.end() || b != after.properties.end()) {
+      const std::string& name =
+          (b == after.properties.end() || (a != old.end() && a->first < b->first)) ? a->first
+                                                                                   : b->first;
+      const std::string* was = Lookup(old, name);
+      const std::string* now = Lookup(after.properties, name);
+      if (a != old.end() && a->first == name) ++a;
+      if (b != after.properties.end() && b->first == name) ++b;
+      if (was && now && *was == *now) continue;
+      if (name == "qpk_own" || name == "qpk_inherited") {
+        std::optional<Rules> wasRules = ParseRules(was), nowRules = ParseRules(now);
+        if (wasRules && nowRules) {
+          RuleChanges(name == "qpk_own" ? "rule " : "inherited rule ", *wasRules, *nowRules);
+          continue;
+        }
+      }
+      Change("set", name, was, now, [&](std::string& text) {
+        text += "\"name\": ";
+        AppendJsonString(text, name);
+      });
+    }
+  }
+
+  void RuleChanges(const char* label, const Rules& was, const Rules& now) {
+    Rules all = was;
+    all.insert(now.begin(), now.end());
+    for (const auto& [number, unused] : all) {
+      const std::string* a = Lookup(was, number);
+      const std::string* b = Lookup(now, number);
+      if (a && b && *a == *b) continue;
+      Change("rule", label + std::to_string(number), a, b, [&](std::string& text) {
+        text += "\"rule\": " + std::to_string(number) + ", \"inherited\": ";
+        text += label[0] == 'i' ? "true" : "false";
+      });
+    }
+  }
+
+  template <class Fields>
+  void Change(const char* op, const std::string& name, const std::string* was,
+              const std::string* now, Fields fields) {
+    const bool rule = op[0] == 'r';
+    Line(
+        op,
+        [&](std::string& text) {
+          text += "~ " + name + ": ";
+          Value(text, was, rule);
+          text += " -> ";
+          Value(text, now, rule);
+        },
+        [&](std::string& text) {
+          fields(text);
+          if (was) text += ", \"old\": ", AppendJsonString(text, *was);
+          if (now) text += ", \"new\": ", AppendJsonString(text, *now);
+        });
+  }
+
+  static void Value(std::string& text, const std::string* value, bool bare) {
+    if (value == nullptr)
+      text += "(unset)";
+    else if (bare)
+      text += *value;
+    else
+      AppendJsonString(text, *value);
+  }
+
+  void Commands(const Entry* before, const Entry& after) {
+    size_t from = 0;
+    if (before && before->journal.size() <= after.journal.size()) from = before->journal.size();
+    std::unordered_set<std::string> seen;
+    for (size_t i = from; i < after.journal.size(); ++i) {
+      const std::string& command = after.journal[i];
+      if (!seen.insert(command).second) continue;
+      Line(
+          "command", [&](std::string& text) { text += "> " + command; },
+          [&](std::string& text) {
+            text += "\"command\": ";
+            AppendJsonString(text, command);
+          });
+    }
+  }
+
+  // One change of the node at the end of path_: in text, the headers not yet printed, then the line
+  // in the block of the node up (0) or of its parent (1); in JSON, one object.
+  template <class TextLine, class JsonFields>
+  void Line(const char* op, TextLine textLine, JsonFields jsonFields, size_t up = 0) {
+    ++changes_;
+    if (json_) {
+      out_ += changes_ == 1 ? "\n" : ",\n";
+      out_ += "{\"op\": \"";
+      out_ += op;
+      out_ += "\", \"path\": [";
+      for (size_t i = 0; i < path_.size(); ++i) {
+        if (i != 0) out_ += ", ";
+        AppendJsonString(out_, path_[i]);
+      }
+      out_ += "]";
+      if constexpr (!std::is_same_v<JsonFields, std::nullptr_t>) {
+        out_ += ", ";
+        jsonFields(out_);
+      }
+      out_ += "}";
+      return;
+    }
+    const size_t depth = path_.size() - up;
+    for (size_t i = printed_; i < depth; ++i) {
+      out_.append(i * 2, ' ');
+      out_ += path_[i];
+      out_ += '\n';
+    }
+    if (printed_ < depth) printed_ = depth;
+    out_.append(depth * 2, ' ');
+    textLine(out_);
+    out_ += '\n';
+  }
+
+  bool json_;
+  std::string out_;
+  std::vector<std::string> path_;  // the node being compared and its ancestors (root excluded)
+  size_t printed_ = 0;             // how many of path_ have their header line printed
+  size_t changes_ = 0;
+};
+
+}  // namespace
+
+std::string PlanText(const Site& before, const Site& after, bool json) {
+  Planner planner(json);
+  planner.Compare(before.root.get(), *after.root);
+  return planner.Finish();
+}
+
+}  // namespace sim

@@ -1,0 +1,27 @@
+// The plan of a dry run: what differs between an installation as it was loaded and as it is now.
+#pragma once
+
+#include <string>
+
+#include "sim/model.h"
+
+namespace sim {
+
+// The differences from before to after, in tree order (each parent's children in before's order,
+// then the ones after added). Text: one block per node that changed, indented by depth:
+//
+//   Agent 127.0.0.1:5465
+//     ~ POLL_INTERVAL: "60" -> "30"       a property set, added ((unset) -> ...) or removed
+//     ~ rule 12: 5 -> 7                   a rule value in qpk_own ("inherited rule" qpk_inherited)
+//     ~ password: changed                 never the password itself
+//     > restart                           a command sent, once per node, in the order sent
+//     + Broker 10.1.1.30:5465             an entry added; what it holds follows, indented
+//     - DSM dsm2                          an entry removed, with everything below it
+//
+// "No changes." when there are none. JSON: {"format": 1, "changes": [...]}, one object per line
+// above with "op" (set, rule, password, command, add, remove), "path" (the descriptions of the
+// node's line of ancestors, itself last) and, as they apply, "name", "rule", "old", "new" (absent
+// when unset) and "command".
+std::string PlanText(const Site& before, const Site& after, bool json);
+
+}  // namespace sim

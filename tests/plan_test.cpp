@@ -1,0 +1,203 @@
+// The installation file through hxo_cmdline: opened before the script, written only by a change
+// and only where it may be, and the dry run's plan against the same script run for real.
+#include "sim/plan.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <map>
+
+#include "sim/site_reader.h"
+#include "support.h"
+
+namespace {
+
+std::string Example() {
+  std::stringstream text;
+  text << std::ifstream(HXO_SOURCE_DIR "/examples/site.json").rdbuf();
+  return text.str();
+}
+
+// Every file of the folder but the program's own with its bytes and modification time.
+std::map<std::string, std::string> Contents(const Folder& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& file : std::filesystem::directory_iterator(folder.path)) {
+    const std::string name = file.path().filename().string();
+    if (name == "stdin" || name == "stdout" || name == "stderr" || name == "t.hxo") continue;
+    struct stat info {};
+    lstat(file.path().c_str(), &info);
+    files[name] = folder.Read(name) + "@" + std::to_string(info.st_mtim.tv_nsec);
+  }
+  return files;
+}
+
+const char kCommit[] = "AGENT hq 127.0.0.1\nhq.SET POLL_INTERVAL 5\nhq.COMMIT\n";
+
+TEST(SiteFile, OpenedBeforeTheScriptWithOneLine) {
+  Folder folder;
+  folder.Write("cut.json", Example().substr(0, 3000));
+  folder.Write("bad.json", R"({"format": 1, "server": "K", "agents": [{"ipaddr": "1.2.3"}]})");
+  const std::pair<std::string, Result> cases[] = {
+      {"nope.json",
+       {"", "hxo_cmdline: nope.json: cannot open the file: No such file or directory\n", 66}},
+      {"bad.json",
+       {"",
+        "hxo_cmdline: bad.json: agents[0]: \"ipaddr\" must be a dotted-decimal IPv4 "
+        "address such as 10.1.1.1\n",
+        65}},
+      {"cut.json",
+       {"",
+        "hxo_cmdline: cut.json: line 105, column 1030: syntax error while parsing "
+        "value - invalid string: missing closing quote; last read: "
+        "'\"2024-03-12 00:00:00 INFO  configuration...'\n",
+        65}}};
+  for (const auto& [file, expected] : cases) {
+    Result result = folder.Program("--sim " + file + " -c 'PRINT hi'");
+    EXPECT_EQ(result.out, expected.out) << file;
+    EXPECT_EQ(result.err, expected.err) << file;
+    EXPECT_EQ(result.code, expected.code) << file;
+  }
+  EXPECT_EQ(folder.Program("-c 'PRINT hi'", "", "ORBITANE_SIM=nope.json").code, 66);
+}
+
+TEST(SiteFile, WrittenThroughALinkNeverWhenProtectedOrReadOnlyOrOnlyRead) {
+  Folder folder;
+  std::filesystem::create_directory(folder.File("real"));
+  folder.Write("real/site.json", Example());
+  std::filesystem::create_symlink("real/site.json", folder.File("link.json"));
+  folder.Write("t.hxo", kCommit);
+  EXPECT_EQ(folder.Program("--sim link.json t.hxo").code, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.json")));
+  EXPECT_NE(folder.Read("real/site.json").find("\"POLL_INTERVAL\": \"5\""), std::string::npos);
+
+  // Reading logs (one of them fed), versions and listings writes nothing.
+  folder.Write("site.json", Example());
+  folder.Write("t.hxo",
+               "AGENT hq 127.0.0.1\nhq.LOG -t 3\nhq.LOG\nhq.SPAWN b BROKER\n"
+               "OBJECTS\nhq.LIST\nb.QPK\n");
+  auto before = Contents(folder);
+  Result result = folder.Program("--sim site.json t.hxo");
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(Contents(folder), before);
+
+  // --read-only and a file without write permission keep the file as it is.
+  folder.Write("t.hxo", kCommit);
+  before = Contents(folder);
+  EXPECT_EQ(folder.Program("--read-only --sim site.json t.hxo").code, 0);
+  EXPECT_EQ(Contents(folder), before);
+  chmod(folder.File("site.json").c_str(), 0444);
+  result = folder.Program("--sim site.json t.hxo");
+  EXPECT_EQ(result.code, 23);
+  EXPECT_EQ(LinesStartingWith(result.err, "orbitane sim:"),
+            std::vector<std::string>{
+                "orbitane sim: site.json: the file is not writable (mode 0444); "
+                "nothing was written (use --read-only to try changes in memory only)"});
+  chmod(folder.File("site.json").c_str(), 0644);
+  EXPECT_EQ(Contents(folder), before);
+}
+
+// Every kind of change: the dry run writes nothing, and its plan is the difference that the same
+// script makes when it runs for real.
+TEST(DryRun, PlansExactlyWhatTheRealRunChanges) {
+  const std::string script =
+      "SET CONTINUE ON\nAGENT hq 127.0.0.1\nhq.SPAWN hb BROKER\nhb.SPAWN core dsm1\n"
+      "core.SPAWN router 10.2.0.4\ncore.SPAWN switch 10.2.0.1\nhq.ADD nb 10.5.5.5\n"
+      "core.ADD spare 10.2.7.7 lab\ncore.DEL switch\nhq.SET POLL_INTERVAL 5\nhq.UNSET LOG_LEVEL\n"
+      "hq.SET MAX_QUEUE 1\nhq.RESET MAX_QUEUE\ncore.QPK 40 3\nrouter.QPK 60 -1\n"
+      "core.PASSWORD dsm-secret\nALL.COMMIT\nhq.RUN reload\ncore.RUN reload\nhq.RUN reload\n";
+  Folder rehearsal, real;
+  for (const Folder* folder : {&rehearsal, &real}) {
+    folder->Write("site.json", Example());
+    folder->Write("t.hxo", script);
+  }
+  const auto before = Contents(rehearsal);
+  Result dry = rehearsal.Program("--dry-run --sim site.json t.hxo");
+  EXPECT_EQ(Contents(rehearsal), before);
+  Result done = real.Program("--sim site.json t.hxo");
+  EXPECT_EQ(dry.code, done.code);
+  EXPECT_EQ(dry.err, done.err);
+
+  std::string error;
+  auto original = sim::ReadSite(Example(), error);
+  auto changed = sim::ReadSite(real.Read("site.json"), error);
+  ASSERT_TRUE(original && changed) << error;
+  const std::string plan = sim::PlanText(*original, *changed, false);
+  EXPECT_EQ(dry.out, done.out + plan);
+  for (const char* line : {"  + Broker 10.5.5.5:5465\n", "      - Target 10.2.0.1@public\n",
+                           "      + Target 10.2.7.7@lab\n", "  ~ POLL_INTERVAL: \"60\" -> \"5\"\n",
+                           "  ~ LOG_LEVEL: \"INFO\" -> \"\"\n", "      ~ rule 40: (unset) -> 3\n",
+                           "      ~ password: changed\n", "  > reload\n", "  > restart\n"}) {
+    EXPECT_NE(plan.find(line), std::string::npos) << line << plan;
+  }
+  EXPECT_EQ(plan.find("MAX_QUEUE"), std::string::npos);
+  EXPECT_EQ(plan.find("dsm-secret"), std::string::npos);
+  EXPECT_EQ(plan.find("  > reload\n  > reload"), std::string::npos);  // once per node
+  EXPECT_EQ(rehearsal.Program("--dry-run=json -c 'PRINT x'").out,
+            "x\n{\"format\": 1, \"changes\": []}\n");
+}
+
+}  // namespace
+
+namespace {
+
+// A script that declares every node of the site and lists everything about each: OBJECTS, then
+// LIST, SET, QPK and the last 20 lines of the current log of each node.
+std::string WalkEverything(const sim::Site& site) {
+  std::string declare = "SET LINES 0\nSET CONTINUE ON\n", show = "OBJECTS\n";
+  std::function<void(const sim::Entry&, const std::string&)> walk = [&](const sim::Entry& entry,
+                                                                        const std::string& name) {
+    for (const char* command : {".LIST\n", ".SET\n", ".QPK\n", ".LOG -t 20\n"}) {
+      show += name + command;
+    }
+    if (entry.autoconfig) declare += name + ".SPAWN " + name + "c AUTOCONFIG\n";
+    if (entry.autoconfig) walk(*entry.autoconfig, name + "c");
+    int n = 0;
+    for (const auto& child : entry.children.InOrder()) {
+      if (child == nullptr) continue;
+      const std::string childName = name + "_" + std::to_string(n++);
+      declare += name + ".SPAWN " + childName + " " +
+                 (child->kind == sim::Kind::Dsm ? child->name : child->ipaddr) + " " +
+                 (child->kind == sim::Kind::Broker   ? std::to_string(child->port)
+                  : child->kind == sim::Kind::Target ? child->community
+                                                     : "") +
+                 "\n";
+      walk(*child, childName);
+    }
+  };
+  int n = 0;
+  for (const auto& agent : site.root->children.InOrder()) {
+    const std::string name = "a" + std::to_string(n++);
+    declare += "AGENT " + name + " " + agent->ipaddr + "\n";
+    walk(*agent, name);
+  }
+  return declare + show;
+}
+
+TEST(Snapshot, OfTheBuiltInInstallationListsTheSameAsTheOriginal) {
+  std::string error;
+  auto site = sim::ReadSite(Example(), error);
+  ASSERT_TRUE(site) << error;
+  Folder folder;
+  folder.Write("walk.hxo", WalkEverything(*site));
+  folder.Write("declare.hxo", "AGENT a 127.0.0.1\nAGENT b 10.1.1.1\nAGENT again 127.0.0.1\n");
+  ASSERT_EQ(folder.Program("--snapshot snap.json declare.hxo").code, 0);
+  EXPECT_EQ(folder.Read("snap.json").find("op-secret"), std::string::npos);
+  Result original = folder.Program("walk.hxo");
+  Result copy = folder.Program("--read-only --sim snap.json walk.hxo");
+  // A growing log ("log_feed") shows its next line when LOG reaches its end; that growth is not
+  // something the interface tells, so the copy's log does not grow.
+  const std::string fed = site->root->children.InOrder().front()->logFeed.front() + "\n";
+  ASSERT_NE(original.out.find(fed), std::string::npos);
+  original.out.erase(original.out.find(fed), fed.size());
+  EXPECT_EQ(copy.out, original.out);
+  EXPECT_EQ(copy.err, original.err);
+  EXPECT_EQ(copy.code, original.code);
+  EXPECT_GT(original.out.size(), 30000u);
+
+  EXPECT_EQ(folder.Program("--snapshot s.json -c 'PRINT x'").err,
+            "hxo_cmdline: no snapshot: the script did not authenticate: there is nothing to take "
+            "a snapshot of\n");
+}
+
+}  // namespace
