@@ -1,11 +1,11 @@
 // In-process cost of the interpreter: taking lines apart and running command texts.
-#include <benchmark/benchmark.h>
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
+
+#include <benchmark/benchmark.h>
 
 #include "hxo/hxo.h"
 #include "runtime/tokens.h"
@@ -28,10 +28,18 @@ void BM_ExecuteCommands(benchmark::State& state) {
   std::string text = "SET CONTINUE TYPO\nPRINT first\n";
   for (int64_t i = 0; i < state.range(0); ++i) {
     switch (i % 4) {
-      case 0: text += "# comment line\n"; break;
-      case 1: text += "PRINT a line of output " + std::to_string(i) + "\n"; break;
-      case 2: text += "SET LINES 30\n"; break;
-      default: text += "!-1\n"; break;
+      case 0:
+        text += "# comment line\n";
+        break;
+      case 1:
+        text += "PRINT a line of output " + std::to_string(i) + "\n";
+        break;
+      case 2:
+        text += "SET LINES 30\n";
+        break;
+      default:
+        text += "!-1\n";
+        break;
     }
   }
   // The script's output goes to /dev/null; the report's own output is restored afterwards.

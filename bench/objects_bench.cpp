@@ -4,7 +4,6 @@
 //
 // The installation is generated once into a temporary file and loaded read-only, so that the
 // figures are about the engine and not about writing the file back.
-#include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -12,6 +11,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+
+#include <benchmark/benchmark.h>
 
 #include "hxo/hxo.h"
 #include "objects/object_registry.h"
@@ -47,8 +48,8 @@ void writeAgent(std::ofstream& out, const AgentShape& shape, bool bigFirstDsm) {
     out << (b ? "," : "") << R"({"ipaddr": ")" << brokerAddress(b) << R"(", "dsms": [)";
     for (int d = 0; d < kDsmsPerBroker; ++d) {
       out << (d ? "," : "") << R"({"name": ")" << dsmName(b, d) << R"(", "targets": [)";
-      const int targets = bigFirstDsm && b == 0 && d == 0 ? kTargetsInFirstDsm
-                                                          : shape.targetsPerDsm;
+      const int targets =
+          bigFirstDsm && b == 0 && d == 0 ? kTargetsInFirstDsm : shape.targetsPerDsm;
       for (int t = 0; t < targets; ++t) {
         out << (t ? "," : "") << R"({"ipaddr": ")" << targetAddress(t) << R"("})";
       }
@@ -114,8 +115,8 @@ void buildRegistry(int total, bool oneParent, const AgentShape& agent = kMainAge
   for (int b = 0; b < kBrokers; ++b) {
     script += "a1.SPAWN b" + std::to_string(b) + " " + brokerAddress(b) + "\n";
     for (int d = 0; d < kDsmsPerBroker; ++d) {
-      script += "b" + std::to_string(b) + ".SPAWN d" + std::to_string(b) + "_" +
-                std::to_string(d) + " " + dsmName(b, d) + "\n";
+      script += "b" + std::to_string(b) + ".SPAWN d" + std::to_string(b) + "_" + std::to_string(d) +
+                " " + dsmName(b, d) + "\n";
     }
   }
   if (HXO_ExecuteCommands(script.c_str()) != 0) std::abort();
@@ -123,8 +124,8 @@ void buildRegistry(int total, bool oneParent, const AgentShape& agent = kMainAge
   for (int t = 0; t < targets; ++t) {
     const int dsm = oneParent ? 0 : t / agent.targetsPerDsm;
     const int number = oneParent ? t : t % agent.targetsPerDsm;
-    const std::string parent = "d" + std::to_string(dsm / kDsmsPerBroker) + "_" +
-                               std::to_string(dsm % kDsmsPerBroker);
+    const std::string parent =
+        "d" + std::to_string(dsm / kDsmsPerBroker) + "_" + std::to_string(dsm % kDsmsPerBroker);
     if (!object(parent.c_str())
              .SpawnTarget("t" + std::to_string(t), targetAddress(number).c_str(), "public")) {
       std::abort();

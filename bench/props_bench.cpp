@@ -1,8 +1,6 @@
 // Properties, rules and logs at scale: selections over 10,000 and 100,000 targets (TARGET.SET,
 // TARGET.QPK, ALL.COMMIT) and LOG -t 1000 on a 100 MB log, each run as a command text through
 // the engine, with the listings captured rather than printed.
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -10,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "hxo/hxo.h"
 #include "objects/config_object.h"
 #include "objects/object_registry.h"
-#include "objects/server_session.h"
 #include "objects/process_state.h"
+#include "objects/server_session.h"
 
 namespace {
 
@@ -130,8 +130,8 @@ void BuildSite(int targets) {
       ConfigObject* dsm = Registry().Find(name);
       for (int t = 0; t < perDsm; ++t) {
         ChildDefinitionData targetRecord;
-        targetRecord.setv("ipaddr", ("10." + std::to_string(a) + "." + std::to_string(d) +
-                                     "." + std::to_string(t))
+        targetRecord.setv("ipaddr", ("10." + std::to_string(a) + "." + std::to_string(d) + "." +
+                                     std::to_string(t))
                                         .c_str());
         std::snprintf(name, sizeof name, "t%02d_%d_%05d", a, d, t);
         BenchNode* node = AddObject(name, ObjectKind::Target, dsm, targetRecord);

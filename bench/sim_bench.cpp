@@ -1,7 +1,5 @@
 // The simulated installation: loading and writing back generated sites of 1,000 to 100,000
 // targets, a property round trip on one node of the largest, and keyed child lookups.
-#include <benchmark/benchmark.h>
-
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -10,6 +8,8 @@
 #include <fstream>
 #include <memory>
 #include <string>
+
+#include <benchmark/benchmark.h>
 
 #include "orbitane/orbitaneapi.h"
 
@@ -90,7 +90,8 @@ void BM_SimLoad(benchmark::State& state) {
   setenv("ORBITANE_SIM", file.path().c_str(), 1);
   for (auto _ : state) {
     initAPI();
-    std::unique_ptr<TreeRootHolder> holder{TreeRootHolder::GetRoot("distributed", "KORAS", "root", "")};
+    std::unique_ptr<TreeRootHolder> holder{
+        TreeRootHolder::GetRoot("distributed", "KORAS", "root", "")};
     if (!holder) state.SkipWithError("the generated site did not load");
     holder.reset();
     destroyAPI();
@@ -109,7 +110,8 @@ void BM_SimLoadFile(benchmark::State& state) {
   setenv("ORBITANE_SIM", path, 1);
   for (auto _ : state) {
     initAPI();
-    std::unique_ptr<TreeRootHolder> holder{TreeRootHolder::GetRoot("distributed", "KORAS", "root", "")};
+    std::unique_ptr<TreeRootHolder> holder{
+        TreeRootHolder::GetRoot("distributed", "KORAS", "root", "")};
     if (!holder) state.SkipWithError("the file did not load");
     holder.reset();
     destroyAPI();
@@ -173,9 +175,9 @@ void BM_SimSeek(benchmark::State& state) {
     std::unique_ptr<TreeWalker> dsms{session.broker->GetChildWalker()};
     std::unique_ptr<TreeNode> dsm{dsms->Current()};
     const int last = count - 1;
-    ChildDefinitionData record = Record("ipaddr", "10." + std::to_string(last >> 16 & 255) + "." +
-                                                      std::to_string(last >> 8 & 255) + "." +
-                                                      std::to_string(last & 255));
+    ChildDefinitionData record =
+        Record("ipaddr", "10." + std::to_string(last >> 16 & 255) + "." +
+                             std::to_string(last >> 8 & 255) + "." + std::to_string(last & 255));
     for (auto _ : state) {
       std::unique_ptr<TreeWalker> walker{dsm->GetChildWalker()};
       walker->Seek(record);
@@ -201,7 +203,8 @@ void BM_SimGetPotentialChild(benchmark::State& state) {
   setenv("ORBITANE_SIM", sites.path().c_str(), 1);
   {
     initAPI();
-    std::unique_ptr<TreeRootHolder> holder{TreeRootHolder::GetRoot("distributed", "KORAS", "root", "")};
+    std::unique_ptr<TreeRootHolder> holder{
+        TreeRootHolder::GetRoot("distributed", "KORAS", "root", "")};
     std::unique_ptr<TreeNode> root{holder->GetRootNode(Record("filename", "nul"))};
     ChildDefinitionData record = Record("ipaddr", "10.0.0.1");
     record.setv("port", static_cast<uint16_t>(count - 1));

@@ -2,22 +2,21 @@
 // [community] on a DSM: writes a new child entry into the object's configuration and registers
 // an object for it. -f writes it without asking whether the child can be reached.
 #include "children/address.h"
-#include "objects/object_registry.h"
 #include "objects/object_name_checks.h"
-#include "runtime/command_context.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
+#include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/c_number.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 namespace {
 
 // The start of a new entry under parent: the record's address, when parent is of parentKind,
 // has a node, a server session exists, childName is free and address resolves.
-bool NewEntryRecord(const ConfigObject& parent, ObjectKind parentKind,
-                    const std::string& childName, const char* address,
-                    ChildDefinitionData& record) {
+bool NewEntryRecord(const ConfigObject& parent, ObjectKind parentKind, const std::string& childName,
+                    const char* address, ChildDefinitionData& record) {
   if (parent.node == nullptr || CurrentServerSession() == nullptr || parent.kind != parentKind ||
       Registry().Find(childName) != nullptr) {
     return false;
@@ -96,7 +95,8 @@ bool HandleObjectAdd(CommandContext& command) {
     ++switches;
     for (size_t at = 1; at < token.size(); ++at) {
       if (token[at] != 'f') {
-        return command.Fail(ResultCode::kMissingParameters, "Invalid switch used in ADD subcommand.\n");
+        return command.Fail(ResultCode::kMissingParameters,
+                            "Invalid switch used in ADD subcommand.\n");
       }
       force = true;
     }
@@ -118,11 +118,11 @@ bool HandleObjectAdd(CommandContext& command) {
     added = object->AddTarget(name, address.c_str(), community.c_str(), !force);
   } else {
     return command.Fail(ResultCode::kNotApplicable, "Cannot execute ADD on %s object \"%s\".\n",
-                KindName(object->kind), object->name.c_str());
+                        KindName(object->kind), object->name.c_str());
   }
   if (!added) {
     return command.Fail(ResultCode::kChildFailed, "Subcommand ADD failed on object \"%s\".\n",
-                command.objectName.c_str());
+                        command.objectName.c_str());
   }
 
   if (command.options.verbose) {

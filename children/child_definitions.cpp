@@ -1,12 +1,11 @@
 // The five ways in which a new object obtains its node from its parent's node (an agent's from
 // the server session's root). Nothing here reports: a failure leaves the object without a node.
-#include "objects/object_registry.h"
-
 #include <new>
 
 #include "children/address.h"
-#include "runtime/case_insensitive.h"
+#include "objects/object_registry.h"
 #include "objects/server_session.h"
+#include "runtime/case_insensitive.h"
 
 namespace {
 
@@ -32,9 +31,8 @@ TreeNode* SeekChild(TreeNode* parentNode, const ChildDefinitionData& record) {
 }  // namespace
 
 std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& name,
-                                                            ObjectKind kind,
-                                                            const char* address, uint16_t port,
-                                                            const char* password,
+                                                            ObjectKind kind, const char* address,
+                                                            uint16_t port, const char* password,
                                                             ConfigObject* parent) {
   std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
   if (object == nullptr || SessionRoot() == nullptr) return object;
@@ -56,13 +54,12 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& n
 
   parentNode->SupplyChildPassword(record, password == nullptr ? "" : password);
   object->node.reset(kind == ObjectKind::Agent ? parentNode->GetPotentialChild(record)
-                                           : SeekChild(parentNode, record));
+                                               : SeekChild(parentNode, record));
   return object;
 }
 
 std::unique_ptr<ConfigObject> ConfigObject::LocateDsmByName(const std::string& name,
-                                                            ObjectKind kind,
-                                                            const char* dsmName,
+                                                            ObjectKind kind, const char* dsmName,
                                                             ConfigObject* parent) {
   std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
   if (object == nullptr || SessionRoot() == nullptr || kind != ObjectKind::DSM ||

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "objects/object_name_checks.h"
-#include "runtime/command_context.h"
+#include "objects/object_registry.h"
 #include "runtime/case_insensitive.h"
+#include "runtime/command_context.h"
+#include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "objects/object_registry.h"
-#include "runtime/console.h"
 
 // The subtrees of the registered children, through the registry's one walk of the tree.
 void ConfigObject::CollectDescendants(std::set<std::string>& names) const {
@@ -62,14 +62,15 @@ bool HandleObjectDel(CommandContext& command) {
     if (registry.Find(token) != nullptr) requested.insert(std::move(token));
   }
   if (requested.empty()) {
-    return command.Fail(ResultCode::kInvalidObject, "No valid objects specified in DEL subcommand for object \"%s\".\n",
-                object->name.c_str());
+    return command.Fail(ResultCode::kInvalidObject,
+                        "No valid objects specified in DEL subcommand for object \"%s\".\n",
+                        object->name.c_str());
   }
 
   const int removed = object->DeleteChildren(std::move(requested));
   if (removed == 0) {
     return command.Fail(ResultCode::kChildFailed, "Subcommand DEL failed on object \"%s\".\n",
-                object->name.c_str());
+                        object->name.c_str());
   }
   if (command.options.verbose) {
     ConsolePrint("%d entries have been removed from %s %s.\n", removed, KindName(object->kind),

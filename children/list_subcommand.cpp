@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "objects/object_registry.h"
 #include "objects/object_name_checks.h"
+#include "objects/object_registry.h"
+#include "objects/server_session.h"
+#include "runtime/c_number.h"
 #include "runtime/command_context.h"
+#include "runtime/console.h"
+#include "runtime/formatted.h"
 #include "runtime/pager.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "objects/server_session.h"
-#include "runtime/c_number.h"
-#include "runtime/console.h"
-#include "runtime/formatted.h"
 
 namespace {
 
@@ -25,7 +25,8 @@ std::optional<std::string> EntryLine(ObjectKind childKind, const ChildDefinition
   switch (childKind) {
     case ObjectKind::Broker: {
       if (!record.exists("ipaddr") || !record.exists("port")) return std::nullopt;
-      const std::string entry = std::string(" ") + record.getv("ipaddr") + " " + record.getv("port");
+      const std::string entry =
+          std::string(" ") + record.getv("ipaddr") + " " + record.getv("port");
       auto port = static_cast<uint16_t>(ParseIntLikeAtoi(getToken(2, entry)));
       if (port == 0) port = kDefaultPort;
       return Formatted("HOST: %-20s  PORT: %-5d", getToken(1, entry).c_str(),

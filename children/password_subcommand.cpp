@@ -1,16 +1,15 @@
 // obj.PASSWORD (also PASSWD, PASS) newpassword: changes the password with which the installation
 // reaches the object, and tells every node from the root down to the object.
-#include "runtime/command_context.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
 #include "objects/object_registry.h"
 #include "objects/server_session.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 bool ConfigObject::SetPassword(const char* newPassword) {
   const ServerSession* session = CurrentServerSession();
-  if (node == nullptr || session == nullptr || session->root == nullptr ||
-      newPassword == nullptr) {
+  if (node == nullptr || session == nullptr || session->root == nullptr || newPassword == nullptr) {
     return false;
   }
   const ChildDefinitionData record = node->GetDefinitionData();
@@ -36,11 +35,13 @@ extern const char* const kPasswordHelp[] = {
 bool HandleObjectPassword(CommandContext& command) {
   ConfigObject* object = Registry().Find(command.objectName);
   if (object == nullptr) {
-    return command.Fail(ResultCode::kReservedObject, "Subcommand PASSWORD may not be used on the ALL object.\n");
+    return command.Fail(ResultCode::kReservedObject,
+                        "Subcommand PASSWORD may not be used on the ALL object.\n");
   }
   const std::string newPassword = getToken(2, command.line);
   if (!object->SetPassword(newPassword.c_str())) {
-    return command.Fail(ResultCode::kPasswordFailed, "Failed to set password on object \"%s\".\n", object->name.c_str());
+    return command.Fail(ResultCode::kPasswordFailed, "Failed to set password on object \"%s\".\n",
+                        object->name.c_str());
   }
   if (command.options.verbose) {
     ConsolePrint("Password has been changed for %s object %s.\n", KindName(object->kind),

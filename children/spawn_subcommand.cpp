@@ -1,15 +1,15 @@
 // obj.SPAWN name ...: registers an object for a child that is already in the object's
 // configuration (a broker of an agent, a DSM or the autoconfig object of a broker, a target of
 // a DSM). Nothing is written to the configuration.
-#include "objects/object_registry.h"
+#include "objects/child_identity.h"
 #include "objects/object_name_checks.h"
-#include "runtime/command_context.h"
+#include "objects/object_registry.h"
+#include "runtime/c_number.h"
 #include "runtime/case_insensitive.h"
+#include "runtime/command_context.h"
+#include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "objects/child_identity.h"
-#include "runtime/c_number.h"
-#include "runtime/console.h"
 
 // The duplicate tests ask whether a registered child of this object has the record the new one
 // would have. The registry keeps every child's identity keyed by parent, so each test is one
@@ -43,8 +43,7 @@ bool ConfigObject::SpawnTarget(const std::string& childName, const char* address
     return false;
   }
   return KeepOrDiscard(
-      LocateTargetByAddress(childName, ObjectKind::Target, address, community, this),
-      childName);
+      LocateTargetByAddress(childName, ObjectKind::Target, address, community, this), childName);
 }
 
 bool ConfigObject::SpawnLocalChild(const std::string& childName, ObjectKind childKind) {
@@ -146,8 +145,8 @@ bool HandleObjectSpawn(CommandContext& command) {
       break;
     }
     default:
-      return command.Fail(ResultCode::kNotApplicable, "Cannot execute SPAWN on %s object \"%s\".\n", KindName(object->kind),
-                  object->name.c_str());
+      return command.Fail(ResultCode::kNotApplicable, "Cannot execute SPAWN on %s object \"%s\".\n",
+                          KindName(object->kind), object->name.c_str());
   }
 
   if (!spawned) {
@@ -156,7 +155,8 @@ bool HandleObjectSpawn(CommandContext& command) {
       command.session.resultCode = ResultCode::kChildFailed;
       return false;
     }
-    return command.Fail(ResultCode::kChildFailed, "Subcommand SPAWN failed on object \"%s\".\n", object->name.c_str());
+    return command.Fail(ResultCode::kChildFailed, "Subcommand SPAWN failed on object \"%s\".\n",
+                        object->name.c_str());
   }
 
   if (command.options.verbose) {

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kUsageError = 64;
 constexpr int kInterruptedStatus = 130;  // as a shell reports a program ended by Ctrl-C
-constexpr int kOutputError = 74;  // as EX_IOERR of sysexits.h, beside 64 as EX_USAGE
+constexpr int kOutputError = 74;         // as EX_IOERR of sysexits.h, beside 64 as EX_USAGE
 
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]\n"

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "entry/script_session.h"
+#include "hxo/hxo.h"
 #include "runtime/interrupt.h"
 #include "runtime/line_source.h"
-#include "entry/script_session.h"
 #include "runtime/text_sink.h"
-#include "hxo/hxo.h"
 
 // The terminal session over the program's line reader; -1 when none is set
 // (entry/program_interface.cpp).

@@ -23,8 +23,8 @@
 #include <string_view>
 
 #include "hxo/hxo.h"
-#include "objects/server_session.h"
 #include "objects/process_state.h"
+#include "objects/server_session.h"
 #include "sim/library.h"
 
 namespace {

@@ -207,9 +207,8 @@ const HelpTopics& HelpTopicTable() {
       ForEachName(row, [&](const char* name) { built->emplace(name, help); });
     }
     for (const CommandRow& row : kObjectSubcommands) {
-      ForEachName(row, [&](const char* name) {
-        built->emplace(std::string("obj.") + name, row.help);
-      });
+      ForEachName(row,
+                  [&](const char* name) { built->emplace(std::string("obj.") + name, row.help); });
     }
     return built;
   }();

@@ -18,7 +18,7 @@ struct CommandRow {
   const char* name;        // the name listed on the general help screen and in messages
   const char* aliases[3];  // further names, unused slots null
   CommandHandler handler;
-  HelpLines help;          // null for HELP itself, whose text is the general screen
+  HelpLines help;  // null for HELP itself, whose text is the general screen
   // Checked before the handler runs, in this order: a subcommand that needs a registered object
   // refuses a reserved name (code 17), and a line with fewer tokens than minimumTokens (the
   // command word included) is refused as missing parameters (code 7).

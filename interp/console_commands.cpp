@@ -1,8 +1,8 @@
 // PRINT (ECHO) and PAUSE (PROMPT): talking to the person running the script.
 #include "runtime/command_context.h"
-#include "runtime/tokens.h"
 #include "runtime/console.h"
 #include "runtime/prompt_input.h"
+#include "runtime/tokens.h"
 
 // What HELP prints for these commands.
 extern const char* const kPrintHelp[] = {

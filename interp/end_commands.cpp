@@ -1,9 +1,9 @@
 // ABORT and QUIT (EXIT, BYE): ending this script, or every script.
-#include "runtime/command_context.h"
 #include "runtime/case_insensitive.h"
+#include "runtime/command_context.h"
+#include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "runtime/console.h"
 
 // What HELP prints for these commands.
 extern const char* const kAbortHelp[] = {
@@ -30,7 +30,8 @@ extern const char* const kQuitHelp[] = {
 bool HandleAbort(CommandContext& command) {
   command.session.stopRequested = true;
   command.Report("ABORT command received, no changes committed.\n");
-  if (EqualsIgnoringCase(getToken(2, command.line), "ALL")) command.session.resultCode = ResultCode::kEndAll;
+  if (EqualsIgnoringCase(getToken(2, command.line), "ALL"))
+    command.session.resultCode = ResultCode::kEndAll;
   return false;
 }
 

@@ -2,15 +2,14 @@
 #include <sys/wait.h>
 
 #include <csignal>
-
 #include <cstdio>
 #include <cstdlib>
 
 #include "runtime/command_context.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
 #include "runtime/console.h"
 #include "runtime/interrupt.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 namespace {
 
@@ -48,7 +47,9 @@ bool HandleExec(CommandContext& command) {
   }
   int status = ShellStatus(waitStatus);
   if (status != 0) {
-    return command.Fail(ResultCode::kExecFailed, "The following command returned error code %d: %s\n", status, shellCommand.c_str());
+    return command.Fail(ResultCode::kExecFailed,
+                        "The following command returned error code %d: %s\n", status,
+                        shellCommand.c_str());
   }
   if (command.options.verbose) ConsolePrint("Successfully ran command: %s\n", shellCommand.c_str());
   return true;

@@ -2,12 +2,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "runtime/command_context.h"
 #include "runtime/case_insensitive.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/line_source.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 // What HELP prints for this command.
 extern const char* const kHistoryHelp[] = {
@@ -49,14 +49,16 @@ bool HandleHistory(CommandContext& command) {
   }
   if (EqualsIgnoringCase(subcommand, "SAVE")) {
     if (tokenCount(command.line) < 3) {
-      return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for SAVE subcommand.\n");
+      return command.Fail(ResultCode::kMissingParameters,
+                          "Insufficient paramaters for SAVE subcommand.\n");
     }
     const std::string fileName = getToken(3, command.line);
     // A running script that is this file keeps reading what it read when it started.
     MappedFileLineSource::DetachScriptsOf(fileName);
     FILE* file = std::fopen(fileName.c_str(), "w");
     if (file == nullptr) {
-      return command.Fail(ResultCode::kCannotWriteFile, "Could not open file %s for writing.\n", fileName.c_str());
+      return command.Fail(ResultCode::kCannotWriteFile, "Could not open file %s for writing.\n",
+                          fileName.c_str());
     }
     if (int error = command.session.history.WriteAndClose(file); error != 0) {
       return command.Fail(ResultCode::kCannotWriteFile, "Could not write file %s: %s.\n",
@@ -68,5 +70,5 @@ bool HandleHistory(CommandContext& command) {
     return false;
   }
   return command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %s.\n",
-              subcommand.c_str());
+                      subcommand.c_str());
 }

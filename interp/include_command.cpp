@@ -1,8 +1,8 @@
 // INCLUDE: runs another script file inside this one, with a copy of this script's options.
 #include "runtime/command_context.h"
+#include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "runtime/console.h"
 
 // What HELP prints for this command.
 extern const char* const kIncludeHelp[] = {
@@ -30,6 +30,7 @@ bool HandleInclude(CommandContext& command) {
     if (code == ResultCode::kEndAll) command.session.stopRequested = true;
     return false;
   }
-  if (command.options.verbose) ConsolePrint("Script file %s completed successfully.\n", fileName.c_str());
+  if (command.options.verbose)
+    ConsolePrint("Script file %s completed successfully.\n", fileName.c_str());
   return true;
 }

@@ -11,8 +11,6 @@
 #include "runtime/bounded_line.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
 #include "runtime/console.h"
 #include "runtime/interrupt.h"
 #include "runtime/prompt_input.h"
@@ -29,8 +27,7 @@ bool ContinueAfter(int& code, const ScriptOptions& options) {
     if (options.terminalSession) code = ResultCode::kOk;
     return options.terminalSession;
   }
-  bool forgiven = ResultCode::IsTypoClass(code) ? options.continueOnTypo
-                                                : options.continueOnError;
+  bool forgiven = ResultCode::IsTypoClass(code) ? options.continueOnTypo : options.continueOnError;
   if (forgiven) code = ResultCode::kOk;
   return forgiven;
 }
@@ -52,7 +49,8 @@ StepAnswer AskBeforeCommand(const std::string& sessionName, std::string_view lin
 // Runs the row's handler after the checks the table asks for; kind is "command" or
 // "subcommand" for the missing-parameters message.
 bool RunRow(const CommandRow& row, CommandContext& command, const char* kind) {
-  if (row.registeredObjectOnly && ProcessState::Get().registry.Find(command.objectName) == nullptr) {
+  if (row.registeredObjectOnly &&
+      ProcessState::Get().registry.Find(command.objectName) == nullptr) {
     return command.Fail(ResultCode::kReservedObject,
                         "Subcommand %s may not be used on reserved objects.\n", row.name);
   }

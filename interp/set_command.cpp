@@ -1,10 +1,10 @@
 // SET: changes an option of the running script.
-#include "runtime/command_context.h"
+#include "runtime/c_number.h"
 #include "runtime/case_insensitive.h"
+#include "runtime/command_context.h"
+#include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "runtime/c_number.h"
-#include "runtime/console.h"
 
 namespace {
 
@@ -78,7 +78,8 @@ bool HandleSet(CommandContext& command) {
       command.options.continueOnTypo = true;
       setting = "TYPO";
     } else {
-      return command.Fail(ResultCode::kOnOffExpected, "ON, OFF or TYPO paramater expected for CONTINUE.\n");
+      return command.Fail(ResultCode::kOnOffExpected,
+                          "ON, OFF or TYPO paramater expected for CONTINUE.\n");
     }
     if (command.options.verbose) ConsolePrint("CONTINUE has been set to %s.\n", setting);
     return true;
@@ -96,7 +97,8 @@ bool HandleSet(CommandContext& command) {
     if (!EqualsIgnoringCase(option, flag.name)) continue;
     bool on;
     if (!ParseOnOff(value, on)) {
-      return command.Fail(ResultCode::kOnOffExpected, "ON or OFF paramater expected for %s.\n", flag.name);
+      return command.Fail(ResultCode::kOnOffExpected, "ON or OFF paramater expected for %s.\n",
+                          flag.name);
     }
     command.options.*flag.field = on;
     bool isVerbose = flag.field == &ScriptOptions::verbose;
@@ -109,7 +111,8 @@ bool HandleSet(CommandContext& command) {
   if (EqualsIgnoringCase(option, "LINES")) {
     int lines = ParseIntLikeAtoi(value);
     if (lines == 1 || lines < 0) {
-      return command.Fail(ResultCode::kMissingParameters, "LINES PER PAGE must be any posetive number except 1.\n");
+      return command.Fail(ResultCode::kMissingParameters,
+                          "LINES PER PAGE must be any posetive number except 1.\n");
     }
     command.options.linesPerPage = lines;
     if (command.options.verbose) ConsolePrint("LINES PER PAGE has been set to %d.\n", lines);
@@ -119,7 +122,8 @@ bool HandleSet(CommandContext& command) {
   if (EqualsIgnoringCase(option, "DELAY")) {
     int delay = ParseIntLikeAtoi(value);
     if (delay < 1) {
-      return command.Fail(ResultCode::kMissingParameters, "FOLLOW DELAY must be any posetive number above 0.\n");
+      return command.Fail(ResultCode::kMissingParameters,
+                          "FOLLOW DELAY must be any posetive number above 0.\n");
     }
     command.options.followDelay = delay;
     if (command.options.verbose) ConsolePrint("FOLLOW DELAY has been set to %d seconds.\n", delay);

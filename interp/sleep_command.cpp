@@ -1,12 +1,12 @@
 // SLEEP: waits a number of seconds.
 #include <chrono>
 
-#include "runtime/command_context.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
 #include "runtime/c_number.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/interrupt.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 // What HELP prints for this command.
 extern const char* const kSleepHelp[] = {
@@ -20,7 +20,8 @@ extern const char* const kSleepHelp[] = {
 bool HandleSleep(CommandContext& command) {
   int seconds = ParseIntLikeAtoi(getToken(2, command.line));
   if (seconds < 1) {
-    return command.Fail(ResultCode::kMissingParameters, "Sleep requires a number greater than 0.\n");
+    return command.Fail(ResultCode::kMissingParameters,
+                        "Sleep requires a number greater than 0.\n");
   }
   if (command.options.verbose) ConsolePrint("Sleeping for %d seconds.\n", seconds);
   // An interrupt ends the wait; the interpreter loop reports it.

@@ -1,13 +1,13 @@
 // AGENT name address [port [password]]: declares the object for the management agent on a host,
 // authenticating with the session's stored credentials when AUTH has not been run.
-#include "objects/object_registry.h"
 #include "objects/object_name_checks.h"
-#include "runtime/command_context.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
+#include "objects/object_registry.h"
 #include "objects/server_session.h"
 #include "runtime/c_number.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 // What HELP prints for this command.
 extern const char* const kAgentHelp[] = {
@@ -27,12 +27,15 @@ extern const char* const kAgentHelp[] = {
 bool HandleAgent(CommandContext& command) {
   const std::string name = getToken(2, command.line);
   if (!AcceptNewObjectName(command, name)) return false;
-  if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(), command.session.password.c_str())) {
-    return command.Fail(ResultCode::kNotAuthenticated, "Authenticiation to Ilvaris %s as user %s failed.\n", command.session.serverName.c_str(),
-                command.session.userName.c_str());
+  if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(),
+                         command.session.password.c_str())) {
+    return command.Fail(ResultCode::kNotAuthenticated,
+                        "Authenticiation to Ilvaris %s as user %s failed.\n",
+                        command.session.serverName.c_str(), command.session.userName.c_str());
   }
   if (Registry().Find(name) != nullptr) {
-    return command.Fail(ResultCode::kRedeclaration, "Redeclaration of existing object \"%s\".\n", name.c_str());
+    return command.Fail(ResultCode::kRedeclaration, "Redeclaration of existing object \"%s\".\n",
+                        name.c_str());
   }
 
   const std::string address = getToken(3, command.line);
@@ -42,9 +45,10 @@ bool HandleAgent(CommandContext& command) {
       name, ObjectKind::Agent, address.c_str(), port, agentPassword.c_str(), nullptr);
   if (agent == nullptr || !agent->IsAlive()) {
     return command.Fail(ResultCode::kCannotCreateObject, "Could not create object \"%s\".\n",
-                name.c_str());
+                        name.c_str());
   }
   Registry().Insert(name, std::move(agent));
-  if (command.options.verbose) ConsolePrint("Agent object named %s has been created.\n", name.c_str());
+  if (command.options.verbose)
+    ConsolePrint("Agent object named %s has been created.\n", name.c_str());
   return true;
 }

@@ -1,9 +1,9 @@
 // AUTH server user [password]: opens the connection to the event server explicitly.
+#include "objects/server_session.h"
 #include "runtime/command_context.h"
+#include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "objects/server_session.h"
-#include "runtime/console.h"
 
 // What HELP prints for this command.
 extern const char* const kAuthHelp[] = {
@@ -24,15 +24,18 @@ extern const char* const kAuthHelp[] = {
 
 bool HandleAuth(CommandContext& command) {
   if (IsAuthenticated()) {
-    return command.Fail(ResultCode::kAlreadyAuthenticated, "Already authenticated to an Ilvaris.\n");
+    return command.Fail(ResultCode::kAlreadyAuthenticated,
+                        "Already authenticated to an Ilvaris.\n");
   }
   // Stored before the attempt, so that AGENT retries with them after a failure.
   command.session.serverName = getToken(2, command.line);
   command.session.userName = getToken(3, command.line);
   command.session.password = restOfLine(4, command.line);
-  if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(), command.session.password.c_str())) {
-    return command.Fail(ResultCode::kNotAuthenticated, "Authenticiation to Ilvaris %s as user %s failed.\n", command.session.serverName.c_str(),
-                command.session.userName.c_str());
+  if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(),
+                         command.session.password.c_str())) {
+    return command.Fail(ResultCode::kNotAuthenticated,
+                        "Authenticiation to Ilvaris %s as user %s failed.\n",
+                        command.session.serverName.c_str(), command.session.userName.c_str());
   }
   if (command.options.verbose) {
     ConsolePrint("Authenticated as Ilvaris %s as user %s.\n", command.session.serverName.c_str(),

@@ -31,19 +31,16 @@ class ConfigObject {
   // Agents (from the session's root node) and brokers (a walker search under parent's node).
   static std::unique_ptr<ConfigObject> LocateByAddress(const std::string& name, ObjectKind kind,
                                                        const char* address, uint16_t port,
-                                                       const char* password,
-                                                       ConfigObject* parent);
+                                                       const char* password, ConfigObject* parent);
   static std::unique_ptr<ConfigObject> LocateDsmByName(const std::string& name, ObjectKind kind,
-                                                       const char* dsmName,
-                                                       ConfigObject* parent);
+                                                       const char* dsmName, ConfigObject* parent);
   static std::unique_ptr<ConfigObject> LocateTargetByAddress(const std::string& name,
-                                                             ObjectKind kind,
-                                                             const char* address,
+                                                             ObjectKind kind, const char* address,
                                                              const char* community,
                                                              ConfigObject* parent);
   // The agent's local broker or the broker's autoconfig object.
-  static std::unique_ptr<ConfigObject> LocateLocalChild(const std::string& name,
-                                                        ObjectKind kind, ConfigObject* parent);
+  static std::unique_ptr<ConfigObject> LocateLocalChild(const std::string& name, ObjectKind kind,
+                                                        ConfigObject* parent);
   // An object around a node just returned by AddChild; the node is deleted when not taken.
   static std::unique_ptr<ConfigObject> AdoptNode(const std::string& name, ObjectKind kind,
                                                  TreeNode* node, ConfigObject* parent);

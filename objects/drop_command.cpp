@@ -2,12 +2,12 @@
 // the installation.
 #include <set>
 
-#include "runtime/command_context.h"
+#include "objects/object_registry.h"
 #include "runtime/case_insensitive.h"
+#include "runtime/command_context.h"
+#include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "objects/object_registry.h"
-#include "runtime/console.h"
 
 // What HELP prints for this command.
 extern const char* const kDropHelp[] = {
@@ -36,7 +36,8 @@ bool HandleDrop(CommandContext& command) {
     if (registry.Find(token) != nullptr) selected.insert(std::move(token));
   }
   if (selected.empty() && (!all || registry.empty())) {
-    return command.Fail(ResultCode::kInvalidObject, "No valid objects specified in DROP command.\n");
+    return command.Fail(ResultCode::kInvalidObject,
+                        "No valid objects specified in DROP command.\n");
   }
 
   // A dropped object is never used again; its subtree goes with it, so no registered object

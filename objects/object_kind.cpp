@@ -8,14 +8,14 @@ namespace {
 constexpr KindTraits kKinds[] = {
     {ObjectKind::Agent, "Agent", "AGENT", ObjectKind::Broker, "BROKER List for \"%s\":",
      "Object \"%s\" has no BROKERS.\n", kDefaultPort, nullptr, nullptr, nullptr},
-    {ObjectKind::DSM, "DSM", "DSM", ObjectKind::Target, "TARGET List for \"%s\":",
-     "Object \"%s\" has no TARGETS.\n", 0, nullptr, "dsm1", nullptr},
+    {ObjectKind::DSM, "DSM", "DSM", ObjectKind::Target,
+     "TARGET List for \"%s\":", "Object \"%s\" has no TARGETS.\n", 0, nullptr, "dsm1", nullptr},
     {ObjectKind::Target, "Target", "TARGET", ObjectKind::Target, nullptr, nullptr, 0, "public",
      nullptr, nullptr},
     {ObjectKind::Broker, "Broker", "BROKER", ObjectKind::DSM, "DSM List for \"%s\":",
      "Object \"%s\" has no DSMS.\n", kDefaultPort, nullptr, nullptr, "127.0.0.1"},
-    {ObjectKind::AutoConfig, "AutoConfig", "AUTOCONFIG", ObjectKind::AutoConfig, nullptr,
-     nullptr, 0, nullptr, nullptr, nullptr},
+    {ObjectKind::AutoConfig, "AutoConfig", "AUTOCONFIG", ObjectKind::AutoConfig, nullptr, nullptr,
+     0, nullptr, nullptr, nullptr},
 };
 
 }  // namespace

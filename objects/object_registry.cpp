@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "runtime/case_insensitive.h"
 #include "objects/child_identity.h"
 #include "objects/process_state.h"
+#include "runtime/case_insensitive.h"
 
 ObjectRegistry& Registry() { return ProcessState::Get().registry; }
 

@@ -26,8 +26,8 @@ class ObjectRegistry {
 
   ConfigObject* Find(const std::string& name) const;
   // Makes name map to object (the registry owns it), adding the entry if needed; an object
-  // that the name mapped to before is destroyed. A null object only removes the name. Reads the object's record once, for the
-  // identity index (see HasChildWithIdentity).
+  // that the name mapped to before is destroyed. A null object only removes the name. Reads the
+  // object's record once, for the identity index (see HasChildWithIdentity).
   void Insert(const std::string& name, std::unique_ptr<ConfigObject> object);
   // Removes name and hands its object back to the caller; null when not registered.
   std::unique_ptr<ConfigObject> Remove(const std::string& name);

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/command_context.h"
 #include "objects/object_registry.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
 
 namespace {
@@ -26,8 +26,7 @@ void PrintObjectLine(const std::string& indent, const std::string& name,
       ConsolePrint(" - %s", ValueOrEmpty(record, "name"));
       break;
     case ObjectKind::Target:
-      ConsolePrint(" - %s @ %s", ValueOrEmpty(record, "ipaddr"),
-                   ValueOrEmpty(record, "community"));
+      ConsolePrint(" - %s @ %s", ValueOrEmpty(record, "ipaddr"), ValueOrEmpty(record, "community"));
       break;
     case ObjectKind::Broker:
       ConsolePrint(" - %s:%s", ValueOrEmpty(record, "ipaddr"), ValueOrEmpty(record, "port"));

@@ -9,7 +9,6 @@
 #include "objects/object_registry.h"
 #include "objects/server_session.h"
 
-
 class ProcessState {
  public:
   // The one instance; it exists from library load to unload.

@@ -1,7 +1,7 @@
 // The two record types of the vendor interface: child definitions and property sets.
-#include "orbitane/orbitaneapi.h"
-
 #include <string>
+
+#include "orbitane/orbitaneapi.h"
 
 void ChildDefinitionData::setv(const char* key, const char* value) {
   values_[key] = value == nullptr ? "" : value;
@@ -23,9 +23,7 @@ const char* NodePropertySet::GetPropertyValue(const char* name) const {
   return found == entries_.end() ? nullptr : found->second.value.c_str();
 }
 
-bool NodePropertySet::PropertyExists(const char* name) const {
-  return entries_.count(name) != 0;
-}
+bool NodePropertySet::PropertyExists(const char* name) const { return entries_.count(name) != 0; }
 
 void NodePropertySet::SetPropertyValue(const char* name, const char* value) {
   SetPropertyValueWithAction(name, value == nullptr ? "" : value, ACTION_CHANGE);

@@ -5,13 +5,13 @@
 #include <unordered_set>
 #include <vector>
 
-#include "runtime/command_context.h"
-#include "runtime/result_codes.h"
 #include "props/object_access.h"
 #include "props/object_selection.h"
 #include "props/remote_command.h"
 #include "props/rule_value_text.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/result_codes.h"
 
 bool ConfigObject::CommitProperties() {
   if (!IsAvailable(*this)) return false;
@@ -23,8 +23,8 @@ bool ConfigObject::CommitProperties() {
 
   RuleValues inherited;
   if (parent != nullptr) parent->CollectRuleValues(inherited);
-  workingProperties->SetPropertyValueWithAction(
-      "qpk_inherited", WriteRuleValueText(inherited).c_str(), ACTION_NONE);
+  workingProperties->SetPropertyValueWithAction("qpk_inherited",
+                                                WriteRuleValueText(inherited).c_str(), ACTION_NONE);
 
   if (!excludeText.empty()) {
     workingProperties->SetPropertyValueWithAction("EXCLUDE", excludeText.c_str(), ACTION_NONE);

@@ -3,14 +3,14 @@
 #include <chrono>
 
 #include "objects/object_name_checks.h"
-#include "runtime/command_context.h"
-#include "runtime/interrupt.h"
-#include "runtime/pager.h"
-#include "runtime/result_codes.h"
 #include "props/log_switches.h"
 #include "props/log_view.h"
 #include "props/object_access.h"
 #include "props/object_selection.h"
+#include "runtime/command_context.h"
+#include "runtime/interrupt.h"
+#include "runtime/pager.h"
+#include "runtime/result_codes.h"
 
 namespace {
 
@@ -20,8 +20,7 @@ class SessionLogConsole : public LogConsole {
   explicit SessionLogConsole(const CommandContext& command) : command(command) {}
 
   PagerAnswer PrintLine(int pageLine, std::string_view line) override {
-    return pagedPrint(command, pageLine, "%.*s", static_cast<int>(line.size()),
-                      line.data());
+    return pagedPrint(command, pageLine, "%.*s", static_cast<int>(line.size()), line.data());
   }
   // Only the end of the log prompts here; with no input left to answer, the display ends.
   PagerAnswer Prompt(const char* prompt) override { return pagerPrompt(prompt, kPagerQuit); }
@@ -66,14 +65,16 @@ bool HandleObjectLog(CommandContext& command) {
     case LogSwitchError::kNone:
       break;
     case LogSwitchError::kInvalidSwitch:
-      return command.Fail(ResultCode::kMissingParameters, "Invalid switch used in LOG subcommand.\n");
+      return command.Fail(ResultCode::kMissingParameters,
+                          "Invalid switch used in LOG subcommand.\n");
     case LogSwitchError::kTailWithoutNumber:
       return command.Fail(ResultCode::kMissingParameters, "The -t switch requires a parameter.\n");
     case LogSwitchError::kTailNotPositive:
-      return command.Fail(ResultCode::kMissingParameters, "The -t switch requires a number greater than 0 a a parameter.\n");
+      return command.Fail(ResultCode::kMissingParameters,
+                          "The -t switch requires a number greater than 0 a a parameter.\n");
     case LogSwitchError::kBadBackup:
       return command.Fail(ResultCode::kMissingParameters, "Invalid backup log number %s.\n",
-                  parse.backupToken.c_str());
+                          parse.backupToken.c_str());
   }
 
   bool shown = false;
@@ -84,7 +85,8 @@ bool HandleObjectLog(CommandContext& command) {
     shown = view.Show();
   }
   if (!shown) {
-    return command.Fail(ResultCode::kSubcommandFailed, "Failed to retrieve log for object \"%s\".\n", command.objectName.c_str());
+    return command.Fail(ResultCode::kSubcommandFailed,
+                        "Failed to retrieve log for object \"%s\".\n", command.objectName.c_str());
   }
   return true;
 }

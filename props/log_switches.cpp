@@ -1,7 +1,7 @@
 #include "props/log_switches.h"
 
-#include "runtime/tokens.h"
 #include "runtime/c_number.h"
+#include "runtime/tokens.h"
 
 LogSwitchParse ParseLogSwitches(std::string_view line) {
   LogSwitchParse result;

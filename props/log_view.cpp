@@ -22,8 +22,8 @@ std::vector<LogLine> SplitLogLines(std::string_view data) {
   return result;
 }
 
-LogView::LogView(TreeNode& node, LogConsole& console, const LogSwitches& switches,
-                 int linesPerPage, int followDelay)
+LogView::LogView(TreeNode& node, LogConsole& console, const LogSwitches& switches, int linesPerPage,
+                 int followDelay)
     : node(node),
       console(console),
       follow(switches.follow),
@@ -43,8 +43,7 @@ void LogView::ReleasePiece() {
   clippedBeforeNext = false;
 }
 
-void LogView::TakePiece(char* received, size_t dataStart, bool skipCutFirstLine,
-                        bool clipped) {
+void LogView::TakePiece(char* received, size_t dataStart, bool skipCutFirstLine, bool clipped) {
   clippedBeforeNext = clipped;
   reply = received;
   data = std::string_view(reply).substr(dataStart);

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/pager.h"
 #include "orbitane/orbitaneapi.h"
 #include "props/log_switches.h"
+#include "runtime/pager.h"
 
 // Where a log run prints, asks and waits.
 class LogConsole {
@@ -75,8 +75,8 @@ class LogView {
   bool positioning = false;
   bool done = false;
 
-  char* reply = nullptr;        // the current piece as received, or null
-  std::string_view data;        // its data, from the base on
-  std::vector<LogLine> lines;   // its lines still to consider
+  char* reply = nullptr;           // the current piece as received, or null
+  std::string_view data;           // its data, from the base on
+  std::vector<LogLine> lines;      // its lines still to consider
   bool clippedBeforeNext = false;  // cut short where the following piece begins
 };

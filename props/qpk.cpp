@@ -2,15 +2,15 @@
 // or sets the object's own value for a rule (-1 removes it), on one object or a selection.
 #include <vector>
 
+#include "props/object_selection.h"
+#include "props/selection_listing.h"
+#include "runtime/c_number.h"
 #include "runtime/command_context.h"
+#include "runtime/console.h"
+#include "runtime/formatted.h"
 #include "runtime/pager.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "props/object_selection.h"
-#include "props/selection_listing.h"
-#include "runtime/formatted.h"
-#include "runtime/c_number.h"
-#include "runtime/console.h"
 
 namespace {
 
@@ -50,8 +50,7 @@ void ListRuleTable(const CommandContext& command, ConfigObject& object) {
     } else {
       const auto& [rule, row] = rows[pager.item()];
       answer = pagedPrint(command, pager.lineNumber(), "%-4d %-65s = %c%2d%c", rule,
-                          row.description.c_str(), OpeningMark(row), row.value,
-                          ClosingMark(row));
+                          row.description.c_str(), OpeningMark(row), row.value, ClosingMark(row));
     }
     if (!pager.Follow(answer)) return;
   }
@@ -100,8 +99,8 @@ bool HandleObjectQpk(CommandContext& command) {
       ConsolePrint("Rule value of %d for %s object %s has been set to %s.\n", rule,
                    KindName(single->kind), single->name.c_str(), valueToken.c_str());
     } else if (command.options.verbose) {
-      ConsolePrint("Rule value of %d for %s objects has been set to %s.\n", rule,
-                   selection.label(), valueToken.c_str());
+      ConsolePrint("Rule value of %d for %s objects has been set to %s.\n", rule, selection.label(),
+                   valueToken.c_str());
     }
     return true;
   }
@@ -116,13 +115,13 @@ bool HandleObjectQpk(CommandContext& command) {
                          [&](ConfigObject& object) -> std::optional<std::string> {
                            const RuleRow row = object.GetRule(rule);
                            if (row.description.empty()) {
-                             command.Fail(ResultCode::kRuleUnavailable, kNoRule,
-                                          ruleToken.c_str(), object.name.c_str());
+                             command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
+                                          object.name.c_str());
                              return std::nullopt;
                            }
-                           return Formatted("%s: %-4d %-65s = %c%2d%c", object.name.c_str(),
-                                            rule, row.description.c_str(), OpeningMark(row),
-                                            row.value, ClosingMark(row));
+                           return Formatted("%s: %-4d %-65s = %c%2d%c", object.name.c_str(), rule,
+                                            row.description.c_str(), OpeningMark(row), row.value,
+                                            ClosingMark(row));
                          });
   }
   if (ruleToken.empty()) {
@@ -135,7 +134,7 @@ bool HandleObjectQpk(CommandContext& command) {
                         single->name.c_str());
   }
   ConsolePrint("RULE %-65s   VALUE\n", kHeaderTitle);
-  ConsolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row),
-               row.value, ClosingMark(row));
+  ConsolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row), row.value,
+               ClosingMark(row));
   return true;
 }

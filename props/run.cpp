@@ -5,16 +5,16 @@
 #include <cstring>
 #include <thread>
 
-#include "runtime/command_context.h"
-#include "runtime/interrupt.h"
-#include "runtime/case_insensitive.h"
-#include "runtime/result_codes.h"
-#include "runtime/tokens.h"
 #include "props/object_access.h"
 #include "props/object_selection.h"
 #include "props/remote_command.h"
 #include "runtime/c_number.h"
+#include "runtime/case_insensitive.h"
+#include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/interrupt.h"
+#include "runtime/result_codes.h"
+#include "runtime/tokens.h"
 
 namespace {
 

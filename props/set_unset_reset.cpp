@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "props/object_selection.h"
+#include "props/selection_listing.h"
 #include "runtime/command_context.h"
+#include "runtime/console.h"
+#include "runtime/formatted.h"
 #include "runtime/pager.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-#include "props/object_selection.h"
-#include "props/selection_listing.h"
-#include "runtime/formatted.h"
-#include "runtime/console.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ void ListAllProperties(const CommandContext& command, ConfigObject& object) {
   ListingPager pager(command.options, /*withHeader=*/false);
   for (pager.Start(); pager.item() < entries.size();) {
     const auto& [name, value] = entries[pager.item()];
-    if (!pager.Follow(pagedPrint(command, pager.lineNumber(), "%s = %s", name.c_str(),
-                                 value.c_str()))) {
+    if (!pager.Follow(
+            pagedPrint(command, pager.lineNumber(), "%s = %s", name.c_str(), value.c_str()))) {
       return;
     }
   }
@@ -49,8 +49,8 @@ bool SetOnObject(const CommandContext& command, ConfigObject& object, const std:
 
 // The words that tell UNSET and RESET apart.
 struct ClearingCommand {
-  const char* verb;        // "unset"
-  bool restore;            // RESET: back to the value of the last load
+  const char* verb;  // "unset"
+  bool restore;      // RESET: back to the value of the last load
 };
 constexpr ClearingCommand kUnset{"unset", false};
 constexpr ClearingCommand kReset{"reset", true};
@@ -157,17 +157,16 @@ bool HandleObjectSet(CommandContext& command) {
                           "Insufficient paramaters for SET subcommand on reserved object.\n");
     }
     // One line per selected object that has the property: "name: option = value".
-    return PageSelection(command, selection, nullptr,
-                         [&](ConfigObject& object) -> std::optional<std::string> {
-                           const char* current = object.GetProperty(option.c_str());
-                           if (current == nullptr) {
-                             command.Fail(ResultCode::kNoSuchProperty, kNoProperty,
-                                          option.c_str(), object.name.c_str());
-                             return std::nullopt;
-                           }
-                           return Formatted("%s: %s = %s", object.name.c_str(), option.c_str(),
-                                            current);
-                         });
+    return PageSelection(
+        command, selection, nullptr, [&](ConfigObject& object) -> std::optional<std::string> {
+          const char* current = object.GetProperty(option.c_str());
+          if (current == nullptr) {
+            command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
+                         object.name.c_str());
+            return std::nullopt;
+          }
+          return Formatted("%s: %s = %s", object.name.c_str(), option.c_str(), current);
+        });
   }
   if (option.empty()) {
     ListAllProperties(command, *single);

@@ -13,9 +13,7 @@ void ConsolePrint(const char* format, ...) {
 }
 
 // The library runs on one thread, so the stream's lock is not needed.
-void ConsoleWrite(std::string_view text) {
-  fwrite_unlocked(text.data(), 1, text.size(), stdout);
-}
+void ConsoleWrite(std::string_view text) { fwrite_unlocked(text.data(), 1, text.size(), stdout); }
 
 void ConsoleErrorV(const char* format, va_list arguments) {
   std::fflush(stdout);

@@ -1,7 +1,5 @@
 #include "runtime/line_source.h"
 
-#include "runtime/bounded_line.h"
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -11,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "runtime/bounded_line.h"
 
 namespace {
 

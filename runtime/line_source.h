@@ -56,7 +56,7 @@ class FileLineSource : public LineSource {
  private:
   FILE* stream;
   bool isScriptFile;
-  std::string current;   // the line last read, reused
+  std::string current;    // the line last read, reused
   bool longLine = false;  // reading stopped at a line over the bound
   LineStore store;
 };
@@ -96,9 +96,9 @@ class MappedFileLineSource : public LineSource {
   const char* text = nullptr;
   size_t size = 0;
   size_t position = 0;
-  size_t released = 0;     // bytes from the start whose pages have been handed back
-  bool detached = false;   // the text is a private copy: no page may be handed back
-  dev_t device = 0;        // the file mapped
+  size_t released = 0;    // bytes from the start whose pages have been handed back
+  bool detached = false;  // the text is a private copy: no page may be handed back
+  dev_t device = 0;       // the file mapped
   ino_t inode = 0;
   std::string withoutNul;  // the last line that held a NUL byte, up to it and its line end
   LineStore store;

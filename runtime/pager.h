@@ -19,9 +19,9 @@ enum PagerAnswer : int {
 };
 
 // Formats one line (printf conventions), adds a line end and writes it to the running session's
-// sink (standard output when it has none), paging by the session's options. lineNumber is the caller's running count of lines in this
-// listing, from 1; after every linesPerPage - 1 lines the console prompt "--more--" is shown,
-// unless linesPerPage is below 3.
+// sink (standard output when it has none), paging by the session's options. lineNumber is the
+// caller's running count of lines in this listing, from 1; after every linesPerPage - 1 lines the
+// console prompt "--more--" is shown, unless linesPerPage is below 3.
 PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 

@@ -13,8 +13,8 @@ struct SessionState {
   // Runs a script file as a session nested in the running one and gives its result code.
   using ScriptRunner = int (*)(const char* fileName, const ScriptOptions& options);
 
-  std::string name;           // "stringbuf", "STDIN" or the script file name as given
-  TextSink* sink = nullptr;   // where paged output goes
+  std::string name;          // "stringbuf", "STDIN" or the script file name as given
+  TextSink* sink = nullptr;  // where paged output goes
   int resultCode = 0;
   bool stopRequested = false;  // end the loop before the next line
   CommandHistory history;      // successful command lines, oldest first

@@ -86,8 +86,7 @@ unsigned tokenCount(std::string_view line, std::string_view delimiters) {
   }
 }
 
-void getToken(std::string& result, unsigned n, std::string_view line,
-              std::string_view delimiters) {
+void getToken(std::string& result, unsigned n, std::string_view line, std::string_view delimiters) {
   TokenExtent extent = FindToken(n, line, DelimiterSetFor(delimiters));
   if (extent.start == std::string_view::npos) {
     result.clear();
@@ -108,8 +107,7 @@ std::string_view TokenView(unsigned n, std::string_view line) {
   return line.substr(extent.start, extent.end - extent.start);
 }
 
-std::string_view RestOfLineView(unsigned n, std::string_view line,
-                                std::string_view delimiters) {
+std::string_view RestOfLineView(unsigned n, std::string_view line, std::string_view delimiters) {
   const DelimiterSetFor setFor(delimiters);
   const DelimiterSet& set = setFor;
   size_t start = 0;
@@ -132,4 +130,3 @@ std::string restOfLine(unsigned n, std::string_view line, std::string_view delim
   restOfLine(result, n, line, delimiters);
   return result;
 }
-

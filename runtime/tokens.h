@@ -13,8 +13,7 @@ unsigned tokenCount(std::string_view line, std::string_view delimiters = kDelimi
 // Stores token n (counting from 1) in result; empty when n is 0 or the line has fewer tokens.
 void getToken(std::string& result, unsigned n, std::string_view line,
               std::string_view delimiters = kDelimiters);
-std::string getToken(unsigned n, std::string_view line,
-                     std::string_view delimiters = kDelimiters);
+std::string getToken(unsigned n, std::string_view line, std::string_view delimiters = kDelimiters);
 // The same token as a view into line (standard delimiters), for callers that only read it.
 std::string_view TokenView(unsigned n, std::string_view line);
 
@@ -28,4 +27,3 @@ std::string restOfLine(unsigned n, std::string_view line,
 // The same text as a view into line, for callers that only pass it on.
 std::string_view RestOfLineView(unsigned n, std::string_view line,
                                 std::string_view delimiters = kDelimiters);
-

@@ -7,23 +7,34 @@ namespace sim {
 
 const char* TypeName(Kind kind) {
   switch (kind) {
-    case Kind::Root: return "Root";
-    case Kind::Agent: return "Agent";
-    case Kind::Broker: return "Broker";
-    case Kind::AutoConfig: return "AutoConfig";
-    case Kind::Dsm: return "DSM";
-    case Kind::Target: return "Target";
+    case Kind::Root:
+      return "Root";
+    case Kind::Agent:
+      return "Agent";
+    case Kind::Broker:
+      return "Broker";
+    case Kind::AutoConfig:
+      return "AutoConfig";
+    case Kind::Dsm:
+      return "DSM";
+    case Kind::Target:
+      return "Target";
   }
   return "Unknown";
 }
 
 std::optional<Kind> ChildKind(Kind parent) {
   switch (parent) {
-    case Kind::Root: return Kind::Agent;
-    case Kind::Agent: return Kind::Broker;
-    case Kind::Broker: return Kind::Dsm;
-    case Kind::Dsm: return Kind::Target;
-    default: return std::nullopt;
+    case Kind::Root:
+      return Kind::Agent;
+    case Kind::Agent:
+      return Kind::Broker;
+    case Kind::Broker:
+      return Kind::Dsm;
+    case Kind::Dsm:
+      return Kind::Target;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -132,10 +143,14 @@ static std::optional<std::string> TargetKey(std::string_view ipaddr, std::string
 std::string IdentityKey(const Entry& entry) {
   switch (entry.kind) {
     case Kind::Agent:
-    case Kind::Broker: return AddressKey(entry.ipaddr, entry.port).value_or(std::string());
-    case Kind::Dsm: return LowerAscii(entry.name);
-    case Kind::Target: return TargetKey(entry.ipaddr, entry.community).value_or(std::string());
-    default: return std::string();
+    case Kind::Broker:
+      return AddressKey(entry.ipaddr, entry.port).value_or(std::string());
+    case Kind::Dsm:
+      return LowerAscii(entry.name);
+    case Kind::Target:
+      return TargetKey(entry.ipaddr, entry.community).value_or(std::string());
+    default:
+      return std::string();
   }
 }
 
@@ -160,21 +175,28 @@ std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& reco
       const char* community = record.getv("community");
       return TargetKey(ipaddr, community == nullptr ? "public" : community);
     }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 
 ChildDefinitionData DefinitionOf(const Entry& entry) {
   ChildDefinitionData record;
   switch (entry.kind) {
-    case Kind::Root: record.setv("filename", "nul"); break;
+    case Kind::Root:
+      record.setv("filename", "nul");
+      break;
     case Kind::Agent:
     case Kind::Broker:
       record.setv("ipaddr", entry.ipaddr.c_str());
       record.setv("port", entry.port);
       break;
-    case Kind::AutoConfig: record.setv("kind", "autoconfig"); break;
-    case Kind::Dsm: record.setv("name", entry.name.c_str()); break;
+    case Kind::AutoConfig:
+      record.setv("kind", "autoconfig");
+      break;
+    case Kind::Dsm:
+      record.setv("name", entry.name.c_str());
+      break;
     case Kind::Target:
       record.setv("ipaddr", entry.ipaddr.c_str());
       record.setv("community", entry.community.c_str());
@@ -188,16 +210,23 @@ ChildDefinitionData DefinitionOf(const Entry& entry) {
 std::string Describe(const Entry& entry) {
   std::string text = TypeName(entry.kind);
   switch (entry.kind) {
-    case Kind::Root: break;
+    case Kind::Root:
+      break;
     case Kind::Agent:
-    case Kind::Broker: text += " " + entry.ipaddr + ":" + std::to_string(entry.port); break;
+    case Kind::Broker:
+      text += " " + entry.ipaddr + ":" + std::to_string(entry.port);
+      break;
     case Kind::AutoConfig:
       if (entry.parent != nullptr) {
         text += " " + entry.parent->ipaddr + ":" + std::to_string(entry.parent->port);
       }
       break;
-    case Kind::Dsm: text += " " + entry.name; break;
-    case Kind::Target: text += " " + entry.ipaddr + "@" + entry.community; break;
+    case Kind::Dsm:
+      text += " " + entry.name;
+      break;
+    case Kind::Target:
+      text += " " + entry.ipaddr + "@" + entry.community;
+      break;
   }
   return text;
 }

@@ -89,7 +89,8 @@ int Library::Open(std::string& message) {
   std::string problem;
   const int status = LoadQuietly(problem);
   preloaded_ = status == 0;  // after a failure the next Init tries again
-  if (status != 0) message = OneLineProblem(file_.empty() ? "(built-in installation)" : file_, problem);
+  if (status != 0)
+    message = OneLineProblem(file_.empty() ? "(built-in installation)" : file_, problem);
   return status;
 }
 
@@ -109,7 +110,8 @@ std::shared_ptr<Site> Library::EnsureSite() {
 
 void Library::Load() {
   std::string problem;
-  if (LoadQuietly(problem) != 0) ReportProblem(file_.empty() ? "(built-in installation)" : file_, problem);
+  if (LoadQuietly(problem) != 0)
+    ReportProblem(file_.empty() ? "(built-in installation)" : file_, problem);
 }
 
 int Library::LoadQuietly(std::string& problem) {
@@ -164,11 +166,14 @@ bool Library::Persist() {
   ++writes_;
   const bool stopBeforeRename = firstStoppedWrite_ != 0 && writes_ >= firstStoppedWrite_;
   switch (ReplaceSiteFile(target_, text, stamp_, stopBeforeRename, error)) {
-    case WriteOutcome::Written: return true;
+    case WriteOutcome::Written:
+      return true;
     case WriteOutcome::ChangedByOther:
       ReportProblem(file_, "the installation file was changed by another process");
       break;
-    case WriteOutcome::Failed: ReportProblem(file_, error); break;
+    case WriteOutcome::Failed:
+      ReportProblem(file_, error);
+      break;
   }
   CountStoreFailure();
   return false;

@@ -102,9 +102,9 @@ struct Entry {
   Reconfig reconfig;
   std::vector<std::string> logFeed;  // lines still to come, first one first
 
-  ChildList children;                  // agents, brokers, DSMs or targets
-  std::shared_ptr<Entry> autoconfig;   // brokers only
-  std::weak_ptr<Entry> localBroker;    // agents only: the broker marked "local", if any
+  ChildList children;                 // agents, brokers, DSMs or targets
+  std::shared_ptr<Entry> autoconfig;  // brokers only
+  std::weak_ptr<Entry> localBroker;   // agents only: the broker marked "local", if any
 
   // Passwords that the engine supplied for children, by child identity key. Not written back.
   std::unordered_map<std::string, std::string> suppliedPasswords;
@@ -121,7 +121,7 @@ struct Site {
   std::string server;
   std::map<std::string, std::string> users;
   bool anyPassword = false;  // every user, agent and broker accepts any password (snapshots)
-  std::vector<std::string> unreachable;           // as written, for write-back
+  std::vector<std::string> unreachable;             // as written, for write-back
   std::unordered_set<std::string> unreachableKeys;  // lower-cased, for lookups
   std::vector<Rule> rules;
   std::shared_ptr<Entry> root;

@@ -236,7 +236,8 @@ bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char*
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
     if (error == std::errc() && end == text.data() + text.size()) named = site->FindById(id);
     // The identity keys must agree, so that a record of an earlier load names nothing.
-    if (named && (named->parent == nullptr || RecordKey(named->kind, record) != IdentityKey(*named))) {
+    if (named &&
+        (named->parent == nullptr || RecordKey(named->kind, record) != IdentityKey(*named))) {
       named.reset();
     }
   } else if (std::optional<std::string> key = RecordKey(Kind::Agent, record)) {

@@ -1,8 +1,7 @@
 // Data operations of a node: properties, named data items, remote commands, liveness.
-#include "sim/node.h"
-
 #include "sim/identity.h"
 #include "sim/named_items.h"
+#include "sim/node.h"
 #include "sim/site_fields.h"
 
 namespace sim {

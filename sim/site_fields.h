@@ -12,12 +12,38 @@
 namespace sim {
 
 enum class Field : uint8_t {
-  Format, Server, Users, Unreachable, Rules, Agents, AnyPassword,  // top level
-  Number, Description,                                    // rules
-  Ipaddr, Port, Password, Local, Version, Name, Community, // identities
-  Alive, Properties, Logs, Commands, Fail, Journal, Reconfig, LogFeed,  // any node
-  Brokers, Autoconfig, Dsms, Targets,                     // children
-  Polls, Result, Ran, Pending,                            // reconfig
+  Format,
+  Server,
+  Users,
+  Unreachable,
+  Rules,
+  Agents,
+  AnyPassword,  // top level
+  Number,
+  Description,  // rules
+  Ipaddr,
+  Port,
+  Password,
+  Local,
+  Version,
+  Name,
+  Community,  // identities
+  Alive,
+  Properties,
+  Logs,
+  Commands,
+  Fail,
+  Journal,
+  Reconfig,
+  LogFeed,  // any node
+  Brokers,
+  Autoconfig,
+  Dsms,
+  Targets,  // children
+  Polls,
+  Result,
+  Ran,
+  Pending,  // reconfig
 };
 
 // Which object of the file a key belongs to.

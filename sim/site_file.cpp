@@ -134,8 +134,8 @@ WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, F
   const std::string temporary = path + ".tmp." + std::to_string(::getpid());
   FileStamp written;
   {
-    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                           held.st_mode & 07777));
+    Descriptor file(
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, held.st_mode & 07777));
     if (file.fd < 0) {
       error = "cannot create " + temporary + ": " + std::strerror(errno);
       return WriteOutcome::Failed;

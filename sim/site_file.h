@@ -47,8 +47,8 @@ enum class WriteOutcome { Written, ChangedByOther, Failed };
 // other finds it changed. With stopBeforeRename the temporary file is written and removed again,
 // and the file is left alone, as after a crash just before the rename (a test seam). error
 // describes a failure.
-WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text,
-                             FileStamp& stamp, bool stopBeforeRename, std::string& error);
+WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, FileStamp& stamp,
+                             bool stopBeforeRename, std::string& error);
 
 // Removes the temporary files of writers of path that died before their rename (killed, or
 // crashed): path.tmp.PID where no process PID exists. Files of live processes stay.

@@ -21,11 +21,20 @@ bool Reader::key(string_t& key) {
   }
   std::optional<Holder> holder;
   switch (level.frame) {
-    case Frame::Top: holder = Holder::Top; break;
-    case Frame::Rule: holder = Holder::Rule; break;
-    case Frame::Node: holder = Holder::Node; break;
-    case Frame::Reconfig: holder = Holder::Reconfig; break;
-    default: return true;  // users and properties take any key
+    case Frame::Top:
+      holder = Holder::Top;
+      break;
+    case Frame::Rule:
+      holder = Holder::Rule;
+      break;
+    case Frame::Node:
+      holder = Holder::Node;
+      break;
+    case Frame::Reconfig:
+      holder = Holder::Reconfig;
+      break;
+    default:
+      return true;  // users and properties take any key
   }
   level.field = LookupField(*holder, level.kind, key);
   if (!level.field) return Fail(stack_.size() - 1, "unknown key \"" + key + "\"");
@@ -47,7 +56,7 @@ bool Reader::OnContainer(bool object) {
     if (object && level.frame == Frame::Rules) return Push(Frame::Rule), true;
     if (object && level.frame == Frame::Nodes) return Push(Frame::Node, level.kind), true;
     return WrongElement(level.frame == Frame::Rules || level.frame == Frame::Nodes ? "an object"
-                                                                                    : "a text");
+                                                                                   : "a text");
   }
   if (level.frame == Frame::Users || level.frame == Frame::Properties) {
     return Fail(stack_.size() - 1, "\"" + level.key + "\" must be a text");
@@ -61,12 +70,24 @@ bool Reader::OnContainer(bool object) {
     return WrongType();
   }
   switch (field) {
-    case Field::Unreachable: Push(Frame::Unreachable); return true;
-    case Field::Rules: Push(Frame::Rules); return true;
-    case Field::Agents: Push(Frame::Nodes, Kind::Agent); return true;
-    case Field::Brokers: Push(Frame::Nodes, Kind::Broker); return true;
-    case Field::Dsms: Push(Frame::Nodes, Kind::Dsm); return true;
-    case Field::Targets: Push(Frame::Nodes, Kind::Target); return true;
+    case Field::Unreachable:
+      Push(Frame::Unreachable);
+      return true;
+    case Field::Rules:
+      Push(Frame::Rules);
+      return true;
+    case Field::Agents:
+      Push(Frame::Nodes, Kind::Agent);
+      return true;
+    case Field::Brokers:
+      Push(Frame::Nodes, Kind::Broker);
+      return true;
+    case Field::Dsms:
+      Push(Frame::Nodes, Kind::Dsm);
+      return true;
+    case Field::Targets:
+      Push(Frame::Nodes, Kind::Target);
+      return true;
     case Field::Logs:
     case Field::Commands:
     case Field::Fail:
@@ -76,7 +97,8 @@ bool Reader::OnContainer(bool object) {
       stack_.back().field = field;
       return true;
     }
-    default: return WrongType();
+    default:
+      return WrongType();
   }
 }
 
@@ -86,15 +108,24 @@ bool Reader::end_array() {
   if (level.frame == Frame::Texts) {
     Entry& entry = *stack_.back().entry;
     switch (*level.field) {
-      case Field::Logs: entry.logs = std::move(level.texts); break;
+      case Field::Logs:
+        entry.logs = std::move(level.texts);
+        break;
       case Field::Commands:
         entry.commands = std::move(level.texts);
         entry.commandsGiven = true;
         break;
-      case Field::Fail: entry.fail = std::move(level.texts); break;
-      case Field::Journal: entry.journal = std::move(level.texts); break;
-      case Field::LogFeed: entry.logFeed = std::move(level.texts); break;
-      default: break;
+      case Field::Fail:
+        entry.fail = std::move(level.texts);
+        break;
+      case Field::Journal:
+        entry.journal = std::move(level.texts);
+        break;
+      case Field::LogFeed:
+        entry.logFeed = std::move(level.texts);
+        break;
+      default:
+        break;
     }
   }
   return true;
@@ -114,13 +145,16 @@ bool Reader::end_object() {
         return Fail(stack_.size() - 1, "\"number\" is missing");
       }
       if (!ruleNumbers_.insert(level.rule.number).second) {
-        return Fail(stack_.size() - 1,
-                    "another rule has the same \"number\" (" + std::to_string(level.rule.number) + ")");
+        return Fail(stack_.size() - 1, "another rule has the same \"number\" (" +
+                                           std::to_string(level.rule.number) + ")");
       }
       site_->rules.push_back(std::move(level.rule));
       break;
-    case Frame::Reconfig: stack_[stack_.size() - 2].entry->reconfig.present = true; break;
-    default: break;
+    case Frame::Reconfig:
+      stack_[stack_.size() - 2].entry->reconfig.present = true;
+      break;
+    default:
+      break;
   }
   stack_.pop_back();
   return true;

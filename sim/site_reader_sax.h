@@ -3,9 +3,9 @@
 // events and the structure of the file, site_values.cpp what each value and object must be.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <unordered_set>
+
+#include <nlohmann/json.hpp>
 
 #include "sim/model.h"
 #include "sim/site_fields.h"
@@ -32,11 +32,11 @@ struct Scalar {
 
 struct Level {
   Frame frame;
-  std::string key;          // object frames: the key whose value is being read
+  std::string key;  // object frames: the key whose value is being read
   std::optional<Field> field;
-  uint64_t seen = 0;        // fields met in this object, one bit each
-  size_t count = 0;         // list frames: elements started so far
-  Kind kind = Kind::Root;   // Node and Nodes frames
+  uint64_t seen = 0;       // fields met in this object, one bit each
+  size_t count = 0;        // list frames: elements started so far
+  Kind kind = Kind::Root;  // Node and Nodes frames
   std::shared_ptr<Entry> entry;
   std::vector<std::string> texts;  // Texts frames
   Rule rule;
@@ -80,7 +80,8 @@ class Reader final : public nlohmann::json_sax<Json> {
       if (stack_.empty() || IsList(stack_.back().frame)) {
         return Fail(stack_.size(), "must not contain a NUL character");
       }
-      return Fail(stack_.size() - 1, "\"" + stack_.back().key + "\" must not contain a NUL character");
+      return Fail(stack_.size() - 1,
+                  "\"" + stack_.back().key + "\" must not contain a NUL character");
     }
     Scalar scalar;
     scalar.type = Scalar::Text;

@@ -23,11 +23,13 @@ bool Reader::OnScalar(const Scalar& value) {
       site_->unreachable.push_back(std::move(*value.text));
       return true;
     case Frame::Rules:
-    case Frame::Nodes: return WrongElement("an object");
+    case Frame::Nodes:
+      return WrongElement("an object");
     case Frame::Users:
     case Frame::Properties: {
       if (!text) return Fail(stack_.size() - 1, "\"" + level.key + "\" must be a text");
-      auto& map = level.frame == Frame::Users ? site_->users : stack_[stack_.size() - 2].entry->properties;
+      auto& map =
+          level.frame == Frame::Users ? site_->users : stack_[stack_.size() - 2].entry->properties;
       if (!map.emplace(level.key, std::move(*value.text)).second) {
         return Fail(stack_.size() - 1, "duplicate key \"" + level.key + "\"");
       }
@@ -79,10 +81,12 @@ bool Reader::OnScalar(const Scalar& value) {
           if (value.type != Scalar::Bool) return WrongType();
           reconfig.ran = value.boolean;
           return true;
-        default: return WrongType();
+        default:
+          return WrongType();
       }
     }
-    case Frame::Node: return OnNodeScalar(level, value);
+    case Frame::Node:
+      return OnNodeScalar(level, value);
   }
   return WrongType();
 }
@@ -117,7 +121,8 @@ bool Reader::OnNodeScalar(Level& level, const Scalar& value) {
       if (level.field == Field::Name) entry.name = std::move(*value.text);
       if (level.field == Field::Community) entry.community = std::move(*value.text);
       return true;
-    default: return WrongType();
+    default:
+      return WrongType();
   }
 }
 
@@ -125,8 +130,9 @@ bool Reader::FinishTop() {
   const Level& level = stack_.back();
   for (Field required : {Field::Format, Field::Server, Field::Agents}) {
     if (!(level.seen & (uint64_t{1} << static_cast<int>(required)))) {
-      const char* name = required == Field::Format ? "format"
-                         : required == Field::Server ? "server" : "agents";
+      const char* name = required == Field::Format   ? "format"
+                         : required == Field::Server ? "server"
+                                                     : "agents";
       return Fail(0, std::string("\"") + name + "\" is missing");
     }
   }
@@ -138,7 +144,9 @@ bool Reader::FinishNode() {
   const size_t depth = stack_.size() - 1;
   Level& level = stack_.back();
   std::shared_ptr<Entry> entry = level.entry;
-  auto has = [&level](Field field) { return (level.seen & (uint64_t{1} << static_cast<int>(field))) != 0; };
+  auto has = [&level](Field field) {
+    return (level.seen & (uint64_t{1} << static_cast<int>(field))) != 0;
+  };
   if ((entry->kind == Kind::Agent || entry->kind == Kind::Target) && !has(Field::Ipaddr)) {
     return Fail(depth, "\"ipaddr\" is missing");
   }
@@ -154,7 +162,7 @@ bool Reader::FinishNode() {
   }
   // The owner is the node (or the top level) that holds the list this node is in.
   Entry& owner = depth >= 2 && stack_[depth - 2].frame == Frame::Node ? *stack_[depth - 2].entry
-                                                                       : *site_->root;
+                                                                      : *site_->root;
   if (entry->kind == Kind::Broker && entry->local) {
     if (!owner.localBroker.expired()) {
       return Fail(depth, "only one broker of an agent may be \"local\"");
@@ -174,8 +182,9 @@ bool Reader::FinishNode() {
         return Fail(depth, "another DSM of this broker has the same \"name\" (" + entry->name +
                                ", compared ignoring case)");
       default:
-        return Fail(depth, "another target of this DSM has the same \"ipaddr\" and \"community\" (" +
-                               entry->ipaddr + ", " + entry->community + ")");
+        return Fail(depth,
+                    "another target of this DSM has the same \"ipaddr\" and \"community\" (" +
+                        entry->ipaddr + ", " + entry->community + ")");
     }
   }
   return true;

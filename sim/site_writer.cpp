@@ -8,10 +8,14 @@ namespace {
 
 const char* ChildListKey(Kind kind) {
   switch (kind) {
-    case Kind::Agent: return "brokers";
-    case Kind::Broker: return "dsms";
-    case Kind::Dsm: return "targets";
-    default: return nullptr;
+    case Kind::Agent:
+      return "brokers";
+    case Kind::Broker:
+      return "dsms";
+    case Kind::Dsm:
+      return "targets";
+    default:
+      return nullptr;
   }
 }
 
@@ -23,12 +27,15 @@ void WriteNode(JsonText& out, const Entry& entry) {
       out.Key("ipaddr"), out.Text(entry.ipaddr);
       out.Key("port"), out.Number(entry.port);
       break;
-    case Kind::Dsm: out.Key("name"), out.Text(entry.name); break;
+    case Kind::Dsm:
+      out.Key("name"), out.Text(entry.name);
+      break;
     case Kind::Target:
       out.Key("ipaddr"), out.Text(entry.ipaddr);
       out.Key("community"), out.Text(entry.community);
       break;
-    default: break;
+    default:
+      break;
   }
   if (!entry.password.empty()) out.Key("password"), out.Text(entry.password);
   if (!entry.alive) out.Key("alive"), out.Boolean(false);

@@ -44,10 +44,18 @@ std::string TraceText(std::string_view text) {
   for (char c : text) {
     auto byte = static_cast<unsigned char>(c);
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (byte < 0x20 || byte == 0x7F) {
           out += "\\x";

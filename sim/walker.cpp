@@ -8,7 +8,9 @@
 namespace sim {
 
 SimWalker::SimWalker(const std::shared_ptr<Entry>& parent, Kind childKind, std::string description)
-    : parent_(parent), childKind_(childKind), description_(std::move(description)),
+    : parent_(parent),
+      childKind_(childKind),
+      description_(std::move(description)),
       at_(parent->children.First()) {}
 
 std::shared_ptr<Entry> SimWalker::Parent() const {

@@ -2,11 +2,11 @@
 // line in a fresh folder, with $HXO the program and $SITE the built-in installation's file, and
 // must print exactly what the row says and end with its status. Rows that used to hang run under
 // timeout, so that a hang fails the row instead of the suite.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "runtime/bounded_line.h"
 #include "support.h"
@@ -46,8 +46,7 @@ const ShellRow kRows[] = {
     {"SiteErrorStaysOnOneLine",
      "printf '{\"format\": 1, \"server\": \"K\", \"agents\": [], \"a\\\\nb\": 1}' > s.json;"
      " $HXO --sim s.json -c 'AUTH K root'",
-     "", "",
-     "hxo_cmdline: s.json: top level: unknown key \"a\\nb\"\n", 65},
+     "", "", "hxo_cmdline: s.json: top level: unknown key \"a\\nb\"\n", 65},
     {"UnusableTrace", "ORBITANE_SIM_TRACE=no/such/trace $HXO -c 'AUTH KORAS root'", "", "",
      "orbitane sim: no/such/trace: cannot write the trace: No such file or directory\n", 0},
     {"StaleTemporaryFilesOfDeadWriters",
@@ -77,7 +76,8 @@ TEST(BadInput, GetsAClearErrorAndLosesNothing) {
     Folder folder;
     folder.Write("command", row.command);
     folder.Write("stdin", row.input);
-    const std::string run = "cd '" + folder.path + "' && env -u ORBITANE_SIM -u ORBITANE_SIM_TRACE"
+    const std::string run = "cd '" + folder.path +
+                            "' && env -u ORBITANE_SIM -u ORBITANE_SIM_TRACE"
                             " -u LINES HXO='" HXO_CMDLINE "' SITE='" HXO_SOURCE_DIR
                             "/examples/site.json' bash -o pipefail command <stdin >out 2>err";
     const int status = std::system(run.c_str());

@@ -1,17 +1,17 @@
 // The small parsers: tokens, numbers, rule texts, addresses and the switches of LOG.
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cstring>
 #include <memory>
 
+#include <gtest/gtest.h>
+
 #include "children/address.h"
 #include "objects/object_kind.h"
-#include "runtime/tokens.h"
 #include "props/log_switches.h"
 #include "props/rule_list.h"
 #include "props/rule_value_text.h"
 #include "runtime/c_number.h"
+#include "runtime/tokens.h"
 
 namespace {
 
@@ -23,9 +23,12 @@ TEST(Tokens, CountGetAndRestOfLine) {
     const char* rest;    // from token 2 on
   };
   const Case cases[] = {
-      {"   \t\r\n", 0, "", ""},           {"QUIT\n", 1, "", ""},
-      {"  SET   LINES\t 40 \r\n", 3, "LINES", "LINES\t 40"}, {"a\tb\rc\nd", 4, "b", "b\rc\nd"},
-      {"PRINT  a   b  \n", 3, "a", "a   b"}, {"#comment x", 2, "x", "x"},
+      {"   \t\r\n", 0, "", ""},
+      {"QUIT\n", 1, "", ""},
+      {"  SET   LINES\t 40 \r\n", 3, "LINES", "LINES\t 40"},
+      {"a\tb\rc\nd", 4, "b", "b\rc\nd"},
+      {"PRINT  a   b  \n", 3, "a", "a   b"},
+      {"#comment x", 2, "x", "x"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(tokenCount(c.line), c.count) << c.line;
@@ -40,18 +43,27 @@ TEST(Tokens, CountGetAndRestOfLine) {
 }
 
 TEST(Numbers, ReadLikeAtoiAndSaturate) {
-  const std::pair<const char*, int> cases[] = {
-      {"  -5x", -5}, {"+7", 7}, {"abc", 0}, {"-", 0}, {"\t\n 3", 3}, {"-2147483648", INT_MIN},
-      {"99999999999999999999", INT_MAX}, {"-99999999999999999999", INT_MIN}};
+  const std::pair<const char*, int> cases[] = {{"  -5x", -5},
+                                               {"+7", 7},
+                                               {"abc", 0},
+                                               {"-", 0},
+                                               {"\t\n 3", 3},
+                                               {"-2147483648", INT_MIN},
+                                               {"99999999999999999999", INT_MAX},
+                                               {"-99999999999999999999", INT_MIN}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseIntLikeAtoi(text), value) << text;
 }
 
 TEST(RuleTexts, ValuesReadAndWritten) {
   const std::pair<const char*, RuleValues> cases[] = {
-      {"", {}},                      {"5 3 9", {{5, 3}}},  // a lone last token is ignored
-      {"7 1 7 4", {{7, 4}}},         {"12 DEFAULT", {{12, 0}}},
-      {"  3\t\t7 \n12   0\n", {{3, 7}, {12, 0}}}, {"-4 -1 +6 8", {{-4, -1}, {6, 8}}},
-      {"3x 7y", {{3, 7}}},           {"99999999999 1", {{INT_MAX, 1}}},
+      {"", {}},
+      {"5 3 9", {{5, 3}}},  // a lone last token is ignored
+      {"7 1 7 4", {{7, 4}}},
+      {"12 DEFAULT", {{12, 0}}},
+      {"  3\t\t7 \n12   0\n", {{3, 7}, {12, 0}}},
+      {"-4 -1 +6 8", {{-4, -1}, {6, 8}}},
+      {"3x 7y", {{3, 7}}},
+      {"99999999999 1", {{INT_MAX, 1}}},
   };
   for (const auto& [text, expected] : cases) {
     RuleValues values{{3, 1}};
@@ -67,9 +79,12 @@ TEST(RuleTexts, ValuesReadAndWritten) {
 TEST(RuleTexts, RuleList) {
   const std::pair<const char*, RuleDescriptions> cases[] = {
       {"12\t\"Alpha\"\n3 \"Beta gamma\"\n", {{3, "Beta gamma"}, {12, "Alpha"}}},
-      {"12 \"Alpha\"", {{12, "Alpha"}}},     {"12 \"Alpha\"\r\n", {{12, "Alpha\""}}},
-      {"12 \"Old\"\n12 \"New\"\n", {{12, "New"}}}, {"7 x\n", {{7, ""}}}, {"12", {}},
-      {"\n\n  5 'Quoted'\n", {{0, "5 'Quoted"}}},  // line feeds do not end a number
+      {"12 \"Alpha\"", {{12, "Alpha"}}},
+      {"12 \"Alpha\"\r\n", {{12, "Alpha\""}}},
+      {"12 \"Old\"\n12 \"New\"\n", {{12, "New"}}},
+      {"7 x\n", {{7, ""}}},
+      {"12", {}},
+      {"\n\n  5 'Quoted'\n", {{0, "5 'Quoted"}}},      // line feeds do not end a number
       {"4  \"Two blanks\"\n", {{4, "\"Two blanks"}}},  // one delimiter ends the number
   };
   for (const auto& [text, expected] : cases) {
@@ -81,12 +96,21 @@ TEST(RuleTexts, RuleList) {
 
 TEST(Addresses, DottedQuadAndResolution) {
   const std::pair<const char*, bool> quads[] = {
-      {"255.255.255.255", true}, {"010.001.002.003", true}, {"1..2.3", true},
-      {"1.2.3.4x", true},        {"10.1.2", false},         {"1.2.3.4.5", false},
-      {"1.2.3.256", false},      {"a.1.2.3", false},        {" 1.2.3.4", false},
-      {"1.2.3.-1", false},       {"99999999999.1.1.1", false}, {"", false},
+      {"255.255.255.255", true},
+      {"010.001.002.003", true},
+      {"1..2.3", true},
+      {"1.2.3.4x", true},
+      {"10.1.2", false},
+      {"1.2.3.4.5", false},
+      {"1.2.3.256", false},
+      {"a.1.2.3", false},
+      {" 1.2.3.4", false},
+      {"1.2.3.-1", false},
+      {"99999999999.1.1.1", false},
+      {"", false},
       // Only the first 16 characters are looked at.
-      {"1.2.3.4xxxxxxxxxxxxxxxxxxxxx.5", true},             {"1.2.3.45678901234", false},
+      {"1.2.3.4xxxxxxxxxxxxxxxxxxxxx.5", true},
+      {"1.2.3.45678901234", false},
   };
   for (const auto& [text, quad] : quads) EXPECT_EQ(IsDottedQuad(text), quad) << text;
   EXPECT_FALSE(IsDottedQuad(nullptr));
@@ -95,8 +119,10 @@ TEST(Addresses, DottedQuadAndResolution) {
   EXPECT_FALSE(IsDottedQuad(unterminated.get()));
 
   const std::pair<const char*, const char*> resolved[] = {
-      {"010.0.0.1", "8.0.0.1"}, {"LocalHost", "127.0.0.1"}, {"0.0.0.0", nullptr},
-      {"255.255.255.255", nullptr}, {"1.2.3.4x", nullptr}, {"", nullptr}, {nullptr, nullptr}};
+      {"010.0.0.1", "8.0.0.1"}, {"LocalHost", "127.0.0.1"},
+      {"0.0.0.0", nullptr},     {"255.255.255.255", nullptr},
+      {"1.2.3.4x", nullptr},    {"", nullptr},
+      {nullptr, nullptr}};
   for (const auto& [text, dotted] : resolved) {
     in_addr address{};
     const bool ok = ResolveAddress(text, address);

@@ -54,40 +54,43 @@ std::string Site(void (*change)(json&)) {
 }
 
 TEST(Properties, MessagesAndCodes) {
-  ExpectRows({
-      // SET, UNSET, RESET
-      {"a1.SET POLL 100%s%d\na1.SET POLL\n", "POLL = 100%s%d\n", "", 0},
-      {"a1.SET nosuch 1\n", "", Missing(8, "nosuch", "a1"), 19},
-      {"TARGET.SET\n", "", "t.hxo:8: Insufficient paramaters for SET subcommand on reserved object.\n",
-       7},
-      // With CONTINUE OFF a selection stops at the first object that fails.
-      {"TARGET.SET POLL\n", "t1: POLL = 300\n", Missing(8, "POLL", "t2"), 19},
-      {"ALL.SET POLL 1\nSET CONTINUE ON\nAGENT.SET POLL\n", "", Missing(8, "POLL", "ac"), 19},
-      {"SET VERBOSE ON\na1.UNSET POLL LEVEL\na1.SET\na1.UNSET brandnew\na1.SET brandnew\n",
-       "VERBOSE has been set to ON.\nValue of POLL for Agent object a1 has been unset.\n"
-       "LEVEL = INFO\nPOLL = \nValue of brandnew for Agent object a1 has been unset.\n"
-       "brandnew = \n",
-       "", 0},
-      // Only targets below a broker with a _cmmt DSM show CABLE_CMTY.
-      {"t1.SET CABLE_CMTY\n", "", Missing(8, "CABLE_CMTY", "t1"), 19},
-      // QPK
-      {"SET CONTINUE ON\na1.QPK 12 11\na1.QPK 12 -2\na1.QPK 12 0\na1.QPK 40 10\n", "",
-       "t.hxo:9: Failed to set 12 rule value on object \"a1\".\n"
-       "t.hxo:10: Failed to set 12 rule value on object \"a1\".\n",
-       0},
-      {"SET CONTINUE ON\na1.QPK 999 5\na1.QPK 0999x\n", "",
-       "t.hxo:9: Could not obtain rule descriptions or rule \"999\" does not exist for object "
-       "\"a1\".\n"
-       "t.hxo:10: Could not obtain rule descriptions or rule \"0999x\" does not exist for object "
-       "\"a1\".\n",
-       20},
-      {"SET VERBOSE ON\nTARGET.QPK 40 3\nt2.QPK 40 -1\nTARGET.QPK 40\n",
-       "VERBOSE has been set to ON.\nRule value of 40 for Target objects has been set to 3.\n"
-       "Rule value of 40 for Target object t2 has been set to -1.\n" +
-           kHeader + "t1: " + kRule40 + "  3 \nt2: " + kRule40 + "[10]\n",
-       "", 0},
-      {"ALL.QPK 12 12\n", "", "t.hxo:8: Failed to set 12 rule value on object \"a1\".\n", 22},
-  }, kSite, kPreamble);
+  ExpectRows(
+      {
+          // SET, UNSET, RESET
+          {"a1.SET POLL 100%s%d\na1.SET POLL\n", "POLL = 100%s%d\n", "", 0},
+          {"a1.SET nosuch 1\n", "", Missing(8, "nosuch", "a1"), 19},
+          {"TARGET.SET\n", "",
+           "t.hxo:8: Insufficient paramaters for SET subcommand on reserved object.\n", 7},
+          // With CONTINUE OFF a selection stops at the first object that fails.
+          {"TARGET.SET POLL\n", "t1: POLL = 300\n", Missing(8, "POLL", "t2"), 19},
+          {"ALL.SET POLL 1\nSET CONTINUE ON\nAGENT.SET POLL\n", "", Missing(8, "POLL", "ac"), 19},
+          {"SET VERBOSE ON\na1.UNSET POLL LEVEL\na1.SET\na1.UNSET brandnew\na1.SET brandnew\n",
+           "VERBOSE has been set to ON.\nValue of POLL for Agent object a1 has been unset.\n"
+           "LEVEL = INFO\nPOLL = \nValue of brandnew for Agent object a1 has been unset.\n"
+           "brandnew = \n",
+           "", 0},
+          // Only targets below a broker with a _cmmt DSM show CABLE_CMTY.
+          {"t1.SET CABLE_CMTY\n", "", Missing(8, "CABLE_CMTY", "t1"), 19},
+          // QPK
+          {"SET CONTINUE ON\na1.QPK 12 11\na1.QPK 12 -2\na1.QPK 12 0\na1.QPK 40 10\n", "",
+           "t.hxo:9: Failed to set 12 rule value on object \"a1\".\n"
+           "t.hxo:10: Failed to set 12 rule value on object \"a1\".\n",
+           0},
+          {"SET CONTINUE ON\na1.QPK 999 5\na1.QPK 0999x\n", "",
+           "t.hxo:9: Could not obtain rule descriptions or rule \"999\" does not exist for object "
+           "\"a1\".\n"
+           "t.hxo:10: Could not obtain rule descriptions or rule \"0999x\" does not exist for "
+           "object "
+           "\"a1\".\n",
+           20},
+          {"SET VERBOSE ON\nTARGET.QPK 40 3\nt2.QPK 40 -1\nTARGET.QPK 40\n",
+           "VERBOSE has been set to ON.\nRule value of 40 for Target objects has been set to 3.\n"
+           "Rule value of 40 for Target object t2 has been set to -1.\n" +
+               kHeader + "t1: " + kRule40 + "  3 \nt2: " + kRule40 + "[10]\n",
+           "", 0},
+          {"ALL.QPK 12 12\n", "", "t.hxo:8: Failed to set 12 rule value on object \"a1\".\n", 22},
+      },
+      kSite, kPreamble);
 }
 
 TEST(Properties, WithoutProperties) {
@@ -113,7 +116,8 @@ TEST(Properties, SelectionListingPagesBackOverSelectedObjectsOnly) {
   ExpectRows({{script + "TARGET.SET D\n",
                "t1: D = first\nt2: D = second\n--more-- t3: D = n3\nt4: D = n4\n--more-- "
                "t5: D = n5\nt6: D = n6\n--more-- t3: D = n3\nt4: D = n4\n--more-- ",
-               "", 0, "\n\nb\nq\n"}}, site.dump(), kPreamble);
+               "", 0, "\n\nb\nq\n"}},
+             site.dump(), kPreamble);
 }
 
 // Runs kPreamble and script against site, with the simulator's trace; the installation file
@@ -128,8 +132,8 @@ SiteRun RunOnSite(const std::string& script, const std::string& site = kSite,
   Folder folder;
   folder.Write("site.json", site);
   SiteRun run;
-  run.result = folder.Run(kPreamble + script, input,
-                          "ORBITANE_SIM=site.json ORBITANE_SIM_TRACE=trace");
+  run.result =
+      folder.Run(kPreamble + script, input, "ORBITANE_SIM=site.json ORBITANE_SIM_TRACE=trace");
   run.site = json::parse(folder.Read("site.json"));
   run.trace = folder.Read("trace");
   return run;
@@ -178,9 +182,9 @@ TEST(Commit, CommandsByKindAndChange) {
 
 TEST(Commit, WritesRulesAndInheritanceDownTheChain) {
   // The agent's restart comes before the DSM's reload.
-  EXPECT_EQ(LinesStartingWith(RunOnSite("d1.QPK 12 3\nd1.COMMIT\n").trace, "ExecuteCommand"),
-            (Lines{"ExecuteCommand Agent 10.1.1.1:5465 restart",
-                   "ExecuteCommand DSM dsm1 reload"}));
+  EXPECT_EQ(
+      LinesStartingWith(RunOnSite("d1.QPK 12 3\nd1.COMMIT\n").trace, "ExecuteCommand"),
+      (Lines{"ExecuteCommand Agent 10.1.1.1:5465 restart", "ExecuteCommand DSM dsm1 reload"}));
   // t1 is written because a listing loaded it; t2 was never loaded and is left alone.
   SiteRun run = RunOnSite("a1.QPK 40 7\nd1.QPK 12 8\nt1.SET\nALL.COMMIT\nt1.QPK 12\n");
   EXPECT_NE(run.result.out.find("= [ 8]\n"), std::string::npos);
@@ -221,8 +225,10 @@ TEST(Commit, AFailedWrite) {
   EXPECT_EQ(Broker1(run.site)["autoconfig"]["properties"]["RANGE"], "r");
   EXPECT_EQ(LinesStartingWith(run.trace, "ExecuteCommand"), Lines{});
   // With CONTINUE ON the others are committed and told.
-  run = RunOnSite("SET CONTINUE ON\nSET VERBOSE ON\nac.SET RANGE r\nd1.SET TIMEOUT 1\n"
-                  "ALL.COMMIT\n", site);
+  run = RunOnSite(
+      "SET CONTINUE ON\nSET VERBOSE ON\nac.SET RANGE r\nd1.SET TIMEOUT 1\n"
+      "ALL.COMMIT\n",
+      site);
   EXPECT_EQ(run.result.err, "t.hxo:12: Failed to commit properties on object \"d1\".\n");
   EXPECT_NE(run.result.out.find("Properties for all objects have been committed.\n"),
             std::string::npos);
@@ -253,29 +259,32 @@ TEST(Log, PiecesTailsAndPages) {
                               std::string(10000, 'z') + "\nafter\n"};
   });
   const std::string z(4096, 'z');
-  ExpectRows({
-      {"SET LINES 0\na2.LOG\n", NumberedLines(1, 400), "", 0},
-      {"a2.LOG 1\n", "old one\nold two\n", "", 0},
-      // A line longer than a piece is shown in parts.
-      {"SET LINES 0\na2.LOG 2\n", z + "\n" + z + "\n" + std::string(10000 - 8192, 'z') + "\nafter\n",
-       "", 0},
-      // A tail inside one piece skips the line cut at its start.
-      {"a1.LOG -t 3\n", AlignedLines(197, 199), "", 0},
-      // Reading back a piece at a time, the line at the piece where counting ended shows too.
-      {"SET LINES 0\na1.LOG -t 100\n", AlignedLines(99, 199), "", 0},
-      // Pieces that end inside a line: that line shows whole, and counts once.
-      {"SET LINES 0\na2.LOG -t 300\n", NumberedLines(101, 400), "", 0},
-      // Back on the page that opens the second piece reads the first piece again.
-      {"SET LINES 5\na1.LOG\n", AlignedLines(0, 63, true) + AlignedLines(56, 59, true), "", 0,
-       std::string(15, '\n') + "b\nq\n"},
-  }, site, kPreamble);
+  ExpectRows(
+      {
+          {"SET LINES 0\na2.LOG\n", NumberedLines(1, 400), "", 0},
+          {"a2.LOG 1\n", "old one\nold two\n", "", 0},
+          // A line longer than a piece is shown in parts.
+          {"SET LINES 0\na2.LOG 2\n",
+           z + "\n" + z + "\n" + std::string(10000 - 8192, 'z') + "\nafter\n", "", 0},
+          // A tail inside one piece skips the line cut at its start.
+          {"a1.LOG -t 3\n", AlignedLines(197, 199), "", 0},
+          // Reading back a piece at a time, the line at the piece where counting ended shows too.
+          {"SET LINES 0\na1.LOG -t 100\n", AlignedLines(99, 199), "", 0},
+          // Pieces that end inside a line: that line shows whole, and counts once.
+          {"SET LINES 0\na2.LOG -t 300\n", NumberedLines(101, 400), "", 0},
+          // Back on the page that opens the second piece reads the first piece again.
+          {"SET LINES 5\na1.LOG\n", AlignedLines(0, 63, true) + AlignedLines(56, 59, true), "", 0,
+           std::string(15, '\n') + "b\nq\n"},
+      },
+      site, kPreamble);
   // -f looks for new lines every DELAY seconds until q at a --more-- prompt.
   ExpectRows({{"SET LINES 3\nSET DELAY 1\na2.LOG -f\nPRINT done\n",
                "first\nfed 1\n--more-- fed 2\nfed 3\n--more-- done\n", "", 0, "\nq\n"}},
              Site([](json& s) {
                s["agents"][1]["logs"] = {"first\n"};
                s["agents"][1]["log_feed"] = {"fed 1", "fed 2", "fed 3"};
-             }), kPreamble);
+             }),
+             kPreamble);
 }
 
 TEST(Run, CommandsAndReconfiguration) {
@@ -289,8 +298,7 @@ TEST(Run, CommandsAndReconfiguration) {
   EXPECT_EQ(run.result.out,
             "VERBOSE has been set to ON.\nCommand restart ran successfully for all "
             "Agentobjects.\nCommand x ran successfully for all allobjects.\n");
-  EXPECT_EQ(run.result.err.rfind("t.hxo:10: Run of \"restart\" failed on object \"a2\".\n", 0),
-            0u);
+  EXPECT_EQ(run.result.err.rfind("t.hxo:10: Run of \"restart\" failed on object \"a2\".\n", 0), 0u);
   EXPECT_EQ(Journal(Agent1(run.site)).front(), "restart");
   run = RunOnSite("ALL.RUN x\n", site);
   EXPECT_EQ(run.result.err, "t.hxo:8: Run of \"x\" failed on object \"a1\".\n");
@@ -304,10 +312,10 @@ TEST(Run, CommandsAndReconfiguration) {
             "VERBOSE has been set to ON.\nAutoconfig is running ..\n"
             "Command AutoConfig ran successfully for AutoConfig object ac.\n");
   EXPECT_EQ(Journal(Broker1(run.site)["autoconfig"]), Lines{"reconfig full"});
-  run = RunOnSite("ac.RUN RECONFIG\n", Site([](json& s) {
-                    s["agents"][0]["brokers"][0]["autoconfig"]["reconfig"] = {{"polls", 0},
-                                                                              {"result", 3}};
-                  }));
+  run = RunOnSite(
+      "ac.RUN RECONFIG\n", Site([](json& s) {
+        s["agents"][0]["brokers"][0]["autoconfig"]["reconfig"] = {{"polls", 0}, {"result", 3}};
+      }));
   EXPECT_EQ(run.result.out, "");
   EXPECT_EQ(run.result.err, "t.hxo:8: Run of \"RECONFIG\" failed on object \"ac\".\n");
   EXPECT_EQ(run.result.code, 21);

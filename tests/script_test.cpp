@@ -65,27 +65,32 @@ TEST(ScriptCommands, MessagesAndCodes) {
 
 TEST(ScriptCommands, Include) {
   const std::string kLoop = "a.hxo: Script already loaded, and would cause an infinate loop.\n";
-  ExpectRows({
-      // Options pass into an included script but not back.
-      {"SET CONTINUE TYPO\nSET VERBOSE ON\nINCLUDE inner.hxo\nbogus2\nINCLUDE nothing.hxo\n"
-       "PRINT still here\nHISTORY\n",
-       "VERBOSE has been set to ON.\nstill here\n"
-       "1. SET CONTINUE TYPO\n2. SET VERBOSE ON\n3. PRINT still here\n",
-       "inner.hxo:3: Unknown command: bogus.\nt.hxo:4: Unknown command: bogus2.\n"
-       "nothing.hxo: Cannot open file.\n",
-       0},
-      // An indirect loop is refused, and the file runs again once it has ended.
-      {"INCLUDE a.hxo\nINCLUDE a.hxo\n", "in a\nin b\nin a\nin b\n", kLoop + kLoop, 0},
-      // QUIT in an included script ends the script that included it, but not its includer.
-      {"INCLUDE middle.hxo\nPRINT top goes on\n", "top goes on\n", "", 0},
-      {"INCLUDE abort.hxo\nPRINT never\n", "",
-       "abort.hxo:1: ABORT command received, no changes committed.\n", 0},
-      {"INCLUDE /tmp\nINCLUDE\n", "",
-       "/tmp: Cannot open file.\nt.hxo:2: Insufficient paramaters for INCLUDE command.\n", 7},
-  }, "", "", {{"inner.hxo", "SET VERBOSE OFF\nSET CONTINUE OFF\nbogus\n"},
-              {"a.hxo", "PRINT in a\nINCLUDE b.hxo\n"}, {"b.hxo", "PRINT in b\nINCLUDE a.hxo\n"},
-              {"leaf.hxo", "QUIT\n"}, {"middle.hxo", "INCLUDE leaf.hxo\nPRINT not in middle\n"},
-              {"abort.hxo", "ABORT ALL\n"}});
+  ExpectRows(
+      {
+          // Options pass into an included script but not back.
+          {"SET CONTINUE TYPO\nSET VERBOSE ON\nINCLUDE inner.hxo\nbogus2\nINCLUDE nothing.hxo\n"
+           "PRINT still here\nHISTORY\n",
+           "VERBOSE has been set to ON.\nstill here\n"
+           "1. SET CONTINUE TYPO\n2. SET VERBOSE ON\n3. PRINT still here\n",
+           "inner.hxo:3: Unknown command: bogus.\nt.hxo:4: Unknown command: bogus2.\n"
+           "nothing.hxo: Cannot open file.\n",
+           0},
+          // An indirect loop is refused, and the file runs again once it has ended.
+          {"INCLUDE a.hxo\nINCLUDE a.hxo\n", "in a\nin b\nin a\nin b\n", kLoop + kLoop, 0},
+          // QUIT in an included script ends the script that included it, but not its includer.
+          {"INCLUDE middle.hxo\nPRINT top goes on\n", "top goes on\n", "", 0},
+          {"INCLUDE abort.hxo\nPRINT never\n", "",
+           "abort.hxo:1: ABORT command received, no changes committed.\n", 0},
+          {"INCLUDE /tmp\nINCLUDE\n", "",
+           "/tmp: Cannot open file.\nt.hxo:2: Insufficient paramaters for INCLUDE command.\n", 7},
+      },
+      "", "",
+      {{"inner.hxo", "SET VERBOSE OFF\nSET CONTINUE OFF\nbogus\n"},
+       {"a.hxo", "PRINT in a\nINCLUDE b.hxo\n"},
+       {"b.hxo", "PRINT in b\nINCLUDE a.hxo\n"},
+       {"leaf.hxo", "QUIT\n"},
+       {"middle.hxo", "INCLUDE leaf.hxo\nPRINT not in middle\n"},
+       {"abort.hxo", "ABORT ALL\n"}});
 }
 
 TEST(ScriptCommands, SavedHistoryRunsAgainAsAScript) {
@@ -128,8 +133,7 @@ TEST(InterpreterLoop, MessagesAndCodes) {
       {".LIST\n", "", "t.hxo:1: Bad object name \"\".\n", 11},
       {"a1.LIST\n", "", "t.hxo:1: Invalid object \"a1\" specified.\n", 14},
       {"agent.NOSUCH\n", "", "t.hxo:1: Unknown subcommand: NOSUCH.\n", 15},
-      {"PRINT 100%s %n %d%%\nbad%s\n", "100%s %n %d%%\n", "t.hxo:2: Unknown command: bad%s.\n",
-       8},
+      {"PRINT 100%s %n %d%%\nbad%s\n", "100%s %n %d%%\n", "t.hxo:2: Unknown command: bad%s.\n", 8},
       {"PRINT a\r\nPRINT b", "a\nb\n", "", 0},  // a carriage return ends a token; no last line end
       // CONTINUE: TYPO goes on after mistakes only, ON after anything but QUIT.
       {"bogus\nPRINT after\n", "", "t.hxo:1: Unknown command: bogus.\n", 8},
@@ -165,8 +169,9 @@ TEST(Cmdline, Forms) {
   folder.Write("c.txt", "AGENT hq 127.0.0.1\nhq.LIST\nPRINT hi");
   Result result = folder.Program("-c \"$(cat c.txt)\"");
   // The listing prints in place, before what follows it.
-  EXPECT_EQ(result.out, "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
-                        "HOST: 10.1.1.20             PORT: 5466 \nhi\n");
+  EXPECT_EQ(result.out,
+            "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
+            "HOST: 10.1.1.20             PORT: 5466 \nhi\n");
   EXPECT_EQ(result.code, 0);
   EXPECT_EQ(folder.Program("-c QUIT").code, 1);
 
@@ -183,12 +188,14 @@ TEST(Cmdline, Forms) {
   // Output that is not a terminal is not paged, whatever LINES says; a script's SET LINES is,
   // with the prompt answered from a prepared standard input.
   result = folder.Program("", "AGENT hq 127.0.0.1\nhq.LIST\n", "LINES=4");
-  EXPECT_EQ(result.out, "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
-                        "HOST: 10.1.1.20             PORT: 5466 \n");
+  EXPECT_EQ(result.out,
+            "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
+            "HOST: 10.1.1.20             PORT: 5466 \n");
   folder.Write("c.txt", "SET LINES 3\nAGENT hq 127.0.0.1\nhq.LIST\nPRINT end");
   result = folder.Program("-c \"$(cat c.txt)\"", "q\n");
-  EXPECT_EQ(result.out, "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
-                        "--more-- end\n");
+  EXPECT_EQ(result.out,
+            "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
+            "--more-- end\n");
   EXPECT_EQ(folder.Program("-- -", "PRINT dash\n").out, "dash\n");
 
   result = folder.Program("--help");

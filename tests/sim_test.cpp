@@ -134,8 +134,9 @@ TEST_F(Sim, LookupsAndWalkers) {
   EXPECT_EQ(Agent("10.1.1.2", "6000"), nullptr);  // no password supplied
   EXPECT_EQ(Agent("10.1.1.1", "70000"), nullptr);
   EXPECT_NE(Agent("10.1.1.1", "05465"), nullptr);  // ports compare as numbers
-  EXPECT_EQ(Node(Agent("10.1.1.2", "6000", "agentpw")->GetPotentialChild(
-                Record({{"kind", "broker"}}))), nullptr);  // no local broker
+  EXPECT_EQ(
+      Node(Agent("10.1.1.2", "6000", "agentpw")->GetPotentialChild(Record({{"kind", "broker"}}))),
+      nullptr);  // no local broker
   const ChildDefinitionData second = Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}});
   EXPECT_EQ(Seek(*agent_, second), nullptr);  // until its password is supplied
   agent_->SupplyChildPassword(second, "brokerpw");
@@ -143,8 +144,8 @@ TEST_F(Sim, LookupsAndWalkers) {
             nullptr);
   EXPECT_STREQ(Autoconfig()->GetTypeName(), "AutoConfig");
 
-  EXPECT_EQ(Children(*root_), (Lines{"Agent ipaddr=10.1.1.1 port=5465",
-                                     "Agent ipaddr=10.1.1.2 port=6000"}));
+  EXPECT_EQ(Children(*root_),
+            (Lines{"Agent ipaddr=10.1.1.1 port=5465", "Agent ipaddr=10.1.1.2 port=6000"}));
   EXPECT_NE(Seek(*broker_, Record({{"name", "EDGE"}})), nullptr);  // names ignore case
   EXPECT_EQ(Seek(*dsm_, Record({{"ipaddr", "10.2.0.2"}, {"community", "private"}})), nullptr);
   EXPECT_EQ(Seek(*broker_, Record({{"ipaddr", "10.2.0.1"}})), nullptr);  // wrong kind of record
@@ -253,7 +254,8 @@ class Faults : public Sim, public testing::WithParamInterface<std::string> {};
 TEST_P(Faults, ListedOperationFailsOnThatNodeOnly) {
   const std::string operation = GetParam();
   OpenSite(R"({"format": 1, "server": "KORAS", "agents": [
-    {"ipaddr": "10.1.1.1", "fail": [")" + operation + R"("], "logs": ["x\n"],
+    {"ipaddr": "10.1.1.1", "fail": [")" +
+           operation + R"("], "logs": ["x\n"],
      "brokers": [{"ipaddr": "10.1.1.5"}]},
     {"ipaddr": "10.1.1.2", "logs": ["x\n"], "brokers": [{"ipaddr": "10.1.1.5"}]}]})");
   for (const char* address : {"10.1.1.1", "10.1.1.2"}) {
@@ -261,12 +263,15 @@ TEST_P(Faults, ListedOperationFailsOnThatNodeOnly) {
     ASSERT_TRUE(agent);
     ChildDefinitionData broker = Record({{"ipaddr", "10.1.1.5"}, {"port", "5465"}});
     bool worked = false;
-    if (operation == "GetProperties") worked = std::unique_ptr<NodePropertySet>(agent->GetProperties()) != nullptr;
+    if (operation == "GetProperties")
+      worked = std::unique_ptr<NodePropertySet>(agent->GetProperties()) != nullptr;
     if (operation == "SetProperties") worked = agent->SetProperties(NodePropertySet());
-    if (operation == "AddChild") worked = Node(agent->AddChild(Record({{"ipaddr", "10.1.1.6"}}))) != nullptr;
+    if (operation == "AddChild")
+      worked = Node(agent->AddChild(Record({{"ipaddr", "10.1.1.6"}}))) != nullptr;
     if (operation == "RemoveChild") worked = agent->RemoveChildByData(broker);
     if (operation == "GetChildWalker") worked = Walker(agent->GetChildWalker()) != nullptr;
-    if (operation == "ChangeChildPassword") worked = root_->ChangeChildPassword(agent->GetDefinitionData(), "p");
+    if (operation == "ChangeChildPassword")
+      worked = root_->ChangeChildPassword(agent->GetDefinitionData(), "p");
     if (operation == "GetNamedDataItem") worked = Item(*agent, "log:0:0:10").has_value();
     if (operation == "ExecuteCommand") worked = agent->ExecuteCommand("restart", "");
     EXPECT_EQ(worked, std::string(address) == "10.1.1.2") << operation << " on " << address;
@@ -284,13 +289,20 @@ TEST_F(Sim, LogRequests) {
   OpenSite();  // the agent's current log is "0123456789", its backup log 1 "backup\n"
   const std::pair<const char*, std::optional<std::string>> cases[] = {
       // log:B:OFFSET:SIZE gives the bytes from OFFSET; a negative offset counts as 0.
-      {"log:0:0:4096", "0123456789"}, {"log:0:3:4", "3456"},   {"log:0:8:4", "89"},
-      {"log:0:11:4", ""},             {"log:0:-9223372036854775808:3", "012"},
+      {"log:0:0:4096", "0123456789"},
+      {"log:0:3:4", "3456"},
+      {"log:0:8:4", "89"},
+      {"log:0:11:4", ""},
+      {"log:0:-9223372036854775808:3", "012"},
       {"log:0:9223372036854775807:9223372036854775807", ""},
-      {"log:1:0:4096", "backup\n"},   {"log:2:0:4096", std::nullopt},
+      {"log:1:0:4096", "backup\n"},
+      {"log:2:0:4096", std::nullopt},
       // log:B:SIZE gives the offset of the last SIZE bytes, a line feed and the bytes.
-      {"log:0:4096", "0\n0123456789"}, {"log:0:9", "1\n123456789"}, {"log:0:0", "10\n"},
-      {"log:1:3", "4\nup\n"},          {"log:7:4096", std::nullopt},
+      {"log:0:4096", "0\n0123456789"},
+      {"log:0:9", "1\n123456789"},
+      {"log:0:0", "10\n"},
+      {"log:1:3", "4\nup\n"},
+      {"log:7:4096", std::nullopt},
   };
   for (const auto& [item, reply] : cases) EXPECT_EQ(Item(*agent_, item), reply) << item;
   for (const char* item : {"log:0", "log:x:4096", "log:-1:4096", "log:0:-4", "log:0:0:4096:1",
@@ -324,30 +336,48 @@ TEST_F(Sim, LoadingMistakes) {
   const std::string wrap = R"({"format": 1, "server": "K", "agents": [)";
   const std::pair<std::string, std::string> cases[] = {
       {"", "the file is empty"},
-      {R"({"format": 1, "server": )", "line 1, column 25: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal"},
+      {R"({"format": 1, "server": )",
+       "line 1, column 25: syntax error while parsing value - unexpected end of input; expected "
+       "'[', '{', or a literal"},
       {R"({"format": 1, "agents": []})", "top level: \"server\" is missing"},
-      {R"({"format": 1, "server": "K", "agents": [], "servers": 1})", "top level: unknown key \"servers\""},
-      {wrap + R"({"ipaddr": "10.01.1.1"}]})", "agents[0]: \"ipaddr\" must be a dotted-decimal IPv4 address such as 10.1.1.1"},
-      {wrap + R"({"ipaddr": "10.1.1.1", "fail": ["Explode"]}]})", "agents[0].fail[0]: \"Explode\" is not an operation that can fail"},
-      {wrap + R"({"ipaddr": "10.1.1.1"}, {"ipaddr": "10.1.1.1", "port": 5465}]})", "agents[1]: another agent has the same \"ipaddr\" and \"port\" (10.1.1.1:5465)"},
-      {wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"port": 1}, {"port": 1}]}]})", "agents[0].brokers[1]: another broker of this agent has the same \"ipaddr\" and \"port\" (127.0.0.1:1)"},
-      {wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"name": "A"}, {"name": "a"}]}]}]})", "agents[0].brokers[0].dsms[1]: another DSM of this broker has the same \"name\" (a, compared ignoring case)"},
-      {wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"targets": [{"ipaddr": "1.2.3.4"}, {"ipaddr": "1.2.3.4", "community": "public"}]}]}]}]})", "agents[0].brokers[0].dsms[0].targets[1]: another target of this DSM has the same \"ipaddr\" and \"community\" (1.2.3.4, public)"},
-      {wrap + R"({"ipaddr": "10.1.1.1", "password": "a\u0000b"}]})", "agents[0]: \"password\" must not contain a NUL character"},
-      {"{\"format\": 1, \"server\": \"K\xFF\", \"agents\": []}", "line 1, column 27: syntax error while parsing value - invalid string: ill-formed UTF-8 byte; last read: '\"K\\xFF'"},
+      {R"({"format": 1, "server": "K", "agents": [], "servers": 1})",
+       "top level: unknown key \"servers\""},
+      {wrap + R"({"ipaddr": "10.01.1.1"}]})",
+       "agents[0]: \"ipaddr\" must be a dotted-decimal IPv4 address such as 10.1.1.1"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "fail": ["Explode"]}]})",
+       "agents[0].fail[0]: \"Explode\" is not an operation that can fail"},
+      {wrap + R"({"ipaddr": "10.1.1.1"}, {"ipaddr": "10.1.1.1", "port": 5465}]})",
+       "agents[1]: another agent has the same \"ipaddr\" and \"port\" (10.1.1.1:5465)"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"port": 1}, {"port": 1}]}]})",
+       "agents[0].brokers[1]: another broker of this agent has the same \"ipaddr\" and \"port\" "
+       "(127.0.0.1:1)"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"name": "A"}, {"name": "a"}]}]}]})",
+       "agents[0].brokers[0].dsms[1]: another DSM of this broker has the same \"name\" (a, "
+       "compared ignoring case)"},
+      {wrap +
+           R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"targets": [{"ipaddr": "1.2.3.4"}, {"ipaddr": "1.2.3.4", "community": "public"}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[1]: another target of this DSM has the same "
+       "\"ipaddr\" and \"community\" (1.2.3.4, public)"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "password": "a\u0000b"}]})",
+       "agents[0]: \"password\" must not contain a NUL character"},
+      {"{\"format\": 1, \"server\": \"K\xFF\", \"agents\": []}",
+       "line 1, column 27: syntax error while parsing value - invalid string: ill-formed UTF-8 "
+       "byte; last read: '\"K\\xFF'"},
   };
   for (const auto& [text, error] : cases) {
     UseSite(text);
     testing::internal::CaptureStderr();
     EXPECT_EQ(Open(), nullptr) << text;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "orbitane sim: " + Site() + ": " + error + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "orbitane sim: " + Site() + ": " + error + "\n");
   }
   // A missing file, and one too large to read (sparse, so nothing is written).
   setenv("ORBITANE_SIM", folder_.File("missing.json").c_str(), 1);
   testing::internal::CaptureStderr();
   EXPECT_EQ(Open(), nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "orbitane sim: " + folder_.File("missing.json") +
-                                                        ": cannot open the file: No such file or directory\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "orbitane sim: " + folder_.File("missing.json") +
+                ": cannot open the file: No such file or directory\n");
   ASSERT_EQ(truncate(Site().c_str(), 200LL << 20), 0);
   setenv("ORBITANE_SIM", Site().c_str(), 1);
   testing::internal::CaptureStderr();

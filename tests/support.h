@@ -1,7 +1,6 @@
 // Running hxo_cmdline in a temporary folder, and the script tables the tests are made of.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -10,6 +9,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 struct Result {
   std::string out, err;
@@ -38,9 +39,9 @@ class Folder {
   Result Program(const std::string& arguments, const std::string& input = "",
                  const std::string& env = "") const {
     Write("stdin", input);
-    const std::string command =
-        "cd '" + path + "' && env -u ORBITANE_SIM -u ORBITANE_SIM_TRACE -u LINES " + env + " '" +
-        HXO_CMDLINE + "' " + arguments + " <stdin >stdout 2>stderr";
+    const std::string command = "cd '" + path +
+                                "' && env -u ORBITANE_SIM -u ORBITANE_SIM_TRACE -u LINES " + env +
+                                " '" + HXO_CMDLINE + "' " + arguments + " <stdin >stdout 2>stderr";
     const int status = std::system(command.c_str());
     return {Read("stdout"), Read("stderr"), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
   }

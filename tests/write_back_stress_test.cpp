@@ -4,7 +4,6 @@
 // the other's change is kept. HXO_STRESS_KILLS and HXO_STRESS_PAIRS set the number of rounds
 // (100 kills and 20 pairs by default).
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,9 +13,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <nlohmann/json.hpp>
 #include <random>
 #include <thread>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "support.h"
 
@@ -100,9 +101,10 @@ TEST(WriteBackStress, AKilledCommitLeavesAWholeFileAndNoTemporaryFile) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
     EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << entry.path();
   }
-  std::printf("%d kills: %d old, %d with the properties, %d committed files; %d left temporary "
-              "files, all removed by the next load\n",
-              kills, found[0], found[1], found[2], leftBehind);
+  std::printf(
+      "%d kills: %d old, %d with the properties, %d committed files; %d left temporary "
+      "files, all removed by the next load\n",
+      kills, found[0], found[1], found[2], leftBehind);
 }
 
 TEST(WriteBackStress, OfTwoCommitsFromTheSameVersionOneFailsAndNoneIsLost) {
@@ -120,7 +122,8 @@ TEST(WriteBackStress, OfTwoCommitsFromTheSameVersionOneFailsAndNoneIsLost) {
              dir.File("go") + "' ]; do sleep 0.002; done\na.SET POLL_INTERVAL " +
              std::to_string(value) + "\na.COMMIT\n";
     };
-    for (const char* name : {"first.ready", "second.ready"}) std::filesystem::remove(dir.File(name));
+    for (const char* name : {"first.ready", "second.ready"})
+      std::filesystem::remove(dir.File(name));
     Child first(dir, "first", script("first", 1)), second(dir, "second", script("second", 2));
     while (!std::filesystem::exists(dir.File("first.ready")) ||
            !std::filesystem::exists(dir.File("second.ready"))) {
