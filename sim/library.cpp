@@ -169,7 +169,9 @@ bool Library::Persist() {
     case WriteOutcome::Written:
       return true;
     case WriteOutcome::ChangedByOther:
-      ReportProblem(file_, "the installation file was changed by another process");
+      ReportProblem(file_,
+                    "the installation file was changed by another process; nothing was written: "
+                    "run the script again on the new file");
       break;
     case WriteOutcome::Failed:
       ReportProblem(file_, error);

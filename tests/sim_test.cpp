@@ -440,7 +440,9 @@ TEST_F(Sim, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(agent_->ExecuteCommand("restart", ""));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "orbitane sim: " + Site() + ": the installation file was changed by another process\n");
+            "orbitane sim: " + Site() +
+                ": the installation file was changed by another process; nothing was "
+                "written: run the script again on the new file\n");
   EXPECT_EQ(folder_.Read("site.json"), theirs);
   testing::internal::CaptureStderr();
   EXPECT_EQ(Node(agent_->AddChild(Record({{"ipaddr", "10.6.0.1"}}))), nullptr);
