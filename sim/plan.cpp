@@ -135,7 +135,8 @@ class Planner {
   void RuleChanges(const char* label, const Rules& was, const Rules& now) {
     Rules all = was;
     all.insert(now.begin(), now.end());
-    for (const auto& [number, unused] : all) {
+    for (const auto& entry : all) {
+      const auto number = entry.first;  // a plain variable: lambdas below capture it
       const std::string* a = Lookup(was, number);
       const std::string* b = Lookup(now, number);
       if (a && b && *a == *b) continue;
