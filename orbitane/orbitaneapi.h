@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #define ORBITANE_EXPORT __attribute__((visibility("default")))
 
@@ -42,11 +44,14 @@ class ChildDefinitionData {
   // The value stored under key, or null when absent. Valid until the record changes.
   const char* getv(const char* key) const;
   bool exists(const char* key) const;
+  using Entry = std::pair<std::string, std::string>;
   // Every entry in key order, for implementations that store or trace records.
-  const std::map<std::string, std::string>& entries() const { return values_; }
+  const std::vector<Entry>& entries() const { return values_; }
 
  private:
-  std::map<std::string, std::string> values_;
+  // Sorted by key. A record holds a handful of short entries, so one contiguous block (the
+  // texts mostly inside their strings) beats a tree of separately allocated nodes.
+  std::vector<Entry> values_;
 };
 
 class NameValueAlgorithm {

@@ -1,22 +1,43 @@
 // The two record types of the vendor interface: child definitions and property sets.
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "orbitane/orbitaneapi.h"
 
+namespace {
+
+// The first entry whose key is not less than key.
+template <typename Entries>
+auto LowerBound(Entries& entries, const char* key) {
+  return std::lower_bound(entries.begin(), entries.end(), key,
+                          [](const auto& entry, const char* wanted) {
+                            return std::strcmp(entry.first.c_str(), wanted) < 0;
+                          });
+}
+
+}  // namespace
+
 void ChildDefinitionData::setv(const char* key, const char* value) {
-  values_[key] = value == nullptr ? "" : value;
+  const char* text = value == nullptr ? "" : value;
+  auto at = LowerBound(values_, key);
+  if (at != values_.end() && at->first == key) {
+    at->second = text;
+  } else {
+    values_.emplace(at, key, text);
+  }
 }
 
 void ChildDefinitionData::setv(const char* key, uint16_t value) {
-  values_[key] = std::to_string(value);
+  setv(key, std::to_string(value).c_str());
 }
 
 const char* ChildDefinitionData::getv(const char* key) const {
-  auto found = values_.find(key);
-  return found == values_.end() ? nullptr : found->second.c_str();
+  auto at = LowerBound(values_, key);
+  return at != values_.end() && at->first == key ? at->second.c_str() : nullptr;
 }
 
-bool ChildDefinitionData::exists(const char* key) const { return values_.count(key) != 0; }
+bool ChildDefinitionData::exists(const char* key) const { return getv(key) != nullptr; }
 
 const char* NodePropertySet::GetPropertyValue(const char* name) const {
   auto found = entries_.find(name);

@@ -180,7 +180,8 @@ std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& reco
   }
 }
 
-ChildDefinitionData DefinitionOf(const Entry& entry) {
+const std::shared_ptr<const ChildDefinitionData>& DefinitionOf(const Entry& entry) {
+  if (entry.definition) return entry.definition;
   ChildDefinitionData record;
   switch (entry.kind) {
     case Kind::Root:
@@ -204,7 +205,8 @@ ChildDefinitionData DefinitionOf(const Entry& entry) {
   }
   // Lets ChangeChildPassword on the root tell a broker from an agent with the same address.
   record.setv("sim_id", std::to_string(entry.id).c_str());
-  return record;
+  entry.definition = std::make_shared<const ChildDefinitionData>(std::move(record));
+  return entry.definition;
 }
 
 std::string Describe(const Entry& entry) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,8 +35,8 @@ std::string IdentityKey(const Entry& entry);
 // "public"); none when the record lacks the identity or holds a malformed address or port.
 std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& record);
 
-// The definition record of an entry, as GetDefinitionData hands it out.
-ChildDefinitionData DefinitionOf(const Entry& entry);
+// The definition record of an entry, as GetDefinitionData hands it out (made once per entry).
+const std::shared_ptr<const ChildDefinitionData>& DefinitionOf(const Entry& entry);
 // A short description for traces and messages, e.g. "Broker 127.0.0.1:5465", "DSM dsm1",
 // "Target 10.2.0.1@public", "AutoConfig 127.0.0.1:5465" (the address of its broker).
 std::string Describe(const Entry& entry);

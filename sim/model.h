@@ -17,6 +17,8 @@
 
 #include "sim/entry_pool.h"
 
+class ChildDefinitionData;
+
 namespace sim {
 
 enum class Kind { Root, Agent, Broker, AutoConfig, Dsm, Target };
@@ -105,6 +107,10 @@ struct Entry {
   ChildList children;                 // agents, brokers, DSMs or targets
   std::shared_ptr<Entry> autoconfig;  // brokers only
   std::weak_ptr<Entry> localBroker;   // agents only: the broker marked "local", if any
+
+  // The record that nodes of this entry hand out, made on first use and shared by them: the
+  // fields it shows never change once the entry is attached, and walks make many nodes.
+  mutable std::shared_ptr<const ChildDefinitionData> definition;
 
   // Passwords that the engine supplied for children, by child identity key. Not written back.
   std::unordered_map<std::string, std::string> suppliedPasswords;

@@ -42,7 +42,7 @@ SimNode::SimNode(const std::shared_ptr<Entry>& entry)
 
 const std::string& SimNode::Description() const {
   if (!described_) {
-    description_ = DescribeRecord(kind_, record_);
+    description_ = DescribeRecord(kind_, *record_);
     described_ = true;
   }
   return description_;
@@ -69,7 +69,7 @@ const char* SimNode::GetTypeName() {
 
 const ChildDefinitionData& SimNode::GetDefinitionData() {
   TraceCall("GetDefinitionData");
-  return record_;
+  return *record_;
 }
 
 void SimNode::VendorReservedA() { TraceCall("VendorReservedA"); }

@@ -52,7 +52,7 @@ class SimNode final : public TreeNode {
 
   std::weak_ptr<Entry> entry_;
   Kind kind_;
-  ChildDefinitionData record_;
+  std::shared_ptr<const ChildDefinitionData> record_;  // the entry's, kept after it goes
   mutable std::string description_;
   mutable bool described_ = false;
 };
