@@ -52,7 +52,7 @@ bool ConfigObject::SpawnLocalChild(const std::string& childName, ObjectKind chil
                       (kind == ObjectKind::Broker && childKind == ObjectKind::AutoConfig);
   // At most one of each: on an agent every registered broker counts, however it was made.
   if (!served || registry.Find(childName) != nullptr ||
-      registry.HasChildWithIdentity(*this, KindIdentityKey(childKind))) {
+      registry.HasChildOfKind(*this, childKind)) {
     return false;
   }
   return KeepOrDiscard(LocateLocalChild(childName, childKind, this), childName);

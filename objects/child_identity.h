@@ -19,11 +19,9 @@ std::string BrokerIdentityKey(std::string_view address, uint16_t port);
 std::string DsmIdentityKey(std::string_view dsmName);
 // A target under a DSM: its address and community.
 std::string TargetIdentityKey(std::string_view address, std::string_view community);
-// Any child of the given kind.
-std::string KindIdentityKey(ObjectKind kind);
 
 // Every key under which child answers a duplicate test, from its record with defaults filled
-// in (read from its node once) and its kind.
+// in (read from its node once); none without node or server session.
 std::vector<std::string> IdentityKeys(const ConfigObject& child);
 
 // The node's record with the defaults of GetDefinitionWithDefaults filled in, except the

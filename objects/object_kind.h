@@ -1,6 +1,7 @@
 // The kinds of configuration object and what the language knows about each, in one table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -11,6 +12,10 @@ enum class ObjectKind : int32_t {
   Broker = 3,
   AutoConfig = 4,
 };
+
+// The number of kinds, and a kind's place among them (for tables indexed by kind).
+constexpr size_t kObjectKindCount = 5;
+constexpr size_t KindIndex(ObjectKind kind) { return static_cast<size_t>(kind); }
 
 struct KindTraits {
   ObjectKind kind;

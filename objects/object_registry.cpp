@@ -16,18 +16,26 @@ ConfigObject* ObjectRegistry::Find(const std::string& name) const {
 }
 
 void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObject> object) {
-  // Replacing an entry: the old object leaves every index and is destroyed.
-  Remove(name).reset();
-  if (object == nullptr) return;
-
+  if (object == nullptr) {
+    Remove(name).reset();
+    return;
+  }
   object->registeredParentName = ParentName(*object);
   object->registeredIdentityKeys = IdentityKeys(*object);
+
+  auto [at, added] = objects.try_emplace(name);
+  if (!added) {
+    // Replacing an entry: the old object leaves every index and is destroyed.
+    LeaveFamily(name, *at->second);
+    at->second.reset();
+  }
   Family& family = families[object->registeredParentName];
   family.children.insert(name);
+  ++family.kindCounts[KindIndex(object->kind)];
   for (const std::string& key : object->registeredIdentityKeys) {
     family.identities[key].Add(object.get());
   }
-  objects.emplace(name, std::move(object));
+  at->second = std::move(object);
 }
 
 std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
@@ -44,6 +52,7 @@ void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& ob
   if (familyAt == families.end()) return;
   Family& family = familyAt->second;
   family.children.erase(name);
+  --family.kindCounts[KindIndex(object.kind)];
   for (const std::string& key : object.registeredIdentityKeys) {
     auto holders = family.identities.find(key);
     if (holders == family.identities.end()) continue;
@@ -85,6 +94,11 @@ bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
   // Every object indexed under a parent's name has that parent as its link (a parent leaves
   // the registry only together with its subtree), so the first holder normally answers.
   return holders->second.Any([&](const ConfigObject* child) { return child->parent == &parent; });
+}
+
+bool ObjectRegistry::HasChildOfKind(const ConfigObject& parent, ObjectKind kind) const {
+  auto familyAt = families.find(parent.name);
+  return familyAt != families.end() && familyAt->second.kindCounts[KindIndex(kind)] != 0;
 }
 
 void ObjectRegistry::Holders::Add(const ConfigObject* child) {

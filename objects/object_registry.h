@@ -5,6 +5,8 @@
 // tests of SPAWN cost a keyed lookup rather than a scan of every registered object.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -50,6 +52,9 @@ class ObjectRegistry {
   // Whether a registered object whose parent link is parent has identityKey among the keys
   // that IdentityKeys (objects/child_identity.h) gave for it when it was registered.
   bool HasChildWithIdentity(const ConfigObject& parent, const std::string& identityKey) const;
+  // Whether a registered object of that kind has parent's name as its ParentName. Every such
+  // object has parent as its link: a parent leaves the registry only with its subtree.
+  bool HasChildOfKind(const ConfigObject& parent, ObjectKind kind) const;
   // Adds to names the name with, for every registered object whose ParentName equals it, that
   // object's subtree; nothing when name is not registered. A name already in names is taken to
   // have its subtree there too, so names must hold whole subtrees only (as the results of
@@ -58,7 +63,7 @@ class ObjectRegistry {
 
  private:
   // The registered children that hold one identity key: nearly always a single one, kept
-  // without an allocation of its own; a key that many hold (the kind key) gets a hash set.
+  // without an allocation of its own; a key that several hold gets a hash set.
   class Holders {
    public:
     void Add(const ConfigObject* child);
@@ -83,6 +88,7 @@ class ObjectRegistry {
   struct Family {
     std::set<std::string> children;
     std::unordered_map<std::string, Holders> identities;  // key -> children
+    std::array<uint32_t, kObjectKindCount> kindCounts{};   // children by ObjectKind
   };
   // Takes the registered object out of its parent's family (children and identity index), if
   // that family is still there.

@@ -24,6 +24,11 @@ void ChildDefinitionData::setv(const char* key, const char* value) {
   if (at != values_.end() && at->first == key) {
     at->second = text;
   } else {
+    // Most records hold two or three entries: one block for them, not three growing ones.
+    if (values_.empty()) {
+      values_.reserve(3);
+      at = values_.begin();
+    }
     values_.emplace(at, key, text);
   }
 }
