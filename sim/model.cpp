@@ -69,8 +69,9 @@ std::optional<ChildList::Seq> ChildList::After(Seq seq) const {
   return NextLive(seq + 1);
 }
 
-std::shared_ptr<Entry> ChildList::At(Seq seq) const {
-  if (!lists_ || seq >= lists_->order.size()) return nullptr;
+const std::shared_ptr<Entry>& ChildList::At(Seq seq) const {
+  static const std::shared_ptr<Entry> kNone;
+  if (!lists_ || seq >= lists_->order.size()) return kNone;
   return lists_->order[seq];
 }
 

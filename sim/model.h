@@ -51,8 +51,8 @@ class ChildList {
 
   std::optional<Seq> First() const;
   std::optional<Seq> After(Seq seq) const;
-  // The child at seq, or null when it has been removed.
-  std::shared_ptr<Entry> At(Seq seq) const;
+  // The child at seq, or null when it has been removed; valid until the list changes.
+  const std::shared_ptr<Entry>& At(Seq seq) const;
 
   size_t size() const { return lists_ ? lists_->live : 0; }
   // Every place in file order; the place of a removed child holds null.

@@ -9,13 +9,17 @@ namespace sim {
 
 SimWalker::SimWalker(const std::shared_ptr<Entry>& parent, Kind childKind, std::string description)
     : parent_(parent),
+      parentEntry_(parent.get()),
       childKind_(childKind),
       description_(std::move(description)),
       at_(parent->children.First()) {}
 
-std::shared_ptr<Entry> SimWalker::Parent() const {
-  std::shared_ptr<Entry> parent = parent_.lock();
-  if (parent && parent->kind != Kind::Root && parent->parent == nullptr) return nullptr;
+Entry* SimWalker::Parent() const {
+  // The simulator is single-threaded: an entry that has not expired stays until the next change
+  // of the installation, so the walk needs no shared_ptr of its own (and no atomic counts).
+  if (parent_.expired()) return nullptr;
+  Entry* parent = parentEntry_;
+  if (parent->kind != Kind::Root && parent->parent == nullptr) return nullptr;
   return parent;
 }
 
@@ -28,39 +32,40 @@ void SimWalker::TraceCall(const char* operation, const std::string& arguments) c
 
 void SimWalker::Next() {
   TraceCall("Next");
-  std::shared_ptr<Entry> parent = Parent();
-  at_ = parent && at_ ? parent->children.After(*at_) : std::nullopt;
+  Entry* parent = Parent();
+  at_ = parent != nullptr && at_ ? parent->children.After(*at_) : std::nullopt;
 }
 
 bool SimWalker::AtEnd() {
   TraceCall("AtEnd");
-  return !at_ || !Parent();
+  return !at_ || Parent() == nullptr;
 }
 
 void SimWalker::First() {
   TraceCall("First");
-  std::shared_ptr<Entry> parent = Parent();
-  at_ = parent ? parent->children.First() : std::nullopt;
+  Entry* parent = Parent();
+  at_ = parent != nullptr ? parent->children.First() : std::nullopt;
 }
 
 void SimWalker::Seek(const ChildDefinitionData& record) {
   if (Tracing()) TraceCall("Seek", TraceRecord(record));
   at_.reset();
-  std::shared_ptr<Entry> parent = Parent();
+  Entry* parent = Parent();
   std::optional<std::string> key = RecordKey(childKind_, record);
-  if (!parent || !key) return;
+  if (parent == nullptr || !key) return;
   std::optional<ChildList::Seq> found = parent->children.FindSeq(*key);
   if (!found) return;
   if (childKind_ == Kind::Broker) {
-    std::shared_ptr<Entry> child = parent->children.At(*found);
-    if (!PassesPassword(*parent, *child, *key)) return;
+    const std::shared_ptr<Entry>& child = parent->children.At(*found);
+    if (!child || !PassesPassword(*parent, *child, *key)) return;
   }
   at_ = found;
 }
 
 TreeNode* SimWalker::Current() {
-  std::shared_ptr<Entry> parent = Parent();
-  std::shared_ptr<Entry> child = parent && at_ ? parent->children.At(*at_) : nullptr;
+  Entry* parent = Parent();
+  static const std::shared_ptr<Entry> kNone;
+  const std::shared_ptr<Entry>& child = parent != nullptr && at_ ? parent->children.At(*at_) : kNone;
   if (Tracing()) TraceCall("Current", child ? " " + Describe(*child) : std::string(" (none)"));
   return child ? new SimNode(child) : nullptr;
 }

@@ -22,12 +22,15 @@ class SimWalker final : public TreeWalker {
   TreeNode* Current() override;
 
  private:
-  std::shared_ptr<Entry> Parent() const;
+  // The parent while it is attached to the loaded installation, else null. Valid until the
+  // installation changes: callers use it at once.
+  Entry* Parent() const;
   void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
   // Whether calls are traced: arguments are formatted for the trace only then.
   static bool Tracing();
 
-  std::weak_ptr<Entry> parent_;
+  std::weak_ptr<Entry> parent_;  // tells whether the parent still exists
+  Entry* parentEntry_;           // the parent, used only while parent_ has not expired
   Kind childKind_;
   std::string description_;  // of the parent, for the trace
   // The position: a sequence number of the parent's child list, which stays meaningful when
