@@ -14,7 +14,9 @@
 // The subtrees of the registered children, through the registry's one walk of the tree.
 void ConfigObject::CollectDescendants(std::set<std::string>& names) const {
   const ObjectRegistry& registry = Registry();
-  for (const std::string& child : registry.ChildrenOf(name)) registry.CollectSubtree(child, names);
+  for (const auto& [childName, child] : registry.ChildrenOf(name)) {
+    registry.CollectSubtree(child->name, names);
+  }
 }
 
 int ConfigObject::DeleteChildren(std::set<std::string> names) {

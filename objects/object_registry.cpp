@@ -30,7 +30,7 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
     at->second.reset();
   }
   Family& family = families[object->registeredParentName];
-  family.children.insert(name);
+  family.children.emplace(object->name, object.get());
   ++family.kindCounts[KindIndex(object->kind)];
   for (const std::string& key : object->registeredIdentityKeys) {
     family.identities[key].Add(object.get());
@@ -79,8 +79,8 @@ void ObjectRegistry::Clear() {
   families.clear();
 }
 
-const std::set<std::string>& ObjectRegistry::ChildrenOf(const std::string& parentName) const {
-  static const std::set<std::string> none;
+const ObjectRegistry::Children& ObjectRegistry::ChildrenOf(const std::string& parentName) const {
+  static const Children none;
   auto found = families.find(parentName);
   return found == families.end() ? none : found->second.children;
 }
@@ -125,13 +125,15 @@ void ObjectRegistry::Holders::Remove(const ConfigObject* child) {
 
 void ObjectRegistry::CollectSubtree(const std::string& name, std::set<std::string>& names) const {
   if (objects.count(name) == 0) return;
+  if (!names.insert(name).second) return;  // its subtree is in names already
   // Depth first with an explicit stack: a long chain of objects must not exhaust the call stack.
-  std::vector<const std::string*> pending{&name};
+  std::vector<const Children*> pending{&ChildrenOf(name)};
   while (!pending.empty()) {
-    const std::string& next = *pending.back();
+    const Children& children = *pending.back();
     pending.pop_back();
-    if (!names.insert(next).second) continue;  // its subtree is in names already
-    for (const std::string& child : ChildrenOf(next)) pending.push_back(&child);
+    for (const auto& [childName, child] : children) {
+      if (names.emplace(childName).second) pending.push_back(&ChildrenOf(child->name));
+    }
   }
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -20,6 +21,9 @@
 class ObjectRegistry {
  public:
   using Map = std::map<std::string, std::unique_ptr<ConfigObject>>;
+  // The registered children of one parent name by their names (views of the objects' own
+  // names), in key order.
+  using Children = std::map<std::string_view, ConfigObject*>;
 
   ObjectRegistry() = default;
   ~ObjectRegistry();
@@ -46,9 +50,9 @@ class ObjectRegistry {
   size_t size() const { return objects.size(); }
   bool empty() const { return objects.empty(); }
 
-  // The names of the registered objects whose ParentName is parentName, in key order ("" for
-  // the objects without parent).
-  const std::set<std::string>& ChildrenOf(const std::string& parentName) const;
+  // The registered objects whose ParentName is parentName, in key order ("" for the objects
+  // without parent).
+  const Children& ChildrenOf(const std::string& parentName) const;
   // Whether a registered object whose parent link is parent has identityKey among the keys
   // that IdentityKeys (objects/child_identity.h) gave for it when it was registered.
   bool HasChildWithIdentity(const ConfigObject& parent, const std::string& identityKey) const;
@@ -86,7 +90,7 @@ class ObjectRegistry {
     std::unique_ptr<std::unordered_set<const ConfigObject*>> many;
   };
   struct Family {
-    std::set<std::string> children;
+    Children children;
     std::unordered_map<std::string, Holders> identities;  // key -> children
     std::array<uint32_t, kObjectKindCount> kindCounts{};   // children by ObjectKind
   };

@@ -66,10 +66,10 @@ bool HandleObjects(CommandContext&) {
   // Depth first, children of each level in key order; an explicit stack keeps a long chain of
   // objects off the call stack. Each frame walks the children of one parent name.
   struct Level {
-    std::set<std::string>::const_iterator next, end;
+    ObjectRegistry::Children::const_iterator next, end;
     std::string indent;
   };
-  const std::set<std::string>& top = registry.ChildrenOf("");
+  const ObjectRegistry::Children& top = registry.ChildrenOf("");
   std::vector<Level> levels{{top.begin(), top.end(), ""}};
   while (!levels.empty()) {
     Level& level = levels.back();
@@ -77,11 +77,9 @@ bool HandleObjects(CommandContext&) {
       levels.pop_back();
       continue;
     }
-    const std::string& name = *level.next++;
-    const ConfigObject* object = registry.Find(name);
-    if (object == nullptr) continue;
-    PrintObjectLine(level.indent, name, *object);
-    const std::set<std::string>& children = registry.ChildrenOf(name);
+    const ConfigObject& object = *level.next++->second;
+    PrintObjectLine(level.indent, object.name, object);
+    const ObjectRegistry::Children& children = registry.ChildrenOf(object.name);
     if (!children.empty()) {
       std::string indent = level.indent + "   ";
       levels.push_back({children.begin(), children.end(), std::move(indent)});
