@@ -119,7 +119,7 @@ int Library::LoadQuietly(std::string& problem) {
   site_.reset();
   loaded_ = true;
   preloaded_ = false;
-  loadedText_.clear();
+  loadedText_ = SiteText();
   file_ = Env("ORBITANE_SIM");
   firstStoppedWrite_ = FirstStoppedWrite();
   writes_ = 0;
@@ -133,7 +133,7 @@ int Library::LoadQuietly(std::string& problem) {
   std::optional<FileText> file = ReadSiteFile(file_, problem);
   if (!file) return kUnreadable;
   stamp_ = file->stamp;
-  site_ = ReadSite(file->text, problem, file->text.capacity() - file->text.size());
+  site_ = ReadSite(file->text.view(), problem, file->text.slack());
   if (!site_) {
     problem = Shortened(std::move(problem));
     return kInvalid;
@@ -149,7 +149,7 @@ int Library::LoadQuietly(std::string& problem) {
 std::optional<std::string> Library::Plan(bool json) {
   if (!EnsureSite() || writeBack_) return std::nullopt;
   std::string error;
-  std::shared_ptr<Site> before = ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_, error);
+  std::shared_ptr<Site> before = ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_.view(), error);
   if (!before) return std::nullopt;
   return PlanText(*before, *site_, json);
 }

@@ -6,13 +6,16 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <new>
 #include <string_view>
+#include <utility>
 
 namespace sim {
 namespace {
@@ -63,6 +66,32 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
+SiteText::SiteText(size_t size) : size_(size), mapped_(size + kSiteTextSlack) {
+  void* start = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (start == MAP_FAILED) throw std::bad_alloc();
+  madvise(start, mapped_, MADV_HUGEPAGE);
+  bytes_ = static_cast<char*>(start);
+}
+
+SiteText::~SiteText() {
+  if (bytes_ != nullptr) munmap(bytes_, mapped_);
+}
+
+SiteText::SiteText(SiteText&& other) noexcept
+    : bytes_(std::exchange(other.bytes_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      mapped_(std::exchange(other.mapped_, 0)) {}
+
+SiteText& SiteText::operator=(SiteText&& other) noexcept {
+  if (this != &other) {
+    if (bytes_ != nullptr) munmap(bytes_, mapped_);
+    bytes_ = std::exchange(other.bytes_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    mapped_ = std::exchange(other.mapped_, 0);
+  }
+  return *this;
+}
+
 std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error) {
   // O_NONBLOCK: opening a FIFO would otherwise wait for a writer; a regular file ignores it.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -84,11 +113,17 @@ std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error
   }
   FileText result;
   result.stamp = StampFrom(info);
-  result.text.reserve(static_cast<size_t>(info.st_size) + kSiteTextSlack);
-  result.text.resize(static_cast<size_t>(info.st_size));
+  const auto size = static_cast<size_t>(info.st_size);
+  try {
+    result.text = SiteText(size);
+  } catch (const std::bad_alloc&) {
+    error = "not enough memory to read the file";
+    ::close(fd);
+    return std::nullopt;
+  }
   size_t done = 0;
-  while (done < result.text.size()) {
-    ssize_t got = ::read(fd, result.text.data() + done, result.text.size() - done);
+  while (done < size) {
+    ssize_t got = ::read(fd, result.text.data() + done, size - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       error = std::string("cannot read the file: ") + std::strerror(errno);
@@ -98,7 +133,7 @@ std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error
     if (got == 0) break;  // shrank while reading: parse what is there
     done += static_cast<size_t>(got);
   }
-  result.text.resize(done);
+  result.text.Shorten(done);
   ::close(fd);
   return result;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace sim {
 
@@ -22,12 +23,38 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
-// The text of a site file is read with at least this many bytes to spare after it (its capacity),
-// so that a parser that reads ahead in blocks can read it in place.
+// The text of a site file is read with at least this many bytes to spare after it, so that a
+// parser that reads ahead in blocks can read it in place.
 constexpr size_t kSiteTextSlack = 64;
 
+// The bytes of a site file in memory of their own: mapped afresh rather than taken from the heap,
+// so that they are not zero-filled before the read fills them, and asked for transparent huge
+// pages, which saves most of the page faults of reading a large file.
+class SiteText {
+ public:
+  SiteText() = default;
+  // Room for size bytes and the slack after them; throws std::bad_alloc when there is none.
+  explicit SiteText(size_t size);
+  ~SiteText();
+  SiteText(SiteText&& other) noexcept;
+  SiteText& operator=(SiteText&& other) noexcept;
+  SiteText(const SiteText&) = delete;
+  SiteText& operator=(const SiteText&) = delete;
+
+  char* data() { return bytes_; }
+  std::string_view view() const { return {bytes_, size_}; }
+  // Shortens the text (a file that shrank while it was read); the slack only grows.
+  void Shorten(size_t size) { size_ = size < size_ ? size : size_; }
+  size_t slack() const { return mapped_ - size_; }
+
+ private:
+  char* bytes_ = nullptr;
+  size_t size_ = 0;
+  size_t mapped_ = 0;
+};
+
 struct FileText {
-  std::string text;  // capacity() - size() >= kSiteTextSlack
+  SiteText text;
   FileStamp stamp;
 };
 
