@@ -80,7 +80,18 @@ const std::vector<std::shared_ptr<Entry>>& ChildList::InOrder() const {
   return lists_ ? lists_->order : *kNone;
 }
 
+const EntryDetails& Entry::Details() const {
+  static const EntryDetails kNone;
+  return details_ ? *details_ : kNone;
+}
+
+EntryDetails& Entry::EditDetails() {
+  if (!details_) details_ = std::make_unique<EntryDetails>();
+  return *details_;
+}
+
 bool Entry::Fails(const char* operation) const {
+  const std::vector<std::string>& fail = Details().fail;
   return std::any_of(fail.begin(), fail.end(),
                      [operation](const std::string& name) { return name == operation; });
 }

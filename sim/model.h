@@ -80,22 +80,11 @@ struct Reconfig {
   int64_t pending = 0;   // "1 0" answers still to give
 };
 
-struct Entry {
-  Kind kind = Kind::Root;
-  uint64_t id = 0;          // unique within one load; handed out as the record key "sim_id"
-  Entry* parent = nullptr;  // valid while the entry is attached (the parent owns it)
-
-  // Identity and authentication.
-  std::string ipaddr;
-  uint16_t port = 5465;
-  std::string name;
-  std::string community = "public";
-  std::string password;
-
-  bool alive = true;
-  bool local = false;
+// What few entries have: a version, logs, commands, failures, a journal, reconfiguration
+// bookkeeping, a log feed, supplied passwords and a local broker. Kept apart from the entry so
+// that the many plain targets of a large installation stay small.
+struct EntryDetails {
   std::optional<std::string> version;
-  std::map<std::string, std::string> properties;
   std::vector<std::string> logs;
   std::vector<std::string> commands;  // see CommandsOf
   bool commandsGiven = false;         // the file spelled them out (else the kind's defaults)
@@ -103,19 +92,43 @@ struct Entry {
   std::vector<std::string> journal;
   Reconfig reconfig;
   std::vector<std::string> logFeed;  // lines still to come, first one first
+  std::weak_ptr<Entry> localBroker;  // agents only: the broker marked "local", if any
+  // Passwords that the engine supplied for children, by child identity key. Not written back.
+  std::unordered_map<std::string, std::string> suppliedPasswords;
+};
+
+struct Entry {
+  Kind kind = Kind::Root;
+  bool alive = true;
+  bool local = false;
+  uint16_t port = 5465;
+  uint64_t id = 0;          // unique within one load; handed out as the record key "sim_id"
+  Entry* parent = nullptr;  // valid while the entry is attached (the parent owns it)
+
+  // Identity and authentication.
+  std::string ipaddr;
+  std::string name;
+  std::string community = "public";
+  std::string password;
+
+  std::map<std::string, std::string> properties;
 
   ChildList children;                 // agents, brokers, DSMs or targets
   std::shared_ptr<Entry> autoconfig;  // brokers only
-  std::weak_ptr<Entry> localBroker;   // agents only: the broker marked "local", if any
 
   // The record that nodes of this entry hand out, made on first use and shared by them: the
   // fields it shows never change once the entry is attached, and walks make many nodes.
   mutable std::shared_ptr<const ChildDefinitionData> definition;
 
-  // Passwords that the engine supplied for children, by child identity key. Not written back.
-  std::unordered_map<std::string, std::string> suppliedPasswords;
+  // The details, empty ones when the entry has none.
+  const EntryDetails& Details() const;
+  // The details to change, made on first use.
+  EntryDetails& EditDetails();
 
   bool Fails(const char* operation) const;
+
+ private:
+  std::unique_ptr<EntryDetails> details_;
 };
 
 struct Rule {

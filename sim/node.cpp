@@ -12,8 +12,8 @@ namespace {
 
 // The supplied password for a child, if the engine gave one.
 const std::string* SuppliedPassword(const Entry& parent, const std::string& key) {
-  auto found = parent.suppliedPasswords.find(key);
-  return found == parent.suppliedPasswords.end() ? nullptr : &found->second;
+  auto found = parent.Details().suppliedPasswords.find(key);
+  return found == parent.Details().suppliedPasswords.end() ? nullptr : &found->second;
 }
 
 bool IsAutoconfigRecord(const ChildDefinitionData& record) {
@@ -99,7 +99,7 @@ void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char*
   std::optional<Kind> childKind = ChildKind(kind_);
   if (!entry || !childKind) return;
   if (std::optional<std::string> key = RecordKey(*childKind, record)) {
-    entry->suppliedPasswords[*key] = password == nullptr ? "" : password;
+    entry->EditDetails().suppliedPasswords[*key] = password == nullptr ? "" : password;
   }
 }
 
@@ -115,7 +115,7 @@ TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
     if (seq) child = entry->children.At(*seq);
     if (child && !PassesPassword(*entry, *child, *key)) child.reset();
   } else if (kind_ == Kind::Agent && kind != nullptr && EqualsIgnoringCase(kind, "broker")) {
-    child = entry->localBroker.lock();
+    child = entry->Details().localBroker.lock();
   } else if (kind_ == Kind::Broker && IsAutoconfigRecord(record)) {
     child = entry->autoconfig;
   }

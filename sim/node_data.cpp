@@ -67,26 +67,29 @@ char* SimNode::GetNamedDataItem(const char* item) {
   const std::string_view name(item);
 
   if (name == "version:1") {
-    return kind_ == Kind::Broker && entry->version ? Copy(*entry->version) : nullptr;
+    const std::optional<std::string>& version = entry->Details().version;
+    return kind_ == Kind::Broker && version ? Copy(*version) : nullptr;
   }
   if (name == "rulelist") return site->rules.empty() ? nullptr : Copy(RuleListText(site->rules));
-  if (name == "autoconfig_status") return Copy(NextReconfigStatus(entry->reconfig));
+  if (name == "autoconfig_status") return Copy(NextReconfigStatus(entry->EditDetails().reconfig));
 
   std::optional<LogRequest> request = ParseLogRequest(name);
   if (!request) return nullptr;
   // A followed log grows by one feed line whenever a piece request reads up to its end. Reading
   // writes nothing: the grown log reaches the file with the next change that is written.
-  if (request->piece && request->backup == 0 && !entry->logFeed.empty() &&
-      ReachesEnd(*request, entry->logs.empty() ? 0 : entry->logs[0].size())) {
-    if (entry->logs.empty()) entry->logs.emplace_back();
-    entry->logs[0] += entry->logFeed.front();
-    entry->logs[0] += '\n';
-    entry->logFeed.erase(entry->logFeed.begin());  // feeds are short
+  const std::vector<std::string>& logs = entry->Details().logs;
+  if (request->piece && request->backup == 0 && !entry->Details().logFeed.empty() &&
+      ReachesEnd(*request, logs.empty() ? 0 : logs[0].size())) {
+    EntryDetails& details = entry->EditDetails();
+    if (details.logs.empty()) details.logs.emplace_back();
+    details.logs[0] += details.logFeed.front();
+    details.logs[0] += '\n';
+    details.logFeed.erase(details.logFeed.begin());  // feeds are short
   }
-  if (request->backup < 0 || static_cast<uint64_t>(request->backup) >= entry->logs.size()) {
+  if (request->backup < 0 || static_cast<uint64_t>(request->backup) >= logs.size()) {
     return nullptr;
   }
-  const std::string& log = entry->logs[static_cast<size_t>(request->backup)];
+  const std::string& log = logs[static_cast<size_t>(request->backup)];
   if (!request->piece) return Copy(TailReply(log, request->size));
   return Copy(PieceReply(log, request->offset, request->size));
 }
@@ -106,15 +109,16 @@ bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
   for (const std::string& known : CommandsOf(*entry)) {
     accepted = accepted || EqualsIgnoringCase(known, command);
   }
-  const Reconfig previous = entry->reconfig;
-  entry->journal.push_back(args.empty() ? std::string(command) : std::string(command) + " " + args);
+  EntryDetails& details = entry->EditDetails();
+  const Reconfig previous = details.reconfig;
+  details.journal.push_back(args.empty() ? std::string(command) : std::string(command) + " " + args);
   if (accepted && EqualsIgnoringCase(command, "reconfig")) {
-    entry->reconfig.ran = true;
-    entry->reconfig.pending = entry->reconfig.polls;
+    details.reconfig.ran = true;
+    details.reconfig.pending = details.reconfig.polls;
   }
   const bool kept = KeepOrUndo([&] {
-    entry->journal.pop_back();
-    entry->reconfig = previous;
+    details.journal.pop_back();
+    details.reconfig = previous;
   });
   return accepted && kept;
 }

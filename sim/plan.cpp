@@ -177,10 +177,12 @@ class Planner {
 
   void Commands(const Entry* before, const Entry& after) {
     size_t from = 0;
-    if (before && before->journal.size() <= after.journal.size()) from = before->journal.size();
+    if (before && before->Details().journal.size() <= after.Details().journal.size()) {
+      from = before->Details().journal.size();
+    }
     std::unordered_set<std::string> seen;
-    for (size_t i = from; i < after.journal.size(); ++i) {
-      const std::string& command = after.journal[i];
+    for (size_t i = from; i < after.Details().journal.size(); ++i) {
+      const std::string& command = after.Details().journal[i];
       if (!seen.insert(command).second) continue;
       Line(
           "command", [&](std::string& text) { text += "> " + command; },

@@ -147,7 +147,7 @@ const std::vector<std::string>& DefaultCommands(Kind kind) {
 }
 
 const std::vector<std::string>& CommandsOf(const Entry& entry) {
-  return entry.commandsGiven ? entry.commands : DefaultCommands(entry.kind);
+  return entry.Details().commandsGiven ? entry.Details().commands : DefaultCommands(entry.kind);
 }
 
 }  // namespace sim

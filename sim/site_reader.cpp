@@ -109,20 +109,20 @@ bool Reader::end_array() {
     Entry& entry = *stack_.back().entry;
     switch (*level.field) {
       case Field::Logs:
-        entry.logs = std::move(level.texts);
+        entry.EditDetails().logs = std::move(level.texts);
         break;
       case Field::Commands:
-        entry.commands = std::move(level.texts);
-        entry.commandsGiven = true;
+        entry.EditDetails().commands = std::move(level.texts);
+        entry.EditDetails().commandsGiven = true;
         break;
       case Field::Fail:
-        entry.fail = std::move(level.texts);
+        entry.EditDetails().fail = std::move(level.texts);
         break;
       case Field::Journal:
-        entry.journal = std::move(level.texts);
+        entry.EditDetails().journal = std::move(level.texts);
         break;
       case Field::LogFeed:
-        entry.logFeed = std::move(level.texts);
+        entry.EditDetails().logFeed = std::move(level.texts);
         break;
       default:
         break;
@@ -151,7 +151,7 @@ bool Reader::end_object() {
       site_->rules.push_back(std::move(level.rule));
       break;
     case Frame::Reconfig:
-      stack_[stack_.size() - 2].entry->reconfig.present = true;
+      stack_[stack_.size() - 2].entry->EditDetails().reconfig.present = true;
       break;
     default:
       break;

@@ -64,7 +64,7 @@ bool Reader::OnScalar(const Scalar& value) {
       }
       return WrongType();
     case Frame::Reconfig: {
-      Reconfig& reconfig = stack_[stack_.size() - 2].entry->reconfig;
+      Reconfig& reconfig = stack_[stack_.size() - 2].entry->EditDetails().reconfig;
       const bool whole = value.type == Scalar::Integer && value.integer.has_value();
       const int64_t number = whole ? *value.integer : 0;
       switch (*level.field) {
@@ -117,7 +117,7 @@ bool Reader::OnNodeScalar(Level& level, const Scalar& value) {
     case Field::Community:
       if (!text) return WrongType();
       if (level.field == Field::Password) entry.password = std::move(*value.text);
-      if (level.field == Field::Version) entry.version = std::move(*value.text);
+      if (level.field == Field::Version) entry.EditDetails().version = std::move(*value.text);
       if (level.field == Field::Name) entry.name = std::move(*value.text);
       if (level.field == Field::Community) entry.community = std::move(*value.text);
       return true;
@@ -164,10 +164,10 @@ bool Reader::FinishNode() {
   Entry& owner = depth >= 2 && stack_[depth - 2].frame == Frame::Node ? *stack_[depth - 2].entry
                                                                       : *site_->root;
   if (entry->kind == Kind::Broker && entry->local) {
-    if (!owner.localBroker.expired()) {
+    if (!owner.Details().localBroker.expired()) {
       return Fail(depth, "only one broker of an agent may be \"local\"");
     }
-    owner.localBroker = entry;
+    owner.EditDetails().localBroker = entry;
   }
   entry->parent = &owner;
   if (!owner.children.Append(IdentityKey(*entry), entry)) {

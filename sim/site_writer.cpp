@@ -40,20 +40,21 @@ void WriteNode(JsonText& out, const Entry& entry) {
   if (!entry.password.empty()) out.Key("password"), out.Text(entry.password);
   if (!entry.alive) out.Key("alive"), out.Boolean(false);
   if (entry.local) out.Key("local"), out.Boolean(true);
-  if (entry.version) out.Key("version"), out.Text(*entry.version);
+  const EntryDetails& details = entry.Details();
+  if (details.version) out.Key("version"), out.Text(*details.version);
 
   out.Key("properties");
   out.BeginObject();
   for (const auto& [name, value] : entry.properties) out.Key(name), out.Text(value);
   out.EndObject();
 
-  if (!entry.logs.empty()) out.Key("logs"), out.Texts(entry.logs);
-  if (!entry.logFeed.empty()) out.Key("log_feed"), out.Texts(entry.logFeed);
-  if (entry.commandsGiven) out.Key("commands"), out.Texts(entry.commands);
-  if (!entry.fail.empty()) out.Key("fail"), out.Texts(entry.fail);
-  if (!entry.journal.empty()) out.Key("journal"), out.Texts(entry.journal);
-  if (entry.reconfig.present || entry.reconfig.ran) {
-    const Reconfig& reconfig = entry.reconfig;
+  if (!details.logs.empty()) out.Key("logs"), out.Texts(details.logs);
+  if (!details.logFeed.empty()) out.Key("log_feed"), out.Texts(details.logFeed);
+  if (details.commandsGiven) out.Key("commands"), out.Texts(details.commands);
+  if (!details.fail.empty()) out.Key("fail"), out.Texts(details.fail);
+  if (!details.journal.empty()) out.Key("journal"), out.Texts(details.journal);
+  if (details.reconfig.present || details.reconfig.ran) {
+    const Reconfig& reconfig = details.reconfig;
     out.Key("reconfig");
     out.BeginObject();
     out.Key("polls"), out.Number(reconfig.polls);

@@ -187,7 +187,7 @@ TEST(Snapshot, OfTheBuiltInInstallationListsTheSameAsTheOriginal) {
   Result copy = folder.Program("--read-only --sim snap.json walk.hxo");
   // A growing log ("log_feed") shows its next line when LOG reaches its end; that growth is not
   // something the interface tells, so the copy's log does not grow.
-  const std::string fed = site->root->children.InOrder().front()->logFeed.front() + "\n";
+  const std::string fed = site->root->children.InOrder().front()->Details().logFeed.front() + "\n";
   ASSERT_NE(original.out.find(fed), std::string::npos);
   original.out.erase(original.out.find(fed), fed.size());
   EXPECT_EQ(copy.out, original.out);
