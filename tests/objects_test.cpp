@@ -92,6 +92,14 @@ TEST(Subcommands, MessagesAndCodes) {
            "t.hxo:5: Subcommand SPAWN failed on object \"a1\".\n"
            "t.hxo:7: Subcommand SPAWN failed on object \"a2\".\n",
            26},
+          // Dropping the one local broker or autoconfig object makes room for another.
+          {"SET CONTINUE ON\nAGENT a1 127.0.0.1\na1.SPAWN lb BROKER\nDROP lb\n"
+           "a1.SPAWN lb2 BROKER\nlb2.SPAWN ac AUTOCONFIG\nDROP ac\nlb2.SPAWN ac2 AUTOCONFIG\n"
+           "lb2.SPAWN ac3 AUTOCONFIG\na1.SPAWN lb3 BROKER\n",
+           "",
+           "t.hxo:9: Subcommand SPAWN failed on object \"lb2\".\n"
+           "t.hxo:10: Subcommand SPAWN failed on object \"a1\".\n",
+           26},
           {kTree + "lb.SPAWN a1 dsm2\n", "", "t.hxo:7: Subcommand SPAWN failed on object \"lb\".\n",
            26},
           // A failing target SPAWN is silent under QUIET ON, yet it stops the script.

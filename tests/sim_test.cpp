@@ -128,6 +128,23 @@ class Sim : public testing::Test {
   Node root_, agent_, broker_, dsm_;
 };
 
+// A record keeps one value per key, in key order, whatever order the keys were set in.
+TEST(Records, OneValuePerKeyInKeyOrder) {
+  ChildDefinitionData record = Record(
+      {{"port", "1"}, {"ipaddr", "10.0.0.1"}, {"name", nullptr}, {"community", "c"}, {"port", "2"}});
+  record.setv("version", uint16_t{65535});
+  Lines keys;
+  for (const auto& [key, value] : record.entries()) keys.push_back(key + "=" + value);
+  EXPECT_EQ(keys, (Lines{"community=c", "ipaddr=10.0.0.1", "name=", "port=2", "version=65535"}));
+  EXPECT_EQ(record.getv("nosuch"), nullptr);
+  EXPECT_FALSE(record.exists("ipaddr2"));
+  EXPECT_TRUE(record.exists("name"));
+  ChildDefinitionData copy = record;
+  copy.setv("ipaddr", "10.0.0.2");
+  EXPECT_STREQ(record.getv("ipaddr"), "10.0.0.1");
+  EXPECT_STREQ(copy.getv("ipaddr"), "10.0.0.2");
+}
+
 TEST_F(Sim, LookupsAndWalkers) {
   OpenSite();
   ASSERT_TRUE(dsm_);
