@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sim/entry_pool.h"
+#include "sim/text_map.h"
 
 class ChildDefinitionData;
 
@@ -111,7 +112,7 @@ struct Entry {
   std::string community = "public";
   std::string password;
 
-  std::map<std::string, std::string> properties;
+  TextMap properties;  // in key order
 
   ChildList children;                 // agents, brokers, DSMs or targets
   std::shared_ptr<Entry> autoconfig;  // brokers only

@@ -13,9 +13,9 @@ class Collector final : public NameValueActionAlgorithm {
     if (name == nullptr) return;
     const char* text = value == nullptr ? "" : value;
     valid = valid && IsValidUtf8(name) && IsValidUtf8(text);
-    properties[name] = text;
+    properties.Append(name, text);
   }
-  std::map<std::string, std::string> properties;
+  TextMap properties;  // in key order once the visit is over (SortByKey)
   bool valid = true;
 };
 
@@ -37,6 +37,7 @@ NodePropertySet* SimNode::GetProperties() {
 bool SimNode::SetProperties(const NodePropertySet& set) {
   Collector collector;
   set.DoForEachProperty(collector);
+  collector.properties.SortByKey();
   if (Library::Get().trace().On()) {
     std::string arguments;
     for (const auto& [name, value] : collector.properties) {

@@ -105,7 +105,7 @@ class Planner {
   }
 
   void Properties(const Entry* before, const Entry& after) {
-    static const std::map<std::string, std::string> kNone;
+    static const TextMap kNone;
     const auto& old = before ? before->properties : kNone;
     auto a = old.begin();
     auto b = after.properties.begin();
@@ -113,8 +113,8 @@ class Planner {
       const std::string& name =
           (b == after.properties.end() || (a != old.end() && a->first < b->first)) ? a->first
                                                                                    : b->first;
-      const std::string* was = Lookup(old, name);
-      const std::string* now = Lookup(after.properties, name);
+      const std::string* was = old.Find(name);
+      const std::string* now = after.properties.Find(name);
       if (a != old.end() && a->first == name) ++a;
       if (b != after.properties.end() && b->first == name) ++b;
       if (was && now && *was == *now) continue;

@@ -153,6 +153,9 @@ bool Reader::end_object() {
     case Frame::Reconfig:
       stack_[stack_.size() - 2].entry->EditDetails().reconfig.present = true;
       break;
+    case Frame::Properties:
+      stack_[stack_.size() - 2].entry->properties.SortByKey();
+      break;
     default:
       break;
   }

@@ -3,6 +3,7 @@
 // events and the structure of the file, site_values.cpp what each value and object must be.
 #pragma once
 
+#include <string>
 #include <unordered_set>
 
 #include <nlohmann/json.hpp>
@@ -39,6 +40,7 @@ struct Level {
   Kind kind = Kind::Root;  // Node and Nodes frames
   std::shared_ptr<Entry> entry;
   std::vector<std::string> texts;  // Texts frames
+  std::unordered_set<std::string> keys;  // large Properties frames: the keys read so far
   Rule rule;
 };
 

@@ -3,6 +3,26 @@
 #include "sim/site_reader_sax.h"
 
 namespace sim::sax {
+namespace {
+
+// Whether level.key is among the keys read so far into items (a properties object's). A few keys
+// are compared one by one; from the sixteenth on, the level keeps a set of them, so that a large
+// object costs one lookup a key.
+bool IsDuplicateKey(Level& level, const std::vector<TextMap::Item>& items) {
+  constexpr size_t kScanned = 16;
+  if (items.size() < kScanned) {
+    for (const TextMap::Item& item : items) {
+      if (item.first == level.key) return true;
+    }
+    return false;
+  }
+  if (level.keys.empty()) {
+    for (const TextMap::Item& item : items) level.keys.insert(item.first);
+  }
+  return !level.keys.insert(level.key).second;
+}
+
+}  // namespace
 
 bool Reader::OnScalar(const Scalar& value) {
   if (stack_.empty()) return Fail(0, "must be an object");
@@ -26,13 +46,19 @@ bool Reader::OnScalar(const Scalar& value) {
     case Frame::Nodes:
       return WrongElement("an object");
     case Frame::Users:
-    case Frame::Properties: {
       if (!text) return Fail(stack_.size() - 1, "\"" + level.key + "\" must be a text");
-      auto& map =
-          level.frame == Frame::Users ? site_->users : stack_[stack_.size() - 2].entry->properties;
-      if (!map.emplace(level.key, std::move(*value.text)).second) {
+      if (!site_->users.emplace(level.key, std::move(*value.text)).second) {
         return Fail(stack_.size() - 1, "duplicate key \"" + level.key + "\"");
       }
+      return true;
+    case Frame::Properties: {
+      if (!text) return Fail(stack_.size() - 1, "\"" + level.key + "\" must be a text");
+      TextMap& properties = stack_[stack_.size() - 2].entry->properties;
+      if (IsDuplicateKey(level, properties.items())) {
+        return Fail(stack_.size() - 1, "duplicate key \"" + level.key + "\"");
+      }
+      // In file order until the object ends (end_object sorts them).
+      properties.Append(level.key, std::move(*value.text));
       return true;
     }
     case Frame::Top:

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -349,6 +350,15 @@ TEST_F(Sim, AFollowedLogGrowsOneFeedLinePerLookAtItsEnd) {
 
 // Loading a file that breaks the rules: the root fails and one line on standard error names
 // the file and the problem.
+// "P0": "0", "P1": "1", ... as the inside of a JSON object.
+std::string ManyProperties(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += (i == 0 ? "\"P" : ", \"P") + std::to_string(i) + "\": \"" + std::to_string(i) + "\"";
+  }
+  return text;
+}
+
 TEST_F(Sim, LoadingMistakes) {
   const std::string wrap = R"({"format": 1, "server": "K", "agents": [)";
   const std::pair<std::string, std::string> cases[] = {
@@ -377,6 +387,11 @@ TEST_F(Sim, LoadingMistakes) {
        "\"ipaddr\" and \"community\" (1.2.3.4, public)"},
       {wrap + R"({"ipaddr": "10.1.1.1", "password": "a\u0000b"}]})",
        "agents[0]: \"password\" must not contain a NUL character"},
+      {wrap + R"({"ipaddr": "10.1.1.1", "properties": {"B": "1", "A": "2", "B": "3"}}]})",
+       "agents[0].properties: duplicate key \"B\""},
+      {wrap + R"({"ipaddr": "10.1.1.1", "properties": {)" + ManyProperties(20) +
+           R"(, "P7": "again", "Z": 1}}]})",
+       "agents[0].properties: duplicate key \"P7\""},
       {"{\"format\": 1, \"server\": \"K\xFF\", \"agents\": []}",
        "line 1, column 27: syntax error while parsing value - invalid string: ill-formed UTF-8 "
        "byte; last read: '\"K\\xFF'"},
@@ -447,6 +462,32 @@ TEST_F(Sim, EveryChangeIsWrittenBackAndReadsBackTheSame) {
   ASSERT_TRUE(agent_->SetProperties(*current));
   EXPECT_EQ(folder_.Read("site.json"), written);
   EXPECT_EQ(Item(*dsm_, "autoconfig_status"), "1 0");  // the reconfiguration goes on
+}
+
+// Properties are read in any order and written in key order.
+TEST_F(Sim, PropertiesAreWrittenInKeyOrder) {
+  std::string site = kSite;
+  const std::string given = R"("properties": { "POLL_INTERVAL": "60", "qpk_own": "12 5" })";
+  ASSERT_NE(site.find(given), std::string::npos);
+  site.replace(site.find(given), given.size(),
+               R"("properties": {"b": "1", "C": "2", "a": "3", )" + ManyProperties(20) + "}");
+  OpenSite(site);
+  std::unique_ptr<NodePropertySet> properties{agent_->GetProperties()};
+  ASSERT_TRUE(properties);
+  EXPECT_STREQ(properties->GetPropertyValue("a"), "3");
+  EXPECT_STREQ(properties->GetPropertyValue("P19"), "19");
+  // A change elsewhere writes the whole file, the agent's properties as they were read.
+  NodePropertySet dsmProperties;
+  dsmProperties.SetPropertyValue("B", "new");
+  ASSERT_TRUE(dsm_->SetProperties(dsmProperties));
+  const std::string written = folder_.Read("site.json");
+  std::vector<size_t> at;
+  for (const char* key : {"\"C\"", "\"P0\"", "\"P1\"", "\"P10\"", "\"P19\"", "\"P2\"",
+                          "\"a\"", "\"b\""}) {
+    at.push_back(written.find(key));
+    EXPECT_NE(at.back(), std::string::npos) << key;
+  }
+  EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << written;
 }
 
 TEST_F(Sim, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
