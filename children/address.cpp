@@ -4,6 +4,7 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include <charconv>
 #include <cstring>
 #include <string_view>
 
@@ -79,4 +80,14 @@ bool ResolveAddress(const char* text, in_addr& address) {
   return address.s_addr != INADDR_NONE && address.s_addr != INADDR_ANY;
 }
 
-std::string DottedText(in_addr address) { return inet_ntoa(address); }
+std::string DottedText(in_addr address) {
+  // inet_ntoa's text, without its shared buffer and formatting by printf.
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&address.s_addr);
+  char text[16];
+  char* end = text;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) *end++ = '.';
+    end = std::to_chars(end, text + sizeof text, bytes[i]).ptr;
+  }
+  return std::string(text, end);
+}

@@ -90,7 +90,8 @@ TreeWalker* SimNode::GetChildWalker() {
   std::shared_ptr<Entry> entry = Live();
   std::optional<Kind> childKind = ChildKind(kind_);
   if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;
-  return new SimWalker(entry, *childKind, Description());
+  // The description names the parent in the walker's trace lines; without a trace it is not made.
+  return new SimWalker(entry, *childKind, Tracing() ? Description() : std::string());
 }
 
 void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char* password) {

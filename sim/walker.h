@@ -32,7 +32,7 @@ class SimWalker final : public TreeWalker {
   std::weak_ptr<Entry> parent_;  // tells whether the parent still exists
   Entry* parentEntry_;           // the parent, used only while parent_ has not expired
   Kind childKind_;
-  std::string description_;  // of the parent, for the trace
+  std::string description_;  // of the parent, for the trace (empty when not tracing)
   // The position: a sequence number of the parent's child list, which stays meaningful when
   // children are added or removed meanwhile.
   std::optional<ChildList::Seq> at_;

@@ -122,6 +122,7 @@ TEST(Addresses, DottedQuadAndResolution) {
       {"010.0.0.1", "8.0.0.1"}, {"LocalHost", "127.0.0.1"},
       {"0.0.0.0", nullptr},     {"255.255.255.255", nullptr},
       {"1.2.3.4x", nullptr},    {"", nullptr},
+      {"254.10.0.200", "254.10.0.200"}, {"10.0.0.255", "10.0.0.255"},
       {nullptr, nullptr}};
   for (const auto& [text, dotted] : resolved) {
     in_addr address{};
