@@ -12,6 +12,13 @@
 
 namespace sim {
 namespace sax {
+namespace {
+
+// A properties object of up to this many members gets its place in one allocation; a larger
+// one grows as it is read, so that a size the parser reports cannot ask for memory in advance.
+constexpr std::size_t kReservedProperties = 64;
+
+}  // namespace
 
 bool Reader::key(string_t& key) {
   Level& level = stack_.back();
@@ -44,7 +51,7 @@ bool Reader::key(string_t& key) {
   return true;
 }
 
-bool Reader::OnContainer(bool object) {
+bool Reader::OnContainer(bool object, std::size_t elements) {
   if (stack_.empty()) {
     if (!object) return Fail(0, "must be an object");
     Push(Frame::Top);
@@ -64,7 +71,13 @@ bool Reader::OnContainer(bool object) {
   const Field field = *level.field;
   if (object) {
     if (field == Field::Users) return Push(Frame::Users), true;
-    if (field == Field::Properties) return Push(Frame::Properties), true;
+    if (field == Field::Properties) {
+      // One block for all of them when their number is known (a file holds few per entry).
+      if (elements != std::size_t(-1) && elements <= kReservedProperties) {
+        level.entry->properties.reserve(elements);
+      }
+      return Push(Frame::Properties), true;
+    }
     if (field == Field::Reconfig) return Push(Frame::Reconfig), true;
     if (field == Field::Autoconfig) return Push(Frame::Node, Kind::AutoConfig), true;
     return WrongType();
@@ -181,8 +194,9 @@ class DocumentWalker {
     using Type = simdjson::dom::element_type;
     switch (value.type()) {
       case Type::OBJECT: {
-        if (!reader.start_object(std::size_t(-1))) return Walk::Refused;
-        for (simdjson::dom::key_value_pair field : simdjson::dom::object(value)) {
+        const simdjson::dom::object object(value);
+        if (!reader.start_object(object.size())) return Walk::Refused;
+        for (simdjson::dom::key_value_pair field : object) {
           key.assign(field.key);
           if (!reader.key(key)) return Walk::Refused;
           if (Walk walk = Visit(field.value); walk != Walk::Done) return walk;

@@ -93,7 +93,8 @@ class Reader final : public nlohmann::json_sax<Json> {
   bool binary(binary_t&) override { return Fail(stack_.size(), "binary values are not JSON"); }
 
   bool key(string_t& key) override;
-  bool start_object(std::size_t) override { return OnContainer(true); }
+  // elements: the number of members when the parser knows it, else -1.
+  bool start_object(std::size_t elements) override { return OnContainer(true, elements); }
   bool start_array(std::size_t) override { return OnContainer(false); }
   bool end_object() override;
   bool end_array() override;
@@ -150,7 +151,7 @@ class Reader final : public nlohmann::json_sax<Json> {
 
   bool OnScalar(const Scalar& value);
   bool OnNodeScalar(Level& level, const Scalar& value);
-  bool OnContainer(bool object);
+  bool OnContainer(bool object, std::size_t elements = std::size_t(-1));
   bool FinishNode();
   bool FinishTop();
 

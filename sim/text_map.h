@@ -20,6 +20,7 @@ class TextMap {
   size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }
   void swap(TextMap& other) noexcept { items_.swap(other.items_); }
+  void reserve(size_t count) { items_.reserve(count); }
 
   // The value of key, or null. Valid until the map changes.
   const std::string* Find(std::string_view key) const;
