@@ -6,13 +6,8 @@
 # 5), and prints the medians with the machine's load.
 #
 #   bench/dry_run.sh [TARGETS]            (BUILD=build by default)
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build=${BUILD:-build}
+source "$(dirname "$0")/common.sh"
 targets=${1:-100000}
-runs=${RUNS:-5}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 python3 - "$targets" "$work" <<'PY'
 import json, sys
@@ -30,16 +25,9 @@ with open(work + "/plan.hxo", "w") as out:
     out.write("\n".join(script) + "\n")
 PY
 
-run() {  # LABEL OPTION: one timed run; appends seconds to $work/times-LABEL
-  local start end
-  start=$(date +%s.%N)
-  "$build/hxo_cmdline" --sim "$work/site.json" "$2" "$work/plan.hxo" > /dev/null
-  end=$(date +%s.%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { print e - s }' >> "$work/times-$1"
-}
-median() { sort -g "$work/times-$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+run() { timed "$1" "$build/hxo_cmdline" --sim "$work/site.json" "$2" "$work/plan.hxo"; }
 
-echo "load before: $(cut -d' ' -f1-3 /proc/loadavg); $runs interleaved runs, medians"
+echo "load before: $(load_average); $runs interleaved runs, medians"
 for _ in $(seq "$runs"); do
   run read-only --read-only
   run dry-run --dry-run
@@ -47,4 +35,4 @@ done
 lines=$("$build/hxo_cmdline" --sim "$work/site.json" --dry-run "$work/plan.hxo" | wc -l)
 printf "%d targets, --read-only: %7.3f s\n" "$targets" "$(median read-only)"
 printf "%d targets, --dry-run:   %7.3f s (%d plan lines)\n" "$targets" "$(median dry-run)" "$lines"
-echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "load after: $(load_average)"

@@ -6,13 +6,8 @@
 # prints the medians and their ratio with the machine's load.
 #
 #   bench/objects_pipeline.sh [TARGETS]            (BUILD=build by default)
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build=${BUILD:-build}
+source "$(dirname "$0")/common.sh"
 targets=${1:-100000}
-runs=${RUNS:-5}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 # generate N: site-N.json and pipeline-N.hxo in $work
 generate() {
@@ -48,17 +43,12 @@ small=$((targets / 10))
 generate "$small"
 generate "$targets"
 
-run() {  # N: one timed run of the pipeline over N targets; appends seconds to $work/times-N
-  local start end
-  start=$(date +%s.%N)
-  ORBITANE_SIM="$work/site-$1.json" ORBITANE_SIM_READONLY=1 \
-    "$build/hxo_cmdline" "$work/pipeline-$1.hxo" > /dev/null
-  end=$(date +%s.%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { print e - s }' >> "$work/times-$1"
+run() {  # N: one timed run of the pipeline over N targets
+  timed "$1" env ORBITANE_SIM="$work/site-$1.json" ORBITANE_SIM_READONLY=1 \
+    "$build/hxo_cmdline" "$work/pipeline-$1.hxo"
 }
-median() { sort -g "$work/times-$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-echo "load before: $(cut -d' ' -f1-3 /proc/loadavg); $runs interleaved runs, medians"
+echo "load before: $(load_average); $runs interleaved runs, medians"
 for _ in $(seq "$runs"); do
   run "$small"
   run "$targets"
@@ -66,4 +56,4 @@ done
 a=$(median "$small"); b=$(median "$targets")
 printf "%7d targets: %7.3f s\n%7d targets: %7.3f s\nratio (10x the objects): %.1f\n" \
   "$small" "$a" "$targets" "$b" "$(awk -v a="$a" -v b="$b" 'BEGIN { print b / a }')"
-echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "load after: $(load_average)"

@@ -7,13 +7,8 @@
 #   - a mixed script (comments, PRINT, SET, history recall) through both.
 # The commands of one comparison run interleaved, RUNS times (default 5); the medians, their
 # ratio, and each run's peak resident memory (GNU time) against the script's size are printed.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-build=${BUILD:-build}
+source "$(dirname "$0")/common.sh"
 lines=${1:-1000000}
-runs=${RUNS:-5}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 python3 - "$lines" "$work" <<'PY'
 import sys
@@ -48,26 +43,26 @@ run() {
     >> "$work/$label"
 }
 
-# median LABEL FIELD: the median of one field over the runs of LABEL.
-median() { sort -g -k"$2" "$work/$1" | awk -v f="$2" '{ v[NR] = $f } END { print v[int((NR + 1) / 2)] }'; }
+# median_field LABEL FIELD: the median of one field over the runs of LABEL.
+median_field() { sort -g -k"$2" "$work/$1" | awk -v f="$2" '{ v[NR] = $f } END { print v[int((NR + 1) / 2)] }'; }
 
 # report LABEL DESCRIPTION SCRIPT [CALLER_COPY]: median time, lines per second, median peak
 # memory, and the peak memory as a multiple of the script's size; with CALLER_COPY (1), the
 # caller's copy of the text is taken off the peak first.
 report() {
   local t peak size
-  t=$(median "$1" 1); peak=$(median "$1" 2); size=$(wc -c < "$3")
+  t=$(median_field "$1" 1); peak=$(median_field "$1" 2); size=$(wc -c < "$3")
   awk -v l="$2" -v t="$t" -v n="$lines" -v p="$peak" -v s="$size" -v c="${4:-0}" \
     'BEGIN { printf "%-46s %7.3f s %6.2f M lines/s %7.1f MiB peak (%.2fx script%s)\n",
              l, t, n / t / 1e6, p / 1024, (p * 1024 - c * s) / s, c ? " beyond the copy" : "" }'
 }
 
 ratio() {  # LABEL_A LABEL_B TEXT
-  awk -v a="$(median "$1" 1)" -v b="$(median "$2" 1)" -v l="$3" \
+  awk -v a="$(median_field "$1" 1)" -v b="$(median_field "$2" 1)" -v l="$3" \
     'BEGIN { printf "%-46s %7.2f\n", l, a / b }'
 }
 
-echo "lines: $lines, $runs interleaved runs, medians; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "lines: $lines, $runs interleaved runs, medians; load: $(load_average)"
 for _ in $(seq "$runs"); do
   run hello_hxo "$build/hxo_cmdline" "$work/hello.hxo"
   run hello_mawk "${mawk_print[@]}" "$work/hello.hxo"
@@ -86,4 +81,4 @@ report mixed_hxo "mixed script, hxo_cmdline" "$work/mixed.hxo"
 report mixed_lib "mixed script, HXO_ExecuteCommands" "$work/mixed.hxo" 1
 ratio hello_hxo hello_mawk "hxo_cmdline / mawk, 'PRINT hello world line N'"
 ratio print_hxo print_mawk "hxo_cmdline / mawk, 'PRINT line N of the print...'"
-echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "load after: $(load_average)"

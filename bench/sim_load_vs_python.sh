@@ -4,14 +4,11 @@
 # same file, interleaved RUNS times (default 5); the medians and their ratio.
 #
 #   bench/sim_load_vs_python.sh [TARGETS] [BUILD_DIR]      (defaults: 100000 build)
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 targets=${1:-100000}
-build=${2:-build}
-here=$(cd "$(dirname "$0")" && pwd)
+build=${2:-$build}  # relative to the repository
 [ -x "$build/hxo_cmdline" ] || { echo "build $build/hxo_cmdline first" >&2; exit 1; }
-folder=$(mktemp -d)
-trap 'rm -rf "$folder"' EXIT
-file="$folder/site.json"
+file="$work/site.json"
 
 python3 - "$targets" "$file" <<'PY'
 import json, sys
@@ -29,24 +26,15 @@ with open(path, "w") as out:
 PY
 echo "file: $targets targets, $(wc -c < "$file") bytes"
 
-printf 'AUTH KORAS root\nAGENT a1 10.0.0.1\n' > "$folder/load.hxo"
-runs=${RUNS:-5}
-run() {  # LABEL COMMAND...: one timed whole-process run; appends seconds to $folder/LABEL
-  local start end
-  start=$(date +%s.%N)
-  "${@:2}" > /dev/null
-  end=$(date +%s.%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { print e - s }' >> "$folder/$1"
-}
-median() { sort -g "$folder/$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+printf 'AUTH KORAS root\nAGENT a1 10.0.0.1\n' > "$work/load.hxo"
 
-echo "load before: $(cut -d' ' -f1-3 /proc/loadavg); $runs interleaved runs, medians"
+echo "load before: $(load_average); $runs interleaved runs, medians"
 for _ in $(seq "$runs"); do
-  run python python3 -c 'import json,sys; json.load(open(sys.argv[1]))' "$file"
-  run hxo env ORBITANE_SIM="$file" ORBITANE_SIM_READONLY=1 "$build/hxo_cmdline" "$folder/load.hxo"
+  timed python python3 -c 'import json,sys; json.load(open(sys.argv[1]))' "$file"
+  timed hxo env ORBITANE_SIM="$file" ORBITANE_SIM_READONLY=1 "$build/hxo_cmdline" "$work/load.hxo"
 done
 p=$(median python); h=$(median hxo)
 printf "python3 json.load (whole process):        %7.1f ms\n" "$(awk -v t="$p" 'BEGIN { print t * 1000 }')"
 printf "hxo_cmdline AUTH + AGENT (whole process): %7.1f ms\n" "$(awk -v t="$h" 'BEGIN { print t * 1000 }')"
 printf "ratio: %.2f\n" "$(awk -v a="$h" -v b="$p" 'BEGIN { print a / b }')"
-echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "load after: $(load_average)"
