@@ -39,29 +39,14 @@ std::string TargetIdentityKey(std::string_view address, std::string_view communi
 
 std::vector<std::string> IdentityKeys(const ConfigObject& child) {
   std::vector<std::string> keys;
-  if (child.node == nullptr || CurrentServerSession() == nullptr) return keys;
-  // The defaults of DefinitionWithIdentityDefaults, applied to the values read in place.
-  const ChildDefinitionData& record = child.node->GetDefinitionData();
-  const KindTraits* traits = TraitsOf(child.kind);
+  ChildDefinitionData record = DefinitionWithIdentityDefaults(child);
   const char* address = record.getv("ipaddr");
   const char* port = record.getv("port");
   const char* name = record.getv("name");
   const char* community = record.getv("community");
-  uint16_t portNumber = port == nullptr ? 0 : static_cast<uint16_t>(ParseIntLikeAtoi(port));
-  if (traits != nullptr) {
-    if (traits->defaultPort != 0 && (port == nullptr || ParseIntLikeAtoi(port) == 0)) {
-      port = "";
-      portNumber = traits->defaultPort;
-    }
-    if (traits->defaultName != nullptr && (name == nullptr || *name == '\0')) {
-      name = traits->defaultName;
-    }
-    if (traits->defaultCommunity != nullptr && (community == nullptr || *community == '\0')) {
-      community = traits->defaultCommunity;
-    }
-    if (traits->defaultAddress != nullptr && address == nullptr) address = traits->defaultAddress;
+  if (address != nullptr && port != nullptr) {
+    keys.push_back(BrokerIdentityKey(address, static_cast<uint16_t>(ParseIntLikeAtoi(port))));
   }
-  if (address != nullptr && port != nullptr) keys.push_back(BrokerIdentityKey(address, portNumber));
   if (name != nullptr) keys.push_back(DsmIdentityKey(name));
   if (address != nullptr && community != nullptr) {
     keys.push_back(TargetIdentityKey(address, community));

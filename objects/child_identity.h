@@ -21,7 +21,7 @@ std::string DsmIdentityKey(std::string_view dsmName);
 std::string TargetIdentityKey(std::string_view address, std::string_view community);
 
 // Every key under which child answers a duplicate test, from its record with defaults filled
-// in (read from its node once); none without node or server session.
+// in (read from its node once); none without node or server session (the record is empty).
 std::vector<std::string> IdentityKeys(const ConfigObject& child);
 
 // The node's record with the defaults of GetDefinitionWithDefaults filled in, except the
