@@ -3,6 +3,11 @@
 #include <algorithm>
 
 namespace sim {
+namespace {
+
+constexpr size_t kSortedByInsertion = 16;
+
+}  // namespace
 
 const std::string* TextMap::Find(std::string_view key) const {
   auto at = std::lower_bound(items_.begin(), items_.end(), key,
@@ -25,7 +30,17 @@ void TextMap::SortByKey() {
       }) == items_.end()) {
     return;
   }
-  std::stable_sort(items_.begin(), items_.end(), byKey);
+  if (items_.size() <= kSortedByInsertion) {
+    // A handful of items (nearly every entry): insertion keeps equal keys in order and needs no
+    // buffer, where stable_sort would allocate one.
+    for (auto next = items_.begin() + 1; next != items_.end(); ++next) {
+      for (auto at = next; at != items_.begin() && byKey(*at, *(at - 1)); --at) {
+        std::iter_swap(at, at - 1);
+      }
+    }
+  } else {
+    std::stable_sort(items_.begin(), items_.end(), byKey);
+  }
   // Of equal keys, the last appended stands: move it to the front of its run, then drop the rest.
   for (auto run = items_.begin(); run != items_.end();) {
     auto next = std::find_if(run, items_.end(), [&](const Item& item) { return !sameKey(*run, item); });

@@ -471,6 +471,10 @@ TEST_F(Sim, PropertiesAreWrittenInKeyOrder) {
   ASSERT_NE(site.find(given), std::string::npos);
   site.replace(site.find(given), given.size(),
                R"("properties": {"b": "1", "C": "2", "a": "3", )" + ManyProperties(20) + "}");
+  const std::string edge = R"({ "name": "Edge" })";
+  ASSERT_NE(site.find(edge), std::string::npos);
+  site.replace(site.find(edge), edge.size(),
+               R"({ "name": "Edge", "properties": {"zz9": "1", "mm5": "2", "aa1": "3"} })");
   OpenSite(site);
   std::unique_ptr<NodePropertySet> properties{agent_->GetProperties()};
   ASSERT_TRUE(properties);
@@ -488,6 +492,9 @@ TEST_F(Sim, PropertiesAreWrittenInKeyOrder) {
     EXPECT_NE(at.back(), std::string::npos) << key;
   }
   EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << written;
+  const size_t aa = written.find("\"aa1\""), mm = written.find("\"mm5\""),
+               zz = written.find("\"zz9\"");
+  EXPECT_TRUE(aa != std::string::npos && aa < mm && mm < zz) << written;
 }
 
 TEST_F(Sim, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
