@@ -96,7 +96,8 @@ int Library::Open(std::string& message) {
 
 void Library::Destroy() {
   if (trace_.On()) trace_.Write("destroyAPI");
-  site_.reset();
+  retired_ = std::move(site_);
+  ++generation_;
   loaded_ = false;
 }
 
@@ -117,6 +118,8 @@ void Library::Load() {
 int Library::LoadQuietly(std::string& problem) {
   constexpr int kInvalid = 65, kUnreadable = 66;
   site_.reset();
+  retired_.reset();
+  ++generation_;
   loaded_ = true;
   preloaded_ = false;
   loadedText_ = SiteText();

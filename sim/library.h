@@ -32,11 +32,17 @@ class Library {
   // usable, 66 when its file is missing or cannot be read, 65 when it is invalid; message then
   // names the file and the problem on one line.
   int Open(std::string& message);
+  // Ends the session: every node and walker of it is dead from now on. The installation's memory
+  // is released at the next load, or with the process, so that ending a run does not walk a large
+  // installation only to give its memory back a moment before the process does.
   void Destroy();
   // Loads on first use when initAPI was not called; the installation or null.
   std::shared_ptr<Site> EnsureSite();
   // The loaded installation, or null.
   const std::shared_ptr<Site>& site() const { return site_; }
+  // Changes whenever the loaded installation does (a load, destroyAPI): nodes and walkers remember
+  // the generation they were made in and are dead in any other.
+  uint64_t generation() const { return generation_; }
 
   // After a change: writes the whole installation back when it came from a writable file. False,
   // with one line on stderr, when it could not be written (counted by CountStoreFailure); the
@@ -54,6 +60,8 @@ class Library {
   int LoadQuietly(std::string& problem);
 
   std::shared_ptr<Site> site_;
+  std::shared_ptr<Site> retired_;  // ended by destroyAPI, released at the next load
+  uint64_t generation_ = 0;
   bool loaded_ = false;
   std::string file_;        // as named by ORBITANE_SIM; empty for the built-in installation
   std::string target_;      // the file that write-backs replace (file_ with links resolved)

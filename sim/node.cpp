@@ -32,7 +32,10 @@ bool PassesPassword(const Entry& parent, const Entry& child, const std::string& 
 }
 
 SimNode::SimNode(const std::shared_ptr<Entry>& entry)
-    : entry_(entry), kind_(entry->kind), record_(DefinitionOf(*entry)) {
+    : entry_(entry),
+      generation_(Library::Get().generation()),
+      kind_(entry->kind),
+      record_(DefinitionOf(*entry)) {
   // The record holds everything a description shows, except an autoconfig object's broker.
   if (kind_ == Kind::AutoConfig) {
     description_ = Describe(*entry);
@@ -49,6 +52,8 @@ const std::string& SimNode::Description() const {
 }
 
 std::shared_ptr<Entry> SimNode::Live() const {
+  // An ended session's installation may still be in memory (Library::Destroy).
+  if (generation_ != Library::Get().generation()) return nullptr;
   std::shared_ptr<Entry> entry = entry_.lock();
   // A removed entry may still be held for a moment by an undo record; it is no longer attached.
   if (entry && entry->kind != Kind::Root && entry->parent == nullptr) return nullptr;

@@ -1,6 +1,7 @@
 // The node objects handed to the engine. Each is a new object that refers to an entry of the
 // in-memory installation through a weak_ptr: once the entry is removed or the installation is
-// unloaded, every operation on the node fails (null, false, nothing done).
+// unloaded (destroyAPI, another load), every operation on the node fails (null, false, nothing
+// done).
 #pragma once
 
 #include <memory>
@@ -51,6 +52,7 @@ class SimNode final : public TreeNode {
   bool RemoveEntry(Entry& parent, Entry& child);
 
   std::weak_ptr<Entry> entry_;
+  uint64_t generation_;  // of the installation the entry belongs to (Library::generation)
   Kind kind_;
   std::shared_ptr<const ChildDefinitionData> record_;  // the entry's, kept after it goes
   mutable std::string description_;

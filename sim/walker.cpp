@@ -10,6 +10,7 @@ namespace sim {
 SimWalker::SimWalker(const std::shared_ptr<Entry>& parent, Kind childKind, std::string description)
     : parent_(parent),
       parentEntry_(parent.get()),
+      generation_(Library::Get().generation()),
       childKind_(childKind),
       description_(std::move(description)),
       at_(parent->children.First()) {}
@@ -17,7 +18,7 @@ SimWalker::SimWalker(const std::shared_ptr<Entry>& parent, Kind childKind, std::
 Entry* SimWalker::Parent() const {
   // The simulator is single-threaded: an entry that has not expired stays until the next change
   // of the installation, so the walk needs no shared_ptr of its own (and no atomic counts).
-  if (parent_.expired()) return nullptr;
+  if (generation_ != Library::Get().generation() || parent_.expired()) return nullptr;
   Entry* parent = parentEntry_;
   if (parent->kind != Kind::Root && parent->parent == nullptr) return nullptr;
   return parent;

@@ -31,6 +31,7 @@ class SimWalker final : public TreeWalker {
 
   std::weak_ptr<Entry> parent_;  // tells whether the parent still exists
   Entry* parentEntry_;           // the parent, used only while parent_ has not expired
+  uint64_t generation_;          // of the parent's installation (Library::generation)
   Kind childKind_;
   std::string description_;  // of the parent, for the trace (empty when not tracing)
   // The position: a sequence number of the parent's child list, which stays meaningful when
