@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "sim/identity.h"
 #include "sim/site_reader_sax.h"
 
 namespace sim {
@@ -186,9 +187,64 @@ namespace {
 // cannot tell (kAmbiguous: "-0" is an integer to nlohmann, "-0.0" a float; both parse to -0.0).
 enum class Walk { Done, Refused, Ambiguous };
 
+// Reads element as a plain target (see sax::PlainTarget) into target, or false when it is anything
+// else: something the events must check or report. Texts hold a NUL character only when the text
+// of the file had a \u0000 in it (simdjson refuses raw control characters), so mayHoldNul spares
+// the search through each text of a file that has none.
+bool ReadPlainTarget(simdjson::dom::element element, bool mayHoldNul, sax::PlainTarget& target) {
+  using Type = simdjson::dom::element_type;
+  // Properties objects larger than this go through the events, whose duplicate check is linear.
+  constexpr size_t kPlainProperties = 16;
+  auto text = [mayHoldNul](simdjson::dom::element value, std::string_view& out) {
+    if (value.type() != Type::STRING) return false;
+    out = std::string_view(value);
+    return !mayHoldNul || out.find('\0') == std::string_view::npos;
+  };
+  auto plainKey = [mayHoldNul](std::string_view key) {
+    return !mayHoldNul || key.find('\0') == std::string_view::npos;
+  };
+  if (element.type() != Type::OBJECT) return false;
+  bool hasIpaddr = false, hasProperties = false;
+  target.community.reset();
+  target.alive.reset();
+  target.properties.clear();
+  for (simdjson::dom::key_value_pair field : simdjson::dom::object(element)) {
+    const std::string_view key = field.key;
+    if (key == "ipaddr") {
+      if (hasIpaddr || !text(field.value, target.ipaddr) || !IsDottedDecimal(target.ipaddr)) {
+        return false;
+      }
+      hasIpaddr = true;
+    } else if (key == "community") {
+      std::string_view community;
+      if (target.community || !text(field.value, community)) return false;
+      target.community = community;
+    } else if (key == "alive") {
+      if (target.alive || field.value.type() != Type::BOOL) return false;
+      target.alive = bool(field.value);
+    } else if (key == "properties") {
+      if (hasProperties || field.value.type() != Type::OBJECT) return false;
+      hasProperties = true;
+      const simdjson::dom::object properties(field.value);
+      if (properties.size() > kPlainProperties) return false;
+      for (simdjson::dom::key_value_pair property : properties) {
+        std::string_view value;
+        if (!plainKey(property.key) || !text(property.value, value)) return false;
+        for (const auto& earlier : target.properties) {
+          if (earlier.first == property.key) return false;
+        }
+        target.properties.emplace_back(property.key, value);
+      }
+    } else {
+      return false;
+    }
+  }
+  return hasIpaddr;
+}
+
 class DocumentWalker {
  public:
-  explicit DocumentWalker(sax::Reader& reader) : reader(reader) {}
+  DocumentWalker(sax::Reader& reader, bool mayHoldNul) : reader(reader), mayHoldNul(mayHoldNul) {}
 
   Walk Visit(simdjson::dom::element value) {
     using Type = simdjson::dom::element_type;
@@ -205,7 +261,12 @@ class DocumentWalker {
       }
       case Type::ARRAY: {
         if (!reader.start_array(std::size_t(-1))) return Walk::Refused;
+        const bool targets = reader.ReadingTargets();
         for (simdjson::dom::element element : simdjson::dom::array(value)) {
+          if (targets && ReadPlainTarget(element, mayHoldNul, target)) {
+            if (!reader.AddTarget(target)) return Walk::Refused;
+            continue;
+          }
           if (Walk walk = Visit(element); walk != Walk::Done) return walk;
         }
         return reader.end_array() ? Walk::Done : Walk::Refused;
@@ -232,7 +293,9 @@ class DocumentWalker {
 
  private:
   sax::Reader& reader;
+  const bool mayHoldNul;
   std::string key, text;  // reused: the reader takes the text out of them
+  sax::PlainTarget target;  // reused likewise
   const std::string noText;
 };
 
@@ -274,7 +337,8 @@ std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t
     const bool copy = slack < simdjson::SIMDJSON_PADDING;
     if (parser.parse(text.data(), text.size(), copy).get(document) == simdjson::SUCCESS) {
       sax::Reader reader(error);
-      switch (DocumentWalker(reader).Visit(document)) {
+      const bool mayHoldNul = text.find("\\u0000") != std::string_view::npos;
+      switch (DocumentWalker(reader, mayHoldNul).Visit(document)) {
         case Walk::Done:
           return reader.TakeSite();
         case Walk::Refused:

@@ -44,6 +44,16 @@ struct Level {
   Rule rule;
 };
 
+// A target that holds nothing but an address, a community, liveness and a small properties object
+// of texts, every value of the right type and every key once: nearly every node of a large file.
+// The texts point into the parsed document.
+struct PlainTarget {
+  std::string_view ipaddr;
+  std::optional<std::string_view> community;
+  std::optional<bool> alive;
+  std::vector<std::pair<std::string_view, std::string_view>> properties;  // in file order
+};
+
 // The handler. On failure error holds "<json path>: <problem>" and the handler returns false.
 class Reader final : public nlohmann::json_sax<Json> {
  public:
@@ -91,6 +101,15 @@ class Reader final : public nlohmann::json_sax<Json> {
     return OnScalar(scalar);
   }
   bool binary(binary_t&) override { return Fail(stack_.size(), "binary values are not JSON"); }
+
+  // Whether the value about to be read is an element of a DSM's "targets" list.
+  bool ReadingTargets() const {
+    return !stack_.empty() && stack_.back().frame == Frame::Nodes &&
+           stack_.back().kind == Kind::Target;
+  }
+  // Adds the next element of that list without its events: the entry the events of target would
+  // make, or the same error (a target of the DSM with the same identity).
+  bool AddTarget(const PlainTarget& target);
 
   bool key(string_t& key) override;
   // elements: the number of members when the parser knows it, else -1.
@@ -153,6 +172,9 @@ class Reader final : public nlohmann::json_sax<Json> {
   bool OnNodeScalar(Level& level, const Scalar& value);
   bool OnContainer(bool object, std::size_t elements = std::size_t(-1));
   bool FinishNode();
+  // Gives a finished entry of kind other than AutoConfig to its owner, the node (or the top level)
+  // that holds the list it is in; depth is the entry's own (its list is at depth - 1).
+  bool Attach(std::shared_ptr<Entry> entry, size_t depth);
   bool FinishTop();
 
   void Push(Frame frame, Kind kind = Kind::Root) {

@@ -186,6 +186,25 @@ bool Reader::FinishNode() {
     broker.autoconfig = std::move(entry);
     return true;
   }
+  return Attach(std::move(entry), depth);
+}
+
+bool Reader::AddTarget(const PlainTarget& target) {
+  ++stack_.back().count;
+  std::shared_ptr<Entry> entry = site_->NewEntry(Kind::Target);
+  entry->ipaddr = target.ipaddr;
+  if (target.community) entry->community = *target.community;
+  if (target.alive) entry->alive = *target.alive;
+  TextMap& properties = entry->properties;
+  properties.reserve(target.properties.size());
+  for (const auto& [key, value] : target.properties) {
+    properties.Append(std::string(key), std::string(value));
+  }
+  properties.SortByKey();
+  return Attach(std::move(entry), stack_.size());
+}
+
+bool Reader::Attach(std::shared_ptr<Entry> entry, size_t depth) {
   // The owner is the node (or the top level) that holds the list this node is in.
   Entry& owner = depth >= 2 && stack_[depth - 2].frame == Frame::Node ? *stack_[depth - 2].entry
                                                                       : *site_->root;

@@ -361,6 +361,7 @@ std::string ManyProperties(int count) {
 
 TEST_F(Sim, LoadingMistakes) {
   const std::string wrap = R"({"format": 1, "server": "K", "agents": [)";
+  const std::string targets = wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"targets": [)";
   const std::pair<std::string, std::string> cases[] = {
       {"", "the file is empty"},
       {R"({"format": 1, "server": )",
@@ -392,6 +393,27 @@ TEST_F(Sim, LoadingMistakes) {
       {wrap + R"({"ipaddr": "10.1.1.1", "properties": {)" + ManyProperties(20) +
            R"(, "P7": "again", "Z": 1}}]})",
        "agents[0].properties: duplicate key \"P7\""},
+      // Targets, most of which are read without the parser's events, report the same mistakes.
+      {targets + R"({"ipaddr": "1.2.3.4", "properties": {"A": "1", "B": "2", "A": "3"}}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[0].properties: duplicate key \"A\""},
+      {targets + R"({"ipaddr": "1.2.3.4", "properties": {"A": "a\u0000b"}}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[0].properties: \"A\" must not contain a NUL "
+       "character"},
+      {targets + R"({"ipaddr": "1.2.3.4"}, {"community": "c"}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[1]: \"ipaddr\" is missing"},
+      {targets + R"({"ipaddr": "1.2.3.4", "ipaddr": "1.2.3.5"}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[0]: duplicate key \"ipaddr\""},
+      {targets + R"({"ipaddr": "1.2.3.4", "alive": 1}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[0]: \"alive\" must be true or false"},
+      {targets + R"({"ipaddr": "1.2.3.4", "port": 1}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[0]: unknown key \"port\""},
+      {targets + R"({"ipaddr": "1.2.3.4", "properties": {"A": 1}}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[0].properties: \"A\" must be a text"},
+      {targets + R"({"ipaddr": "1.2.3.04"}]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[0]: \"ipaddr\" must be a dotted-decimal IPv4 "
+       "address such as 10.1.1.1"},
+      {targets + R"("1.2.3.4"]}]}]}]})",
+       "agents[0].brokers[0].dsms[0].targets[0]: must be an object"},
       {"{\"format\": 1, \"server\": \"K\xFF\", \"agents\": []}",
        "line 1, column 27: syntax error while parsing value - invalid string: ill-formed UTF-8 "
        "byte; last read: '\"K\\xFF'"},
@@ -462,6 +484,54 @@ TEST_F(Sim, EveryChangeIsWrittenBackAndReadsBackTheSame) {
   ASSERT_TRUE(agent_->SetProperties(*current));
   EXPECT_EQ(folder_.Read("site.json"), written);
   EXPECT_EQ(Item(*dsm_, "autoconfig_status"), "1 0");  // the reconfiguration goes on
+}
+
+// Targets of every form in one list: plain ones (an address, a community, liveness, a few
+// properties, read without the parser's events) among ones with more. They keep the file's order
+// and everything they hold, and a file written from them reads back the same.
+TEST_F(Sim, TargetsOfEveryFormKeepTheirOrderAndContent) {
+  std::string site = kSite;
+  const std::string given = R"({ "ipaddr": "10.2.0.1" },
+                                          { "ipaddr": "10.2.0.2", "community": "Private" })";
+  const size_t at = site.find(given);
+  ASSERT_NE(at, std::string::npos);
+  site.replace(at, given.size(),
+               R"({"properties": {"b": "2", "a": "1"}, "alive": false, "ipaddr": "10.2.0.1"},
+                  {"ipaddr": "10.2.0.3", "logs": ["x"]},
+                  {"community": "c", "ipaddr": "10.2.0.2", "properties": {)" +
+                   ManyProperties(20) + R"(}},
+                  {"ipaddr": "10.2.0.4", "properties": {"path": "C:\\u0000dir"}})");
+  OpenSite(site);
+  EXPECT_EQ(Children(*dsm_), (Lines{"Target community=public ipaddr=10.2.0.1",
+                                    "Target community=public ipaddr=10.2.0.3",
+                                    "Target community=c ipaddr=10.2.0.2",
+                                    "Target community=public ipaddr=10.2.0.4"}));
+  Node first = Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}));
+  ASSERT_TRUE(first);
+  EXPECT_FALSE(first->NodeIsAlive());
+  std::unique_ptr<NodePropertySet> properties{first->GetProperties()};
+  ASSERT_TRUE(properties);
+  EXPECT_STREQ(properties->GetPropertyValue("a"), "1");
+  EXPECT_STREQ(properties->GetPropertyValue("b"), "2");
+  Node last = Seek(*dsm_, Record({{"ipaddr", "10.2.0.4"}}));
+  ASSERT_TRUE(last);
+  properties.reset(last->GetProperties());
+  EXPECT_STREQ(properties->GetPropertyValue("path"), "C:\\u0000dir");
+
+  NodePropertySet change;
+  change.SetPropertyValue("B", "new");
+  ASSERT_TRUE(agent_->SetProperties(change));
+  const std::string written = folder_.Read("site.json");
+  EXPECT_NE(written.find(R"("alive": false,
+                  "properties": {
+                    "a": "1",
+                    "b": "2"
+                  })"),
+            std::string::npos)
+      << written;
+  OpenSite(written);
+  ASSERT_TRUE(agent_->SetProperties(change));
+  EXPECT_EQ(folder_.Read("site.json"), written);
 }
 
 // Properties are read in any order and written in key order.
