@@ -38,23 +38,30 @@ std::optional<Kind> ChildKind(Kind parent) {
   }
 }
 
-bool IsDottedDecimal(std::string_view text) {
-  int parts = 0;
-  size_t at = 0;
-  while (true) {
-    size_t end = at;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-    size_t digits = end - at;
-    if (digits == 0 || digits > 3 || (digits > 1 && text[at] == '0')) return false;
-    int value = 0;
-    std::from_chars(text.data() + at, text.data() + end, value);
-    if (value > 255) return false;
-    ++parts;
-    if (end == text.size()) return parts == 4;
-    if (text[end] != '.' || parts == 4) return false;
-    at = end + 1;
+std::optional<std::array<uint8_t, 4>> ParseDottedDecimal(std::string_view text) {
+  auto isDigit = [](char c) { return static_cast<unsigned>(c - '0') <= 9; };
+  std::array<uint8_t, 4> address{};
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0) {
+      if (at == end || *at != '.') return std::nullopt;
+      ++at;
+    }
+    if (at == end || !isDigit(*at)) return std::nullopt;
+    unsigned value = static_cast<unsigned>(*at++ - '0');
+    // Up to two more digits, none after a leading zero; a digit after those is one too many.
+    for (int more = 0; value != 0 && more < 2 && at != end && isDigit(*at); ++more) {
+      value = value * 10 + static_cast<unsigned>(*at++ - '0');
+    }
+    if ((at != end && isDigit(*at)) || value > 255) return std::nullopt;
+    address[part] = static_cast<uint8_t>(value);
   }
+  if (at != end) return std::nullopt;
+  return address;
 }
+
+bool IsDottedDecimal(std::string_view text) { return ParseDottedDecimal(text).has_value(); }
 
 std::optional<uint16_t> ParsePort(std::string_view text) {
   unsigned value = 0;
@@ -113,16 +120,9 @@ bool IsValidUtf8(std::string_view text) {
 // stored without an allocation of their own. Every child's address is dotted decimal, so an
 // address written any other way names no child and gives no key.
 static std::optional<std::string> PackAddress(std::string_view ipaddr) {
-  if (!IsDottedDecimal(ipaddr)) return std::nullopt;
-  std::string packed;
-  size_t at = 0;
-  for (int part = 0; part < 4; ++part) {
-    unsigned value = 0;
-    auto [end, error] = std::from_chars(ipaddr.data() + at, ipaddr.data() + ipaddr.size(), value);
-    packed += static_cast<char>(value);
-    at = static_cast<size_t>(end - ipaddr.data()) + 1;
-  }
-  return packed;
+  std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(ipaddr);
+  if (!address) return std::nullopt;
+  return std::string(reinterpret_cast<const char*>(address->data()), address->size());
 }
 
 static std::optional<std::string> AddressKey(std::string_view ipaddr, uint16_t port) {
@@ -134,10 +134,18 @@ static std::optional<std::string> AddressKey(std::string_view ipaddr, uint16_t p
   return key;
 }
 
-static std::optional<std::string> TargetKey(std::string_view ipaddr, std::string_view community) {
-  std::optional<std::string> key = PackAddress(ipaddr);
-  if (key) *key += community;
+std::string TargetKey(const std::array<uint8_t, 4>& address, std::string_view community) {
+  std::string key;
+  key.reserve(address.size() + community.size());
+  key.append(reinterpret_cast<const char*>(address.data()), address.size());
+  key.append(community);
   return key;
+}
+
+static std::optional<std::string> TargetKey(std::string_view ipaddr, std::string_view community) {
+  std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(ipaddr);
+  if (!address) return std::nullopt;
+  return TargetKey(*address, community);
 }
 
 std::string IdentityKey(const Entry& entry) {

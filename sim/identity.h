@@ -2,6 +2,7 @@
 // make up an identity (dotted-decimal addresses, ports).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -21,6 +22,8 @@ std::optional<Kind> ChildKind(Kind parent);
 // Four decimal numbers 0 to 255 separated by dots, without signs or leading zeros: the form that
 // the engine writes into records, so that equal addresses are equal texts.
 bool IsDottedDecimal(std::string_view text);
+// The four numbers of such an address, or none when text is not one.
+std::optional<std::array<uint8_t, 4>> ParseDottedDecimal(std::string_view text);
 // A port written as decimal digits, 0 to 65535.
 std::optional<uint16_t> ParsePort(std::string_view text);
 std::string LowerAscii(std::string_view text);
@@ -31,6 +34,8 @@ bool IsValidUtf8(std::string_view text);
 // decimal, so this is comparing them ignoring case), ports as numbers, DSM names lower-cased,
 // communities exact.
 std::string IdentityKey(const Entry& entry);
+// The same key for a target with that address (as ParseDottedDecimal gives it) and community.
+std::string TargetKey(const std::array<uint8_t, 4>& address, std::string_view community);
 // The key that a record names for a child of the given kind (missing port 5465, missing community
 // "public"); none when the record lacks the identity or holds a malformed address or port.
 std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& record);

@@ -6,44 +6,102 @@
 
 namespace sim {
 
+namespace {
+
+uint64_t HashOf(const std::string& key) { return std::hash<std::string>{}(key); }
+
+}  // namespace
+
+std::optional<size_t> ChildList::FindSlot(const std::string& key, uint64_t hash) const {
+  if (!lists_ || lists_->slots.empty()) return std::nullopt;
+  const std::vector<Slot>& slots = lists_->slots;
+  const size_t mask = slots.size() - 1;
+  const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+  for (size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = slots[at];
+    if (slot.seqPlusOne == 0) return std::nullopt;
+    if (slot.seqPlusOne != kRemovedSlot && slot.hash == tag &&
+        lists_->keys[slot.seqPlusOne - 1] == key) {
+      return at;
+    }
+  }
+}
+
+void ChildList::Reserve() {
+  std::vector<Slot>& slots = lists_->slots;
+  if ((lists_->taken + 1) * 2 <= slots.size()) return;
+  size_t size = 16;
+  while (size < (lists_->live + 1) * 4) size *= 2;  // a quarter full after a rebuild
+  std::vector<Slot> old(size);
+  old.swap(slots);
+  const size_t mask = size - 1;
+  lists_->taken = 0;
+  for (const Slot& slot : old) {
+    if (slot.seqPlusOne == 0 || slot.seqPlusOne == kRemovedSlot) continue;
+    size_t at = HashOf(lists_->keys[slot.seqPlusOne - 1]) & mask;
+    while (slots[at].seqPlusOne != 0) at = (at + 1) & mask;
+    slots[at] = slot;
+    ++lists_->taken;
+  }
+}
+
+bool ChildList::Index(const std::string& key, Seq seq) {
+  Reserve();
+  const uint64_t hash = HashOf(key);
+  if (FindSlot(key, hash)) return false;
+  std::vector<Slot>& slots = lists_->slots;
+  const size_t mask = slots.size() - 1;
+  size_t at = hash & mask;
+  while (slots[at].seqPlusOne != 0 && slots[at].seqPlusOne != kRemovedSlot) at = (at + 1) & mask;
+  if (slots[at].seqPlusOne == 0) ++lists_->taken;
+  slots[at] = Slot{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(seq + 1)};
+  return true;
+}
+
 Entry* ChildList::Find(const std::string& key) const {
   std::optional<Seq> seq = FindSeq(key);
   return seq ? lists_->order[*seq].get() : nullptr;
 }
 
 std::optional<ChildList::Seq> ChildList::FindSeq(const std::string& key) const {
-  if (!lists_) return std::nullopt;
-  auto found = lists_->index.find(key);
-  if (found == lists_->index.end()) return std::nullopt;
-  return found->second;
+  std::optional<size_t> at = FindSlot(key, HashOf(key));
+  if (!at) return std::nullopt;
+  return lists_->slots[*at].seqPlusOne - 1;
 }
 
 bool ChildList::Append(std::string key, std::shared_ptr<Entry> entry) {
   if (!lists_) lists_ = std::make_unique<Lists>();
   const Seq seq = lists_->order.size();
-  if (!lists_->index.emplace(std::move(key), seq).second) return false;
+  if (seq + 1 >= kRemovedSlot) return false;  // beyond what a slot can name
+  if (!Index(key, seq)) return false;
   lists_->order.push_back(std::move(entry));
+  lists_->keys.push_back(std::move(key));
   ++lists_->live;
   return true;
 }
 
 std::optional<ChildList::Removed> ChildList::Remove(const std::string& key) {
-  if (!lists_) return std::nullopt;
-  auto found = lists_->index.find(key);
-  if (found == lists_->index.end()) return std::nullopt;
+  std::optional<size_t> at = FindSlot(key, HashOf(key));
+  if (!at) return std::nullopt;
+  Slot& slot = lists_->slots[*at];
   Removed removed;
-  removed.seq = found->second;
-  removed.key = key;
+  removed.seq = slot.seqPlusOne - 1;
+  removed.key = std::move(lists_->keys[removed.seq]);
+  lists_->keys[removed.seq].clear();
   removed.entry = std::move(lists_->order[removed.seq]);
-  lists_->index.erase(found);
+  slot.seqPlusOne = kRemovedSlot;
   --lists_->live;
   return removed;
 }
 
 void ChildList::Restore(Removed removed) {
   if (!lists_) lists_ = std::make_unique<Lists>();
-  if (removed.seq >= lists_->order.size()) lists_->order.resize(removed.seq + 1);
-  lists_->index.emplace(removed.key, removed.seq);
+  if (removed.seq >= lists_->order.size()) {
+    lists_->order.resize(removed.seq + 1);
+    lists_->keys.resize(removed.seq + 1);
+  }
+  Index(removed.key, removed.seq);
+  lists_->keys[removed.seq] = std::move(removed.key);
   lists_->order[removed.seq] = std::move(removed.entry);
   ++lists_->live;
   if (removed.seq < lists_->firstLive) lists_->firstLive = removed.seq;

@@ -28,9 +28,10 @@ struct Entry;
 
 // The children of one entry: file order for walkers, an index by identity key for lookups.
 // Positions are sequence numbers that never move (a child's place in one vector, left empty
-// when it is removed), so a walker stays valid while children are added or removed, lookups
-// and removals cost one hash lookup whatever the number of children, and a walk reads the
-// children in order from contiguous memory.
+// when it is removed), so a walker stays valid while children are added or removed, and a walk
+// reads the children in order from contiguous memory. The index is a table of (hash, position)
+// pairs probed in order, beside the keys by position: adding a child allocates nothing of its
+// own, and lookups and removals cost one probe sequence whatever the number of children.
 class ChildList {
  public:
   using Seq = uint64_t;
@@ -60,13 +61,28 @@ class ChildList {
   const std::vector<std::shared_ptr<Entry>>& InOrder() const;
 
  private:
+  // One place of the index: the high half of the key's hash and the child's position plus one;
+  // 0 marks a free place, kRemovedSlot one whose child was removed (probing goes on past it).
+  struct Slot {
+    uint32_t hash = 0;
+    uint32_t seqPlusOne = 0;
+  };
+  static constexpr uint32_t kRemovedSlot = UINT32_MAX;
   // Made on the first child, so that the many leaves of an installation stay small.
   struct Lists {
     std::vector<std::shared_ptr<Entry>> order;  // by seq
-    std::unordered_map<std::string, Seq> index;
-    size_t live = 0;            // children not removed
-    mutable Seq firstLive = 0;  // no child lives before this place
+    std::vector<std::string> keys;              // by seq; a removed child's is cleared
+    std::vector<Slot> slots;                    // a power of two, at most half of them taken
+    size_t taken = 0;                           // slots not free (live or removed)
+    size_t live = 0;                            // children not removed
+    mutable Seq firstLive = 0;                  // no child lives before this place
   };
+  // The place in slots of the slot that holds key (whose hash is given), if any.
+  std::optional<size_t> FindSlot(const std::string& key, uint64_t hash) const;
+  // Indexes the child at seq under key; false when the key is taken.
+  bool Index(const std::string& key, Seq seq);
+  // Makes the table large enough for one more slot, dropping removed ones.
+  void Reserve();
   // The first place at or after from that holds a child.
   std::optional<Seq> NextLive(Seq from) const;
   std::unique_ptr<Lists> lists_;

@@ -211,9 +211,10 @@ bool ReadPlainTarget(simdjson::dom::element element, bool mayHoldNul, sax::Plain
   for (simdjson::dom::key_value_pair field : simdjson::dom::object(element)) {
     const std::string_view key = field.key;
     if (key == "ipaddr") {
-      if (hasIpaddr || !text(field.value, target.ipaddr) || !IsDottedDecimal(target.ipaddr)) {
-        return false;
-      }
+      if (hasIpaddr || !text(field.value, target.ipaddr)) return false;
+      std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(target.ipaddr);
+      if (!address) return false;
+      target.address = *address;
       hasIpaddr = true;
     } else if (key == "community") {
       std::string_view community;
@@ -230,10 +231,17 @@ bool ReadPlainTarget(simdjson::dom::element element, bool mayHoldNul, sax::Plain
       for (simdjson::dom::key_value_pair property : properties) {
         std::string_view value;
         if (!plainKey(property.key) || !text(property.value, value)) return false;
-        for (const auto& earlier : target.properties) {
-          if (earlier.first == property.key) return false;
-        }
         target.properties.emplace_back(property.key, value);
+      }
+      // In key order (by insertion: they are few), where a key given twice stands out.
+      auto& items = target.properties;
+      for (size_t next = 1; next < items.size(); ++next) {
+        for (size_t at = next; at > 0 && items[at].first < items[at - 1].first; --at) {
+          std::swap(items[at], items[at - 1]);
+        }
+      }
+      for (size_t at = 1; at < items.size(); ++at) {
+        if (items[at].first == items[at - 1].first) return false;
       }
     } else {
       return false;

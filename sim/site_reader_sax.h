@@ -3,6 +3,7 @@
 // events and the structure of the file, site_values.cpp what each value and object must be.
 #pragma once
 
+#include <array>
 #include <string>
 #include <unordered_set>
 
@@ -49,9 +50,10 @@ struct Level {
 // The texts point into the parsed document.
 struct PlainTarget {
   std::string_view ipaddr;
+  std::array<uint8_t, 4> address;  // ipaddr's numbers
   std::optional<std::string_view> community;
   std::optional<bool> alive;
-  std::vector<std::pair<std::string_view, std::string_view>> properties;  // in file order
+  std::vector<std::pair<std::string_view, std::string_view>> properties;  // in key order
 };
 
 // The handler. On failure error holds "<json path>: <problem>" and the handler returns false.
@@ -174,7 +176,7 @@ class Reader final : public nlohmann::json_sax<Json> {
   bool FinishNode();
   // Gives a finished entry of kind other than AutoConfig to its owner, the node (or the top level)
   // that holds the list it is in; depth is the entry's own (its list is at depth - 1).
-  bool Attach(std::shared_ptr<Entry> entry, size_t depth);
+  bool Attach(std::shared_ptr<Entry> entry, size_t depth, std::string key);
   bool FinishTop();
 
   void Push(Frame frame, Kind kind = Kind::Root) {

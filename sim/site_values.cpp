@@ -186,7 +186,8 @@ bool Reader::FinishNode() {
     broker.autoconfig = std::move(entry);
     return true;
   }
-  return Attach(std::move(entry), depth);
+  std::string key = IdentityKey(*entry);
+  return Attach(std::move(entry), depth, std::move(key));
 }
 
 bool Reader::AddTarget(const PlainTarget& target) {
@@ -201,10 +202,11 @@ bool Reader::AddTarget(const PlainTarget& target) {
     properties.Append(std::string(key), std::string(value));
   }
   properties.SortByKey();
-  return Attach(std::move(entry), stack_.size());
+  std::string key = TargetKey(target.address, entry->community);
+  return Attach(std::move(entry), stack_.size(), std::move(key));
 }
 
-bool Reader::Attach(std::shared_ptr<Entry> entry, size_t depth) {
+bool Reader::Attach(std::shared_ptr<Entry> entry, size_t depth, std::string key) {
   // The owner is the node (or the top level) that holds the list this node is in.
   Entry& owner = depth >= 2 && stack_[depth - 2].frame == Frame::Node ? *stack_[depth - 2].entry
                                                                       : *site_->root;
@@ -215,7 +217,7 @@ bool Reader::Attach(std::shared_ptr<Entry> entry, size_t depth) {
     owner.EditDetails().localBroker = entry;
   }
   entry->parent = &owner;
-  if (!owner.children.Append(IdentityKey(*entry), entry)) {
+  if (!owner.children.Append(std::move(key), entry)) {
     switch (entry->kind) {
       case Kind::Agent:
         return Fail(depth, "another agent has the same \"ipaddr\" and \"port\" (" + entry->ipaddr +

@@ -1,0 +1,108 @@
+// The simulator's in-memory installation, below the vendor interface: the children of an entry
+// and the addresses that name them.
+#include "sim/model.h"
+
+#include "sim/identity.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using sim::ChildList;
+
+// The positions a walk over the list visits, in order.
+std::vector<ChildList::Seq> Walk(const ChildList& list) {
+  std::vector<ChildList::Seq> seqs;
+  for (auto seq = list.First(); seq; seq = list.After(*seq)) seqs.push_back(*seq);
+  return seqs;
+}
+
+// Appends, removals and restores in a long random mix, checked against a plain map after each
+// step: the index grows, fills with removed places and is rebuilt many times over.
+TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
+  ChildList list;
+  std::map<std::string, ChildList::Seq> expected;
+  std::vector<ChildList::Removed> removed;
+  ChildList::Seq next = 0;
+  std::mt19937 random(7);
+  auto randomKey = [&random] {
+    const unsigned n = random() % 2000;
+    return n == 0 ? std::string() : "key" + std::to_string(n);  // the empty key is a key too
+  };
+  for (int step = 0; step < 30000; ++step) {
+    const std::string key = randomKey();
+    const unsigned action = random() % 8;
+    if (action < 4) {
+      const bool added = list.Append(key, std::make_shared<sim::Entry>());
+      ASSERT_EQ(added, expected.count(key) == 0) << key;
+      if (added) expected[key] = next++;
+    } else if (action < 7) {
+      std::optional<ChildList::Removed> gone = list.Remove(key);
+      ASSERT_EQ(gone.has_value(), expected.count(key) == 1) << key;
+      if (gone) {
+        EXPECT_EQ(gone->seq, expected[key]);
+        EXPECT_EQ(gone->key, key);
+        EXPECT_NE(gone->entry, nullptr);
+        EXPECT_EQ(list.At(gone->seq), nullptr);
+        expected.erase(key);
+        removed.push_back(std::move(*gone));
+      }
+    } else if (!removed.empty() && expected.count(removed.back().key) == 0) {
+      expected[removed.back().key] = removed.back().seq;
+      list.Restore(std::move(removed.back()));
+      removed.pop_back();
+    }
+    const std::string probe = randomKey();
+    const std::optional<ChildList::Seq> found = list.FindSeq(probe);
+    auto wanted = expected.find(probe);
+    ASSERT_EQ(found.has_value(), wanted != expected.end()) << probe << " at step " << step;
+    if (found) {
+      EXPECT_EQ(*found, wanted->second);
+      EXPECT_EQ(list.Find(probe), list.At(*found).get());
+    }
+    ASSERT_EQ(list.size(), expected.size());
+  }
+  std::vector<ChildList::Seq> seqs;
+  for (const auto& [key, seq] : expected) seqs.push_back(seq);
+  std::sort(seqs.begin(), seqs.end());
+  EXPECT_EQ(Walk(list), seqs);
+}
+
+// Addresses are four decimal numbers 0 to 255, without signs, blanks or leading zeros.
+TEST(DottedDecimal, ParsesOnlyTheCanonicalForm) {
+  using Address = std::array<uint8_t, 4>;
+  const std::pair<const char*, std::optional<Address>> cases[] = {
+      {"10.1.1.1", Address{10, 1, 1, 1}},
+      {"0.0.0.0", Address{0, 0, 0, 0}},
+      {"255.255.255.255", Address{255, 255, 255, 255}},
+      {"192.168.100.7", Address{192, 168, 100, 7}},
+      {"", std::nullopt},
+      {"1.2.3", std::nullopt},
+      {"1.2.3.4.5", std::nullopt},
+      {"1.2.3.", std::nullopt},
+      {".1.2.3", std::nullopt},
+      {"1..2.3", std::nullopt},
+      {"01.2.3.4", std::nullopt},
+      {"1.2.3.00", std::nullopt},
+      {"1.2.3.256", std::nullopt},
+      {"1.2.3.1000", std::nullopt},
+      {"1.2.3.0004", std::nullopt},
+      {"+1.2.3.4", std::nullopt},
+      {"1.2.3.-4", std::nullopt},
+      {" 1.2.3.4", std::nullopt},
+      {"1.2.3.4 ", std::nullopt},
+      {"a.b.c.d", std::nullopt},
+  };
+  for (const auto& [text, address] : cases) {
+    EXPECT_EQ(sim::ParseDottedDecimal(text), address) << text;
+    EXPECT_EQ(sim::IsDottedDecimal(text), address.has_value()) << text;
+  }
+}
+
+}  // namespace
