@@ -13,9 +13,9 @@ class Collector final : public NameValueActionAlgorithm {
     if (name == nullptr) return;
     const char* text = value == nullptr ? "" : value;
     valid = valid && IsValidUtf8(name) && IsValidUtf8(text);
-    properties.Append(name, text);
+    texts.emplace_back(name, text);
   }
-  TextMap properties;  // in key order once the visit is over (SortByKey)
+  TextMap::Texts texts;  // views into the visited set, in its order
   bool valid = true;
 };
 
@@ -29,7 +29,7 @@ NodePropertySet* SimNode::GetProperties() {
   if (!entry || entry->Fails("GetProperties")) return nullptr;
   auto* set = new NodePropertySet();
   for (const auto& [name, value] : entry->properties) {
-    set->SetPropertyValueWithAction(name.c_str(), value.c_str(), ACTION_NONE);
+    set->SetPropertyValueWithAction(name.data(), value.data(), ACTION_NONE);
   }
   return set;
 }
@@ -37,10 +37,11 @@ NodePropertySet* SimNode::GetProperties() {
 bool SimNode::SetProperties(const NodePropertySet& set) {
   Collector collector;
   set.DoForEachProperty(collector);
-  collector.properties.SortByKey();
+  TextMap properties;
+  properties.Assign(collector.texts);
   if (Library::Get().trace().On()) {
     std::string arguments;
-    for (const auto& [name, value] : collector.properties) {
+    for (const auto& [name, value] : properties) {
       arguments += " " + TraceText(name) + "=" + TraceText(value);
     }
     TraceCall("SetProperties", arguments);
@@ -50,8 +51,8 @@ bool SimNode::SetProperties(const NodePropertySet& set) {
   if (!entry || kind_ == Kind::Root || entry->Fails("SetProperties") || !collector.valid) {
     return false;
   }
-  entry->properties.swap(collector.properties);
-  return KeepOrUndo([&] { entry->properties.swap(collector.properties); });
+  entry->properties.swap(properties);
+  return KeepOrUndo([&] { entry->properties.swap(properties); });
 }
 
 bool SimNode::NodeIsAlive() {

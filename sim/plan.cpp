@@ -15,6 +15,10 @@ namespace {
 
 using Rules = std::map<int64_t, std::string>;
 
+std::optional<std::string> Copy(std::optional<std::string_view> text) {
+  return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
 // Rule values of a qpk property: number and value pairs separated by blanks; none for any other
 // text, which is then compared as a plain property.
 std::optional<Rules> ParseRules(const std::string* text) {
@@ -110,13 +114,15 @@ class Planner {
     auto a = old.begin();
     auto b = after.properties.begin();
     while (a != old.end() || b != after.properties.end()) {
-      const std::string& name =
-          (b == after.properties.end() || (a != old.end() && a->first < b->first)) ? a->first
-                                                                                   : b->first;
-      const std::string* was = old.Find(name);
-      const std::string* now = after.properties.Find(name);
-      if (a != old.end() && a->first == name) ++a;
-      if (b != after.properties.end() && b->first == name) ++b;
+      const std::string name(
+          (b == after.properties.end() || (a != old.end() && (*a).first < (*b).first)) ? (*a).first
+                                                                                       : (*b).first);
+      const std::optional<std::string> wasText = Copy(old.Find(name));
+      const std::optional<std::string> nowText = Copy(after.properties.Find(name));
+      const std::string* was = wasText ? &*wasText : nullptr;
+      const std::string* now = nowText ? &*nowText : nullptr;
+      if (a != old.end() && (*a).first == name) ++a;
+      if (b != after.properties.end() && (*b).first == name) ++b;
       if (was && now && *was == *now) continue;
       if (name == "qpk_own" || name == "qpk_inherited") {
         std::optional<Rules> wasRules = ParseRules(was), nowRules = ParseRules(now);

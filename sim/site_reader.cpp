@@ -73,11 +73,12 @@ bool Reader::OnContainer(bool object, std::size_t elements) {
   if (object) {
     if (field == Field::Users) return Push(Frame::Users), true;
     if (field == Field::Properties) {
+      Push(Frame::Properties);
       // One block for all of them when their number is known (a file holds few per entry).
       if (elements != std::size_t(-1) && elements <= kReservedProperties) {
-        level.entry->properties.reserve(elements);
+        stack_.back().properties.reserve(elements);
       }
-      return Push(Frame::Properties), true;
+      return true;
     }
     if (field == Field::Reconfig) return Push(Frame::Reconfig), true;
     if (field == Field::Autoconfig) return Push(Frame::Node, Kind::AutoConfig), true;
@@ -167,9 +168,13 @@ bool Reader::end_object() {
     case Frame::Reconfig:
       stack_[stack_.size() - 2].entry->EditDetails().reconfig.present = true;
       break;
-    case Frame::Properties:
-      stack_[stack_.size() - 2].entry->properties.SortByKey();
+    case Frame::Properties: {
+      TextMap::Texts texts;
+      texts.reserve(level.properties.size());
+      for (const auto& [key, value] : level.properties) texts.emplace_back(key, value);
+      stack_[stack_.size() - 2].entry->properties.Assign(texts);
       break;
+    }
     default:
       break;
   }

@@ -41,6 +41,7 @@ struct Level {
   Kind kind = Kind::Root;  // Node and Nodes frames
   std::shared_ptr<Entry> entry;
   std::vector<std::string> texts;  // Texts frames
+  std::vector<std::pair<std::string, std::string>> properties;  // Properties frames, as read
   std::unordered_set<std::string> keys;  // large Properties frames: the keys read so far
   Rule rule;
 };
@@ -53,7 +54,7 @@ struct PlainTarget {
   std::array<uint8_t, 4> address;  // ipaddr's numbers
   std::optional<std::string_view> community;
   std::optional<bool> alive;
-  std::vector<std::pair<std::string_view, std::string_view>> properties;  // in key order
+  TextMap::Texts properties;  // in key order
 };
 
 // The handler. On failure error holds "<json path>: <problem>" and the handler returns false.

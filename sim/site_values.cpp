@@ -8,16 +8,16 @@ namespace {
 // Whether level.key is among the keys read so far into items (a properties object's). A few keys
 // are compared one by one; from the sixteenth on, the level keeps a set of them, so that a large
 // object costs one lookup a key.
-bool IsDuplicateKey(Level& level, const std::vector<TextMap::Item>& items) {
+bool IsDuplicateKey(Level& level, const std::vector<std::pair<std::string, std::string>>& items) {
   constexpr size_t kScanned = 16;
   if (items.size() < kScanned) {
-    for (const TextMap::Item& item : items) {
+    for (const auto& item : items) {
       if (item.first == level.key) return true;
     }
     return false;
   }
   if (level.keys.empty()) {
-    for (const TextMap::Item& item : items) level.keys.insert(item.first);
+    for (const auto& item : items) level.keys.insert(item.first);
   }
   return !level.keys.insert(level.key).second;
 }
@@ -53,12 +53,11 @@ bool Reader::OnScalar(const Scalar& value) {
       return true;
     case Frame::Properties: {
       if (!text) return Fail(stack_.size() - 1, "\"" + level.key + "\" must be a text");
-      TextMap& properties = stack_[stack_.size() - 2].entry->properties;
-      if (IsDuplicateKey(level, properties.items())) {
+      if (IsDuplicateKey(level, level.properties)) {
         return Fail(stack_.size() - 1, "duplicate key \"" + level.key + "\"");
       }
       // In file order until the object ends (end_object sorts them).
-      properties.Append(level.key, std::move(*value.text));
+      level.properties.emplace_back(level.key, std::move(*value.text));
       return true;
     }
     case Frame::Top:
@@ -196,12 +195,7 @@ bool Reader::AddTarget(const PlainTarget& target) {
   entry->ipaddr = target.ipaddr;
   if (target.community) entry->community = *target.community;
   if (target.alive) entry->alive = *target.alive;
-  TextMap& properties = entry->properties;
-  properties.reserve(target.properties.size());
-  for (const auto& [key, value] : target.properties) {
-    properties.Append(std::string(key), std::string(value));
-  }
-  properties.SortByKey();
+  entry->properties.AssignSorted(target.properties);
   std::string key = TargetKey(target.address, entry->community);
   return Attach(std::move(entry), stack_.size(), std::move(key));
 }

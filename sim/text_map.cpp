@@ -1,6 +1,8 @@
 #include "sim/text_map.h"
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 
 namespace sim {
 namespace {
@@ -9,45 +11,80 @@ constexpr size_t kSortedByInsertion = 16;
 
 }  // namespace
 
-const std::string* TextMap::Find(std::string_view key) const {
-  auto at = std::lower_bound(items_.begin(), items_.end(), key,
-                             [](const Item& item, std::string_view wanted) {
-                               return std::string_view(item.first) < wanted;
-                             });
-  return at != items_.end() && at->first == key ? &at->second : nullptr;
+TextMap::Item TextMap::At(size_t index) const {
+  const uint32_t* starts = block_.get() + 1 + 2 * index;
+  const char* texts = TextsStart();
+  // Each text ends one byte (its NUL) before the next one starts.
+  return Item{std::string_view(texts + starts[0], starts[1] - starts[0] - 1),
+              std::string_view(texts + starts[1], starts[2] - starts[1] - 1)};
 }
 
-void TextMap::Append(std::string key, std::string value) {
-  items_.emplace_back(std::move(key), std::move(value));
-}
-
-void TextMap::SortByKey() {
-  auto byKey = [](const Item& a, const Item& b) { return a.first < b.first; };
-  auto sameKey = [](const Item& a, const Item& b) { return a.first == b.first; };
-  // Items that come in order (a file this program wrote, a set read from a map) cost one pass.
-  if (std::adjacent_find(items_.begin(), items_.end(), [&](const Item& a, const Item& b) {
-        return !byKey(a, b);
-      }) == items_.end()) {
-    return;
+std::optional<std::string_view> TextMap::Find(std::string_view key) const {
+  size_t low = 0, high = size();
+  while (low < high) {
+    const size_t middle = low + (high - low) / 2;
+    const Item item = At(middle);
+    if (item.first < key) {
+      low = middle + 1;
+    } else if (key < item.first) {
+      high = middle;
+    } else {
+      return item.second;
+    }
   }
-  if (items_.size() <= kSortedByInsertion) {
+  return std::nullopt;
+}
+
+void TextMap::Assign(Texts& texts) {
+  auto byKey = [](const auto& a, const auto& b) { return a.first < b.first; };
+  if (texts.size() <= kSortedByInsertion) {
     // A handful of items (nearly every entry): insertion keeps equal keys in order and needs no
     // buffer, where stable_sort would allocate one.
-    for (auto next = items_.begin() + 1; next != items_.end(); ++next) {
-      for (auto at = next; at != items_.begin() && byKey(*at, *(at - 1)); --at) {
-        std::iter_swap(at, at - 1);
+    for (size_t next = 1; next < texts.size(); ++next) {
+      for (size_t at = next; at > 0 && byKey(texts[at], texts[at - 1]); --at) {
+        std::swap(texts[at], texts[at - 1]);
       }
     }
   } else {
-    std::stable_sort(items_.begin(), items_.end(), byKey);
+    std::stable_sort(texts.begin(), texts.end(), byKey);
   }
-  // Of equal keys, the last appended stands: move it to the front of its run, then drop the rest.
-  for (auto run = items_.begin(); run != items_.end();) {
-    auto next = std::find_if(run, items_.end(), [&](const Item& item) { return !sameKey(*run, item); });
-    if (next - run > 1) std::swap(*run, *(next - 1));
-    run = next;
+  // Of equal keys, the last given stands: keep the last of each run.
+  size_t kept = 0;
+  for (size_t at = 0; at < texts.size(); ++at) {
+    if (at + 1 < texts.size() && texts[at + 1].first == texts[at].first) continue;
+    texts[kept++] = texts[at];
   }
-  items_.erase(std::unique(items_.begin(), items_.end(), sameKey), items_.end());
+  texts.resize(kept);
+  AssignSorted(texts);
+}
+
+void TextMap::AssignSorted(const Texts& texts) {
+  if (texts.empty()) {
+    block_.reset();
+    return;
+  }
+  size_t bytes = 0;
+  for (const auto& [key, value] : texts) bytes += key.size() + value.size() + 2;
+  const size_t count = texts.size();
+  if (bytes > UINT32_MAX || count > (UINT32_MAX - 2) / 2) {
+    throw std::length_error("properties too large");
+  }
+  const size_t words = 2 * count + 2 + (bytes + sizeof(uint32_t) - 1) / sizeof(uint32_t);
+  std::unique_ptr<uint32_t[]> block(new uint32_t[words]);
+  block[0] = static_cast<uint32_t>(count);
+  char* const start = reinterpret_cast<char*>(block.get() + 2 * count + 2);
+  uint32_t* starts = block.get() + 1;
+  char* at = start;
+  for (const auto& [key, value] : texts) {
+    for (std::string_view text : {key, value}) {
+      *starts++ = static_cast<uint32_t>(at - start);
+      if (!text.empty()) std::memcpy(at, text.data(), text.size());
+      at += text.size();
+      *at++ = '\0';
+    }
+  }
+  *starts = static_cast<uint32_t>(at - start);
+  block_ = std::move(block);
 }
 
 }  // namespace sim

@@ -1,9 +1,13 @@
-// Text -> text in key order, for the properties of an entry: one vector of pairs, searched by
-// halving. An entry has a handful of properties, so this is one block where a tree would be a
-// node, a key and a value apiece, and a large installation is mostly such entries.
+// Text -> text in key order, for the properties of an entry. All of a map's texts live in one
+// block: the positions of the texts, then the texts themselves, each followed by a NUL. An entry
+// has a handful of properties and a large installation is mostly such entries, so one small
+// block apiece is what loading, walking and releasing them costs least.
 #pragma once
 
-#include <string>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -12,28 +16,60 @@ namespace sim {
 
 class TextMap {
  public:
-  using Item = std::pair<std::string, std::string>;
-  using const_iterator = std::vector<Item>::const_iterator;
+  // One property: views of its key and value, each followed by a NUL (usable as C strings). Valid
+  // until the map changes.
+  struct Item {
+    std::string_view first;
+    std::string_view second;
+  };
+  using Texts = std::vector<std::pair<std::string_view, std::string_view>>;
 
-  const_iterator begin() const { return items_.begin(); }
-  const_iterator end() const { return items_.end(); }
-  size_t size() const { return items_.size(); }
-  bool empty() const { return items_.empty(); }
-  void swap(TextMap& other) noexcept { items_.swap(other.items_); }
-  void reserve(size_t count) { items_.reserve(count); }
+  class const_iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Item;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = Item;
 
-  // The value of key, or null. Valid until the map changes.
-  const std::string* Find(std::string_view key) const;
+    const_iterator(const TextMap* map, size_t index) : map_(map), index_(index) {}
+    Item operator*() const { return map_->At(index_); }
+    const_iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    bool operator==(const const_iterator& other) const { return index_ == other.index_; }
 
-  // Building: Append adds in any order; SortByKey then puts the items in key order, keeping of
-  // each key the item appended last. Find and the key order hold only after SortByKey.
-  void Append(std::string key, std::string value);
-  void SortByKey();
-  // The items appended since the last SortByKey, for a check before it (e.g. for duplicates).
-  const std::vector<Item>& items() const { return items_; }
+   private:
+    const TextMap* map_;
+    size_t index_;
+  };
+
+  TextMap() = default;
+  TextMap(TextMap&&) noexcept = default;
+  TextMap& operator=(TextMap&&) noexcept = default;
+
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size()}; }
+  size_t size() const { return block_ ? block_[0] : 0; }
+  bool empty() const { return size() == 0; }
+  void swap(TextMap& other) noexcept { block_.swap(other.block_); }
+  Item At(size_t index) const;
+
+  // The value of key, if the map has it.
+  std::optional<std::string_view> Find(std::string_view key) const;
+
+  // Replaces the whole map with texts, given in any order; of equal keys the one given last
+  // stands. The views need to live only for the call; texts is reordered.
+  void Assign(Texts& texts);
+  // The same for texts already in key order, each key once (checked by the caller).
+  void AssignSorted(const Texts& texts);
 
  private:
-  std::vector<Item> items_;
+  // block_[0]: the number of items n; block_[1 .. 2n + 1]: where each text starts, counted in
+  // bytes from the first text (key, value, key, value, ..., then the end); the texts follow.
+  std::unique_ptr<uint32_t[]> block_;
+  const char* TextsStart() const { return reinterpret_cast<const char*>(block_.get() + 2 * size() + 2); }
 };
 
 }  // namespace sim

@@ -1,5 +1,5 @@
-// The simulator's in-memory installation, below the vendor interface: the children of an entry
-// and the addresses that name them.
+// The simulator's in-memory installation, below the vendor interface: the children of an entry,
+// the addresses that name them and the properties they hold.
 #include "sim/model.h"
 
 #include "sim/identity.h"
@@ -103,6 +103,58 @@ TEST(DottedDecimal, ParsesOnlyTheCanonicalForm) {
     EXPECT_EQ(sim::ParseDottedDecimal(text), address) << text;
     EXPECT_EQ(sim::IsDottedDecimal(text), address.has_value()) << text;
   }
+}
+
+// Properties given in any order come out in key order, the last of equal keys standing, each
+// text whole and followed by its NUL (the engine takes them as C strings).
+TEST(TextMap, KeyOrderLastOfEqualKeysAndWholeTexts) {
+  using Pairs = std::vector<std::pair<std::string, std::string>>;
+  auto contents = [](const sim::TextMap& map) {
+    Pairs pairs;
+    for (const auto& [key, value] : map) {
+      EXPECT_EQ(key.data()[key.size()], '\0');
+      EXPECT_EQ(value.data()[value.size()], '\0');
+      pairs.emplace_back(key, value);
+    }
+    return pairs;
+  };
+  const struct {
+    Pairs given;
+    Pairs expected;
+  } cases[] = {
+      {{}, {}},
+      {{{"POLL", "30"}, {"DESCRIPTION", "target number 7"}},
+       {{"DESCRIPTION", "target number 7"}, {"POLL", "30"}}},
+      {{{"b", "1"}, {"a", ""}, {"b", "2"}, {"", "empty key"}, {"b", "3"}},
+       {{"", "empty key"}, {"a", ""}, {"b", "3"}}},
+      {{{"k", std::string("nul\0inside", 11)}}, {{"k", std::string("nul\0inside", 11)}}},
+  };
+  for (const auto& [given, expected] : cases) {
+    sim::TextMap::Texts texts(given.begin(), given.end());
+    sim::TextMap map;
+    map.Assign(texts);
+    EXPECT_EQ(contents(map), expected);
+    EXPECT_EQ(map.size(), expected.size());
+    for (const auto& [key, value] : expected) EXPECT_EQ(map.Find(key), value) << key;
+    EXPECT_EQ(map.Find("absent"), std::nullopt);
+  }
+  // More items than are sorted by insertion, in reverse and twice over: sorted, and the second
+  // value of each key stands.
+  sim::TextMap::Texts texts;
+  std::vector<std::string> keys, values;
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 39; i >= 0; --i) {
+      keys.push_back("P" + std::to_string(i));
+      values.push_back(std::to_string(round) + ":" + std::to_string(i));
+    }
+  }
+  for (size_t i = 0; i < keys.size(); ++i) texts.emplace_back(keys[i], values[i]);
+  sim::TextMap map;
+  map.Assign(texts);
+  ASSERT_EQ(map.size(), 40u);
+  EXPECT_EQ(map.Find("P7"), "1:7");
+  const Pairs sorted = contents(map);
+  EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
 }
 
 }  // namespace
