@@ -8,19 +8,23 @@ namespace sim {
 
 namespace {
 
-uint64_t HashOf(const std::string& key) { return std::hash<std::string>{}(key); }
+// The hash of a key, as a slot keeps it: its place in the table and a quick test before keys
+// are compared, and enough to move the slot when the table grows.
+uint32_t HashOf(const std::string& key) {
+  const uint64_t hash = std::hash<std::string>{}(key);
+  return static_cast<uint32_t>(hash ^ (hash >> 32));
+}
 
 }  // namespace
 
-std::optional<size_t> ChildList::FindSlot(const std::string& key, uint64_t hash) const {
+std::optional<size_t> ChildList::FindSlot(const std::string& key, uint32_t hash) const {
   if (!lists_ || lists_->slots.empty()) return std::nullopt;
   const std::vector<Slot>& slots = lists_->slots;
   const size_t mask = slots.size() - 1;
-  const uint32_t tag = static_cast<uint32_t>(hash >> 32);
   for (size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = slots[at];
     if (slot.seqPlusOne == 0) return std::nullopt;
-    if (slot.seqPlusOne != kRemovedSlot && slot.hash == tag &&
+    if (slot.seqPlusOne != kRemovedSlot && slot.hash == hash &&
         lists_->keys[slot.seqPlusOne - 1] == key) {
       return at;
     }
@@ -38,7 +42,7 @@ void ChildList::Reserve() {
   lists_->taken = 0;
   for (const Slot& slot : old) {
     if (slot.seqPlusOne == 0 || slot.seqPlusOne == kRemovedSlot) continue;
-    size_t at = HashOf(lists_->keys[slot.seqPlusOne - 1]) & mask;
+    size_t at = slot.hash & mask;
     while (slots[at].seqPlusOne != 0) at = (at + 1) & mask;
     slots[at] = slot;
     ++lists_->taken;
@@ -47,14 +51,14 @@ void ChildList::Reserve() {
 
 bool ChildList::Index(const std::string& key, Seq seq) {
   Reserve();
-  const uint64_t hash = HashOf(key);
+  const uint32_t hash = HashOf(key);
   if (FindSlot(key, hash)) return false;
   std::vector<Slot>& slots = lists_->slots;
   const size_t mask = slots.size() - 1;
   size_t at = hash & mask;
   while (slots[at].seqPlusOne != 0 && slots[at].seqPlusOne != kRemovedSlot) at = (at + 1) & mask;
   if (slots[at].seqPlusOne == 0) ++lists_->taken;
-  slots[at] = Slot{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(seq + 1)};
+  slots[at] = Slot{hash, static_cast<uint32_t>(seq + 1)};
   return true;
 }
 

@@ -61,8 +61,8 @@ class ChildList {
   const std::vector<std::shared_ptr<Entry>>& InOrder() const;
 
  private:
-  // One place of the index: the high half of the key's hash and the child's position plus one;
-  // 0 marks a free place, kRemovedSlot one whose child was removed (probing goes on past it).
+  // One place of the index: the key's hash and the child's position plus one; 0 marks a free
+  // place, kRemovedSlot one whose child was removed (probing goes on past it).
   struct Slot {
     uint32_t hash = 0;
     uint32_t seqPlusOne = 0;
@@ -78,7 +78,7 @@ class ChildList {
     mutable Seq firstLive = 0;                  // no child lives before this place
   };
   // The place in slots of the slot that holds key (whose hash is given), if any.
-  std::optional<size_t> FindSlot(const std::string& key, uint64_t hash) const;
+  std::optional<size_t> FindSlot(const std::string& key, uint32_t hash) const;
   // Indexes the child at seq under key; false when the key is taken.
   bool Index(const std::string& key, Seq seq);
   // Makes the table large enough for one more slot, dropping removed ones.
