@@ -16,7 +16,8 @@ shift 2
 case $target in
   command) seeds=(examples/*.hxo tests/transcripts/*.hxo); dict=fuzz/commands.dict
            flags=(-close_fd_mask=2) ;;  # hides the engine's messages; libFuzzer's own stay
-  site) seeds=(examples/site.json fuzz/site_seed.json); dict=fuzz/site.dict
+  site) seeds=(examples/site.json fuzz/site_seed.json fuzz/site_targets_seed.json)
+        dict=fuzz/site.dict
         flags=(-max_len=4096) ;;  # small sites are fast to mutate; the large seed is cut short
   *) echo "$usage" >&2; exit 64 ;;
 esac

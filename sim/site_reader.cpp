@@ -312,24 +312,6 @@ class DocumentWalker {
   const std::string noText;
 };
 
-// nlohmann's parser over the whole text: the reader sees exactly the events and, for text that
-// is not JSON, the parse error with its position that the messages quote.
-std::shared_ptr<Site> ReadSiteWithEveryDetail(std::string_view text, std::string& error) {
-  sax::Reader reader(error);
-  bool ok = false;
-  try {
-    ok = sax::Json::sax_parse(text.data(), text.data() + text.size(), &reader);
-  } catch (const std::exception& e) {  // e.g. out of memory; never let it cross initAPI
-    error = std::string("cannot read the installation: ") + e.what();
-    return nullptr;
-  }
-  if (!ok) {
-    if (error.empty()) error = "cannot read the installation";
-    return nullptr;
-  }
-  return reader.TakeSite();
-}
-
 }  // namespace
 
 // simdjson parses and validates the text at several hundred megabytes a second; the reader then
@@ -366,7 +348,30 @@ std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t
     error = std::string("cannot read the installation: ") + e.what();
     return nullptr;
   }
-  return ReadSiteWithEveryDetail(text, error);
+  return ReadSiteThroughEvents(text, error);
+}
+
+// nlohmann's parser over the whole text: the reader sees exactly the events and, for text that
+// is not JSON, the parse error with its position that the messages quote.
+std::shared_ptr<Site> ReadSiteThroughEvents(std::string_view text, std::string& error) {
+  if (text.empty()) {
+    error = "the file is empty";
+    return nullptr;
+  }
+  error.clear();
+  sax::Reader reader(error);
+  bool ok = false;
+  try {
+    ok = sax::Json::sax_parse(text.data(), text.data() + text.size(), &reader);
+  } catch (const std::exception& e) {  // e.g. out of memory; never let it cross initAPI
+    error = std::string("cannot read the installation: ") + e.what();
+    return nullptr;
+  }
+  if (!ok) {
+    if (error.empty()) error = "cannot read the installation";
+    return nullptr;
+  }
+  return reader.TakeSite();
 }
 
 }  // namespace sim

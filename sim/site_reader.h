@@ -16,4 +16,9 @@ namespace sim {
 // with enough of them the text is parsed in place instead of being copied first.
 std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t slack = 0);
 
+// The same reading through nlohmann's parser and the reader's events alone, without simdjson
+// and without the short cuts taken for plain targets: slower, and the reference that ReadSite
+// must agree with (the site fuzzer and the tests compare the two).
+std::shared_ptr<Site> ReadSiteThroughEvents(std::string_view text, std::string& error);
+
 }  // namespace sim

@@ -1,8 +1,10 @@
 // The simulator's in-memory installation, below the vendor interface: the children of an entry,
-// the addresses that name them and the properties they hold.
+// the addresses that name them, the properties they hold, and reading them from a site file.
 #include "sim/model.h"
 
 #include "sim/identity.h"
+#include "sim/site_reader.h"
+#include "sim/site_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +157,46 @@ TEST(TextMap, KeyOrderLastOfEqualKeysAndWholeTexts) {
   EXPECT_EQ(map.Find("P7"), "1:7");
   const Pairs sorted = contents(map);
   EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
+}
+
+// Reading a site file takes short cuts (simdjson's parsed form, plain targets without the
+// parser's events); whatever the text, it must agree with the reading through the events alone:
+// the same refusal, or an installation that writes back the same.
+TEST(SiteReading, AgreesWithTheReadingThroughTheEventsAlone) {
+  const std::string dsm = R"({"format": 1, "server": "K", "agents": [{"ipaddr": "10.1.1.1",
+      "brokers": [{"dsms": [{"name": "d", "targets": [)";
+  const std::string end = "]}]}]}]}";
+  const std::string texts[] = {
+      dsm + end,
+      dsm + R"({"ipaddr": "10.2.0.1"}, {"ipaddr": "10.2.0.2", "community": "c", "alive": false,
+               "properties": {"POLL": "30", "DESCRIPTION": "two"}})" + end,
+      dsm + R"({"properties": {"b": "1", "a": "2"}, "ipaddr": "10.2.0.3"},
+               {"ipaddr": "10.2.0.4", "logs": ["x"]}, {"ipaddr": "10.2.0.5"})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "a\\u0000b", "e": "\u00e9"}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "a\u0000b"}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1"}, {"ipaddr": "10.2.0.1", "community": "public"})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"a": "1", "a": "2"}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "community": "x", "community": "y"})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "alive": null})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1"}, 7, {"ipaddr": "10.2.0.2"})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1"}, {"ipaddr": "10.2.0.2"})" + "]}]}]}] trailing",
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"a": -0}})" + end,
+      R"({"format": 1, "server": "K", "agents": [], "rules": [{"number": -0}]})",
+      "",
+      "[]",
+  };
+  for (const std::string& text : texts) {
+    std::string error, referenceError;
+    const auto site = sim::ReadSite(text, error);
+    const auto reference = sim::ReadSiteThroughEvents(text, referenceError);
+    ASSERT_EQ(site != nullptr, reference != nullptr) << text << "\n" << error << referenceError;
+    if (site) {
+      EXPECT_EQ(sim::WriteSite(*site), sim::WriteSite(*reference)) << text;
+    } else {
+      EXPECT_FALSE(error.empty()) << text;
+      EXPECT_EQ(error, referenceError) << text;
+    }
+  }
 }
 
 }  // namespace
