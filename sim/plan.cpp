@@ -14,21 +14,19 @@ namespace sim {
 namespace {
 
 using Rules = std::map<int64_t, std::string>;
-
-std::optional<std::string> Copy(std::optional<std::string_view> text) {
-  return text ? std::optional<std::string>(*text) : std::nullopt;
-}
+// A value on one side of a change: none when it is not set there.
+using Value = std::optional<std::string_view>;
 
 // Rule values of a qpk property: number and value pairs separated by blanks; none for any other
 // text, which is then compared as a plain property.
-std::optional<Rules> ParseRules(const std::string* text) {
+std::optional<Rules> ParseRules(Value text) {
   Rules rules;
-  if (text == nullptr) return rules;
+  if (!text) return rules;
   std::vector<std::string_view> words;
   size_t at = 0;
   while (at < text->size()) {
     size_t end = text->find(' ', at);
-    if (end == std::string::npos) end = text->size();
+    if (end == std::string_view::npos) end = text->size();
     if (end > at) words.emplace_back(text->data() + at, end - at);
     at = end + 1;
   }
@@ -43,9 +41,9 @@ std::optional<Rules> ParseRules(const std::string* text) {
 }
 
 template <class Key>
-const std::string* Lookup(const std::map<Key, std::string>& map, const Key& key) {
+Value Lookup(const std::map<Key, std::string>& map, const Key& key) {
   auto found = map.find(key);
-  return found == map.end() ? nullptr : &found->second;
+  return found == map.end() ? Value() : Value(found->second);
 }
 
 class Planner {
@@ -114,15 +112,13 @@ class Planner {
     auto a = old.begin();
     auto b = after.properties.begin();
     while (a != old.end() || b != after.properties.end()) {
-      const std::string name(
+      const std::string_view name =
           (b == after.properties.end() || (a != old.end() && (*a).first < (*b).first)) ? (*a).first
-                                                                                       : (*b).first);
-      const std::optional<std::string> wasText = Copy(old.Find(name));
-      const std::optional<std::string> nowText = Copy(after.properties.Find(name));
-      const std::string* was = wasText ? &*wasText : nullptr;
-      const std::string* now = nowText ? &*nowText : nullptr;
-      if (a != old.end() && (*a).first == name) ++a;
-      if (b != after.properties.end() && (*b).first == name) ++b;
+                                                                                       : (*b).first;
+      // Both sides are in key order: a key is on the side whose next item has it.
+      Value was, now;
+      if (a != old.end() && (*a).first == name) was = (*a).second, ++a;
+      if (b != after.properties.end() && (*b).first == name) now = (*b).second, ++b;
       if (was && now && *was == *now) continue;
       if (name == "qpk_own" || name == "qpk_inherited") {
         std::optional<Rules> wasRules = ParseRules(was), nowRules = ParseRules(now);
@@ -143,8 +139,8 @@ class Planner {
     all.insert(now.begin(), now.end());
     for (const auto& entry : all) {
       const auto number = entry.first;  // a plain variable: lambdas below capture it
-      const std::string* a = Lookup(was, number);
-      const std::string* b = Lookup(now, number);
+      const Value a = Lookup(was, number);
+      const Value b = Lookup(now, number);
       if (a && b && *a == *b) continue;
       Change("rule", label + std::to_string(number), a, b, [&](std::string& text) {
         text += "\"rule\": " + std::to_string(number) + ", \"inherited\": ";
@@ -154,16 +150,17 @@ class Planner {
   }
 
   template <class Fields>
-  void Change(const char* op, const std::string& name, const std::string* was,
-              const std::string* now, Fields fields) {
+  void Change(const char* op, std::string_view name, Value was, Value now, Fields fields) {
     const bool rule = op[0] == 'r';
     Line(
         op,
         [&](std::string& text) {
-          text += "~ " + name + ": ";
-          Value(text, was, rule);
+          text += "~ ";
+          text += name;
+          text += ": ";
+          Append(text, was, rule);
           text += " -> ";
-          Value(text, now, rule);
+          Append(text, now, rule);
         },
         [&](std::string& text) {
           fields(text);
@@ -172,8 +169,8 @@ class Planner {
         });
   }
 
-  static void Value(std::string& text, const std::string* value, bool bare) {
-    if (value == nullptr)
+  static void Append(std::string& text, Value value, bool bare) {
+    if (!value)
       text += "(unset)";
     else if (bare)
       text += *value;

@@ -1,7 +1,8 @@
 // The site file reader: a handler of JSON events that checks each value against the schema as it
 // arrives and builds the entries directly. The events come from a walk over simdjson's parsed
-// form, or from nlohmann's parser for text simdjson refuses. This file: the events, the file's
-// structure and the two ways of producing the events.
+// form, or from nlohmann's parser for text simdjson refuses; the walk hands plain targets (the
+// bulk of a large file) to the reader whole, without their events. This file: the events, the
+// file's structure and the two ways of producing the events.
 #include "sim/site_reader.h"
 
 #include <simdjson.h>
@@ -187,7 +188,8 @@ bool Reader::end_object() {
 namespace {
 
 // Feeds a document that simdjson has parsed and validated to the reader, value by value in the
-// order of the text, as nlohmann's parser would report them. False when the reader refused a
+// order of the text, as nlohmann's parser would report them, except that an element of a target
+// list that ReadPlainTarget accepts goes to the reader whole (Reader::AddTarget). False when the reader refused a
 // value (error then says why) or when the document holds a number whose kind the parsed form
 // cannot tell (kAmbiguous: "-0" is an integer to nlohmann, "-0.0" a float; both parse to -0.0).
 enum class Walk { Done, Refused, Ambiguous };
