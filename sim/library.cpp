@@ -152,7 +152,8 @@ int Library::LoadQuietly(std::string& problem) {
 std::optional<std::string> Library::Plan(bool json) {
   if (!EnsureSite() || writeBack_) return std::nullopt;
   std::string error;
-  std::shared_ptr<Site> before = ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_.view(), error);
+  std::shared_ptr<Site> before =
+      ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_.view(), error);
   if (!before) return std::nullopt;
   return PlanText(*before, *site_, json);
 }

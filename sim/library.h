@@ -65,7 +65,7 @@ class Library {
   bool loaded_ = false;
   std::string file_;        // as named by ORBITANE_SIM; empty for the built-in installation
   std::string target_;      // the file that write-backs replace (file_ with links resolved)
-  SiteText loadedText_;  // the file as loaded, kept when nothing is written back (for Plan)
+  SiteText loadedText_;     // the file as loaded, kept when nothing is written back (for Plan)
   bool preloaded_ = false;  // Open loaded the installation; the next Init keeps it
   bool writeBack_ = false;
   int firstStoppedWrite_ = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none

@@ -113,7 +113,8 @@ bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
   }
   EntryDetails& details = entry->EditDetails();
   const Reconfig previous = details.reconfig;
-  details.journal.push_back(args.empty() ? std::string(command) : std::string(command) + " " + args);
+  details.journal.push_back(args.empty() ? std::string(command)
+                                         : std::string(command) + " " + args);
   if (accepted && EqualsIgnoringCase(command, "reconfig")) {
     details.reconfig.ran = true;
     details.reconfig.pending = details.reconfig.polls;

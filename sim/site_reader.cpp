@@ -189,9 +189,10 @@ namespace {
 
 // Feeds a document that simdjson has parsed and validated to the reader, value by value in the
 // order of the text, as nlohmann's parser would report them, except that an element of a target
-// list that ReadPlainTarget accepts goes to the reader whole (Reader::AddTarget). False when the reader refused a
-// value (error then says why) or when the document holds a number whose kind the parsed form
-// cannot tell (kAmbiguous: "-0" is an integer to nlohmann, "-0.0" a float; both parse to -0.0).
+// list that ReadPlainTarget accepts goes to the reader whole (Reader::AddTarget). False when the
+// reader refused a value (error then says why) or when the document holds a number whose kind the
+// parsed form cannot tell (kAmbiguous: "-0" is an integer to nlohmann, "-0.0" a float; both parse
+// to -0.0).
 enum class Walk { Done, Refused, Ambiguous };
 
 // Reads element as a plain target (see sax::PlainTarget) into target, or false when it is anything
@@ -309,7 +310,7 @@ class DocumentWalker {
  private:
   sax::Reader& reader;
   const bool mayHoldNul;
-  std::string key, text;  // reused: the reader takes the text out of them
+  std::string key, text;    // reused: the reader takes the text out of them
   sax::PlainTarget target;  // reused likewise
   const std::string noText;
 };

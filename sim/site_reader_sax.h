@@ -40,7 +40,7 @@ struct Level {
   size_t count = 0;        // list frames: elements started so far
   Kind kind = Kind::Root;  // Node and Nodes frames
   std::shared_ptr<Entry> entry;
-  std::vector<std::string> texts;  // Texts frames
+  std::vector<std::string> texts;                               // Texts frames
   std::vector<std::pair<std::string, std::string>> properties;  // Properties frames, as read
   std::unordered_set<std::string> keys;  // large Properties frames: the keys read so far
   Rule rule;

@@ -69,7 +69,9 @@ class TextMap {
   // block_[0]: the number of items n; block_[1 .. 2n + 1]: where each text starts, counted in
   // bytes from the first text (key, value, key, value, ..., then the end); the texts follow.
   std::unique_ptr<uint32_t[]> block_;
-  const char* TextsStart() const { return reinterpret_cast<const char*>(block_.get() + 2 * size() + 2); }
+  const char* TextsStart() const {
+    return reinterpret_cast<const char*>(block_.get() + 2 * size() + 2);
+  }
 };
 
 }  // namespace sim

@@ -66,7 +66,8 @@ void SimWalker::Seek(const ChildDefinitionData& record) {
 TreeNode* SimWalker::Current() {
   Entry* parent = Parent();
   static const std::shared_ptr<Entry> kNone;
-  const std::shared_ptr<Entry>& child = parent != nullptr && at_ ? parent->children.At(*at_) : kNone;
+  const std::shared_ptr<Entry>& child =
+      parent != nullptr && at_ ? parent->children.At(*at_) : kNone;
   if (Tracing()) TraceCall("Current", child ? " " + Describe(*child) : std::string(" (none)"));
   return child ? new SimNode(child) : nullptr;
 }

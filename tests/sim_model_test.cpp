@@ -1,18 +1,17 @@
 // The simulator's in-memory installation, below the vendor interface: the children of an entry,
 // the addresses that name them, the properties they hold, and reading them from a site file.
-#include "sim/model.h"
-
-#include "sim/identity.h"
-#include "sim/site_reader.h"
-#include "sim/site_writer.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sim/identity.h"
+#include "sim/model.h"
+#include "sim/site_reader.h"
+#include "sim/site_writer.h"
 
 namespace {
 
@@ -169,9 +168,11 @@ TEST(SiteReading, AgreesWithTheReadingThroughTheEventsAlone) {
   const std::string texts[] = {
       dsm + end,
       dsm + R"({"ipaddr": "10.2.0.1"}, {"ipaddr": "10.2.0.2", "community": "c", "alive": false,
-               "properties": {"POLL": "30", "DESCRIPTION": "two"}})" + end,
+               "properties": {"POLL": "30", "DESCRIPTION": "two"}})" +
+          end,
       dsm + R"({"properties": {"b": "1", "a": "2"}, "ipaddr": "10.2.0.3"},
-               {"ipaddr": "10.2.0.4", "logs": ["x"]}, {"ipaddr": "10.2.0.5"})" + end,
+               {"ipaddr": "10.2.0.4", "logs": ["x"]}, {"ipaddr": "10.2.0.5"})" +
+          end,
       dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "a\\u0000b", "e": "\u00e9"}})" + end,
       dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "a\u0000b"}})" + end,
       dsm + R"({"ipaddr": "10.2.0.1"}, {"ipaddr": "10.2.0.1", "community": "public"})" + end,

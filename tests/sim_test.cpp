@@ -131,8 +131,11 @@ class Sim : public testing::Test {
 
 // A record keeps one value per key, in key order, whatever order the keys were set in.
 TEST(Records, OneValuePerKeyInKeyOrder) {
-  ChildDefinitionData record = Record(
-      {{"port", "1"}, {"ipaddr", "10.0.0.1"}, {"name", nullptr}, {"community", "c"}, {"port", "2"}});
+  ChildDefinitionData record = Record({{"port", "1"},
+                                       {"ipaddr", "10.0.0.1"},
+                                       {"name", nullptr},
+                                       {"community", "c"},
+                                       {"port", "2"}});
   record.setv("version", uint16_t{65535});
   Lines keys;
   for (const auto& [key, value] : record.entries()) keys.push_back(key + "=" + value);
@@ -361,7 +364,8 @@ std::string ManyProperties(int count) {
 
 TEST_F(Sim, LoadingMistakes) {
   const std::string wrap = R"({"format": 1, "server": "K", "agents": [)";
-  const std::string targets = wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"targets": [)";
+  const std::string targets =
+      wrap + R"({"ipaddr": "10.1.1.1", "brokers": [{"dsms": [{"targets": [)";
   const std::pair<std::string, std::string> cases[] = {
       {"", "the file is empty"},
       {R"({"format": 1, "server": )",
@@ -502,10 +506,10 @@ TEST_F(Sim, TargetsOfEveryFormKeepTheirOrderAndContent) {
                    ManyProperties(20) + R"(}},
                   {"ipaddr": "10.2.0.4", "properties": {"path": "C:\\u0000dir"}})");
   OpenSite(site);
-  EXPECT_EQ(Children(*dsm_), (Lines{"Target community=public ipaddr=10.2.0.1",
-                                    "Target community=public ipaddr=10.2.0.3",
-                                    "Target community=c ipaddr=10.2.0.2",
-                                    "Target community=public ipaddr=10.2.0.4"}));
+  EXPECT_EQ(
+      Children(*dsm_),
+      (Lines{"Target community=public ipaddr=10.2.0.1", "Target community=public ipaddr=10.2.0.3",
+             "Target community=c ipaddr=10.2.0.2", "Target community=public ipaddr=10.2.0.4"}));
   Node first = Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}));
   ASSERT_TRUE(first);
   EXPECT_FALSE(first->NodeIsAlive());
@@ -556,8 +560,8 @@ TEST_F(Sim, PropertiesAreWrittenInKeyOrder) {
   ASSERT_TRUE(dsm_->SetProperties(dsmProperties));
   const std::string written = folder_.Read("site.json");
   std::vector<size_t> at;
-  for (const char* key : {"\"C\"", "\"P0\"", "\"P1\"", "\"P10\"", "\"P19\"", "\"P2\"",
-                          "\"a\"", "\"b\""}) {
+  for (const char* key :
+       {"\"C\"", "\"P0\"", "\"P1\"", "\"P10\"", "\"P19\"", "\"P2\"", "\"a\"", "\"b\""}) {
     at.push_back(written.find(key));
     EXPECT_NE(at.back(), std::string::npos) << key;
   }
