@@ -119,10 +119,14 @@ bool IsValidUtf8(std::string_view text) {
 // Keys hold addresses as their four bytes and ports as two, which keeps them short enough to be
 // stored without an allocation of their own. Every child's address is dotted decimal, so an
 // address written any other way names no child and gives no key.
+static std::string Packed(const std::array<uint8_t, 4>& address) {
+  return std::string(reinterpret_cast<const char*>(address.data()), address.size());
+}
+
 static std::optional<std::string> PackAddress(std::string_view ipaddr) {
   std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(ipaddr);
   if (!address) return std::nullopt;
-  return std::string(reinterpret_cast<const char*>(address->data()), address->size());
+  return Packed(*address);
 }
 
 static std::optional<std::string> AddressKey(std::string_view ipaddr, uint16_t port) {
@@ -135,10 +139,8 @@ static std::optional<std::string> AddressKey(std::string_view ipaddr, uint16_t p
 }
 
 std::string TargetKey(const std::array<uint8_t, 4>& address, std::string_view community) {
-  std::string key;
-  key.reserve(address.size() + community.size());
-  key.append(reinterpret_cast<const char*>(address.data()), address.size());
-  key.append(community);
+  std::string key = Packed(address);
+  key += community;
   return key;
 }
 

@@ -241,13 +241,9 @@ bool ReadPlainTarget(simdjson::dom::element element, bool mayHoldNul, sax::Plain
         if (!plainKey(property.key) || !text(property.value, value)) return false;
         target.properties.emplace_back(property.key, value);
       }
-      // In key order (by insertion: they are few), where a key given twice stands out.
+      // In key order, where a key given twice stands out.
       auto& items = target.properties;
-      for (size_t next = 1; next < items.size(); ++next) {
-        for (size_t at = next; at > 0 && items[at].first < items[at - 1].first; --at) {
-          std::swap(items[at], items[at - 1]);
-        }
-      }
+      TextMap::SortByKey(items);
       for (size_t at = 1; at < items.size(); ++at) {
         if (items[at].first == items[at - 1].first) return false;
       }

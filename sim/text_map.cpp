@@ -35,7 +35,7 @@ std::optional<std::string_view> TextMap::Find(std::string_view key) const {
   return std::nullopt;
 }
 
-void TextMap::Assign(Texts& texts) {
+void TextMap::SortByKey(Texts& texts) {
   auto byKey = [](const auto& a, const auto& b) { return a.first < b.first; };
   if (texts.size() <= kSortedByInsertion) {
     // A handful of items (nearly every entry): insertion keeps equal keys in order and needs no
@@ -48,6 +48,10 @@ void TextMap::Assign(Texts& texts) {
   } else {
     std::stable_sort(texts.begin(), texts.end(), byKey);
   }
+}
+
+void TextMap::Assign(Texts& texts) {
+  SortByKey(texts);
   // Of equal keys, the last given stands: keep the last of each run.
   size_t kept = 0;
   for (size_t at = 0; at < texts.size(); ++at) {

@@ -64,6 +64,8 @@ class TextMap {
   void Assign(Texts& texts);
   // The same for texts already in key order, each key once (checked by the caller).
   void AssignSorted(const Texts& texts);
+  // Puts texts in key order, equal keys in the order given.
+  static void SortByKey(Texts& texts);
 
  private:
   // block_[0]: the number of items n; block_[1 .. 2n + 1]: where each text starts, counted in
