@@ -24,9 +24,14 @@ const ShellRow kRows[] = {
      "{ printf 'PRINT '; printf '%1048571s\\n' '' | tr ' ' x; yes 'PRINT a' | head -n 3000; }"
      " > t.hxo; $HXO t.hxo | tail -n 1",
      "", "a\n", "", 0},
-    {"HistorySaveWritesOneEntryALine",
-     "$HXO -c $'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo\\nINCLUDE h.hxo'", "", "a\nb\na\nb\n", "",
-     0},
+    // Entries are written as stored: those of a command text have no line end, those of a
+    // file keep theirs.
+    {"HistorySaveOfACommandTextWritesEntriesBackToBack",
+     "$HXO -c $'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo' && cat h.hxo", "", "a\nb\nPRINT aPRINT b",
+     "", 0},
+    {"HistorySaveOfAFileWritesALineEach",
+     "printf 'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo\\n' > t.hxo; $HXO t.hxo && $HXO h.hxo", "",
+     "a\nb\na\nb\n", "", 0},
     {"HistorySaveToAFullDevice", "$HXO -c $'PRINT a\\nHISTORY SAVE /dev/full'", "", "a\n",
      "-c:2: Could not write file /dev/full: No space left on device.\n", 1},
     {"FullStandardOutput", "$HXO -c 'PRINT a' > /dev/full", "", "",
@@ -53,18 +58,21 @@ const ShellRow kRows[] = {
      "cp $SITE s.json; touch s.json.tmp.$$ s.json.tmp.999999999;"
      " $HXO --sim s.json -c 'AUTH KORAS root' && ls s.json* | sed \"s/$$/LIVE/\"",
      "", "s.json\ns.json.tmp.LIVE\n", "", 0},
-    // One object, then a selection whose command cannot be recorded; then a selection whose
-    // properties cannot be written, which is reported once.
-    {"UnrecordedCommandFailsTheCommit",
+    // The properties are written, the reload cannot be recorded: the installation says so, the
+    // COMMIT succeeds all the same (with its confirmation) and the script goes on; for one
+    // object, then for a selection. Then a selection whose properties cannot be written.
+    {"UnrecordedCommandLeavesTheCommitSuccessful",
      "cp $SITE s.json; export ORBITANE_SIM_FAIL_BEFORE_RENAME=2;"
-     " $HXO --sim s.json -c $'AGENT a 127.0.0.1\\na.SET POLL_INTERVAL 7\\na.COMMIT';"
+     " $HXO --sim s.json -c $'SET VERBOSE ON\\nAGENT a 127.0.0.1\\na.SET POLL_INTERVAL 7\\n"
+     "a.COMMIT\\nPRINT next'; echo $?;"
      " $HXO --sim s.json -c $'SET CONTINUE ON\\nAGENT a 127.0.0.1\\na.SET POLL_INTERVAL 8\\n"
      "ALL.COMMIT\\na.SET POLL_INTERVAL 9\\nALL.COMMIT'",
-     "", "",
+     "",
+     "VERBOSE has been set to ON.\nAgent object named a has been created.\n"
+     "Value of POLL_INTERVAL for Agent object a has been set to 7.\n"
+     "Properties for Agent object a have been committed.\nnext\n0\n",
      "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
-     "-c:3: Failed to commit properties on object \"a\".\n"
      "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
-     "-c:4: Failed to commit properties on object \"ALL\".\n"
      "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
      "-c:6: Failed to commit properties on object \"a\".\n",
      1},
