@@ -32,6 +32,26 @@ const ShellRow kRows[] = {
     {"HistorySaveOfAFileWritesALineEach",
      "printf 'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo\\n' > t.hxo; $HXO t.hxo && $HXO h.hxo", "",
      "a\nb\na\nb\n", "", 0},
+    // A running script reads the text it started with, whatever happens to its file: cut to
+    // nothing (the rest of a long script used to be a SIGBUS), or rewritten in place (its
+    // history would show, and !1 run, the new file's lines).
+    {"ScriptFileTruncatedWhileItRuns",
+     "{ printf 'PRINT a\\nEXEC truncate -s 0 t.hxo\\n'; yes '#' | head -c 9000000;"
+     " printf '\\nPRINT c\\nHISTORY\\n'; } > t.hxo; $HXO t.hxo",
+     "", "a\nc\n1. PRINT a\n2. EXEC truncate -s 0 t.hxo\n3. PRINT c\n", "", 0},
+    // Without a folder for the private copy the text is read into memory instead.
+    {"ScriptFileTruncatedWhileItRunsWithoutATemporaryFolder",
+     "{ printf 'PRINT a\\nEXEC truncate -s 0 t.hxo\\n'; yes '#' | head -c 9000000;"
+     " printf '\\nPRINT c\\n!1\\n'; } > t.hxo; TMPDIR=/no/such/folder $HXO t.hxo",
+     "", "a\nc\na\n", "", 0},
+    {"ScriptFileRewrittenWhileItRuns",
+     "printf 'PRINT bb\\nPRINT zz\\nPRINT yy\\n' > b.hxo;"
+     " printf 'PRINT a\\nEXEC cp b.hxo t.hxo\\n!1\\nHISTORY\\n' > t.hxo; $HXO t.hxo",
+     "", "a\na\n1. PRINT a\n2. EXEC cp b.hxo t.hxo\n3. PRINT a\n", "", 0},
+    {"ScriptFileLineOverTheBound",
+     "{ printf 'PRINT '; head -c 17825792 /dev/zero | tr '\\0' x; printf '\\nPRINT after\\n'; }"
+     " > t.hxo; $HXO t.hxo",
+     "", "", "t.hxo:1: Line longer than 16777216 bytes; the script ends here.\n", 7},
     {"HistorySaveToAFullDevice", "$HXO -c $'PRINT a\\nHISTORY SAVE /dev/full'", "", "a\n",
      "-c:2: Could not write file /dev/full: No space left on device.\n", 1},
     {"FullStandardOutput", "$HXO -c 'PRINT a' > /dev/full", "", "",
