@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "cli/signals.h"
 #include "cli/terminal_session.h"
@@ -20,6 +21,7 @@ constexpr int kOutputError = 74;         // as EX_IOERR of sysexits.h, beside 64
 
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]\n"
+    "       hxo_cmdline --check[=json] SCRIPT...\n"
     "\n"
     "Runs a configuration script against the installation.\n"
     "\n"
@@ -27,6 +29,11 @@ const char kUsage[] =
     "  -             read the script from standard input (also when no script is given)\n"
     "  -c COMMANDS   run the command text; its listings print in place\n"
     "  --sim FILE    use this simulated installation file (sets ORBITANE_SIM)\n"
+    "  --check[=json] SCRIPT...\n"
+    "                check the scripts without running them or opening the\n"
+    "                installation: diagnostics as FILE:LINE:COLUMN: error: TEXT\n"
+    "                (or warning:), or one JSON document a script; exit status 1\n"
+    "                when there is an error, else 0\n"
     "  --            end of the options: what follows is the script's name\n"
     "  --help        show this text\n"
     "  --version     show the version\n"
@@ -150,12 +157,27 @@ void PrintPlan(const InstallationOptions& options) {
 
 // ---- end of the options about the installation ----
 
+// --check: the scripts checked without running them; 0 when none has an error, else 1.
+int CheckScripts(const std::vector<const char*>& scripts, const char* format) {
+  int errors = 0;
+  for (const char* script : scripts) {
+    char* report = nullptr;
+    const int found = HXO_CheckScript(script, format, &report);
+    if (report != nullptr) std::fputs(report, stdout);
+    std::free(report);
+    errors += found < 0 ? 1 : found;
+  }
+  return errors == 0 ? 0 : 1;
+}
+
 int Run(int argc, char** argv) {
   const char* simFile = nullptr;
   const char* commands = nullptr;
   const char* script = nullptr;
   bool optionsEnded = false;
   InstallationOptions installation;
+  const char* checkFormat = nullptr;  // "text" or "json" with --check
+  std::vector<const char*> scripts;
 
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
@@ -182,15 +204,28 @@ int Run(int argc, char** argv) {
         simFile = argument + 6;
         continue;
       }
+      if (std::strcmp(argument, "--check") == 0 || std::strcmp(argument, "--check=text") == 0) {
+        checkFormat = "text";
+        continue;
+      }
+      if (std::strcmp(argument, "--check=json") == 0) {
+        checkFormat = "json";
+        continue;
+      }
       if (int taken = TakeInstallationOption(argc, argv, i, installation); taken != 0) {
         if (taken < 0) return UsageError("missing or unknown value in ", argument);
         continue;
       }
       return UsageError("unknown option ", argument);
     }
-    if (script != nullptr) return UsageError("more than one script: ", argument);
-    script = argument;
+    scripts.push_back(argument);
   }
+  if (checkFormat != nullptr) {
+    if (scripts.empty()) return UsageError("--check needs the scripts to check", "");
+    return CheckScripts(scripts, checkFormat);
+  }
+  if (scripts.size() > 1) return UsageError("more than one script: ", scripts[1]);
+  if (!scripts.empty()) script = scripts[0];
   if (script != nullptr && commands != nullptr) {
     return UsageError("give either a script or -c, not both", "");
   }
