@@ -117,6 +117,25 @@ HXO_API void HXO_FreeList(char** list);
    (no SA_RESTART). */
 HXO_API void HXO_RequestInterrupt(void);
 
+/* After HXO_RunScript or HXO_RunCommands: when the command that gave the run its non-zero result
+   code wrote nothing on standard error (SPAWN on a DSM while QUIET is ON, for instance), returns
+   that code and gives, for each pointer that is not NULL, the name of the script it was in (an
+   included script's own), its line number, the command line, and a short text saying what failed
+   or NULL; the texts are allocated with malloc. Returns 0 otherwise: after success, after QUIT,
+   EXIT, BYE or ABORT ALL (code 6), and after a failure that said why. */
+HXO_API int HXO_UnreportedFailure(char** script, int* line, char** command, char** what);
+
+/* Makes every script explain its failures as terminal sessions do (on != 0) or not (0, the
+   default): after a failure's message, one more line on standard error with the installation's
+   reason for refusing the call and the way out, and after an unknown command, subcommand or
+   object name the nearest known one ("  did you mean PRINT?"). The messages do not change. */
+HXO_API void HXO_SetExplain(int on);
+
+/* The limits of a rehearsal on the installation in use, as one line, when it cannot show
+   everything a real run would meet (a snapshot does not know which addresses answer); NULL
+   otherwise. Release it with free(). */
+HXO_API char* HXO_RehearsalLimits(void);
+
 #ifdef __cplusplus
 }
 #endif
