@@ -9,10 +9,13 @@
 #include <cstring>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "entry/snapshot.h"
 #include "hxo/hxo.h"
 #include "orbitane/extensions.h"
 #include "orbitane/orbitaneapi.h"
+#include "runtime/failure_record.h"
 
 namespace {
 
@@ -48,6 +51,41 @@ bool WriteAtomically(const std::string& path, const std::string& text, std::stri
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The plan says whether the run it comes from went to its end: a JSON plan gains "complete" and,
+// when false, "stopped" (the script, line, command and code that stopped it); a text plan ends
+// with one line naming them.
+std::string WithCompleteness(const char* plan, bool json) {
+  const FailureRecord* stop = FirstStopOfTheRun();
+  const bool stopped = stop != nullptr;
+  const FailureRecord failure = stopped ? *stop : FailureRecord{};
+  const std::string command =
+      failure.command.substr(0, failure.command.find_last_not_of("\r\n") + 1);
+  std::string text(plan);
+  if (json) {
+    std::string members = stopped ? "\"complete\": false, " : "\"complete\": true, ";
+    if (stopped) {
+      const nlohmann::json where = {{"script", failure.script},
+                                    {"line", failure.line},
+                                    {"command", command},
+                                    {"code", failure.code}};
+      members +=
+          "\"stopped\": " + where.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+          ", ";
+    }
+    if (const size_t open = text.find('{'); open != std::string::npos) {
+      text.insert(open + 1, members);
+    }
+  } else if (stopped) {
+    text += "The script stopped at " + failure.script + ":" + std::to_string(failure.line) +
+            " with code " + std::to_string(failure.code) + "; the plan covers what ran before.\n";
+  }
+  return text;
 }
 
 }  // namespace
@@ -89,10 +127,9 @@ HXO_API int HXO_GetPlan(const char* format, char** plan) {
   char* text = TakeText(OrbitanePlan(format));
   if (text == nullptr) return 1;
   if (plan != nullptr) {
-    *plan = text;
-  } else {
-    std::free(text);
+    *plan = strdup(WithCompleteness(text, std::strcmp(format, "json") == 0).c_str());
   }
+  std::free(text);
   return 0;
 }
 

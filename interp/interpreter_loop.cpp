@@ -186,4 +186,9 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     failureWatch.Settle(session, lineNumber, line);
     if (remember) session.history.push_back(fromHistory ? line : source.Keep(line));
   }
+  // Whether a failure ended this script: one that CONTINUE would not carry past.
+  int code = session.resultCode;
+  NoteScriptEnd(source.StoppedAtLongLine() ||
+                (!session.stopRequested && code != ResultCode::kOk && code != ResultCode::kEndAll &&
+                 !ContinueAfter(code, options)));
 }

@@ -8,6 +8,8 @@ namespace {
 FailureRecord last;
 unsigned long records = 0;  // failures recorded so far: a nested session's count as well
 std::string pendingWhat;
+FailureRecord firstStop;
+bool stopped = false;
 
 }  // namespace
 
@@ -32,7 +34,16 @@ void FailureWatch::Settle(const SessionState& session, int lineNumber,
 void ForgetLastFailure() {
   last = {};
   pendingWhat.clear();
+  stopped = false;
 }
+
+void NoteScriptEnd(bool stoppedBeforeItsEnd) {
+  if (!stoppedBeforeItsEnd || stopped || last.code == 0) return;
+  firstStop = last;
+  stopped = true;
+}
+
+const FailureRecord* FirstStopOfTheRun() { return stopped ? &firstStop : nullptr; }
 
 const FailureRecord& LastFailure() { return last; }
 

@@ -31,6 +31,11 @@ class FailureWatch {
 
 // Called when a run starts, so that a record never outlives the run it belongs to.
 void ForgetLastFailure();
+// Each script's loop says, as it ends, whether a failure stopped it before its end (QUIT, ABORT,
+// the end of its lines and failures that CONTINUE carries past are ends the script chose). The
+// first such stop of a run, an included script's as well, is kept: null when there was none.
+void NoteScriptEnd(bool stoppedBeforeItsEnd);
+const FailureRecord* FirstStopOfTheRun();
 const FailureRecord& LastFailure();
 // A handler that fails without a message says what failed, for the record.
 void NoteSilentFailure(std::string what);

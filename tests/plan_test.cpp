@@ -135,7 +135,7 @@ TEST(DryRun, PlansExactlyWhatTheRealRunChanges) {
   EXPECT_EQ(plan.find("  > reload\n  > reload"), std::string::npos);  // once per node
   // A JSON plan keeps standard output to itself; the script's own output goes to standard error.
   const Result json = rehearsal.Program("--dry-run=json -c 'PRINT x'");
-  EXPECT_EQ(json.out, "{\"format\": 1, \"changes\": []}\n");
+  EXPECT_EQ(json.out, "{\"complete\": true, \"format\": 1, \"changes\": []}\n");
   EXPECT_EQ(json.err, "x\n");
 }
 
