@@ -147,6 +147,7 @@ int Library::LoadQuietly(std::string& problem) {
     return kInvalid;
   }
   if (writeBack_) {
+    DigestIfRecent(stamp_, file->text.view());
     RemoveStaleTemporaries(target_);
   } else {
     loadedText_ = std::move(file->text);

@@ -42,13 +42,6 @@ FileStamp StampFrom(const struct stat& info) {
   return stamp;
 }
 
-// Keeps the digest of bytes in stamp when its times alone cannot tell a later change.
-void DigestIfRecent(FileStamp& stamp, std::string_view bytes) {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  if (Nanoseconds(now) - stamp.ctimeNs < kTimeDoubtNs) stamp.digest = DigestOf(bytes);
-}
-
 std::string Folder(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -87,6 +80,12 @@ bool FileStamp::SameTimes(const FileStamp& other) const {
 }
 
 uint64_t DigestOf(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
+
+void DigestIfRecent(FileStamp& stamp, std::string_view bytes) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  if (Nanoseconds(now) - stamp.ctimeNs < kTimeDoubtNs) stamp.digest = DigestOf(bytes);
+}
 
 SiteText::SiteText(size_t size) : size_(size), mapped_(size + kSiteTextSlack) {
   void* start = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -157,7 +156,6 @@ std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error
   }
   result.text.Shorten(done);
   ::close(fd);
-  DigestIfRecent(result.stamp, result.text.view());
   return result;
 }
 
@@ -196,7 +194,9 @@ WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, F
   replacement.stopBeforeRename = stopBeforeRename;
   struct stat written {};
   if (!ReplaceFile(path, text, replacement, written, error)) {
-    if (stopBeforeRename) error += " (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)";
+    if (stopBeforeRename && error == "stopped before the rename") {
+      error += " (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)";
+    }
     return WriteOutcome::Failed;
   }
   // The stamp is the new file's own: after the rename another writer may already have replaced

@@ -32,6 +32,9 @@ struct FileStamp {
 
 // The digest of FileStamp::digest.
 uint64_t DigestOf(std::string_view bytes);
+// Keeps the digest of bytes (the file's content) in stamp when its times alone cannot tell a
+// later change: the file changed less than two seconds ago.
+void DigestIfRecent(FileStamp& stamp, std::string_view bytes);
 
 // The text of a site file is read with at least this many bytes to spare after it, so that a
 // parser that reads ahead in blocks can read it in place.
@@ -68,7 +71,8 @@ struct FileText {
   FileStamp stamp;
 };
 
-// The file's content and stamp, or none with error set to the problem (no file name in it).
+// The file's content and stamp (without a digest), or none with error set to the problem (no
+// file name in it).
 // Anything but a regular file is refused, without waiting on it (a FIFO would block its open).
 std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error);
 
