@@ -169,7 +169,7 @@ bool Library::Persist(const Change& change) {
   const std::string what = std::string(change.what) + " of " + Describe(change.entry);
   std::string error;
   if (!MayReplaceFile(target_, error)) {
-    ReportUnwritten(what, error);
+    ReportUnwritten(what, error, " (use --read-only to try changes in memory only)");
     return false;
   }
   std::string text = WriteSite(*site_);
@@ -188,7 +188,8 @@ bool Library::Persist(const Change& change) {
       lastWritten_ = what;
       return true;
     case WriteOutcome::ChangedByOther:
-      ReportUnwritten(what, "the installation file was changed by another process");
+      ReportUnwritten(what, "the installation file was changed by another process",
+                      written_ == 0 ? ": run the script again on the new file" : "");
       break;
     case WriteOutcome::Failed:
       ReportUnwritten(what, error);
@@ -201,21 +202,16 @@ void Library::ReportRefused(std::string_view problem) const {
   ReportProblem(file_.empty() ? "(built-in installation)" : file_, problem);
 }
 
-void Library::ReportUnwritten(const std::string& change, std::string problem) {
-  const bool changedByOther = problem == "the installation file was changed by another process";
+void Library::ReportUnwritten(const std::string& change, std::string problem,
+                              std::string_view advice) {
   if (written_ == 0) {
     problem += "; nothing was written";
-    if (changedByOther) {
-      problem += ": run the script again on the new file";
-    } else if (problem.rfind("the file is not writable", 0) == 0 ||
-               problem.rfind("its folder", 0) == 0) {
-      problem += " (use --read-only to try changes in memory only)";
-    }
   } else {
     problem += "; not written: " + change +
                "; written before it since the load: " + std::to_string(written_) +
                (written_ == 1 ? " change" : " changes") + ", the last: " + lastWritten_;
   }
+  problem += advice;
   ReportProblem(file_, problem);
   CountStoreFailure();
 }

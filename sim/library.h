@@ -69,8 +69,9 @@ class Library {
  private:
   void Load();
   int LoadQuietly(std::string& problem);
-  // Reports a failed write-back of change: problem, then what reached the file.
-  void ReportUnwritten(const std::string& change, std::string problem);
+  // Reports a failed write-back of change: problem, what reached the file, then advice.
+  void ReportUnwritten(const std::string& change, std::string problem,
+                       std::string_view advice = "");
   // Starts the trace of ORBITANE_SIM_TRACE, unless it names the site file.
   void StartTrace();
 

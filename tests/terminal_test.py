@@ -153,9 +153,9 @@ def session():
 
 
 def history_file():
-    """A FIFO or a link to a device as the history file, and a state folder that cannot be
-    made: the session starts at once, says once that the history is not kept, ends when asked,
-    and leaves what stands there as it was."""
+    """A FIFO, a link to a device or a file over the bound as the history file, and a state
+    folder that cannot be made: the session starts at once, says once that the history is not
+    kept, ends when asked, and leaves what stands there as it was."""
     global STATE
     path = os.path.join(FOLDER, "state", "hxo", "history")
     os.makedirs(os.path.dirname(path))
@@ -165,6 +165,8 @@ def history_file():
               lambda: stat.S_ISFIFO(os.lstat(path).st_mode)),
              (lambda: os.symlink("/dev/zero", path), "not a regular file",
               lambda: os.readlink(path) == "/dev/zero"),
+             (lambda: open(path, "w").truncate(17 << 20),
+              "larger than 16 MiB", lambda: os.path.getsize(path) == 17 << 20),
              (lambda: None, "Not a directory", lambda: not os.path.lexists(path)))
     for plant, reason, left_alone in cases:
         if os.path.lexists(path):
