@@ -61,7 +61,7 @@ bool WriteSnapshotFile(const std::string& path, const std::string& text, std::st
   struct stat info {};
   const bool exists = stat(path.c_str(), &info) == 0;
   if (exists && S_ISDIR(info.st_mode)) {
-    problem = path + ": a folder";
+    problem = path + ": is a folder";
     return false;
   }
   if (NamesOpenDescriptor(path) || (exists && !S_ISREG(info.st_mode))) {
