@@ -145,7 +145,8 @@ bool ReplaceFile(const std::string& path, std::string_view text, const Replaceme
   const std::string folder = FolderOf(path);
   TemporaryFile file;
   // Where the file system has no unnamed files (or the folder refuses them), a named one.
-  file.fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (replacement.mayBeUnnamed)
+    file.fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (file.fd < 0 && !CreateNamed(path, file, problem)) return false;
   auto writeProblem = [&] {
     problem = "cannot write " + (file.name.empty() ? "a new file in " + folder : file.name) + ": " +

@@ -27,6 +27,8 @@ struct Replacement {
   // The new file is written and thrown away, as after a crash just before the rename (a test
   // seam); the replacement then fails.
   bool stopBeforeRename = false;
+  // false: a named temporary file even where unnamed ones work (to test the other path).
+  bool mayBeUnnamed = true;
 };
 
 // Writes text into a new file in path's folder, gives it what replacement keeps, flushes it to

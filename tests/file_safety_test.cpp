@@ -1,10 +1,14 @@
 // Files that are not what they seem, and write-backs that must keep what the file was: each row
 // runs at the shell as in bad_input_test.cpp. Rows that would hang on a planted FIFO run under
 // timeout, so that a hang fails the row (status 124) instead of the suite.
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "orbitane/file_replacement.h"
 #include "support.h"
 
 namespace {
@@ -125,5 +129,36 @@ TEST(FileSafety, WhatIsPlantedIsNeitherFollowedNorWaitedOn) { ExpectShellRows(kP
 TEST(FileSafety, WriteBacksKeepWhatTheFileWas) { ExpectShellRows(kWriteBacks); }
 
 TEST(FileSafety, SnapshotsLoadAgainAndHideNothing) { ExpectShellRows(kSnapshots); }
+
+// Both ways to a new file, the unnamed one and the named one of file systems without unnamed
+// files, keep the mode (not the umask's) and leave nothing behind, also when stopped before the
+// rename.
+TEST(FileReplacement, EitherWayKeepsTheModeAndLeavesNothingBehind) {
+  for (const bool unnamed : {true, false}) {
+    SCOPED_TRACE(unnamed ? "unnamed" : "named");
+    Folder folder;
+    const std::string path = folder.File("f");
+    folder.Write("f", "old");
+    ASSERT_EQ(chmod(path.c_str(), 0664), 0);  // what the umask would take away
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    Replacement replacement;
+    replacement.keep = &info;
+    replacement.mayBeUnnamed = unnamed;
+    replacement.stopBeforeRename = true;
+    struct stat written {};
+    std::string problem;
+    EXPECT_FALSE(ReplaceFile(path, "new", replacement, written, problem));
+    EXPECT_EQ(problem, "stopped before the rename");
+    EXPECT_EQ(folder.Read("f"), "old");
+    replacement.stopBeforeRename = false;
+    EXPECT_TRUE(ReplaceFile(path, "new", replacement, written, problem)) << problem;
+    EXPECT_EQ(folder.Read("f"), "new");
+    EXPECT_EQ(written.st_mode & 07777, 0664u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path),
+                            std::filesystem::directory_iterator()),
+              1);
+  }
+}
 
 }  // namespace
