@@ -217,7 +217,11 @@ bool MakeSnapshot(std::string& text, std::string& problem) {
   }
   text = "{\"format\": 1, \"server\": ";
   Quote(text, session->server);
-  text += ", \"any_password\": true, \"users\": {";
+  text +=
+      ",\n\"comment\": \"A snapshot: taken through the interface, it cannot carry what the "
+      "interface does not tell: which addresses answer (ADD of an address succeeds here "
+      "where the installation may refuse it) nor the passwords (any user and any password "
+      "are accepted).\",\n\"any_password\": true, \"users\": {";
   Quote(text, session->user);
   text += ": \"\"}";
   std::string rules;

@@ -10,6 +10,7 @@
 #include "sim/identity.h"
 #include "sim/node.h"
 #include "sim/plan.h"
+#include "sim/refusal.h"
 #include "sim/report.h"
 #include "sim/site_access.h"
 #include "sim/site_reader.h"
@@ -213,7 +214,6 @@ void Library::ReportUnwritten(const std::string& change, std::string problem,
   }
   problem += advice;
   ReportProblem(file_, problem);
-  CountStoreFailure();
 }
 
 }  // namespace sim
@@ -233,6 +233,16 @@ char* OrbitanePlan(const char* format) {
   return plan ? SharedHeapStrdup(plan->c_str()) : nullptr;
 }
 
+char* OrbitaneRehearsalLimits() {
+  // A file that accepts any password was written by a snapshot, or stands in for one.
+  const std::shared_ptr<sim::Site>& site = sim::Library::Get().site();
+  if (!site || !site->anyPassword) return nullptr;
+  return SharedHeapStrdup(
+      "this installation is a snapshot: it cannot tell which addresses answer or which "
+      "passwords the nodes take, so ADD of an address, AGENT and SPAWN may fail on the real "
+      "installation where this rehearsal succeeded");
+}
+
 void destroyAPI() { sim::Library::Get().Destroy(); }
 
 TreeRootHolder* TreeRootHolder::GetRoot(const char* kind, const char* server, const char* user,
@@ -249,10 +259,18 @@ TreeRootHolder* TreeRootHolder::GetRoot(const char* kind, const char* server, co
     return nullptr;
   }
   if (std::string_view(kind) != "distributed" || !sim::EqualsIgnoringCase(server, site->server)) {
+    sim::Refuse(kOrbitaneRefusalNoSession,
+                "the event server is " + site->server + ", not " + std::string(server));
     return nullptr;
   }
+  // A snapshot never read the users: with any password, any user name is accepted too.
   auto found = site->users.find(user);
-  if (found == site->users.end() || (found->second != password && !site->anyPassword)) {
+  if (found == site->users.end() && !site->anyPassword) {
+    sim::Refuse(kOrbitaneRefusalNoSession, "no user " + std::string(user) + " on " + site->server);
+    return nullptr;
+  }
+  if (found != site->users.end() && found->second != password && !site->anyPassword) {
+    sim::Refuse(kOrbitaneRefusalPassword, "wrong password for user " + std::string(user));
     return nullptr;
   }
   return new sim::SimRootHolder(site);

@@ -52,10 +52,10 @@ class Library {
   uint64_t generation() const { return generation_; }
 
   // After a change: writes the whole installation back when it came from a writable file. False,
-  // with one line on stderr, when it could not be written (counted by CountStoreFailure); the
-  // caller then undoes the change. The line says what reached the file and what did not: this
-  // change did not, and the changes this load wrote before it did. A file the loader would refuse
-  // (larger than kMaxSiteFileBytes) is not written.
+  // with one line on stderr, when it could not be written; the caller then undoes the change.
+  // The line says what reached the file and what did not: this change did not, and the changes
+  // this load wrote before it did. A file the loader would refuse (larger than kMaxSiteFileBytes)
+  // is not written.
   bool Persist(const Change& change);
   // Reports on stderr, naming the installation, a change refused before any write (one line).
   void ReportRefused(std::string_view problem) const;

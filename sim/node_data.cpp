@@ -2,6 +2,7 @@
 #include "sim/identity.h"
 #include "sim/named_items.h"
 #include "sim/node.h"
+#include "sim/refusal.h"
 #include "sim/site_fields.h"
 
 namespace sim {
@@ -86,6 +87,9 @@ bool SimNode::SetProperties(const NodePropertySet& set) {
 bool SimNode::NodeIsAlive() {
   TraceCall("NodeIsAlive");
   std::shared_ptr<Entry> entry = Live();
+  if (entry != nullptr && !entry->alive) {
+    Refuse(kOrbitaneRefusalNoAnswer, Description() + " does not answer");
+  }
   return entry != nullptr && entry->alive;
 }
 
@@ -156,6 +160,10 @@ bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
     details.journal.pop_back();
     details.reconfig = previous;
   });
+  if (!accepted) {
+    Refuse(kOrbitaneRefusalNotAccepted,
+           Description() + " does not accept the command \"" + std::string(command) + "\"");
+  }
   return accepted && kept;
 }
 

@@ -50,6 +50,17 @@ HXO_API int HXO_GetPlan(const char* format, char** plan);
    node's properties or children cannot be read. */
 HXO_API int HXO_WriteSnapshot(const char* fileName, char** message);
 
+/* Checks the script file fileName, and the files it INCLUDEs, without running anything and
+   without an installation: every line against the language's commands and subcommands, the
+   parameters each needs (numbers, ports, switches, rule numbers and values), a '#' that does not
+   start a comment, objects used before AGENT, SPAWN or ADD declares them or after DROP, INCLUDE
+   of a file that cannot be read, and passwords written in the script (a warning). format is
+   "text" (one "file:line:column: error: text" or "warning:" line each) or "json" (one JSON
+   document on one line: "errors", "warnings" and "diagnostics" with file, line, column,
+   severity and message). Returns the number of errors (0: none, warnings aside), or -1 for an
+   unknown format; report, when not null, receives the diagnostics (release with free()). */
+HXO_API int HXO_CheckScript(const char* fileName, const char* format, char** report);
+
 /* ---- For programs that run scripts for a person ----
    Everything below is optional: a program that calls none of it gets the behaviour described
    above. None of it is safe to call while a script runs, except where it says so. */
@@ -108,6 +119,25 @@ HXO_API void HXO_FreeList(char** list);
    call from a signal handler (SIGINT); the program's handler must not restart interrupted reads
    (no SA_RESTART). */
 HXO_API void HXO_RequestInterrupt(void);
+
+/* After HXO_RunScript or HXO_RunCommands: when the command that gave the run its non-zero result
+   code wrote nothing on standard error (SPAWN on a DSM while QUIET is ON, for instance), returns
+   that code and gives, for each pointer that is not NULL, the name of the script it was in (an
+   included script's own), its line number, the command line, and a short text saying what failed
+   or NULL; the texts are allocated with malloc. Returns 0 otherwise: after success, after QUIT,
+   EXIT, BYE or ABORT ALL (code 6), and after a failure that said why. */
+HXO_API int HXO_UnreportedFailure(char** script, int* line, char** command, char** what);
+
+/* Makes every script explain its failures as terminal sessions do (on != 0) or not (0, the
+   default): after a failure's message, one more line on standard error with the installation's
+   reason for refusing the call and the way out, and after an unknown command, subcommand or
+   object name the nearest known one ("  did you mean PRINT?"). The messages do not change. */
+HXO_API void HXO_SetExplain(int on);
+
+/* The limits of a rehearsal on the installation in use, as one line, when it cannot show
+   everything a real run would meet (a snapshot does not know which addresses answer); NULL
+   otherwise. Release it with free(). */
+HXO_API char* HXO_RehearsalLimits(void);
 
 #ifdef __cplusplus
 }
