@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/history_file.h"
 #include "hxo/hxo.h"
 
 #ifdef HXO_HAVE_LIBEDIT
@@ -22,13 +23,6 @@ namespace {
 
 std::string historyFile;
 constexpr int kHistoryLines = 1000;
-
-// Creates the file with mode 0600 before anything is written into it, and keeps it so.
-void MakePrivate(const std::string& path) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-  if (fd >= 0) close(fd);
-  chmod(path.c_str(), 0600);
-}
 
 #ifdef HXO_HAVE_LIBEDIT
 
@@ -159,7 +153,7 @@ void LineEditorStart(const char* historyPath, FILE* screen) {
   rl_add_defun("hxo-complete", CompleteWord, '\t');
   stifle_history(kHistoryLines);
   historyFile = historyPath != nullptr ? historyPath : "";
-  if (!historyFile.empty()) read_history(historyFile.c_str());
+  if (HistoryFileReadable(historyFile)) read_history(historyFile.c_str());
 }
 
 char* LineEditorRead(const char* prompt) { return readline(prompt); }
@@ -167,10 +161,7 @@ char* LineEditorRead(const char* prompt) { return readline(prompt); }
 void LineEditorRemember(const char* line) { add_history(line); }
 
 void LineEditorStop() {
-  if (historyFile.empty()) return;
-  MakePrivate(historyFile);
-  write_history(historyFile.c_str());
-  chmod(historyFile.c_str(), 0600);
+  if (PrepareHistoryFile(historyFile)) write_history(historyFile.c_str());
 }
 
 #else
@@ -184,6 +175,7 @@ FILE* screenStream = stdout;
 void LineEditorStart(const char* historyPath, FILE* screen) {
   historyFile = historyPath != nullptr ? historyPath : "";
   screenStream = screen;
+  HistoryFileReadable(historyFile);  // only to say early when it cannot be kept
 }
 
 char* LineEditorRead(const char* prompt) {
@@ -207,8 +199,7 @@ void LineEditorRemember(const char* line) {
 }
 
 void LineEditorStop() {
-  if (historyFile.empty() || remembered.empty()) return;
-  MakePrivate(historyFile);
+  if (remembered.empty() || !PrepareHistoryFile(historyFile)) return;
   if (FILE* file = std::fopen(historyFile.c_str(), "a")) {
     std::fputs(remembered.c_str(), file);
     std::fclose(file);

@@ -200,7 +200,7 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
            Description() + " already has " + Describe(*child) + " in its configuration");
     return nullptr;
   }
-  if (!KeepOrUndo([&] {
+  if (!KeepOrUndo({"the new child", *child}, [&] {
         entry->children.Remove(key);
         child->parent = nullptr;
       })) {
@@ -214,7 +214,7 @@ bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
   if (child.kind == Kind::AutoConfig) {
     std::shared_ptr<Entry> removed = std::move(parent.autoconfig);
     removed->parent = nullptr;
-    return KeepOrUndo([&] {
+    return KeepOrUndo({"the removal of the autoconfig object", parent}, [&] {
       removed->parent = &parent;
       parent.autoconfig = removed;
     });
@@ -222,7 +222,7 @@ bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
   std::optional<ChildList::Removed> removed = parent.children.Remove(IdentityKey(child));
   if (!removed) return false;
   removed->entry->parent = nullptr;
-  return KeepOrUndo([&] {
+  return KeepOrUndo({"the removal", *removed->entry}, [&] {
     removed->entry->parent = &parent;
     parent.children.Restore(std::move(*removed));
   });
@@ -289,7 +289,7 @@ bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char*
   }
   std::string previous = named->password;
   named->password = password;
-  return KeepOrUndo([&] { named->password = previous; });
+  return KeepOrUndo({"the new password", *named}, [&] { named->password = previous; });
 }
 
 }  // namespace sim

@@ -12,6 +12,7 @@
 #include "orbitane/extensions.h"
 #include "orbitane/orbitaneapi.h"
 #include "sim/library.h"
+#include "sim/site_file.h"
 #include "support.h"
 
 namespace {
@@ -680,6 +681,46 @@ TEST_F(Sim, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
             std::string::npos);
 }
 
+// A change by another writer within one tick of the file system's clock leaves every time as it
+// was; the bytes read then tell.
+TEST(SiteFile, AChangeThatKeepsEveryTimeIsToldByTheBytes) {
+  Folder folder;
+  const std::string path = folder.File("s.json");
+  folder.Write("s.json", "{\"a\": 1}");
+  std::string error;
+  std::optional<sim::FileText> read = sim::ReadSiteFile(path, error);
+  ASSERT_TRUE(read);
+  sim::DigestIfRecent(read->stamp, read->text.view());
+  ASSERT_TRUE(read->stamp.digest);             // just written: its times cannot tell yet
+  folder.Write("s.json", "{\"a\": 2}");        // in place, the same size
+  sim::FileStamp stamp = *sim::StampOf(path);  // as if in the same tick: the times as they are
+  stamp.digest = read->stamp.digest;
+  EXPECT_EQ(sim::ReplaceSiteFile(path, "{}", stamp, false, error),
+            sim::WriteOutcome::ChangedByOther);
+  EXPECT_EQ(folder.Read("s.json"), "{\"a\": 2}");
+  stamp.digest = sim::DigestOf("{\"a\": 2}");
+  EXPECT_EQ(sim::ReplaceSiteFile(path, "{}", stamp, false, error), sim::WriteOutcome::Written);
+  EXPECT_EQ(folder.Read("s.json"), "{}");
+}
+
+// Every later load would refuse a file over the loader's limit: the change is refused instead.
+TEST_F(Sim, AChangeThatWouldMakeTheFileTooLargeToLoadIsRefused) {
+  OpenSite();
+  NodePropertySet set;
+  set.SetPropertyValue("BIG", std::string(sim::kMaxSiteFileBytes, 'x').c_str());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(agent_->SetProperties(set));
+  const std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(message.starts_with("orbitane sim: " + Site() + ": the installation would take 1342"))
+      << message;
+  EXPECT_TRUE(
+      message.ends_with(" bytes, more than the 128 MiB a site file may hold; nothing was "
+                        "written\n"))
+      << message;
+  EXPECT_EQ(folder_.Read("site.json"), kSite);
+  EXPECT_FALSE(std::unique_ptr<NodePropertySet>(agent_->GetProperties())->PropertyExists("BIG"));
+}
+
 TEST_F(Sim, AnInterruptedWriteLeavesTheOldFileAndReadOnlyWritesNothing) {
   setenv("ORBITANE_SIM_FAIL_BEFORE_RENAME", "1", 1);
   OpenSite();
@@ -689,7 +730,8 @@ TEST_F(Sim, AnInterruptedWriteLeavesTheOldFileAndReadOnlyWritesNothing) {
   EXPECT_FALSE(agent_->SetProperties(set));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "orbitane sim: " + Site() +
-                ": stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n");
+                ": stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set); nothing was "
+                "written\n");
   EXPECT_EQ(folder_.Read("site.json"), kSite);
   EXPECT_FALSE(std::unique_ptr<NodePropertySet>(agent_->GetProperties())->PropertyExists("X"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path),

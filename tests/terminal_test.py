@@ -2,7 +2,7 @@
 """hxo_cmdline at a terminal, in pipes and in files, driven through a pseudo-terminal.
 
 Usage: terminal_test.py PROGRAM CASE, CASE being one of the functions named in CASES."""
-import atexit, fcntl, json, os, pty, select, shutil, struct, subprocess, sys, tempfile, termios, time
+import atexit, fcntl, json, os, pty, select, shutil, stat, struct, subprocess, sys, tempfile, termios, time
 
 PROGRAM = os.path.abspath(sys.argv[1])
 FOLDER = tempfile.mkdtemp(prefix="hxo-terminal-")
@@ -17,10 +17,13 @@ def write_site():
         json.dump(site, f)
 
 
+STATE = os.path.join(FOLDER, "state")
+
+
 def environment():
     env = {k: v for k, v in os.environ.items()
            if k not in ("LINES", "COLUMNS", "ORBITANE_SIM", "ORBITANE_SIM_TRACE")}
-    env.update(TERM="xterm", XDG_STATE_HOME=os.path.join(FOLDER, "state"))
+    env.update(TERM="xterm", XDG_STATE_HOME=STATE)
     return env
 
 
@@ -254,6 +257,42 @@ def leaving():
     expect(os.WIFEXITED(finish(pid, 1.0)), "BYE without changes leaves at once")
 
 
+def unusable_history_file():
+    """A FIFO, a link to a device or a file over the bound as the history file, and a state
+    folder that cannot be made: the session starts at once, says once that the history is not
+    kept, ends when asked, and leaves what stands there as it was."""
+    global STATE
+    path = os.path.join(FOLDER, "state", "hxo", "history")
+    os.makedirs(os.path.dirname(path))
+    blocker = os.path.join(FOLDER, "a-file")
+    open(blocker, "w").close()
+    cases = ((lambda: os.mkfifo(path), "not a regular file",
+              lambda: stat.S_ISFIFO(os.lstat(path).st_mode)),
+             (lambda: os.symlink("/dev/zero", path), "not a regular file",
+              lambda: os.readlink(path) == "/dev/zero"),
+             (lambda: open(path, "w").truncate(17 << 20),
+              "larger than 16 MiB", lambda: os.path.getsize(path) == 17 << 20),
+             (lambda: None, "Not a directory", lambda: not os.path.lexists(path)))
+    for plant, reason, left_alone in cases:
+        if os.path.lexists(path):
+            os.unlink(path)
+        plant()
+        if reason == "Not a directory":
+            STATE = os.path.join(blocker, "state")
+        pid, fd = spawn([])
+        seen = read_until(fd, "> ", 1)
+        expect(seen.count("the history is not kept") == 1 and reason in seen and
+               seen.endswith("> "), "the first prompt, after one line about the history", seen)
+        os.write(fd, b"PRINT hi\r")
+        read_until(fd, "\n> ", 1)
+        time.sleep(0.05)
+        os.write(fd, b"\x04")
+        seen = read_until(fd, "\n", 1)
+        expect(os.WIFEXITED(finish(pid, 1)), "Ctrl-D leaves at once")
+        expect("history" not in seen, "nothing more is said about the history", seen)
+        expect(left_alone(), "what stood there is left alone: " + reason)
+
+
 CASES = {f.__name__: f for f in (piped_script, redirected_output, session, history_file,
-                                 completion, pager_keys, leaving)}
+                                 completion, pager_keys, leaving, unusable_history_file)}
 CASES[sys.argv[2]]()

@@ -43,8 +43,11 @@ HXO_API int HXO_GetPlan(const char* format, char** plan);
    subtrees of every agent that the scripts run so far declared, as the installation reports them
    through the vendor interface: definitions, the local broker, versions, autoconfig objects,
    DSMs, targets, properties, the rule list and the last 64 KiB of each current log. Passwords
-   are never read: the file says that any password is accepted. Returns 0, or 1 with message
-   (when not null) set to one line saying why (release it with free()). */
+   are never read: the file says that any password is accepted. A regular file (or a new one) is
+   replaced atomically, keeping its mode, owner and group, and refused when it may not be
+   written; anything else (a FIFO, a device, "/dev/stdout") is written into. Returns 0, or 1 with
+   message (when not null) set to one line saying why (release it with free()), also when a
+   node's properties or children cannot be read. */
 HXO_API int HXO_WriteSnapshot(const char* fileName, char** message);
 
 /* Checks the script file fileName, and the files it INCLUDEs, without running anything and
