@@ -23,7 +23,7 @@ case $target in
         dict=fuzz/site.dict
         flags=(-max_len=4096) ;;  # small sites are fast to mutate; the large seed is cut short
   plan) seeds=(); dict=  # its bytes are choices, not text: no seeds or words to offer
-        flags=(-max_len=512 -close_fd_mask=2) ;;  # a site and about 40 lines
+        flags=(-max_len=256 -len_control=0 -close_fd_mask=2) ;;  # a site and 40 lines at once
   *) echo "$usage" >&2; exit 64 ;;
 esac
 bash scripts/setup.sh
