@@ -1,5 +1,5 @@
 // Fuzz target: the plan of a dry run against the change that the same script makes when it runs
-// for real. The input is not text but a list of choices: the first bytes shape a small site (its
+// for real. The input is not text but a list of choices: the first shape a small site (its
 // agents, brokers, DSMs and targets, their journals, properties and passwords), the rest pick
 // script lines from the commands that change an installation (their objects, names, addresses
 // and values from small pools, so that most lines are valid and reach each other's objects). A
@@ -22,7 +22,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -35,9 +34,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <nlohmann/json.hpp>
 
+#include "engine_sandbox.h"
 #include "hxo/hxo.h"
-#include "objects/process_state.h"
-#include "objects/server_session.h"
 #include "sim/identity.h"
 #include "sim/library.h"
 #include "sim/plan.h"
@@ -69,6 +67,18 @@ std::string NodeExtras(FuzzedDataProvider& choices, bool password = true) {
          (password ? Pick(choices, kPasswords) : "");
 }
 
+// A JSON list's objects, made by item(0) to item(count - 1).
+template <class Item>
+std::string Items(int count, Item item) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += i == 0 ? "{" : ", {";
+    text += item(i);
+    text += "}";
+  }
+  return text;
+}
+
 // A site of up to two agents, each with its local broker and maybe a second one, up to two DSMs
 // under a broker and up to three targets under a DSM.
 std::string GenerateSite(FuzzedDataProvider& choices) {
@@ -81,34 +91,27 @@ std::string GenerateSite(FuzzedDataProvider& choices) {
       R"({"format": 1, "server": "KORAS", "users": {"root": ""}, "unreachable": ["10.9.9.9"],)"
       R"( "rules": [{"number": 12, "description": "a"}, {"number": 30, "description": "b"},)"
       R"( {"number": 40, "description": "c"}], "agents": [)";
-  const int agents = choices.ConsumeIntegralInRange(1, 2);
-  for (int a = 0; a < agents; ++a) {
-    site += a ? ", {" : "{";
-    site += NodeExtras(choices) + "\"ipaddr\": \"" + kAgents[a] + "\", \"brokers\": [";
-    const int brokers = choices.ConsumeIntegralInRange(0, 2);
-    for (int b = 0; b < brokers; ++b) {
-      site += b ? ", {" : "{";
-      site += NodeExtras(choices);
-      site += b == 0 ? std::string("\"ipaddr\": \"") + kAgents[a] + "\", \"local\": true, "
-                     : std::string("\"ipaddr\": \"10.1.1.30\", ");
-      if (choices.ConsumeBool())
-        site += "\"autoconfig\": {" + NodeExtras(choices, false) + "\"alive\": true}, ";
-      site += "\"version\": \"4.1\", \"dsms\": [";
-      const int dsms = choices.ConsumeIntegralInRange(0, 2);
-      for (int d = 0; d < dsms; ++d) {
-        site += d ? ", {" : "{";
-        site += NodeExtras(choices) + "\"name\": \"" + kDsms[d] + "\", \"targets\": [";
-        const int targets = choices.ConsumeIntegralInRange(0, 3);
-        for (int t = 0; t < targets; ++t) {
-          site += t ? ", {" : "{";
-          site += NodeExtras(choices, false) + kTargets[t] + "}";
-        }
-        site += "]}";
+  // Statements, not one expression: the choices must be taken in the same order everywhere.
+  site += Items(choices.ConsumeIntegralInRange(1, 2), [&](int a) {
+    std::string agent = NodeExtras(choices) + "\"ipaddr\": \"" + kAgents[a] + "\", \"brokers\": [";
+    agent += Items(choices.ConsumeIntegralInRange(0, 2), [&](int b) {
+      std::string broker = NodeExtras(choices);
+      broker += b == 0 ? std::string("\"ipaddr\": \"") + kAgents[a] + "\", \"local\": true, "
+                       : std::string("\"ipaddr\": \"10.1.1.30\", ");
+      if (choices.ConsumeBool()) {
+        broker += "\"autoconfig\": {" + NodeExtras(choices, false) + "\"alive\": true}, ";
       }
-      site += "]}";
-    }
-    site += "]}";
-  }
+      broker += "\"version\": \"4.1\", \"dsms\": [";
+      broker += Items(choices.ConsumeIntegralInRange(0, 2), [&](int d) {
+        std::string dsm = NodeExtras(choices) + "\"name\": \"" + kDsms[d] + "\", \"targets\": [";
+        dsm += Items(choices.ConsumeIntegralInRange(0, 3),
+                     [&](int t) { return NodeExtras(choices, false) + kTargets[t]; });
+        return dsm + "]";
+      });
+      return broker + "]";
+    });
+    return agent + "]";
+  });
   return site + "]}";
 }
 
@@ -225,8 +228,7 @@ Run RunOn(const std::string& file, bool dry, const std::string& original,
     run.plan = sim::PlanText(*before, site, false);
     run.jsonPlan = sim::PlanText(*before, site, true);
   }
-  ProcessState::Get().registry.Clear();
-  CloseServerSession();
+  engine_sandbox::EndSession();
   return run;
 }
 
@@ -242,21 +244,21 @@ void CollectIds(const sim::Entry& entry, std::set<uint64_t>& ids) {
 
 // The adds and commands that the real run's installation tells by its entries' ids, below entry.
 void ExpectAfter(const sim::Site& before, const sim::Site& after, const sim::Entry& entry,
-                 std::vector<std::string>& path, bool underAdded, std::set<Change>& expected) {
+                 std::vector<std::string>& path, std::set<Change>& expected) {
   auto visit = [&](const sim::Entry& child) {
     path.push_back(sim::Describe(child));
     const bool added = child.id >= after.firstAddedId;
     if (added) expected.insert({"add", path, ""});
     const std::vector<std::string>& journal = child.Details().journal;
     size_t from = 0;
-    if (!added && !underAdded) {
+    if (!added) {
       const std::shared_ptr<sim::Entry> old =
           child.id < before.byId.size() ? before.byId[child.id].lock() : nullptr;
       if (!old) std::abort();  // a loaded entry is in both loads of the same text
       from = old->Details().journal.size();
     }
     for (size_t i = from; i < journal.size(); ++i) expected.insert({"command", path, journal[i]});
-    ExpectAfter(before, after, child, path, added || underAdded, expected);
+    ExpectAfter(before, after, child, path, expected);
     path.pop_back();
   };
   if (entry.autoconfig) visit(*entry.autoconfig);
@@ -305,27 +307,12 @@ std::string Show(const std::set<Change>& changes) {
   return text;
 }
 
-void RemoveFolder() { std::filesystem::remove_all(folder); }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   reportFd = dup(2);  // called before libFuzzer closes it
   // Every write-back syncs its file: a folder in memory keeps that cheap.
-  char pattern[] = "/dev/shm/hxo-plan-fuzz-XXXXXX";
-  char fallback[] = "/tmp/hxo-plan-fuzz-XXXXXX";
-  char* made = mkdtemp(pattern);
-  if (made == nullptr) made = mkdtemp(fallback);
-  if (made == nullptr || chdir(made) != 0) std::abort();
-  folder = made;
-  std::atexit(RemoveFolder);
-  for (const char* name : {"ORBITANE_SIM_TRACE", "ORBITANE_SIM_FAIL_BEFORE_RENAME", "LINES"}) {
-    unsetenv(name);
-  }
-  if (std::freopen("/dev/null", "r", stdin) == nullptr ||
-      std::freopen("/dev/null", "w", stdout) == nullptr) {
-    std::abort();
-  }
+  folder = engine_sandbox::Enter({"/dev/shm/hxo-plan-fuzz-XXXXXX", "/tmp/hxo-plan-fuzz-XXXXXX"});
   return 0;
 }
 
@@ -368,7 +355,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::shared_ptr<sim::Site> before = sim::ReadSite(original, error);
   std::set<Change> expected;
   std::vector<std::string> path;
-  ExpectAfter(*before, *real.site, *real.site->root, path, false, expected);
+  ExpectAfter(*before, *real.site, *real.site->root, path, expected);
   std::set<uint64_t> live;
   CollectIds(*real.site->root, live);
   ExpectRemoved(*before->root, live, path, expected);
