@@ -11,25 +11,19 @@
 // works in a temporary folder of its own. After each input the declared objects and the server
 // session are dropped, so each input starts as a new process would, with the installation
 // loaded afresh.
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
 
+#include "engine_sandbox.h"
 #include "hxo/hxo.h"
-#include "objects/process_state.h"
-#include "objects/server_session.h"
 #include "sim/library.h"
 
 namespace {
-
-std::string folder;
 
 bool IsHazard(std::string_view line) {
   std::string upper(line);
@@ -64,25 +58,13 @@ std::string Neutralised(const uint8_t* data, size_t size) {
   return result;
 }
 
-void RemoveFolder() { std::filesystem::remove_all(folder); }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char pattern[] = "/tmp/hxo-fuzz-XXXXXX";
-  if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) std::abort();
-  folder = pattern;
-  std::atexit(RemoveFolder);
+  const std::string& folder = engine_sandbox::Enter({"/tmp/hxo-fuzz-XXXXXX"});
   std::ofstream(folder + "/site.json") << sim::DefaultSiteJson();
   setenv("ORBITANE_SIM", (folder + "/site.json").c_str(), 1);
   setenv("ORBITANE_SIM_READONLY", "1", 1);
-  for (const char* name : {"ORBITANE_SIM_TRACE", "ORBITANE_SIM_FAIL_BEFORE_RENAME", "LINES"}) {
-    unsetenv(name);
-  }
-  if (std::freopen("/dev/null", "r", stdin) == nullptr ||
-      std::freopen("/dev/null", "w", stdout) == nullptr) {
-    std::abort();
-  }
   return 0;
 }
 
@@ -91,8 +73,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char* output = nullptr;
   HXO_ExecuteCommandsGetOutput(commands.c_str(), &output);
   std::free(output);
-  ProcessState::Get().registry.Clear();
-  CloseServerSession();
-  std::clearerr(stdin);
+  engine_sandbox::EndSession();
   return 0;
 }

@@ -135,7 +135,9 @@ int Library::LoadQuietly(std::string& problem) {
   if (file_.empty()) {
     writeBack_ = false;
     site_ = ReadSite(DefaultSiteJson(), problem);
-    return site_ ? 0 : kInvalid;
+    if (!site_) return kInvalid;
+    site_->firstAddedId = site_->byId.size();
+    return 0;
   }
   writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
   target_ = WriteTarget(file_);
@@ -147,6 +149,7 @@ int Library::LoadQuietly(std::string& problem) {
     problem = Shortened(std::move(problem));
     return kInvalid;
   }
+  site_->firstAddedId = site_->byId.size();
   if (writeBack_) {
     DigestIfRecent(stamp_, file->text.view());
     RemoveStaleTemporaries(target_);

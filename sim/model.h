@@ -166,6 +166,10 @@ struct Site {
   // Every entry created in this load, indexed by id (ids are dense from 0), for records that
   // carry "sim_id".
   std::vector<std::weak_ptr<Entry>> byId;
+  // Entries with an id from here on were added after the load, not read from the file: the
+  // library sets it once it has loaded (a site that is only read has none). An entry deleted and
+  // added back is then told from one that stayed.
+  uint64_t firstAddedId = UINT64_MAX;
   // Where NewEntry places entries; shared with their control blocks.
   std::shared_ptr<EntryPool> pool;
 

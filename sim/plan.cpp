@@ -1,6 +1,7 @@
 // Comparing two installations entry by entry through their identity keys.
 #include "sim/plan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <type_traits>
@@ -48,7 +49,7 @@ Value Lookup(const std::map<Key, std::string>& map, const Key& key) {
 
 class Planner {
  public:
-  explicit Planner(bool json) : json_(json) {
+  Planner(bool json, uint64_t firstAddedId) : json_(json), firstAddedId_(firstAddedId) {
     if (json_) out_ = "{\"format\": 1, \"changes\": [";
   }
 
@@ -68,6 +69,7 @@ class Planner {
       for (const std::shared_ptr<Entry>& child : before->children.InOrder()) {
         if (child == nullptr) continue;  // a place left by a removed child
         const Entry* now = after.children.Find(IdentityKey(*child));
+        if (now != nullptr && Added(*now)) now = nullptr;  // replaced: removed here, added below
         kept += now != nullptr;
         Child(child.get(), now);
       }
@@ -75,7 +77,8 @@ class Planner {
     if (kept == after.children.size()) return;  // nothing was added
     for (const std::shared_ptr<Entry>& child : after.children.InOrder()) {
       if (child == nullptr) continue;
-      if (before == nullptr || before->children.Find(IdentityKey(*child)) == nullptr) {
+      if (before == nullptr || Added(*child) ||
+          before->children.Find(IdentityKey(*child)) == nullptr) {
         Child(nullptr, child.get());
       }
     }
@@ -178,14 +181,20 @@ class Planner {
       AppendJsonString(text, *value);
   }
 
+  // An entry the run made, after the load: one of the same identity before it is not the same
+  // entry but one that the run deleted.
+  bool Added(const Entry& entry) const { return entry.id >= firstAddedId_; }
+
   void Commands(const Entry* before, const Entry& after) {
-    size_t from = 0;
-    if (before && before->Details().journal.size() <= after.Details().journal.size()) {
-      from = before->Details().journal.size();
-    }
+    static const std::vector<std::string> kNone;
+    const std::vector<std::string>& was = before ? before->Details().journal : kNone;
+    const std::vector<std::string>& now = after.Details().journal;
+    // A journal only grows, so the commands sent are what follows the old journal. A journal that
+    // does not begin with the old one is a new entry's (of two files, nothing else tells).
+    const bool grown = was.size() <= now.size() && std::equal(was.begin(), was.end(), now.begin());
     std::unordered_set<std::string> seen;
-    for (size_t i = from; i < after.Details().journal.size(); ++i) {
-      const std::string& command = after.Details().journal[i];
+    for (size_t i = grown ? was.size() : 0; i < now.size(); ++i) {
+      const std::string& command = now[i];
       if (!seen.insert(command).second) continue;
       Line(
           "command", [&](std::string& text) { text += "> " + command; },
@@ -231,6 +240,7 @@ class Planner {
   }
 
   bool json_;
+  uint64_t firstAddedId_;
   std::string out_;
   std::vector<std::string> path_;  // the node being compared and its ancestors (root excluded)
   size_t printed_ = 0;             // how many of path_ have their header line printed
@@ -240,7 +250,7 @@ class Planner {
 }  // namespace
 
 std::string PlanText(const Site& before, const Site& after, bool json) {
-  Planner planner(json);
+  Planner planner(json, after.firstAddedId);
   planner.Compare(before.root.get(), *after.root);
   return planner.Finish();
 }

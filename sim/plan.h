@@ -18,6 +18,10 @@ namespace sim {
 //     + Broker 10.1.1.30:5465             an entry added; what it holds follows, indented
 //     - DSM dsm2                          an entry removed, with everything below it
 //
+// An entry that the run deleted and added back (after's made since its load, see
+// Site::firstAddedId) is a removed entry and an added one. Of two files, a journal that does not
+// begin with the old one is sent whole.
+//
 // "No changes." when there are none. JSON: {"format": 1, "changes": [...]}, one object per line
 // above with "op" (set, rule, password, command, add, remove), "path" (the descriptions of the
 // node's line of ancestors, itself last) and, as they apply, "name", "rule", "old", "new" (absent

@@ -139,6 +139,72 @@ TEST(DryRun, PlansExactlyWhatTheRealRunChanges) {
   EXPECT_EQ(json.err, "x\n");
 }
 
+// Of two files, a journal that does not begin with the old one belongs to a new entry: all of it
+// was sent. One that does was sent what follows.
+TEST(Plan, OfTwoFilesListsTheCommandsOfAJournalThatDoesNotContinueTheOldOne) {
+  auto siteWith = [](const std::string& journal) {
+    std::string error;
+    auto site = sim::ReadSite(R"({"format": 1, "server": "K", "agents": [{"ipaddr": "10.1.1.1", )"
+                              R"("journal": [)" +
+                                  journal + "]}]}",
+                              error);
+    EXPECT_TRUE(site) << error;
+    return site;
+  };
+  const std::string agent = "Agent 10.1.1.1:5465\n";
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {R"("restart")", R"("reload")", agent + "  > reload\n"},
+      {R"("reload", "restart")", R"("reload")", agent + "  > reload\n"},
+      {R"("reload")", R"("reload", "restart", "reload")", agent + "  > restart\n  > reload\n"},
+      {R"("reload")", R"("reload")", "No changes.\n"},
+  };
+  for (const auto& [before, after, plan] : cases) {
+    EXPECT_EQ(sim::PlanText(*siteWith(before), *siteWith(after), false), plan) << after;
+  }
+}
+
+// An entry deleted and added back is a new entry: the plan removes the old one with all it held
+// and adds the new one with everything sent to it, whatever the two journals hold (the same
+// commands, fewer, or others).
+TEST(DryRun, PlansAnEntryDeletedAndAddedBackAsRemovedAndAdded) {
+  const std::string site = R"({"format": 1, "server": "KORAS",
+    "rules": [{"number": 40, "description": "CPU load high"}],
+    "agents": [{"ipaddr": "127.0.0.1", "journal": ["restart"], "brokers": [
+      {"ipaddr": "127.0.0.1", "local": true, "version": "4.1", "dsms": [{"name": "dsm1", "targets": [
+        {"ipaddr": "10.2.0.1", "journal": ["reload"], "properties": {"POLL_INTERVAL": "60"}},
+        {"ipaddr": "10.2.0.2", "journal": ["restart", "reload"]}]}]},
+      {"ipaddr": "10.1.1.30", "version": "4.1", "journal": ["update"]}]}]})";
+  const std::string declare =
+      "SET CONTINUE ON\nAGENT hq 127.0.0.1\nhq.SPAWN b BROKER\nb.SPAWN d dsm1\n";
+  const std::string dsm = "Agent 127.0.0.1:5465\n  Broker 127.0.0.1:5465\n    DSM dsm1\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"d.SPAWN t 10.2.0.1\nd.DEL t\nd.ADD t 10.2.0.1\nt.RUN reload\n",
+       dsm + "      - Target 10.2.0.1@public\n      + Target 10.2.0.1@public\n        > reload\n"},
+      {"d.SPAWN t 10.2.0.2\nd.DEL t\nd.ADD t 10.2.0.2\nt.RUN reload\nt.RUN restart\n",
+       dsm + "      - Target 10.2.0.2@public\n      + Target 10.2.0.2@public\n        > reload\n"
+             "        > restart\n"},
+      {"hq.SPAWN o 10.1.1.30\nhq.DEL o\nhq.ADD -f o 10.1.1.30\no.RUN update\no.COMMIT\n",
+       "Agent 127.0.0.1:5465\n  - Broker 10.1.1.30:5465\n  + Broker 10.1.1.30:5465\n    > "
+       "update\n"},
+      {"d.SPAWN t 10.2.0.2\nd.DEL t\nd.ADD t 10.2.0.2\nt.QPK 40 3\nt.COMMIT\n",
+       "Agent 127.0.0.1:5465\n  > restart\n  Broker 127.0.0.1:5465\n    DSM dsm1\n"
+       "      - Target 10.2.0.2@public\n      + Target 10.2.0.2@public\n"
+       "        ~ rule 40: (unset) -> 3\n"},
+  };
+  for (const auto& [script, plan] : cases) {
+    Folder rehearsal, real;
+    for (const Folder* folder : {&rehearsal, &real}) {
+      folder->Write("site.json", site);
+      folder->Write("t.hxo", declare + script);
+    }
+    Result dry = rehearsal.Program("--dry-run --sim site.json t.hxo");
+    Result done = real.Program("--sim site.json t.hxo");
+    EXPECT_EQ(dry.out, done.out + plan) << script;
+    EXPECT_EQ(dry.err, done.err) << script;
+    EXPECT_EQ(dry.code, done.code) << script;
+  }
+}
+
 }  // namespace
 
 namespace {
