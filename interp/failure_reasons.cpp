@@ -48,7 +48,8 @@ const char* WayOut(int reason, const std::string& name) {
 
 void ForgetRefusal() {
   if (OrbitaneTakeRefusal == nullptr) return;
-  SharedHeapFree(OrbitaneTakeRefusal(nullptr));
+  // Called before every command: most have no refusal to forget, and nothing to free.
+  if (char* reason = OrbitaneTakeRefusal(nullptr); reason != nullptr) SharedHeapFree(reason);
 }
 
 void ExplainRefusal(const CommandContext& command) {
