@@ -122,7 +122,9 @@ def session():
     os.write(fd, b"\x15AGENT hq 127.0.0.1\r")
     read_until(fd, "\n> ")
     os.write(fd, b"hq.\t\t")
-    seen = read_until(fd, "hq.UNSET", 0.5)
+    # The list ends with the last alias, then the line is drawn again under it.
+    seen = read_until(fd, "hq.EXEC", 0.5)
+    seen += read_until(fd, "> hq.", 0.5)
     expect("hq.COMMIT" in seen and "hq.UNSET" in seen, "hq.<Tab><Tab> lists subcommands", seen)
     os.write(fd, b"\x15bogus\r")
     seen = read_until(fd, "\n> ")
