@@ -107,9 +107,18 @@ class ConfigObject {
   std::unique_ptr<NodePropertySet> workingProperties;  // null until loaded
   NodePropertySet savedProperties;
   std::shared_ptr<RuleDescriptions> ruleDescriptions;  // null until needed
-  std::map<int32_t, int32_t> ownRuleValues;
-  std::string ownRuleText;
-  std::string excludeText;
+
+  // What loading the properties takes out of them: the own rule values ("qpk_own", then edited
+  // by SetRuleValue) with their text as loaded, and the exclusion text.
+  struct SetAside {
+    std::map<int32_t, int32_t> ownRuleValues;
+    std::string ownRuleText;
+    std::string excludeText;
+  };
+  // Empty values while the object has none (most objects never do).
+  const SetAside& setAside() const;
+  // The values to change, made on first use.
+  SetAside& EditSetAside();
 
  private:
   friend class ObjectRegistry;
@@ -118,4 +127,6 @@ class ConfigObject {
   // parent link, so that the object can leave the indexes after its parent was destroyed.
   std::string registeredParentName;
   std::vector<std::string> registeredIdentityKeys;
+  // Made on first need, so that the many objects without rule values stay small.
+  std::unique_ptr<SetAside> setAsideValues;
 };

@@ -1,5 +1,7 @@
 #include "objects/object_registry.h"
 
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "objects/child_identity.h"
@@ -16,32 +18,49 @@ ConfigObject* ObjectRegistry::Find(const std::string& name) const {
 }
 
 void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObject> object) {
-  if (object == nullptr) {
-    Remove(name).reset();
-    return;
-  }
+  // Replacing an entry: the old object leaves every index and is destroyed. (A null object only
+  // removes the name.)
+  Remove(name).reset();
+  if (object == nullptr) return;
   object->registeredParentName = ParentName(*object);
   object->registeredIdentityKeys = IdentityKeys(*object);
 
-  auto [at, added] = objects.try_emplace(name);
-  if (!added) {
-    // Replacing an entry: the old object leaves every index and is destroyed.
-    LeaveFamily(name, *at->second);
-    at->second.reset();
-  }
   Family& family = families[object->registeredParentName];
   family.children.emplace(object->name, object.get());
   ++family.kindCounts[KindIndex(object->kind)];
   for (const std::string& key : object->registeredIdentityKeys) {
-    family.identities[key].Add(object.get());
+    family.identities[std::hash<std::string>()(key)].Add(object.get());
   }
-  at->second = std::move(object);
+  const std::string_view key = object->name;
+  const value_type& entry = *objects.emplace(key, std::move(object)).first;
+  if (inOrderValid && (inOrder.empty() || inOrder.back()->first < key)) {
+    inOrder.push_back(&entry);
+  } else {
+    inOrderValid = false;
+  }
+}
+
+const std::vector<const ObjectRegistry::value_type*>& ObjectRegistry::InOrder() const {
+  if (!inOrderValid) {
+    inOrder.clear();
+    inOrder.reserve(objects.size());
+    for (const value_type& entry : objects) inOrder.push_back(&entry);
+    std::sort(inOrder.begin(), inOrder.end(),
+              [](const value_type* a, const value_type* b) { return a->first < b->first; });
+    inOrderValid = true;
+  }
+  return inOrder;
 }
 
 std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
   auto found = objects.find(name);
   if (found == objects.end()) return nullptr;
   std::unique_ptr<ConfigObject> object = std::move(found->second);
+  if (inOrderValid && !inOrder.empty() && inOrder.back() == &*found) {
+    inOrder.pop_back();
+  } else {
+    inOrderValid = false;
+  }
   objects.erase(found);
   LeaveFamily(name, *object);
   return object;
@@ -54,7 +73,7 @@ void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& ob
   family.children.erase(name);
   --family.kindCounts[KindIndex(object.kind)];
   for (const std::string& key : object.registeredIdentityKeys) {
-    auto holders = family.identities.find(key);
+    auto holders = family.identities.find(std::hash<std::string>()(key));
     if (holders == family.identities.end()) continue;
     holders->second.Remove(&object);
     if (holders->second.empty()) family.identities.erase(holders);
@@ -70,11 +89,14 @@ void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
     // Only the roots of the subtrees still have a family to leave.
     LeaveFamily(name, *found->second);
     objects.erase(found);
+    inOrderValid = false;
   }
 }
 
 void ObjectRegistry::Clear() {
   // Children point to their parents but never use them when destroyed, so any order will do.
+  inOrder.clear();
+  inOrderValid = true;
   objects.clear();
   families.clear();
 }
@@ -89,11 +111,16 @@ bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
                                           const std::string& identityKey) const {
   auto familyAt = families.find(parent.name);
   if (familyAt == families.end()) return false;
-  auto holders = familyAt->second.identities.find(identityKey);
+  auto holders = familyAt->second.identities.find(std::hash<std::string>()(identityKey));
   if (holders == familyAt->second.identities.end()) return false;
   // Every object indexed under a parent's name has that parent as its link (a parent leaves
-  // the registry only together with its subtree), so the first holder normally answers.
-  return holders->second.Any([&](const ConfigObject* child) { return child->parent == &parent; });
+  // the registry only together with its subtree), so the first holder normally answers; keys
+  // of one hash share their holders, so the key itself is compared too.
+  return holders->second.Any([&](const ConfigObject* child) {
+    if (child->parent != &parent) return false;
+    const std::vector<std::string>& keys = child->registeredIdentityKeys;
+    return std::find(keys.begin(), keys.end(), identityKey) != keys.end();
+  });
 }
 
 bool ObjectRegistry::HasChildOfKind(const ConfigObject& parent, ObjectKind kind) const {

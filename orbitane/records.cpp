@@ -7,30 +7,46 @@
 
 namespace {
 
-// The first entry whose key is not less than key.
-template <typename Entries>
-auto LowerBound(Entries& entries, const char* key) {
-  return std::lower_bound(entries.begin(), entries.end(), key,
-                          [](const auto& entry, const char* wanted) {
-                            return std::strcmp(entry.first.c_str(), wanted) < 0;
-                          });
+constexpr size_t kUsualRecordSize = 56;
+
+// Where key is, or would go, in a packed record: the offset of the first entry whose key is not
+// less than key, and whether that entry's key is key.
+struct Place {
+  size_t at;
+  bool found;
+};
+
+Place FindPlace(const std::string& packed, const char* key) {
+  const char* const begin = packed.data();
+  const char* const end = begin + packed.size();
+  for (const char* entry = begin; entry < end;) {
+    const int order = std::strcmp(entry, key);
+    if (order >= 0) return {static_cast<size_t>(entry - begin), order == 0};
+    const char* value = entry + std::strlen(entry) + 1;
+    entry = value + std::strlen(value) + 1;
+  }
+  return {packed.size(), false};
 }
 
 }  // namespace
 
 void ChildDefinitionData::setv(const char* key, const char* value) {
   const char* text = value == nullptr ? "" : value;
-  auto at = LowerBound(values_, key);
-  if (at != values_.end() && at->first == key) {
-    at->second = text;
-  } else {
-    // Most records hold two or three entries: one block for them, not three growing ones.
-    if (values_.empty()) {
-      values_.reserve(3);
-      at = values_.begin();
-    }
-    values_.emplace(at, key, text);
+  const Place place = FindPlace(packed_, key);
+  const size_t keyLength = std::strlen(key);
+  if (place.found) {
+    const size_t valueAt = place.at + keyLength + 1;
+    const size_t oldLength = std::strlen(packed_.data() + valueAt);
+    packed_.replace(valueAt, oldLength, text);
+    return;
   }
+  const size_t textLength = std::strlen(text);
+  std::string entry;
+  entry.reserve(keyLength + textLength + 2);
+  entry.append(key, keyLength + 1).append(text, textLength + 1);
+  // Most records get two or three entries of about 50 bytes in all: one block from the start.
+  if (packed_.empty()) packed_.reserve(kUsualRecordSize);
+  packed_.insert(place.at, entry);
 }
 
 void ChildDefinitionData::setv(const char* key, uint16_t value) {
@@ -38,11 +54,22 @@ void ChildDefinitionData::setv(const char* key, uint16_t value) {
 }
 
 const char* ChildDefinitionData::getv(const char* key) const {
-  auto at = LowerBound(values_, key);
-  return at != values_.end() && at->first == key ? at->second.c_str() : nullptr;
+  const Place place = FindPlace(packed_, key);
+  return place.found ? packed_.data() + place.at + std::strlen(key) + 1 : nullptr;
 }
 
 bool ChildDefinitionData::exists(const char* key) const { return getv(key) != nullptr; }
+
+std::vector<ChildDefinitionData::Entry> ChildDefinitionData::entries() const {
+  std::vector<Entry> result;
+  const char* const end = packed_.data() + packed_.size();
+  for (const char* entry = packed_.data(); entry < end;) {
+    const char* value = entry + std::strlen(entry) + 1;
+    result.emplace_back(entry, value);
+    entry = value + std::strlen(value) + 1;
+  }
+  return result;
+}
 
 const char* NodePropertySet::GetPropertyValue(const char* name) const {
   auto found = entries_.find(name);

@@ -24,7 +24,8 @@ RuleRow MakeRow(const ConfigObject& object, const std::string& description, int3
                 const std::map<int32_t, int32_t>& inherited) {
   RuleRow row;
   row.description = description;
-  if (auto own = object.ownRuleValues.find(rule); own != object.ownRuleValues.end()) {
+  const std::map<int32_t, int32_t>& ownValues = object.setAside().ownRuleValues;
+  if (auto own = ownValues.find(rule); own != ownValues.end()) {
     row.value = own->second;
     row.inherited = false;
   } else if (auto above = inherited.find(rule); above != inherited.end()) {
@@ -96,7 +97,7 @@ bool ConfigObject::SetRuleValue(int32_t rule, int32_t value) {
   const RuleDescriptions* descriptions = FindRuleList(*this);
   if (descriptions == nullptr || descriptions->count(rule) == 0) return false;
   // -1 takes the own value away, so that the value from above applies again.
-  if (value == -1) return ownRuleValues.erase(rule) != 0;
-  ownRuleValues[rule] = value;
+  if (value == -1) return setAsideValues && setAsideValues->ownRuleValues.erase(rule) != 0;
+  EditSetAside().ownRuleValues[rule] = value;
   return true;
 }
