@@ -93,10 +93,17 @@ class NodePropertySet {
 
  private:
   struct Entry {
+    std::string name;
     std::string value;
     action_t action;
   };
-  std::map<std::string, Entry> entries_;
+  // The entry of name, or where it would go.
+  std::vector<Entry>::iterator Place(const char* name);
+  std::vector<Entry>::const_iterator Place(const char* name) const;
+
+  // Sorted by name. A set holds a few entries (a working copy is made for every object that a
+  // command reads or changes): one block for all of them, where a map took a node each.
+  std::vector<Entry> entries_;
 };
 
 class TreeNode;

@@ -62,9 +62,9 @@ std::shared_ptr<Entry> SimNode::Live() const {
 
 bool SimNode::Tracing() { return Library::Get().trace().On(); }
 
-void SimNode::TraceCall(const char* operation, const std::string& arguments) const {
+void SimNode::TraceCall(const char* operation, std::string_view arguments) const {
   const Trace& trace = Library::Get().trace();
-  if (trace.On()) trace.Write(std::string(operation) + " " + Description() + arguments);
+  if (trace.On()) trace.Write((std::string(operation) + " " + Description()).append(arguments));
 }
 
 const char* SimNode::GetTypeName() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "orbitane/orbitaneapi.h"
 #include "sim/library.h"
@@ -46,7 +47,7 @@ class SimNode final : public TreeNode {
   const std::string& Description() const;
 
  private:
-  void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
+  void TraceCall(const char* operation, std::string_view arguments = {}) const;
   // Whether calls are traced: arguments are formatted for the trace only then.
   static bool Tracing();
   bool RemoveEntry(Entry& parent, Entry& child);
