@@ -1,4 +1,5 @@
 // hxo_cmdline: runs a script file, a command text, or standard input through libHxpHxo.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "cli/signals.h"
 #include "cli/terminal_session.h"
@@ -20,6 +22,7 @@ constexpr int kOutputError = 74;         // as EX_IOERR of sysexits.h, beside 64
 
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]\n"
+    "       hxo_cmdline --check[=json] SCRIPT...\n"
     "\n"
     "Runs a configuration script against the installation.\n"
     "\n"
@@ -27,6 +30,11 @@ const char kUsage[] =
     "  -             read the script from standard input (also when no script is given)\n"
     "  -c COMMANDS   run the command text; its listings print in place\n"
     "  --sim FILE    use this simulated installation file (sets ORBITANE_SIM)\n"
+    "  --check[=json] SCRIPT...\n"
+    "                check the scripts without running them or opening the\n"
+    "                installation: diagnostics as FILE:LINE:COLUMN: error: TEXT\n"
+    "                (or warning:), or one JSON document a script; exit status 1\n"
+    "                when there is an error, else 0\n"
     "  --            end of the options: what follows is the script's name\n"
     "  --help        show this text\n"
     "  --version     show the version\n"
@@ -63,7 +71,12 @@ const char kInstallationUsage[] =
     "  --read-only        never write the installation file: changes live in memory\n"
     "                     (sets ORBITANE_SIM_READONLY=1)\n"
     "  --dry-run[=json]   run read-only, then print the plan of what the script would\n"
-    "                     change and send, as text or as one JSON document\n"
+    "                     change and send, as text or as one JSON document; with\n"
+    "                     =json and no --plan, standard output holds the plan alone\n"
+    "                     and what the script prints goes to standard error\n"
+    "  --plan FILE        a dry run (--dry-run implied) whose plan goes to FILE,\n"
+    "                     leaving standard output to the script; JSON with\n"
+    "                     --dry-run=json or a FILE named *.json, else text\n"
     "  --snapshot FILE    after the script, write the agents it declared, as the\n"
     "                     installation reports them, to FILE (an installation file)\n"
     "\n"
@@ -74,6 +87,8 @@ const char kInstallationUsage[] =
 struct InstallationOptions {
   bool readOnly = false;
   const char* planFormat = nullptr;  // "text" or "json" for a dry run
+  const char* planFile = nullptr;    // where the plan goes; standard output when null
+  int planOutput = -1;               // standard output kept aside while the script writes to stderr
   const char* snapshot = nullptr;    // the file a snapshot goes to
 };
 
@@ -90,6 +105,16 @@ int TakeInstallationOption(int argc, char** argv, int& i, InstallationOptions& o
     options.snapshot = argument + 11;
     return 1;
   }
+  if (std::strcmp(argument, "--plan") == 0 || std::strncmp(argument, "--plan=", 7) == 0) {
+    if (argument[6] == '=') {
+      options.planFile = argument + 7;
+    } else if (i + 1 < argc) {
+      options.planFile = argv[++i];
+    } else {
+      return -1;
+    }
+    return options.planFile[0] == '\0' ? -1 : 1;
+  }
   if (std::strcmp(argument, "--read-only") == 0) {
     options.readOnly = true;
     return 1;
@@ -103,6 +128,32 @@ int TakeInstallationOption(int argc, char** argv, int& i, InstallationOptions& o
     return 1;
   }
   return std::strncmp(argument, "--dry-run=", 10) == 0 ? -1 : 0;
+}
+
+// Whether name ends in ".json".
+bool NamesJsonFile(const char* name) {
+  const size_t length = std::strlen(name);
+  return length >= 5 && std::strcmp(name + length - 5, ".json") == 0;
+}
+
+// --plan alone asks for a dry run, in JSON for a .json file.
+void SettlePlanFormat(InstallationOptions& options) {
+  if (options.planFile == nullptr) return;
+  if (options.planFormat == nullptr)
+    options.planFormat = NamesJsonFile(options.planFile) ? "json" : "text";
+  if (NamesJsonFile(options.planFile)) options.planFormat = "json";
+}
+
+// A JSON plan on standard output stays one JSON document: what the script itself prints goes to
+// standard error meanwhile. Done once the terminal checks have looked at standard output.
+void KeepStandardOutputForThePlan(InstallationOptions& options) {
+  if (options.planFile != nullptr || options.planFormat == nullptr ||
+      std::strcmp(options.planFormat, "json") != 0) {
+    return;
+  }
+  std::fflush(stdout);
+  options.planOutput = dup(STDOUT_FILENO);
+  if (options.planOutput >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
 }
 
 // Before the script: read-only as asked, and the installation file opened. 0 to go on, else the
@@ -136,19 +187,64 @@ int WriteSnapshot(const InstallationOptions& options) {
   return kCannotCreate;
 }
 
-// After the script of a dry run: the plan on standard output.
-void PrintPlan(const InstallationOptions& options) {
-  if (options.planFormat == nullptr) return;
+// Writes all of text to fd; false with errno set when it could not.
+bool WriteAll(int fd, const char* text) {
+  for (size_t left = std::strlen(text); left > 0;) {
+    const ssize_t written = write(fd, text, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    text += written;
+    left -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// After the script of a dry run: the plan on standard output, or in the file --plan names. 0, or
+// the exit status of a plan that could not be written.
+int PrintPlan(const InstallationOptions& options) {
+  if (options.planFormat == nullptr) return 0;
+  std::fflush(stdout);
+  if (options.planOutput >= 0) {  // standard output comes back for the plan alone
+    dup2(options.planOutput, STDOUT_FILENO);
+    close(options.planOutput);
+  }
   char* plan = nullptr;
   if (HXO_GetPlan(options.planFormat, &plan) != 0) {
     std::fprintf(stderr, "hxo_cmdline: the installation made no plan\n");
-    return;
+    return 0;
   }
-  std::fputs(plan, stdout);
+  int status = 0;
+  if (options.planFile == nullptr) {
+    std::fputs(plan, stdout);
+  } else {
+    const int fd = open(options.planFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool written = fd >= 0 && WriteAll(fd, plan);
+    const int error = errno;
+    if (fd >= 0 && close(fd) != 0 && written) status = kCannotCreate;
+    if (!written || status != 0) {
+      std::fprintf(stderr, "hxo_cmdline: cannot write the plan to %s: %s\n", options.planFile,
+                   std::strerror(written ? errno : error));
+      status = kCannotCreate;
+    }
+  }
   std::free(plan);
+  return status;
 }
 
 // ---- end of the options about the installation ----
+
+// --check: the scripts checked without running them; 0 when none has an error, else 1.
+int CheckScripts(const std::vector<const char*>& scripts, const char* format) {
+  int errors = 0;
+  for (const char* script : scripts) {
+    char* report = nullptr;
+    const int found = HXO_CheckScript(script, format, &report);
+    if (report != nullptr) std::fputs(report, stdout);
+    std::free(report);
+    errors += found < 0 ? 1 : found;
+  }
+  return errors == 0 ? 0 : 1;
+}
 
 int Run(int argc, char** argv) {
   const char* simFile = nullptr;
@@ -156,6 +252,8 @@ int Run(int argc, char** argv) {
   const char* script = nullptr;
   bool optionsEnded = false;
   InstallationOptions installation;
+  const char* checkFormat = nullptr;  // "text" or "json" with --check
+  std::vector<const char*> scripts;
 
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
@@ -182,21 +280,35 @@ int Run(int argc, char** argv) {
         simFile = argument + 6;
         continue;
       }
+      if (std::strcmp(argument, "--check") == 0 || std::strcmp(argument, "--check=text") == 0) {
+        checkFormat = "text";
+        continue;
+      }
+      if (std::strcmp(argument, "--check=json") == 0) {
+        checkFormat = "json";
+        continue;
+      }
       if (int taken = TakeInstallationOption(argc, argv, i, installation); taken != 0) {
         if (taken < 0) return UsageError("missing or unknown value in ", argument);
         continue;
       }
       return UsageError("unknown option ", argument);
     }
-    if (script != nullptr) return UsageError("more than one script: ", argument);
-    script = argument;
+    scripts.push_back(argument);
   }
+  if (checkFormat != nullptr) {
+    if (scripts.empty()) return UsageError("--check needs the scripts to check", "");
+    return CheckScripts(scripts, checkFormat);
+  }
+  if (scripts.size() > 1) return UsageError("more than one script: ", scripts[1]);
+  if (!scripts.empty()) script = scripts[0];
   if (script != nullptr && commands != nullptr) {
     return UsageError("give either a script or -c, not both", "");
   }
   if (script != nullptr && std::strcmp(script, "-") == 0) script = nullptr;
 
   if (simFile != nullptr) setenv("ORBITANE_SIM", simFile, 1);
+  SettlePlanFormat(installation);
   if (int status = PrepareInstallation(installation); status != 0) return status;
 
   const bool scriptOnStdin = script == nullptr && commands == nullptr;
@@ -211,6 +323,7 @@ int Run(int argc, char** argv) {
     PageByWindowHeight();
   }
   CatchInterrupts(terminalSession);
+  KeepStandardOutputForThePlan(installation);
 
   int status;
   if (commands != nullptr) {
@@ -224,7 +337,7 @@ int Run(int argc, char** argv) {
   if (status == HXO_RESULT_INTERRUPTED || (!terminalSession && WasInterrupted())) {
     status = kInterruptedStatus;
   }
-  PrintPlan(installation);
+  if (int failed = PrintPlan(installation); failed != 0) status = failed;
   if (int failed = WriteSnapshot(installation); failed != 0) status = failed;
   return status;
 }

@@ -1,6 +1,5 @@
 #include "cli/terminal_session.h"
 
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/history_filter.h"
 #include "cli/line_editor.h"
 #include "cli/signals.h"
 #include "hxo/hxo.h"
@@ -33,17 +33,6 @@ std::string HistoryPath() {
   }
   mkdir(folder.c_str(), 0700);
   return folder + "/history";
-}
-
-// AUTH and object.PASSWORD (PASSWD, PASS) lines carry a password.
-bool HoldsPassword(const char* line) {
-  char first[256] = "";
-  if (std::sscanf(line, "%255s", first) != 1) return false;
-  if (strcasecmp(first, "AUTH") == 0) return true;
-  const char* dot = std::strrchr(first, '.');
-  if (dot == nullptr) return false;
-  return strcasecmp(dot + 1, "PASSWORD") == 0 || strcasecmp(dot + 1, "PASSWD") == 0 ||
-         strcasecmp(dot + 1, "PASS") == 0;
 }
 
 bool IsBlank(const char* line) { return line[std::strspn(line, " \t")] == '\0'; }

@@ -5,7 +5,6 @@
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
-#include "runtime/line_source.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 
@@ -53,8 +52,6 @@ bool HandleHistory(CommandContext& command) {
                           "Insufficient paramaters for SAVE subcommand.\n");
     }
     const std::string fileName = getToken(3, command.line);
-    // A running script that is this file keeps reading what it read when it started.
-    MappedFileLineSource::DetachScriptsOf(fileName);
     FILE* file = std::fopen(fileName.c_str(), "w");
     if (file == nullptr) {
       return command.Fail(ResultCode::kCannotWriteFile, "Could not open file %s for writing.\n",

@@ -19,14 +19,6 @@
 char* SharedHeapStrdup(const char* text);
 void SharedHeapFree(void* block);
 
-// Changes that the library accepted but could not make lasting, because its store refused them
-// (for the simulated installation: its file could not be written back), counted over the life of
-// the process. A call's result cannot tell such a failure from a plain refusal, so a caller that
-// lets refusals pass (the restart and reload that COMMIT sends) compares the count before and
-// after the call. An implementation without a store of its own never counts any.
-void CountStoreFailure();
-uint64_t StoreFailureCount();
-
 // Pending-change marker of a property entry. 0 means no pending change; any other value is a
 // change that a commit must write.
 enum action_t : int {

@@ -18,8 +18,7 @@ int CommandHistory::WriteAndClose(FILE* stream) const {
   bool written = true;
   for (size_t i = 0; i < count && written; ++i) {
     const std::string_view entry = (*this)[i];
-    written = std::fwrite(entry.data(), 1, entry.size(), stream) == entry.size() &&
-              ((!entry.empty() && entry.back() == '\n') || std::fputc('\n', stream) != EOF);
+    written = std::fwrite(entry.data(), 1, entry.size(), stream) == entry.size();
   }
   const int writeError = errno;
   const bool closed = std::fclose(stream) == 0;

@@ -23,8 +23,10 @@ class CommandHistory {
   size_t size() const { return count; }
   bool empty() const { return count == 0; }
   void clear();
-  // Writes every entry to stream, one a line (an entry without a line end gets one), and
-  // closes it; 0 when all was written and closed, else the reason (an errno value).
+  // Writes every entry to stream exactly as stored, nothing added (lines read from a file or
+  // standard input keep their line ends; those of a command text have none, so they are written
+  // back to back), and closes it; 0 when all was written and closed, else the reason (an errno
+  // value).
   int WriteAndClose(FILE* stream) const;
 
  private:

@@ -8,17 +8,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "runtime/bounded_line.h"
 
 namespace {
-
-// The mapped script sources alive, for DetachScriptsOf.
-std::vector<MappedFileLineSource*>& MappedSources() {
-  static std::vector<MappedFileLineSource*> sources;
-  return sources;
-}
 
 // Pages are handed back in steps of this many bytes behind the line being read.
 constexpr size_t kReleaseStep = size_t{4} << 20;
@@ -44,10 +37,10 @@ std::unique_ptr<LineSource> OpenScriptFile(const std::string& path) {
     return nullptr;
   }
   if (S_ISREG(status.st_mode) && status.st_size > 0) {
-    auto mapped = std::make_unique<MappedFileLineSource>(fd, static_cast<size_t>(status.st_size));
-    if (mapped->IsMapped()) {
+    auto copied = std::make_unique<CopiedFileLineSource>(fd, static_cast<size_t>(status.st_size));
+    if (copied->IsCopied()) {
       close(fd);
-      return mapped;
+      return copied;
     }
   }
   FILE* stream = fdopen(fd, "r");
@@ -103,86 +96,53 @@ bool FileLineSource::NextLine(std::string_view& line) {
   return true;
 }
 
-MappedFileLineSource::MappedFileLineSource(int fd, size_t size) : size(size) {
-  void* mapping = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-  if (mapping == MAP_FAILED) return;
-  madvise(mapping, size, MADV_SEQUENTIAL);
-  text = static_cast<const char*>(mapping);
-  struct stat status;
-  if (fstat(fd, &status) == 0) {
-    device = status.st_dev;
-    inode = status.st_ino;
-  }
-  MappedSources().push_back(this);
+CopiedFileLineSource::CopiedFileLineSource(int fd, size_t size) : copy(fd, size) {}
+
+size_t CopiedFileLineSource::LineEnd() const {
+  const char* text = copy.text();
+  const void* lineEnd = std::memchr(text + position, '\n', copy.size() - position);
+  return lineEnd == nullptr ? copy.size() : static_cast<const char*>(lineEnd) - text + 1;
 }
 
-MappedFileLineSource::~MappedFileLineSource() {
-  if (text == nullptr) return;
-  munmap(const_cast<char*>(text), size);
-  auto& sources = MappedSources();
-  sources.erase(std::find(sources.begin(), sources.end(), this));
-}
-
-void MappedFileLineSource::DetachScriptsOf(const std::string& path) {
-  struct stat status;
-  if (stat(path.c_str(), &status) != 0) return;
-  for (MappedFileLineSource* source : MappedSources()) {
-    if (source->device == status.st_dev && source->inode == status.st_ino) source->Detach();
-  }
-}
-
-void MappedFileLineSource::Detach() {
-  if (detached) return;
-  void* copy = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (copy == MAP_FAILED) return;
-  std::memcpy(copy, text, size);
-  // The copy takes the mapping's place, so every view into the text stays valid.
-  void* moved = mremap(copy, size, size, MREMAP_MAYMOVE | MREMAP_FIXED, const_cast<char*>(text));
-  if (moved == MAP_FAILED) {
-    munmap(copy, size);
-    return;
-  }
-  detached = true;
-}
-
-size_t MappedFileLineSource::LineEnd() const {
-  const void* lineEnd = std::memchr(text + position, '\n', size - position);
-  return lineEnd == nullptr ? size : static_cast<const char*>(lineEnd) - text + 1;
-}
-
-void MappedFileLineSource::ReleasePassedPages(size_t lineStart) {
-  if (detached) return;  // private pages handed back would read as zeros
+void CopiedFileLineSource::ReleasePassedPages(size_t lineStart) {
+  if (!copy.pagesCanBeReleased()) return;  // pages of memory handed back would read as zeros
   if (lineStart - released < 2 * kReleaseStep) return;
   const size_t until = (lineStart - kReleaseStep) & ~(kReleaseStep - 1);
   if (until <= released) return;
-  madvise(const_cast<char*>(text) + released, until - released, MADV_DONTNEED);
+  madvise(const_cast<char*>(copy.text()) + released, until - released, MADV_DONTNEED);
   released = until;
 }
 
-bool MappedFileLineSource::readLine(char* buffer, int capacity) {
-  if (position >= size || capacity <= 0) return false;
-  position += CopyPiece(text + position, LineEnd() - position, buffer, capacity);
+bool CopiedFileLineSource::readLine(char* buffer, int capacity) {
+  if (position >= copy.size() || capacity <= 0) return false;
+  position += CopyPiece(copy.text() + position, LineEnd() - position, buffer, capacity);
   return true;
 }
 
-bool MappedFileLineSource::NextLine(std::string_view& line) {
+bool CopiedFileLineSource::NextLine(std::string_view& line) {
   line = {};
-  if (position >= size) return false;
+  if (position >= copy.size() || longLine) return false;
   const size_t start = position;
-  position = LineEnd();
+  const size_t end = LineEnd();
+  const bool ended = copy.text()[end - 1] == '\n';
+  if (end - start - (ended ? 1 : 0) > kMaxLineBytes) {
+    longLine = true;  // the same bound as a stream's: nothing after it is read
+    return false;
+  }
+  position = end;
   ReleasePassedPages(start);
-  line = std::string_view(text + start, position - start);
+  line = std::string_view(copy.text() + start, end - start);
   const void* nul = std::memchr(line.data(), '\0', line.size());
   if (nul != nullptr) {
     withoutNul.assign(line.data(), static_cast<const char*>(nul) - line.data());
-    if (line.back() == '\n') withoutNul.push_back('\n');
+    if (ended) withoutNul.push_back('\n');
     line = withoutNul;
   }
   return true;
 }
 
-std::string_view MappedFileLineSource::Keep(std::string_view line) {
-  if (line.data() >= text && line.data() < text + size) return line;
+std::string_view CopiedFileLineSource::Keep(std::string_view line) {
+  if (line.data() >= copy.text() && line.data() < copy.text() + copy.size()) return line;
   return store.Add(line);
 }
 

@@ -1,14 +1,13 @@
 // Where a script's lines come from: a script file, standard input or a text in memory.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "runtime/line_store.h"
+#include "runtime/script_copy.h"
 
 class LineSource {
  public:
@@ -30,9 +29,11 @@ class LineSource {
   virtual bool StoppedAtLongLine() const { return false; }
 };
 
-// Opens a script file for reading: a regular file with content is mapped and its lines are
-// found in place; anything else that can be read (a pipe, a device, a file that reports no
-// size) is read as a stream. Null when the file cannot be opened or is a directory.
+// Opens a script file for reading: a regular file with content is copied whole as it is now
+// (ScriptCopy) and its lines are found in that copy, so that the script reads what it started
+// with whatever happens to the file; anything else that can be read (a pipe, a device, a file
+// that reports no size) is read as a stream. Null when the file cannot be opened or is a
+// directory.
 std::unique_ptr<LineSource> OpenScriptFile(const std::string& path);
 
 // Lines of an open stream, such as standard input. A line keeps its line end. hasMore is false
@@ -61,45 +62,34 @@ class FileLineSource : public LineSource {
   LineStore store;
 };
 
-// Lines of a regular file mapped whole. A line keeps its line end and is a view of the
-// mapping, except a line holding a NUL byte, whose text ends there (the line end stays).
-// Pages that reading has passed are handed back to the system as it goes, so the script costs
-// resident memory only for a window around the line being read; a view of an earlier line
-// stays valid (its page is read again from the file when it is next used).
-class MappedFileLineSource : public LineSource {
+// Lines of a regular file's private copy (ScriptCopy). A line keeps its line end and is a view
+// of the copy, except a line holding a NUL byte, whose text ends there (the line end stays).
+// Where the copy is a mapped file, pages that reading has passed are handed back to the system
+// as it goes, so the script costs resident memory only for a window around the line being read;
+// a view of an earlier line stays valid (its page is read again from the copy when it is next
+// used). A line longer than kMaxLineBytes ends the reading, as it does for a stream.
+class CopiedFileLineSource : public LineSource {
  public:
-  // Maps size bytes of the open descriptor fd (size > 0); IsMapped tells whether that worked.
-  MappedFileLineSource(int fd, size_t size);
-  ~MappedFileLineSource() override;
-  MappedFileLineSource(const MappedFileLineSource&) = delete;
-  MappedFileLineSource& operator=(const MappedFileLineSource&) = delete;
-  bool IsMapped() const { return text != nullptr; }
+  // Copies size bytes of the open descriptor fd (size > 0); IsCopied tells whether that worked.
+  CopiedFileLineSource(int fd, size_t size);
+  bool IsCopied() const { return copy.text() != nullptr; }
 
   bool readLine(char* buffer, int capacity) override;
-  bool hasMore() override { return position < size; }
+  bool hasMore() override { return position < copy.size() && !longLine; }
   bool NextLine(std::string_view& line) override;
   std::string_view Keep(std::string_view line) override;
-
-  // Replaces the mapping of every running script that is the file at path with a private copy
-  // at the same addresses, so that its lines and history entries stay as they were read when
-  // the file is about to be rewritten in place (HISTORY SAVE onto a running script). Without
-  // this, a page past the rewritten file's end would fault.
-  static void DetachScriptsOf(const std::string& path);
+  bool StoppedAtLongLine() const override { return longLine; }
 
  private:
-  void Detach();
-  // The end of the line starting at position: past its line end, or the end of the file.
+  // The end of the line starting at position: past its line end, or the end of the text.
   size_t LineEnd() const;
   // Hands back the pages wholly before lineStart once enough of them have been passed.
   void ReleasePassedPages(size_t lineStart);
 
-  const char* text = nullptr;
-  size_t size = 0;
+  ScriptCopy copy;
   size_t position = 0;
-  size_t released = 0;    // bytes from the start whose pages have been handed back
-  bool detached = false;  // the text is a private copy: no page may be handed back
-  dev_t device = 0;       // the file mapped
-  ino_t inode = 0;
+  size_t released = 0;     // bytes from the start whose pages have been handed back
+  bool longLine = false;   // reading stopped at a line over the bound
   std::string withoutNul;  // the last line that held a NUL byte, up to it and its line end
   LineStore store;
 };

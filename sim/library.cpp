@@ -163,7 +163,6 @@ bool Library::Persist() {
   std::string error;
   if (!MayReplace(target_, error)) {
     ReportProblem(file_, error);
-    CountStoreFailure();
     return false;
   }
   std::string text = WriteSite(*site_);
@@ -181,7 +180,6 @@ bool Library::Persist() {
       ReportProblem(file_, error);
       break;
   }
-  CountStoreFailure();
   return false;
 }
 

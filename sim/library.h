@@ -45,8 +45,7 @@ class Library {
   uint64_t generation() const { return generation_; }
 
   // After a change: writes the whole installation back when it came from a writable file. False,
-  // with one line on stderr, when it could not be written (counted by CountStoreFailure); the
-  // caller then undoes the change.
+  // with one line on stderr, when it could not be written; the caller then undoes the change.
   bool Persist();
 
   // The changes made since the installation was loaded, as a plan (plan.h) in text or JSON; none

@@ -24,9 +24,34 @@ const ShellRow kRows[] = {
      "{ printf 'PRINT '; printf '%1048571s\\n' '' | tr ' ' x; yes 'PRINT a' | head -n 3000; }"
      " > t.hxo; $HXO t.hxo | tail -n 1",
      "", "a\n", "", 0},
-    {"HistorySaveWritesOneEntryALine",
-     "$HXO -c $'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo\\nINCLUDE h.hxo'", "", "a\nb\na\nb\n", "",
-     0},
+    // Entries are written as stored: those of a command text have no line end, those of a
+    // file keep theirs.
+    {"HistorySaveOfACommandTextWritesEntriesBackToBack",
+     "$HXO -c $'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo' && cat h.hxo", "", "a\nb\nPRINT aPRINT b",
+     "", 0},
+    {"HistorySaveOfAFileWritesALineEach",
+     "printf 'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo\\n' > t.hxo; $HXO t.hxo && $HXO h.hxo", "",
+     "a\nb\na\nb\n", "", 0},
+    // A running script reads the text it started with, whatever happens to its file: cut to
+    // nothing (the rest of a long script used to be a SIGBUS), or rewritten in place (its
+    // history would show, and !1 run, the new file's lines).
+    {"ScriptFileTruncatedWhileItRuns",
+     "{ printf 'PRINT a\\nEXEC truncate -s 0 t.hxo\\n'; yes '#' | head -c 9000000;"
+     " printf '\\nPRINT c\\nHISTORY\\n'; } > t.hxo; $HXO t.hxo",
+     "", "a\nc\n1. PRINT a\n2. EXEC truncate -s 0 t.hxo\n3. PRINT c\n", "", 0},
+    // Without a folder for the private copy the text is read into memory instead.
+    {"ScriptFileTruncatedWhileItRunsWithoutATemporaryFolder",
+     "{ printf 'PRINT a\\nEXEC truncate -s 0 t.hxo\\n'; yes '#' | head -c 9000000;"
+     " printf '\\nPRINT c\\n!1\\n'; } > t.hxo; TMPDIR=/no/such/folder $HXO t.hxo",
+     "", "a\nc\na\n", "", 0},
+    {"ScriptFileRewrittenWhileItRuns",
+     "printf 'PRINT bb\\nPRINT zz\\nPRINT yy\\n' > b.hxo;"
+     " printf 'PRINT a\\nEXEC cp b.hxo t.hxo\\n!1\\nHISTORY\\n' > t.hxo; $HXO t.hxo",
+     "", "a\na\n1. PRINT a\n2. EXEC cp b.hxo t.hxo\n3. PRINT a\n", "", 0},
+    {"ScriptFileLineOverTheBound",
+     "{ printf 'PRINT '; head -c 17825792 /dev/zero | tr '\\0' x; printf '\\nPRINT after\\n'; }"
+     " > t.hxo; $HXO t.hxo",
+     "", "", "t.hxo:1: Line longer than 16777216 bytes; the script ends here.\n", 7},
     {"HistorySaveToAFullDevice", "$HXO -c $'PRINT a\\nHISTORY SAVE /dev/full'", "", "a\n",
      "-c:2: Could not write file /dev/full: No space left on device.\n", 1},
     {"FullStandardOutput", "$HXO -c 'PRINT a' > /dev/full", "", "",
@@ -53,18 +78,21 @@ const ShellRow kRows[] = {
      "cp $SITE s.json; touch s.json.tmp.$$ s.json.tmp.999999999;"
      " $HXO --sim s.json -c 'AUTH KORAS root' && ls s.json* | sed \"s/$$/LIVE/\"",
      "", "s.json\ns.json.tmp.LIVE\n", "", 0},
-    // One object, then a selection whose command cannot be recorded; then a selection whose
-    // properties cannot be written, which is reported once.
-    {"UnrecordedCommandFailsTheCommit",
+    // The properties are written, the reload cannot be recorded: the installation says so, the
+    // COMMIT succeeds all the same (with its confirmation) and the script goes on; for one
+    // object, then for a selection. Then a selection whose properties cannot be written.
+    {"UnrecordedCommandLeavesTheCommitSuccessful",
      "cp $SITE s.json; export ORBITANE_SIM_FAIL_BEFORE_RENAME=2;"
-     " $HXO --sim s.json -c $'AGENT a 127.0.0.1\\na.SET POLL_INTERVAL 7\\na.COMMIT';"
+     " $HXO --sim s.json -c $'SET VERBOSE ON\\nAGENT a 127.0.0.1\\na.SET POLL_INTERVAL 7\\n"
+     "a.COMMIT\\nPRINT next'; echo $?;"
      " $HXO --sim s.json -c $'SET CONTINUE ON\\nAGENT a 127.0.0.1\\na.SET POLL_INTERVAL 8\\n"
      "ALL.COMMIT\\na.SET POLL_INTERVAL 9\\nALL.COMMIT'",
-     "", "",
+     "",
+     "VERBOSE has been set to ON.\nAgent object named a has been created.\n"
+     "Value of POLL_INTERVAL for Agent object a has been set to 7.\n"
+     "Properties for Agent object a have been committed.\nnext\n0\n",
      "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
-     "-c:3: Failed to commit properties on object \"a\".\n"
      "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
-     "-c:4: Failed to commit properties on object \"ALL\".\n"
      "orbitane sim: s.json: stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n"
      "-c:6: Failed to commit properties on object \"a\".\n",
      1},

@@ -232,7 +232,7 @@ TEST(ExportedFunctions, RunTextAsOneScript) {
   Folder folder;
   const std::string save = "PRINT a\n!1\nHISTORY SAVE " + folder.File("h.hxo");
   EXPECT_EQ(Execute(save.c_str()).out, "a\na\n");
-  EXPECT_EQ(folder.Read("h.hxo"), "PRINT a\nPRINT a\n");
+  EXPECT_EQ(folder.Read("h.hxo"), "PRINT aPRINT a");
 }
 
 }  // namespace

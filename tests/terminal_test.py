@@ -149,5 +149,24 @@ def session():
     expect("hello" in history and "AUTH" not in history, "history without AUTH", history)
 
 
-CASES = {f.__name__: f for f in (piped_script, redirected_output, session)}
+def history_file():
+    """Lines that give a password stay out of the history file, whatever their case and length;
+    the others are kept."""
+    secret_lines = ["AGENT hq 127.0.0.1 5465 s3cret1", "hq.add -f b1 10.1.1.2 5465 s3cret2",
+                    "hq.Spawn b2 10.1.1.3 5465 s3cret3", "n" * 300 + ".PASSWORD s3cret4",
+                    "auth KORAS root s3cret5"]
+    pid, fd = spawn([])
+    read_until(fd, "> ")
+    for line in secret_lines + ["PRINT kept"]:
+        os.write(fd, line.encode() + b"\r")
+        read_until(fd, "\n> ")
+    time.sleep(0.05)
+    os.write(fd, b"\x04")
+    expect(os.WIFEXITED(finish(pid)), "Ctrl-D leaves")
+    history = open(os.path.join(FOLDER, "state", "hxo", "history")).read()
+    expect("s3cret" not in history and "kept" in history, "no password in the history",
+           history)
+
+
+CASES = {f.__name__: f for f in (piped_script, redirected_output, session, history_file)}
 CASES[sys.argv[2]]()

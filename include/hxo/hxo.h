@@ -47,6 +47,17 @@ HXO_API int HXO_GetPlan(const char* format, char** plan);
    (when not null) set to one line saying why (release it with free()). */
 HXO_API int HXO_WriteSnapshot(const char* fileName, char** message);
 
+/* Checks the script file fileName, and the files it INCLUDEs, without running anything and
+   without an installation: every line against the language's commands and subcommands, the
+   parameters each needs (numbers, ports, switches, rule numbers and values), a '#' that does not
+   start a comment, objects used before AGENT, SPAWN or ADD declares them or after DROP, INCLUDE
+   of a file that cannot be read, and passwords written in the script (a warning). format is
+   "text" (one "file:line:column: error: text" or "warning:" line each) or "json" (one JSON
+   document on one line: "errors", "warnings" and "diagnostics" with file, line, column,
+   severity and message). Returns the number of errors (0: none, warnings aside), or -1 for an
+   unknown format; report, when not null, receives the diagnostics (release with free()). */
+HXO_API int HXO_CheckScript(const char* fileName, const char* format, char** report);
+
 /* ---- For programs that run scripts for a person ----
    Everything below is optional: a program that calls none of it gets the behaviour described
    above. None of it is safe to call while a script runs, except where it says so. */
