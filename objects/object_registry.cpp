@@ -32,35 +32,13 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
     family.identities[std::hash<std::string>()(key)].Add(object.get());
   }
   const std::string_view key = object->name;
-  const value_type& entry = *objects.emplace(key, std::move(object)).first;
-  if (inOrderValid && (inOrder.empty() || inOrder.back()->first < key)) {
-    inOrder.push_back(&entry);
-  } else {
-    inOrderValid = false;
-  }
-}
-
-const std::vector<const ObjectRegistry::value_type*>& ObjectRegistry::InOrder() const {
-  if (!inOrderValid) {
-    inOrder.clear();
-    inOrder.reserve(objects.size());
-    for (const value_type& entry : objects) inOrder.push_back(&entry);
-    std::sort(inOrder.begin(), inOrder.end(),
-              [](const value_type* a, const value_type* b) { return a->first < b->first; });
-    inOrderValid = true;
-  }
-  return inOrder;
+  objects.emplace(key, std::move(object));
 }
 
 std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
   auto found = objects.find(name);
   if (found == objects.end()) return nullptr;
   std::unique_ptr<ConfigObject> object = std::move(found->second);
-  if (inOrderValid && !inOrder.empty() && inOrder.back() == &*found) {
-    inOrder.pop_back();
-  } else {
-    inOrderValid = false;
-  }
   objects.erase(found);
   LeaveFamily(name, *object);
   return object;
@@ -89,14 +67,11 @@ void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
     // Only the roots of the subtrees still have a family to leave.
     LeaveFamily(name, *found->second);
     objects.erase(found);
-    inOrderValid = false;
   }
 }
 
 void ObjectRegistry::Clear() {
   // Children point to their parents but never use them when destroyed, so any order will do.
-  inOrder.clear();
-  inOrderValid = true;
   objects.clear();
   families.clear();
 }

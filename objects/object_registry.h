@@ -20,31 +20,10 @@
 
 class ObjectRegistry {
  public:
-  // Name -> object, keyed by a view of the object's own name. A hash table, so that a lookup
-  // costs one hash and one compare; the key order is made only when someone walks the registry.
-  using Table = std::unordered_map<std::string_view, std::unique_ptr<ConfigObject>>;
-  using value_type = Table::value_type;
-  // Walks the registered objects in key order (byte order of the names).
-  class const_iterator {
-   public:
-    using Position = std::vector<const value_type*>::const_iterator;
-    explicit const_iterator(Position at) : at_(at) {}
-    const value_type& operator*() const { return **at_; }
-    const value_type* operator->() const { return *at_; }
-    const_iterator& operator++() {
-      ++at_;
-      return *this;
-    }
-    const_iterator& operator--() {
-      --at_;
-      return *this;
-    }
-    bool operator==(const const_iterator& other) const { return at_ == other.at_; }
-    bool operator!=(const const_iterator& other) const { return at_ != other.at_; }
-
-   private:
-    Position at_;
-  };
+  // Name -> object in key order, keyed by a view of the object's own name (no second copy of
+  // it). Ordered rather than hashed: a script spawns names in runs ("t1", "t2", ...), and a
+  // lookup then follows the path of the one before it through the cache.
+  using Map = std::map<std::string_view, std::unique_ptr<ConfigObject>>;
   // The registered children of one parent name by their names (views of the objects' own
   // names), in key order.
   using Children = std::map<std::string_view, ConfigObject*>;
@@ -68,9 +47,9 @@ class ObjectRegistry {
   // Destroys every object.
   void Clear();
 
-  // Iteration in key order. Adding or removing objects invalidates the iterators.
-  const_iterator begin() const { return const_iterator(InOrder().begin()); }
-  const_iterator end() const { return const_iterator(InOrder().end()); }
+  // Iteration in key order.
+  Map::const_iterator begin() const { return objects.begin(); }
+  Map::const_iterator end() const { return objects.end(); }
   size_t size() const { return objects.size(); }
   bool empty() const { return objects.empty(); }
 
@@ -123,15 +102,9 @@ class ObjectRegistry {
   // Takes the registered object out of its parent's family (children and identity index), if
   // that family is still there.
   void LeaveFamily(const std::string& name, const ConfigObject& object);
-  // The objects in key order, sorted again after a change that did not keep the order.
-  const std::vector<const value_type*>& InOrder() const;
 
-  Table objects;
+  Map objects;
   std::unordered_map<std::string, Family> families;  // by parent name
-  // The entries of objects in key order while inOrderValid; appending a name that sorts last
-  // keeps it valid (a script that spawns in order never sorts).
-  mutable std::vector<const value_type*> inOrder;
-  mutable bool inOrderValid = true;
 };
 
 // The process-wide registry.
