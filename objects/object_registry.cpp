@@ -18,10 +18,16 @@ ConfigObject* ObjectRegistry::Find(const std::string& name) const {
 }
 
 void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObject> object) {
-  // Replacing an entry: the old object leaves every index and is destroyed. (A null object only
-  // removes the name.)
-  Remove(name).reset();
-  if (object == nullptr) return;
+  // One descent finds the place: the entry to replace, or where the new one goes.
+  auto at = objects.lower_bound(name);
+  if (at != objects.end() && at->first == name) {
+    // Replacing an entry: the old object leaves every index and is destroyed (its name, which
+    // the key views, with it).
+    std::unique_ptr<ConfigObject> old = std::move(at->second);
+    at = objects.erase(at);
+    LeaveFamily(name, *old);
+  }
+  if (object == nullptr) return;  // a null object only removes the name
   object->registeredParentName = ParentName(*object);
   object->registeredIdentityKeys = IdentityKeys(*object);
 
@@ -32,7 +38,7 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
     family.identities[std::hash<std::string>()(key)].Add(object.get());
   }
   const std::string_view key = object->name;
-  objects.emplace(key, std::move(object));
+  objects.emplace_hint(at, key, std::move(object));
 }
 
 std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {

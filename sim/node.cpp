@@ -38,17 +38,13 @@ SimNode::SimNode(const std::shared_ptr<Entry>& entry)
       record_(DefinitionOf(*entry)) {
   // The record holds everything a description shows, except an autoconfig object's broker.
   if (kind_ == Kind::AutoConfig) {
-    description_ = Describe(*entry);
-    described_ = true;
+    description_ = std::make_unique<std::string>(Describe(*entry));
   }
 }
 
 const std::string& SimNode::Description() const {
-  if (!described_) {
-    description_ = DescribeRecord(kind_, *record_);
-    described_ = true;
-  }
-  return description_;
+  if (!description_) description_ = std::make_unique<std::string>(DescribeRecord(kind_, *record_));
+  return *description_;
 }
 
 std::shared_ptr<Entry> SimNode::Live() const {
