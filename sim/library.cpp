@@ -67,13 +67,6 @@ class SimRootHolder final : public TreeRootHolder {
 
 }  // namespace
 
-Library& Library::Get() {
-  // Made on first use and never destroyed, so that it is still there for the engine's own
-  // teardown at unload (which ends with destroyAPI), whatever order static state goes in.
-  static Library* library = new Library();
-  return *library;
-}
-
 void Library::Init() {
   trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
   if (trace_.On()) trace_.Write("initAPI");
