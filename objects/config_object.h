@@ -106,11 +106,13 @@ class ConfigObject {
   std::unique_ptr<TreeNode> node;
   std::unique_ptr<NodePropertySet> workingProperties;  // null until loaded
   NodePropertySet savedProperties;
-  std::shared_ptr<RuleDescriptions> ruleDescriptions;  // null until needed
 
-  // What loading the properties takes out of them: the own rule values ("qpk_own", then edited
-  // by SetRuleValue) with their text as loaded, and the exclusion text.
+  // What few objects have, kept apart so that the many others stay small: the rule descriptions
+  // in force (null until needed), and what loading the properties takes out of them: the own
+  // rule values ("qpk_own", then edited by SetRuleValue) with their text as loaded, and the
+  // exclusion text.
   struct SetAside {
+    std::shared_ptr<RuleDescriptions> ruleDescriptions;
     std::map<int32_t, int32_t> ownRuleValues;
     std::string ownRuleText;
     std::string excludeText;

@@ -12,12 +12,16 @@ namespace {
 // those loaded on the topmost object of the branch; the object keeps a pointer to them. Null
 // when no rule list can be had.
 const RuleDescriptions* FindRuleList(ConfigObject& object) {
-  if (object.ruleDescriptions) return object.ruleDescriptions.get();
+  if (const RuleDescriptions* own = object.setAside().ruleDescriptions.get()) return own;
   ConfigObject* holder = &object;
-  while (!holder->ruleDescriptions && holder->parent != nullptr) holder = holder->parent;
-  if (!holder->ruleDescriptions && !holder->LoadRuleList()) return nullptr;
-  if (holder != &object) object.ruleDescriptions = holder->ruleDescriptions;
-  return object.ruleDescriptions.get();
+  while (!holder->setAside().ruleDescriptions && holder->parent != nullptr) {
+    holder = holder->parent;
+  }
+  if (!holder->setAside().ruleDescriptions && !holder->LoadRuleList()) return nullptr;
+  if (holder != &object) {
+    object.EditSetAside().ruleDescriptions = holder->setAside().ruleDescriptions;
+  }
+  return object.setAside().ruleDescriptions.get();
 }
 
 RuleRow MakeRow(const ConfigObject& object, const std::string& description, int32_t rule,
@@ -48,7 +52,7 @@ std::map<int32_t, int32_t> InheritedValues(ConfigObject& object) {
 }  // namespace
 
 bool ConfigObject::LoadRuleList() {
-  if (ruleDescriptions) return true;
+  if (setAside().ruleDescriptions) return true;
   if (node == nullptr) return false;
   char* text = node->GetNamedDataItem("rulelist");
   if (text == nullptr) return false;
@@ -57,7 +61,7 @@ bool ConfigObject::LoadRuleList() {
   SharedHeapFree(text);
   // An empty list is never kept, so that a later request asks the node again.
   if (loaded->empty()) return false;
-  ruleDescriptions = std::move(loaded);
+  EditSetAside().ruleDescriptions = std::move(loaded);
   return true;
 }
 
