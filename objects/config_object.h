@@ -124,10 +124,11 @@ class ConfigObject {
 
  private:
   friend class ObjectRegistry;
-  // Where the registry has indexed this object while it is registered: its parent's name and
-  // its identity keys, read once on entry. Kept with the object rather than read from the
-  // parent link, so that the object can leave the indexes after its parent was destroyed.
-  std::string registeredParentName;
+  // Where the registry has indexed this object while it is registered: its parent's name (the
+  // key of its family in the registry, which stays while the object is in it) and its identity
+  // keys, read once on entry. Kept with the object rather than read from the parent link, so
+  // that the object can leave the indexes after its parent was destroyed.
+  const std::string* registeredParentName = nullptr;
   std::vector<std::string> registeredIdentityKeys;
   // Made on first need, so that the many objects without rule values stay small.
   std::unique_ptr<SetAside> setAsideValues;

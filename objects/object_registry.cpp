@@ -28,10 +28,12 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
     LeaveFamily(name, *old);
   }
   if (object == nullptr) return;  // a null object only removes the name
-  object->registeredParentName = ParentName(*object);
   object->registeredIdentityKeys = IdentityKeys(*object);
 
-  Family& family = families[object->registeredParentName];
+  // The family's key stays where it is until the family goes, which is after its last member.
+  auto familyAt = families.try_emplace(ParentName(*object)).first;
+  object->registeredParentName = &familyAt->first;
+  Family& family = familyAt->second;
   family.children.emplace(object->name, object.get());
   ++family.kindCounts[KindIndex(object->kind)];
   for (const std::string& key : object->registeredIdentityKeys) {
@@ -51,7 +53,8 @@ std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
 }
 
 void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& object) {
-  auto familyAt = families.find(object.registeredParentName);
+  if (object.registeredParentName == nullptr) return;
+  auto familyAt = families.find(*object.registeredParentName);
   if (familyAt == families.end()) return;
   Family& family = familyAt->second;
   family.children.erase(name);
@@ -66,14 +69,16 @@ void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& ob
 }
 
 void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
-  for (const std::string& name : names) families.erase(name);
+  // Only the roots of the subtrees leave a family that stays (their parents are not in names);
+  // the families of the names themselves go whole, and with them the keys the others hold.
   for (const std::string& name : names) {
     auto found = objects.find(name);
     if (found == objects.end()) continue;
-    // Only the roots of the subtrees still have a family to leave.
-    LeaveFamily(name, *found->second);
-    objects.erase(found);
+    const std::string* parentName = found->second->registeredParentName;
+    if (parentName != nullptr && names.count(*parentName) == 0) LeaveFamily(name, *found->second);
   }
+  for (const std::string& name : names) families.erase(name);
+  for (const std::string& name : names) objects.erase(name);
 }
 
 void ObjectRegistry::Clear() {
