@@ -8,6 +8,7 @@
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/failure_record.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 
@@ -51,8 +52,7 @@ bool ConfigObject::SpawnLocalChild(const std::string& childName, ObjectKind chil
   const bool served = (kind == ObjectKind::Agent && childKind == ObjectKind::Broker) ||
                       (kind == ObjectKind::Broker && childKind == ObjectKind::AutoConfig);
   // At most one of each: on an agent every registered broker counts, however it was made.
-  if (!served || registry.Find(childName) != nullptr ||
-      registry.HasChildOfKind(*this, childKind)) {
+  if (!served || registry.Find(childName) != nullptr || registry.HasChildOfKind(*this, childKind)) {
     return false;
   }
   return KeepOrDiscard(LocateLocalChild(childName, childKind, this), childName);
@@ -153,6 +153,7 @@ bool HandleObjectSpawn(CommandContext& command) {
     // A target that is not there is common in bulk scripts; QUIET keeps those failures silent.
     if (object->kind == ObjectKind::DSM && command.options.quiet) {
       command.session.resultCode = ResultCode::kChildFailed;
+      NoteSilentFailure("SPAWN failed on \"" + object->name + "\"; SET QUIET OFF shows why");
       return false;
     }
     return command.Fail(ResultCode::kChildFailed, "Subcommand SPAWN failed on object \"%s\".\n",

@@ -21,8 +21,10 @@ constexpr int kInterruptedStatus = 130;  // as a shell reports a program ended b
 constexpr int kOutputError = 74;         // as EX_IOERR of sysexits.h, beside 64 as EX_USAGE
 
 const char kUsage[] =
-    "usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]\n"
+    "usage: hxo_cmdline [--sim FILE] [--read-only | --dry-run[=json]] [--plan FILE]\n"
+    "                   [--snapshot FILE] [--explain] [-c COMMANDS | SCRIPT | -]\n"
     "       hxo_cmdline --check[=json] SCRIPT...\n"
+    "       hxo_cmdline --help | --version\n"
     "\n"
     "Runs a configuration script against the installation.\n"
     "\n"
@@ -35,22 +37,82 @@ const char kUsage[] =
     "                installation: diagnostics as FILE:LINE:COLUMN: error: TEXT\n"
     "                (or warning:), or one JSON document a script; exit status 1\n"
     "                when there is an error, else 0\n"
+    "  --explain     after a failure's message, say why the installation refused\n"
+    "                and the way out, and the nearest name after a typo, as the\n"
+    "                terminal session does\n"
     "  --            end of the options: what follows is the script's name\n"
     "  --help        show this text\n"
     "  --version     show the version\n"
     "\n"
     "At a terminal the session has line editing, history and Tab completion, and\n"
     "goes on after failures. --more--, PAUSE and STEPPING are answered at the\n"
-    "terminal, never from a script read on standard input. Output that is not a\n"
-    "terminal is not paged unless the script sets LINES.\n"
+    "terminal (--more-- on one key), never from a script read on standard input.\n"
+    "Output that is not a terminal is not paged unless the script sets LINES.\n"
+    "\n"
+    "When a script stops on a failure that printed nothing (QUIET keeps SPAWN on a\n"
+    "DSM silent), one line names the script, the line, the command and the code.\n"
     "\n"
     "Exit status: the script's result code (0 success, 6 after QUIT, EXIT, BYE or\n"
     "ABORT ALL); with -c, 0 or 1; 130 when Ctrl-C ended it; 64 for a bad command\n"
-    "line.\n";
+    "line; 74 when standard output could not be written.\n";
 
 int UsageError(const char* problem, const char* detail) {
-  std::fprintf(stderr, "hxo_cmdline: %s%s\n%s", problem, detail, kUsage);
+  std::fprintf(stderr, "hxo_cmdline: %s%s\nTry 'hxo_cmdline --help'.\n", problem, detail);
   return kUsageError;
+}
+
+// After a script that stopped on a failure whose command wrote nothing (QUIET keeps a failed
+// SPAWN on a DSM silent): one line saying where it stopped, so that a cron job's log is not
+// empty.
+void ReportUnreportedFailure(int status) {
+  char* script = nullptr;
+  char* command = nullptr;
+  char* what = nullptr;
+  int line = 0;
+  const int code = HXO_UnreportedFailure(&script, &line, &command, &what);
+  if (code != 0 && code == status) {
+    if (what != nullptr) {
+      std::fprintf(stderr, "hxo_cmdline: %s:%d: the script stopped with code %d (%s)\n", script,
+                   line, code, what);
+    } else {
+      std::fprintf(stderr, "hxo_cmdline: %s:%d: the script stopped with code %d at: %s\n", script,
+                   line, code, command);
+    }
+  }
+  std::free(script);
+  std::free(command);
+  std::free(what);
+}
+
+// EXEC lines of a script can run this same program as "$HXO_CMDLINE", wherever it was started
+// from (the tour's dry run does).
+void ExportOwnPath(const char* argv0) {
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length > 0) {
+    path[length] = '\0';
+    setenv("HXO_CMDLINE", path, 1);
+  } else if (argv0 != nullptr) {
+    setenv("HXO_CMDLINE", argv0, 1);
+  }
+}
+
+// The first line of an interactive session: which installation it changes, and where help is.
+void Greet() {
+  FILE* screen = isatty(STDOUT_FILENO) || !isatty(STDERR_FILENO) ? stdout : stderr;
+  const char* file = std::getenv("ORBITANE_SIM");
+  const char* readOnly = std::getenv("ORBITANE_SIM_READONLY");
+  const bool written = readOnly == nullptr || *readOnly == '\0' || std::strcmp(readOnly, "0") == 0;
+  if (file == nullptr || *file == '\0') {
+    std::fputs("Using the built-in installation: changes are lost at exit.", screen);
+  } else if (written) {
+    std::fprintf(screen, "Using the installation in %s: changes are written to it.", file);
+  } else {
+    std::fprintf(screen, "Using the installation in %s, read-only: changes are lost at exit.",
+                 file);
+  }
+  std::fputs(" HELP lists the commands.\n", screen);
+  std::fflush(screen);
 }
 
 // A prepared file on standard input answers the prompts of a script that is not read from it,
@@ -78,7 +140,8 @@ const char kInstallationUsage[] =
     "                     leaving standard output to the script; JSON with\n"
     "                     --dry-run=json or a FILE named *.json, else text\n"
     "  --snapshot FILE    after the script, write the agents it declared, as the\n"
-    "                     installation reports them, to FILE (an installation file)\n"
+    "                     installation reports them, to FILE (an installation file);\n"
+    "                     a FIFO, a device or /dev/stdout is written into\n"
     "\n"
     "A file named by --sim or ORBITANE_SIM is opened before the script runs: exit\n"
     "status 66 when it is missing or unreadable, 65 when it is invalid; 69 for\n"
@@ -208,6 +271,11 @@ int PrintPlan(const InstallationOptions& options) {
     dup2(options.planOutput, STDOUT_FILENO);
     close(options.planOutput);
   }
+  // A rehearsal that cannot show everything says so, beside the plan.
+  if (char* limits = HXO_RehearsalLimits(); limits != nullptr) {
+    std::fprintf(stderr, "hxo_cmdline: %s\n", limits);
+    std::free(limits);
+  }
   char* plan = nullptr;
   if (HXO_GetPlan(options.planFormat, &plan) != 0) {
     std::fprintf(stderr, "hxo_cmdline: the installation made no plan\n");
@@ -271,6 +339,10 @@ int Run(int argc, char** argv) {
         std::printf("hxo_cmdline %s\n", HXO_VERSION);
         return 0;
       }
+      if (std::strcmp(argument, "--explain") == 0) {
+        HXO_SetExplain(1);
+        continue;
+      }
       if (std::strcmp(argument, "--sim") == 0 || std::strcmp(argument, "-c") == 0) {
         if (i + 1 >= argc) return UsageError("missing value after ", argument);
         (argument[1] == 'c' ? commands : simFile) = argv[++i];
@@ -325,14 +397,18 @@ int Run(int argc, char** argv) {
   CatchInterrupts(terminalSession);
   KeepStandardOutputForThePlan(installation);
 
+  ExportOwnPath(argv[0]);
   int status;
   if (commands != nullptr) {
     status = HXO_RunCommands("-c", commands);
+    ReportUnreportedFailure(status);
     if (status != 0 && status != HXO_RESULT_INTERRUPTED) status = 1;
   } else if (terminalSession) {
+    Greet();
     status = RunTerminalSession();
   } else {
     status = HXO_RunScript(script);
+    ReportUnreportedFailure(status);
   }
   if (status == HXO_RESULT_INTERRUPTED || (!terminalSession && WasInterrupted())) {
     status = kInterruptedStatus;

@@ -37,8 +37,17 @@ std::string HistoryPath() {
 
 bool IsBlank(const char* line) { return line[std::strspn(line, " \t")] == '\0'; }
 
-// Names the objects with uncommitted changes; false when there are none.
-bool WarnAboutPendingChanges() {
+// QUIT, EXIT and BYE end the session, as Ctrl-D does.
+bool LeavesSession(const char* line) {
+  char first[8] = "";
+  if (std::sscanf(line, "%7s", first) != 1) return false;
+  return strcasecmp(first, "QUIT") == 0 || strcasecmp(first, "EXIT") == 0 ||
+         strcasecmp(first, "BYE") == 0;
+}
+
+// Names the objects with uncommitted changes and how to leave anyway (Ctrl-D, or the command
+// typed); false when there are none.
+bool WarnAboutPendingChanges(const char* leaveAgain) {
   char** names = HXO_PendingObjects();
   int count = 0;
   std::string list;
@@ -49,9 +58,9 @@ bool WarnAboutPendingChanges() {
   HXO_FreeList(names);
   if (count == 0) return false;
   std::fflush(stdout);
-  std::fprintf(screen,
-               "\n%d %s uncommitted changes: %s. Press Ctrl-D again to leave without committing.\n",
-               count, count == 1 ? "object has" : "objects have", list.c_str());
+  std::fprintf(screen, "%s%d %s uncommitted changes: %s. %s again to leave without committing.\n",
+               leaveAgain == nullptr ? "\n" : "", count, count == 1 ? "object has" : "objects have",
+               list.c_str(), leaveAgain == nullptr ? "Press Ctrl-D" : leaveAgain);
   std::fflush(screen);
   return true;
 }
@@ -72,9 +81,19 @@ char* ReadSessionLine(void* /*context*/, const char* prompt) {
     // A Ctrl-C that came after Enter stays with the engine: it ends the command just read.
     if (line != nullptr) {
       if (!IsBlank(line) && !HoldsPassword(line)) LineEditorRemember(line);
+      if (LeavesSession(line) && !warnedAboutPending) {
+        char word[8] = "";
+        std::sscanf(line, "%7s", word);
+        const std::string again = std::string("Type ") + word;
+        if (WarnAboutPendingChanges(again.c_str())) {
+          warnedAboutPending = true;
+          std::free(line);
+          continue;
+        }
+      }
       return line;
     }
-    if (!warnedAboutPending && WarnAboutPendingChanges()) {
+    if (!warnedAboutPending && WarnAboutPendingChanges(nullptr)) {
       warnedAboutPending = true;
       continue;
     }

@@ -6,6 +6,7 @@
 
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
+#include "runtime/failure_record.h"
 #include "runtime/interrupt.h"
 #include "runtime/line_source.h"
 #include "runtime/text_sink.h"
@@ -20,6 +21,7 @@ HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   StringLineSource source(commands);
   StringTextSink sink;
   ScriptSession session(&source, &sink);
+  ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
   ClearInterrupt();  // a request ends the run it was made in, not the next one
   if (output != nullptr) *output = strdup(sink.contents().c_str());
@@ -36,6 +38,7 @@ HXO_API int HXO_RunScript(const char* fileName) {
     ClearInterrupt();
     if (code >= 0) return code;
   }
+  ForgetLastFailure();
   ScriptOptions options = ScriptOptions::EntryDefaults();
   // A person typing at a terminal sees the prompt.
   if (fileName == nullptr && isatty(STDIN_FILENO)) options.quiet = false;

@@ -1,18 +1,26 @@
-// The entry points about the installation itself: opening it before a script runs, and the plan
-// of the changes made to one that writes nothing. Both go through the optional entry points of
-// orbitane/extensions.h; an implementation without them has nothing to open and makes no plans.
+// The entry points about the installation itself: opening it before a script runs, the plan of
+// the changes made to one that writes nothing, and writing a snapshot. The first two go through
+// the optional entry points of orbitane/extensions.h; an implementation without them has nothing
+// to open and makes no plans.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
 
 #include "entry/snapshot.h"
 #include "hxo/hxo.h"
 #include "orbitane/extensions.h"
+#include "orbitane/file_replacement.h"
 #include "orbitane/orbitaneapi.h"
+#include "runtime/failure_record.h"
 
 namespace {
 
@@ -24,30 +32,89 @@ char* TakeText(char* text) {
   return copy;
 }
 
-// Writes text to a temporary file beside path, flushes it and renames it over path.
-bool WriteAtomically(const std::string& path, const std::string& text, std::string& problem) {
-  const std::string temporary = path + ".tmp." + std::to_string(getpid());
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    problem = "cannot create " + temporary + ": " + std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t written = write(fd, text.data() + done, text.size() - done);
+// Names of descriptors this process has open ("/dev/stdout"): a snapshot goes into them.
+bool NamesOpenDescriptor(std::string_view name) {
+  return name == "/dev/stdout" || name == "/dev/stderr" || name.starts_with("/dev/fd/") ||
+         name.starts_with("/proc/self/fd/");
+}
+
+// Writes text into what path names, as a shell's >> would: a device, a FIFO (waiting for its
+// reader), or an open descriptor.
+bool WriteInto(const std::string& path, std::string_view text, std::string& problem) {
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
+  bool ok = fd >= 0;
+  for (size_t done = 0; ok && done < text.size();) {
+    const ssize_t written = write(fd, text.data() + done, text.size() - done);
     if (written < 0 && errno == EINTR) continue;
-    if (written < 0) break;
-    done += static_cast<size_t>(written);
+    ok = written >= 0;
+    if (ok) done += static_cast<size_t>(written);
   }
-  const int saved = errno;
-  const bool ok = done == text.size() && fsync(fd) == 0 && close(fd) == 0;
-  if (!ok || rename(temporary.c_str(), path.c_str()) != 0) {
-    problem = "cannot write " + path + ": " + std::strerror(ok ? errno : saved);
-    if (!ok) close(fd);
-    unlink(temporary.c_str());
+  int error = errno;
+  if (fd >= 0 && close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) problem = "cannot write " + path + ": " + std::strerror(error);
+  return ok;
+}
+
+// A regular file (or none yet) is replaced whole, through any link to it, keeping its mode,
+// owner and group, and only when it may be written; anything else is written into.
+bool WriteSnapshotFile(const std::string& path, const std::string& text, std::string& problem) {
+  struct stat info {};
+  const bool exists = stat(path.c_str(), &info) == 0;
+  if (exists && S_ISDIR(info.st_mode)) {
+    problem = path + ": is a folder";
     return false;
   }
-  return true;
+  if (NamesOpenDescriptor(path) || (exists && !S_ISREG(info.st_mode))) {
+    return WriteInto(path, text, problem);
+  }
+  char resolved[PATH_MAX];
+  const std::string target = realpath(path.c_str(), resolved) != nullptr ? resolved : path;
+  if (!MayReplaceFile(target, problem)) {
+    problem = path + ": " + problem;
+    return false;
+  }
+  Replacement replacement;
+  replacement.keep = exists ? &info : nullptr;
+  struct stat written {};
+  return ReplaceFile(target, text, replacement, written, problem);
+}
+
+}  // namespace
+
+namespace {
+
+// The plan says whether the run it comes from went to its end: a JSON plan gains "complete" and,
+// when false, "stopped" (the script, line, command and code that stopped it); a text plan ends
+// with one line naming them.
+std::string WithCompleteness(const char* plan, bool json) {
+  const FailureRecord* stop = FirstStopOfTheRun();
+  const bool stopped = stop != nullptr;
+  const FailureRecord failure = stopped ? *stop : FailureRecord{};
+  const std::string command =
+      failure.command.substr(0, failure.command.find_last_not_of("\r\n") + 1);
+  std::string text(plan);
+  if (json) {
+    std::string members = stopped ? "\"complete\": false, " : "\"complete\": true, ";
+    if (stopped) {
+      const nlohmann::json where = {{"script", failure.script},
+                                    {"line", failure.line},
+                                    {"command", command},
+                                    {"code", failure.code}};
+      members +=
+          "\"stopped\": " + where.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+          ", ";
+    }
+    if (const size_t open = text.find('{'); open != std::string::npos) {
+      text.insert(open + 1, members);
+    }
+  } else if (stopped) {
+    text += "The script stopped at " + failure.script + ":" + std::to_string(failure.line) +
+            " with code " + std::to_string(failure.code) + "; the plan covers what ran before.\n";
+  }
+  return text;
 }
 
 }  // namespace
@@ -58,7 +125,7 @@ HXO_API int HXO_WriteSnapshot(const char* fileName, char** message) {
   if (message != nullptr) *message = nullptr;
   std::string text, problem;
   const bool ok = fileName != nullptr && MakeSnapshot(text, problem) &&
-                  WriteAtomically(fileName, text, problem);
+                  WriteSnapshotFile(fileName, text, problem);
   if (ok) return 0;
   if (message != nullptr)
     *message = strdup(fileName == nullptr ? "no file named" : problem.c_str());
@@ -89,10 +156,9 @@ HXO_API int HXO_GetPlan(const char* format, char** plan) {
   char* text = TakeText(OrbitanePlan(format));
   if (text == nullptr) return 1;
   if (plan != nullptr) {
-    *plan = text;
-  } else {
-    std::free(text);
+    *plan = strdup(WithCompleteness(text, std::strcmp(format, "json") == 0).c_str());
   }
+  std::free(text);
   return 0;
 }
 

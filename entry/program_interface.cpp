@@ -8,10 +8,13 @@
 #include "hxo/hxo.h"
 #include "interp/completion.h"
 #include "objects/process_state.h"
+#include "runtime/failure_explanation.h"
+#include "runtime/failure_record.h"
 #include "runtime/interrupt.h"
 #include "runtime/page_length.h"
 #include "runtime/prompt_input.h"
 #include "runtime/reader_line_source.h"
+#include "runtime/result_codes.h"
 #include "runtime/text_sink.h"
 
 namespace {
@@ -63,6 +66,7 @@ HXO_API int HXO_RunCommands(const char* name, const char* commands) {
   FileTextSink sink(stdout);
   ScriptSession session(&source, &sink);
   session.state.name = name != nullptr ? name : "stringbuf";
+  ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
   ClearInterrupt();  // a request ends the run it was made in, not the next one
   std::fflush(stdout);
@@ -89,5 +93,19 @@ HXO_API void HXO_FreeList(char** list) {
 }
 
 HXO_API void HXO_RequestInterrupt(void) { RequestInterrupt(); }
+
+HXO_API int HXO_UnreportedFailure(char** script, int* line, char** command, char** what) {
+  const FailureRecord& failure = LastFailure();
+  if (failure.code == ResultCode::kOk || failure.code == ResultCode::kEndAll || failure.reported) {
+    return 0;
+  }
+  if (script != nullptr) *script = strdup(failure.script.c_str());
+  if (line != nullptr) *line = failure.line;
+  if (command != nullptr) *command = strdup(failure.command.c_str());
+  if (what != nullptr) *what = failure.what.empty() ? nullptr : strdup(failure.what.c_str());
+  return failure.code;
+}
+
+HXO_API void HXO_SetExplain(int on) { SetExplainEveryScript(on != 0); }
 
 }  // extern "C"

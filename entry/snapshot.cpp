@@ -34,6 +34,24 @@ void Quote(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// The log text of a tail reply ("OFFSET\nTEXT"). A tail that starts inside the log (offset
+// above 0) begins at its first whole line, or, in a line longer than the tail, at its first whole
+// character, so that the snapshot never holds a cut UTF-8 character.
+std::string_view WholeLinesOfTail(std::string_view reply) {
+  const size_t header = reply.find('\n');
+  if (header == std::string_view::npos) return reply;
+  const bool cut = reply.substr(0, header) != "0";
+  std::string_view tail = reply.substr(header + 1);
+  if (!cut) return tail;
+  const size_t lineEnd = tail.find('\n');
+  if (lineEnd != std::string_view::npos && lineEnd + 1 < tail.size()) {
+    return tail.substr(lineEnd + 1);
+  }
+  size_t start = 0;
+  while (start < tail.size() && (static_cast<unsigned char>(tail[start]) & 0xC0) == 0x80) ++start;
+  return tail.substr(start);
+}
+
 // A named data item as text, or none.
 bool Item(TreeNode& node, const char* name, std::string& text) {
   char* item = node.GetNamedDataItem(name);
@@ -85,28 +103,51 @@ class Snapshot {
     if (kind == "Broker" && Item(node, "version:1", text)) Key("version"), Quote(out_, text);
     Key("properties");
     out_ += "{";
-    if (std::unique_ptr<NodePropertySet> set{node.GetProperties()}) {
-      PropertyWriter writer(out_);
-      set->DoForEachProperty(writer);
-    }
+    std::unique_ptr<NodePropertySet> set{node.GetProperties()};
+    // An empty set would pass for the node's truth.
+    if (!set) return Unreadable("the properties", node, kind);
+    PropertyWriter writer(out_);
+    set->DoForEachProperty(writer);
     out_ += "}";
     if (Item(node, kLogTail, text)) {
       Key("logs");
       out_ += "[";
-      Quote(out_, std::string_view(text).substr(text.find('\n') + 1));
+      Quote(out_, WholeLinesOfTail(text));
       out_ += "]";
     }
     if (kind == "Broker") Autoconfig(node);
+    if (!problem_.empty()) return;
     const char* list = kind == "Agent"    ? "brokers"
                        : kind == "Broker" ? "dsms"
                        : kind == "DSM"    ? "targets"
                                           : nullptr;
-    if (list != nullptr) Children(node, list, kind == "Agent" ? LocalBroker(node) : "");
+    if (list != nullptr) Children(node, kind, list, kind == "Agent" ? LocalBroker(node) : "");
     out_ += "}";
     first_ = false;
   }
 
+  // What could not be read, naming the node; empty while everything could.
+  const std::string& problem() const { return problem_; }
+
  private:
+  // Ends the snapshot: what of the node cannot be read.
+  void Unreadable(const char* what, TreeNode& node, const std::string& kind) {
+    if (!problem_.empty()) return;
+    problem_ = std::string(what) + " of " + kind + " " + Name(node, kind) + " cannot be read";
+  }
+
+  // The node as its kind identifies it: "10.1.1.1:5465", "dsm1", "10.2.0.1@public".
+  static std::string Name(TreeNode& node, const std::string& kind) {
+    const ChildDefinitionData& record = node.GetDefinitionData();
+    auto field = [&record](const char* key) {
+      const char* value = record.getv(key);
+      return std::string(value != nullptr ? value : "");
+    };
+    if (kind == "DSM") return field("name");
+    if (kind == "Target") return field("ipaddr") + "@" + field("community");
+    return Identity(node);
+  }
+
   // The key of the next member of the object being written.
   void Key(const char* key) {
     out_ += first_ ? "" : ", ";
@@ -143,12 +184,14 @@ class Snapshot {
     Node(*autoconfig, "AutoConfig", false);
   }
 
-  void Children(TreeNode& node, const char* list, const std::string& local) {
+  void Children(TreeNode& node, const std::string& kind, const char* list,
+                const std::string& local) {
     Key(list);
     out_ += "[";
     std::unique_ptr<TreeWalker> walker{node.GetChildWalker()};
+    if (!walker) return Unreadable("the children", node, kind);
     bool first = true;
-    for (walker ? walker->First() : void(); walker && !walker->AtEnd(); walker->Next()) {
+    for (walker->First(); !walker->AtEnd() && problem_.empty(); walker->Next()) {
       std::unique_ptr<TreeNode> child{walker->Current()};
       if (!child) continue;
       out_ += first ? "\n" : ",\n";
@@ -161,6 +204,7 @@ class Snapshot {
 
   std::string& out_;
   bool first_ = true;  // no member written yet in the object being written
+  std::string problem_;
 };
 
 }  // namespace
@@ -173,7 +217,11 @@ bool MakeSnapshot(std::string& text, std::string& problem) {
   }
   text = "{\"format\": 1, \"server\": ";
   Quote(text, session->server);
-  text += ", \"any_password\": true, \"users\": {";
+  text +=
+      ",\n\"comment\": \"A snapshot: taken through the interface, it cannot carry what the "
+      "interface does not tell: which addresses answer (ADD of an address succeeds here "
+      "where the installation may refuse it) nor the passwords (any user and any password "
+      "are accepted).\",\n\"any_password\": true, \"users\": {";
   Quote(text, session->user);
   text += ": \"\"}";
   std::string rules;
@@ -209,6 +257,10 @@ bool MakeSnapshot(std::string& text, std::string& problem) {
     }
     text += seen.size() == 1 ? "\n" : ",\n";
     snapshot.Node(*object->node, "Agent", false);
+    if (!snapshot.problem().empty()) {
+      problem = snapshot.problem();
+      return false;
+    }
   }
   text += "]}\n";
   return true;

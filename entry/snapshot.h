@@ -6,5 +6,7 @@
 
 // The installation file for every agent registered now (each agent once), with the rule list, the
 // server and the user of the current session, and "any_password": passwords are never read.
-// Returns false with problem set when there is no authenticated session.
+// Returns false with problem set when there is no authenticated session, or when the properties or
+// the children of a node cannot be read (problem names the node): a snapshot is never passed off
+// with an empty set in their place. A log tail cut by the size limit starts at a whole line.
 bool MakeSnapshot(std::string& text, std::string& problem);

@@ -82,18 +82,23 @@ constexpr CommandRow kSessionCommands[] = {
     {"HELP", {}, HandleHelp, nullptr},
 };
 
+constexpr KindSet kAgent = KindBit(ObjectKind::Agent);
+constexpr KindSet kBroker = KindBit(ObjectKind::Broker);
+constexpr KindSet kDsm = KindBit(ObjectKind::DSM);
+constexpr KindSet kParents = kAgent | kBroker | kDsm;  // the kinds with configured children
+
 constexpr CommandRow kObjectSubcommands[] = {
-    {"ADD", {}, HandleObjectAdd, kAddHelp, true, 3},
-    {"SPAWN", {}, HandleObjectSpawn, kSpawnHelp, true, 2},
-    {"DEL", {}, HandleObjectDel, kDelHelp, true, 2},
-    {"LIST", {}, HandleObjectList, kListHelp, true},
-    {"PASSWORD", {"PASSWD", "PASS"}, HandleObjectPassword, kPasswordHelp},
+    {"ADD", {}, HandleObjectAdd, kAddHelp, true, 3, kAgent | kDsm},
+    {"SPAWN", {}, HandleObjectSpawn, kSpawnHelp, true, 2, kParents},
+    {"DEL", {}, HandleObjectDel, kDelHelp, true, 2, kParents},
+    {"LIST", {}, HandleObjectList, kListHelp, true, 0, kParents},
+    {"PASSWORD", {"PASSWD", "PASS"}, HandleObjectPassword, kPasswordHelp, false, 0, kParents},
     {"SET", {}, HandleObjectSet, kObjectSetHelp},
     {"RESET", {}, HandleObjectReset, kResetHelp, false, 2},
     {"UNSET", {}, HandleObjectUnset, kUnsetHelp, false, 2},
     {"COMMIT", {}, HandleObjectCommit, kCommitHelp},
     {"QPK", {}, HandleObjectQpk, kQpkHelp},
-    {"LOG", {}, HandleObjectLog, kLogHelp, true},
+    {"LOG", {}, HandleObjectLog, kLogHelp, true, 0, kEveryKind & ~KindBit(ObjectKind::Target)},
     {"RUN", {"EXEC"}, HandleObjectRun, kRunHelp, false, 2},
 };
 

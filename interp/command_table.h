@@ -8,11 +8,17 @@
 #include <string>
 #include <string_view>
 
+#include "objects/object_kind.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 
 // Help texts are arrays of lines ending in a null pointer; an empty line is a blank line.
 using HelpLines = const char* const*;
+
+// A set of object kinds, one bit per kind.
+using KindSet = unsigned;
+constexpr KindSet KindBit(ObjectKind kind) { return 1u << KindIndex(kind); }
+constexpr KindSet kEveryKind = (1u << kObjectKindCount) - 1;
 
 struct CommandRow {
   const char* name;        // the name listed on the general help screen and in messages
@@ -24,6 +30,9 @@ struct CommandRow {
   // command word included) is refused as missing parameters (code 7).
   bool registeredObjectOnly = false;
   unsigned minimumTokens = 0;
+  // The kinds of object a subcommand applies to (the handler refuses the others); completion
+  // offers it only for those.
+  KindSet kinds = kEveryKind;
 };
 
 // Session commands, then object subcommands, each in the order of the general help screen.

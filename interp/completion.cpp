@@ -31,9 +31,16 @@ class Candidates {
   std::string_view prefix;
 };
 
-void OfferRows(Candidates& candidates, std::span<const CommandRow> rows,
-               const std::string& before) {
+// The rows that apply to an object of one of kinds; a reserved name (forReservedName) selects
+// objects, and the subcommands that need one registered object refuse it.
+void OfferRows(Candidates& candidates, std::span<const CommandRow> rows, const std::string& before,
+               KindSet kinds = kEveryKind, bool forReservedName = false) {
   for (const CommandRow& row : rows) {
+    if ((row.kinds & kinds) == 0) continue;
+    // PASSWORD refuses a reserved name in its handler.
+    if (forReservedName && (row.registeredObjectOnly || EqualsIgnoringCase(row.name, "PASSWORD"))) {
+      continue;
+    }
     candidates.Offer(before + row.name);
     for (const char* alias : row.aliases) {
       if (alias != nullptr) candidates.Offer(before + alias);
@@ -66,6 +73,24 @@ void OfferPropertyNames(Candidates& candidates, const std::string& firstWord) {
   for (const auto& [name, value] : object->GetAllProperties()) candidates.Offer(name);
 }
 
+// The kinds of object that name stands for: a registered object's own, the kind of a reserved
+// word, every kind for ALL; none for a name that is neither.
+KindSet KindsNamedBy(const std::string& name, bool& reserved) {
+  reserved = false;
+  if (const ConfigObject* object = ProcessState::Get().registry.Find(name)) {
+    return KindBit(object->kind);
+  }
+  if (EqualsIgnoringCase(name, "ALL")) {
+    reserved = true;
+    return kEveryKind;
+  }
+  if (const KindTraits* traits = KindByReservedWord(name)) {
+    reserved = true;
+    return KindBit(traits->kind);
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::vector<std::string> CompletionsFor(std::string_view line, size_t start, size_t end) {
@@ -81,7 +106,10 @@ std::vector<std::string> CompletionsFor(std::string_view line, size_t start, siz
       OfferRows(candidates, SessionCommands(), "");
       OfferObjectNames(candidates);
     } else {
-      OfferRows(candidates, ObjectSubcommands(), prefix.substr(0, separator + kSeparator.size()));
+      bool reserved = false;
+      const KindSet kinds = KindsNamedBy(prefix.substr(0, separator), reserved);
+      OfferRows(candidates, ObjectSubcommands(), prefix.substr(0, separator + kSeparator.size()),
+                kinds, reserved);
     }
   } else if (wordsBefore == 1) {
     OfferPropertyNames(candidates, getToken(1, before));

@@ -2,6 +2,7 @@
 #include "interp/command_table.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/pager.h"
 #include "runtime/tokens.h"
 
 bool HandleHelp(CommandContext& command) {
@@ -15,6 +16,19 @@ bool HandleHelp(CommandContext& command) {
     ConsoleError("No help available for %s.\n", topic.c_str());
     return false;
   }
-  for (HelpLines line = found->second; *line != nullptr; ++line) ConsolePrint("%s\n", *line);
+  if (!command.options.terminalSession) {
+    for (HelpLines line = found->second; *line != nullptr; ++line) ConsolePrint("%s\n", *line);
+    return false;
+  }
+  // At the terminal a text longer than the window is paged like any listing.
+  size_t count = 0;
+  while (found->second[count] != nullptr) ++count;
+  ListingPager pager(command.options, false);
+  pager.Start();
+  while (pager.item() < count) {
+    const PagerAnswer answer =
+        pagedPrint(command, pager.lineNumber(), "%s", found->second[pager.item()]);
+    if (!pager.Follow(answer)) break;
+  }
   return false;
 }

@@ -6,12 +6,16 @@
 #include <string_view>
 
 #include "interp/command_table.h"
+#include "interp/failure_reasons.h"
+#include "interp/name_suggestion.h"
 #include "objects/object_kind.h"
 #include "objects/process_state.h"
 #include "runtime/bounded_line.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/failure_explanation.h"
+#include "runtime/failure_record.h"
 #include "runtime/interrupt.h"
 #include "runtime/prompt_input.h"
 #include "runtime/result_codes.h"
@@ -67,21 +71,27 @@ bool RunObjectSubcommand(CommandContext& command, std::string_view word, bool& r
   const std::string_view separatorText = command.options.objectSeparator;
   const size_t separator = word.find(separatorText);
   if (separator == std::string_view::npos) {
-    return command.Fail(ResultCode::kUnknownCommand, "Unknown command: %.*s.\n",
-                        static_cast<int>(word.size()), word.data());
+    command.Fail(ResultCode::kUnknownCommand, "Unknown command: %.*s.\n",
+                 static_cast<int>(word.size()), word.data());
+    SuggestName(command, word, NameKind::Command);
+    return false;
   }
   if (separator == 0) return command.Fail(ResultCode::kBadObjectName, "Bad object name \"\".\n");
   command.objectName.assign(word.substr(0, separator));
   const std::string_view subcommandName = word.substr(separator + separatorText.size());
   if (ProcessState::Get().registry.Find(command.objectName) == nullptr &&
       !isReservedObjectName(command.objectName.c_str())) {
-    return command.Fail(ResultCode::kInvalidObject, "Invalid object \"%s\" specified.\n",
-                        command.objectName.c_str());
+    command.Fail(ResultCode::kInvalidObject, "Invalid object \"%s\" specified.\n",
+                 command.objectName.c_str());
+    SuggestName(command, command.objectName, NameKind::Object);
+    return false;
   }
   const CommandRow* subcommand = ObjectSubcommandLookup().Find(subcommandName);
   if (subcommand == nullptr) {
-    return command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %.*s.\n",
-                        static_cast<int>(subcommandName.size()), subcommandName.data());
+    command.Fail(ResultCode::kUnknownSubcommand, "Unknown subcommand: %.*s.\n",
+                 static_cast<int>(subcommandName.size()), subcommandName.data());
+    SuggestName(command, subcommandName, NameKind::Subcommand);
+    return false;
   }
   remember = RunRow(*subcommand, command, "subcommand");
   return true;
@@ -106,6 +116,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
   if (session.userName.empty()) session.userName = "root";
 
   const CommandLookup& sessionCommands = SessionCommandLookup();
+  SetFailureExplainer(ExplainRefusal);
   session.resultCode = ResultCode::kOk;
   int lineNumber = 0;
 
@@ -150,6 +161,8 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       fromHistory = true;
     }
     CommandContext command{session, options, lineNumber, line, {}};
+    const FailureWatch failureWatch;
+    ForgetRefusal();
 
     if (options.stepping) {
       StepAnswer answer = AskBeforeCommand(session.name, line);
@@ -162,12 +175,20 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       remember = RunRow(*row, command, "command");
     } else if (!RunObjectSubcommand(command, word, remember)) {
       if (InterruptRequested()) NoteInterrupt(command);
+      failureWatch.Settle(session, lineNumber, line);
       continue;
     }
     if (InterruptRequested()) {
       NoteInterrupt(command);
+      failureWatch.Settle(session, lineNumber, line);
       continue;
     }
+    failureWatch.Settle(session, lineNumber, line);
     if (remember) session.history.push_back(fromHistory ? line : source.Keep(line));
   }
+  // Whether a failure ended this script: one that CONTINUE would not carry past.
+  int code = session.resultCode;
+  NoteScriptEnd(source.StoppedAtLongLine() ||
+                (!session.stopRequested && code != ResultCode::kOk && code != ResultCode::kEndAll &&
+                 !ContinueAfter(code, options)));
 }

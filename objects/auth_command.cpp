@@ -33,10 +33,12 @@ bool HandleAuth(CommandContext& command) {
   command.session.password = restOfLine(4, command.line);
   if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(),
                          command.session.password.c_str())) {
+    command.session.failedAuthLine = command.lineNumber;
     return command.Fail(ResultCode::kNotAuthenticated,
                         "Authenticiation to Ilvaris %s as user %s failed.\n",
                         command.session.serverName.c_str(), command.session.userName.c_str());
   }
+  command.session.failedAuthLine = 0;
   if (command.options.verbose) {
     ConsolePrint("Authenticated as Ilvaris %s as user %s.\n", command.session.serverName.c_str(),
                  command.session.userName.c_str());

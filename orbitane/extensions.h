@@ -17,4 +17,26 @@ __attribute__((weak)) int OrbitaneOpenInstallation(char** message);
 // it with SharedHeapFree.
 __attribute__((weak)) char* OrbitanePlan(const char* format);
 
+// What a rehearsal on this installation cannot show (one line, released with SharedHeapFree), or
+// null when it shows everything a real run would meet.
+__attribute__((weak)) char* OrbitaneRehearsalLimits();
+
+// Why the implementation refused its latest call, as one line naming the implementation and the
+// node ("orbitane sim: 10.9.9.9 does not answer"), with *reason set to one of the values below;
+// null when it refused nothing since the last time it was asked. Asking forgets it. Release the
+// text with SharedHeapFree.
+__attribute__((weak)) char* OrbitaneTakeRefusal(int* reason);
+
 }  // extern "C"
+
+// The reasons OrbitaneTakeRefusal gives.
+enum OrbitaneRefusal : int {
+  kOrbitaneRefusalNoAnswer = 1,       // the address or node does not answer
+  kOrbitaneRefusalNotConfigured = 2,  // the child is not in its parent's configuration
+  kOrbitaneRefusalAlreadyThere = 3,   // a child of that name or identity is already there
+  kOrbitaneRefusalGone = 4,           // the node was removed from the installation
+  kOrbitaneRefusalNoSession = 5,      // no authenticated session: refused, or one that ended
+  kOrbitaneRefusalFailing = 6,        // the installation makes this call fail on this node
+  kOrbitaneRefusalNotAccepted = 7,    // the node does not accept that command
+  kOrbitaneRefusalPassword = 8,       // the node does not take the password given
+};

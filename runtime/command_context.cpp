@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "runtime/console.h"
+#include "runtime/failure_explanation.h"
 
 void CommandContext::Report(const char* format, ...) const {
   ConsoleError("%s:%d: ", session.name.c_str(), lineNumber);
@@ -19,5 +20,6 @@ bool CommandContext::Fail(int code, const char* format, ...) const {
   va_start(arguments, format);
   ConsoleErrorV(format, arguments);
   va_end(arguments);
+  ExplainFailure(*this);
   return false;
 }

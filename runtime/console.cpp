@@ -15,7 +15,14 @@ void ConsolePrint(const char* format, ...) {
 // The library runs on one thread, so the stream's lock is not needed.
 void ConsoleWrite(std::string_view text) { fwrite_unlocked(text.data(), 1, text.size(), stdout); }
 
+namespace {
+unsigned long errorWrites = 0;
+}  // namespace
+
+unsigned long ConsoleErrorCount() { return errorWrites; }
+
 void ConsoleErrorV(const char* format, va_list arguments) {
+  ++errorWrites;
   std::fflush(stdout);
   std::vfprintf(stderr, format, arguments);
 }

@@ -15,6 +15,8 @@ void ConsoleWrite(std::string_view text);
 // printf to standard error, after flushing standard output.
 void ConsoleError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void ConsoleErrorV(const char* format, va_list arguments);
+// How many writes to standard error the library has made: whether a command said anything.
+unsigned long ConsoleErrorCount();
 // Reads one line from standard input (after flushing standard output), without its line end;
 // at most kMaxLineBytes of it (runtime/bounded_line.h). False at the end of input with nothing
 // read.

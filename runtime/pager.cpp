@@ -31,12 +31,12 @@ PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char
 }
 
 PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput) {
-  std::string answer;
-  const bool answered = AskForAnswer(std::string(prompt) + " ", answer);
+  char key;
+  const bool answered = AskForKey(std::string(prompt) + " ", key);
   if (InterruptRequested()) return kPagerQuit;
   if (!answered) return atEndOfInput;
-  if (!answer.empty() && (answer[0] == 'Q' || answer[0] == 'q')) return kPagerQuit;
-  if (!answer.empty() && (answer[0] == 'B' || answer[0] == 'b')) return kPagerBack;
+  if (key == 'Q' || key == 'q') return kPagerQuit;
+  if (key == 'B' || key == 'b') return kPagerBack;
   return kPagerContinue;
 }
 

@@ -1,6 +1,7 @@
 #include "runtime/prompt_input.h"
 
 #include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +32,35 @@ bool ReadTerminalLine(int fd, std::string& answer) {
   }
 }
 
+void WriteToTerminal(int fd, std::string_view text) {
+  std::fflush(stdout);
+  for (size_t written = 0; written < text.size();) {
+    ssize_t n = write(fd, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<size_t>(n);
+  }
+}
+
+// One key from the terminal, the line discipline set aside for it (no echo, no waiting for
+// Enter; Ctrl-C still interrupts), then everything else typed so far thrown away, so that no key
+// meant for this prompt reaches the next command.
+bool ReadTerminalKey(int fd, const termios& saved, char& key) {
+  termios raw = saved;
+  raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  if (tcsetattr(fd, TCSANOW, &raw) != 0) return false;
+  ssize_t got;
+  do {
+    got = read(fd, &key, 1);
+  } while (got < 0 && errno == EINTR && !InterruptRequested());
+  tcflush(fd, TCIFLUSH);
+  tcsetattr(fd, TCSANOW, &saved);
+  WriteToTerminal(fd, "\n");
+  return got == 1 && key != saved.c_cc[VEOF];
+}
+
 }  // namespace
 
 void SetPromptChannel(PromptChannel newChannel) { channel = newChannel; }
@@ -47,17 +77,25 @@ bool AskForAnswer(std::string_view prompt, std::string& answer) {
     case PromptChannel::Terminal: {
       const int fd = TerminalFd();
       if (fd < 0) return false;
-      std::fflush(stdout);
-      for (size_t written = 0; written < prompt.size();) {
-        ssize_t n = write(fd, prompt.data() + written, prompt.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<size_t>(n);
-      }
+      WriteToTerminal(fd, prompt);
       return ReadTerminalLine(fd, answer) && !InterruptRequested();
     }
     case PromptChannel::None:
       break;
   }
   return false;
+}
+
+bool AskForKey(std::string_view prompt, char& key) {
+  key = '\0';
+  termios saved;
+  const int fd = channel == PromptChannel::Terminal ? TerminalFd() : -1;
+  if (fd < 0 || InterruptRequested() || tcgetattr(fd, &saved) != 0) {
+    std::string answer;
+    const bool answered = AskForAnswer(prompt, answer);
+    if (!answer.empty()) key = answer[0];
+    return answered;
+  }
+  WriteToTerminal(fd, prompt);
+  return ReadTerminalKey(fd, saved, key) && !InterruptRequested();
 }

@@ -19,3 +19,8 @@ void SetPromptChannel(PromptChannel channel);
 // Shows prompt and reads one answer line, without its line end. False with an empty answer at
 // the end of input, without a terminal, or when an interrupt is requested while it waits.
 bool AskForAnswer(std::string_view prompt, std::string& answer);
+
+// As AskForAnswer for a prompt answered by one key, as a pager's: at a terminal the first key
+// pressed is the answer, without Enter, and whatever else was typed is discarded; from a file
+// the first character of the next line. False as AskForAnswer.
+bool AskForKey(std::string_view prompt, char& key);

@@ -21,6 +21,7 @@ struct SessionState {
   std::string serverName;
   std::string userName;
   std::string password;
+  int failedAuthLine = 0;  // the line of the latest AUTH when it failed: its credentials stay
   // How INCLUDE starts a nested session; set by whoever builds sessions.
   ScriptRunner runScriptFile = nullptr;
 };

@@ -6,5 +6,9 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset default > /dev/null
 cmake --build --preset default --target hxo_cmdline > /dev/null
-# The tour's dry run calls the program by name.
-PATH="$PWD/build:$PATH" exec build/hxo_cmdline examples/tour.hxo
+status=0
+build/hxo_cmdline examples/tour.hxo || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "tour.sh: the tour stopped with exit status $status: see the message above" >&2
+  exit "$status"
+fi

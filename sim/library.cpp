@@ -5,10 +5,12 @@
 #include <cstdlib>
 
 #include "orbitane/extensions.h"
+#include "orbitane/file_replacement.h"
 #include "orbitane/orbitaneapi.h"
 #include "sim/identity.h"
 #include "sim/node.h"
 #include "sim/plan.h"
+#include "sim/refusal.h"
 #include "sim/report.h"
 #include "sim/site_access.h"
 #include "sim/site_reader.h"
@@ -67,8 +69,10 @@ class SimRootHolder final : public TreeRootHolder {
 
 }  // namespace
 
+void Library::StartTrace() { trace_.SetFile(Env("ORBITANE_SIM_TRACE"), Env("ORBITANE_SIM")); }
+
 void Library::Init() {
-  trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
+  StartTrace();
   if (trace_.On()) trace_.Write("initAPI");
   if (preloaded_) {
     preloaded_ = false;
@@ -78,7 +82,7 @@ void Library::Init() {
 }
 
 int Library::Open(std::string& message) {
-  trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
+  StartTrace();
   std::string problem;
   const int status = LoadQuietly(problem);
   preloaded_ = status == 0;  // after a failure the next Init tries again
@@ -96,7 +100,7 @@ void Library::Destroy() {
 
 std::shared_ptr<Site> Library::EnsureSite() {
   if (!loaded_) {
-    trace_.SetFile(Env("ORBITANE_SIM_TRACE"));
+    StartTrace();
     Load();
   }
   return site_;
@@ -119,6 +123,8 @@ int Library::LoadQuietly(std::string& problem) {
   file_ = Env("ORBITANE_SIM");
   firstStoppedWrite_ = FirstStoppedWrite();
   writes_ = 0;
+  written_ = 0;
+  lastWritten_.clear();
   if (file_.empty()) {
     writeBack_ = false;
     site_ = ReadSite(DefaultSiteJson(), problem);
@@ -135,6 +141,7 @@ int Library::LoadQuietly(std::string& problem) {
     return kInvalid;
   }
   if (writeBack_) {
+    DigestIfRecent(stamp_, file->text.view());
     RemoveStaleTemporaries(target_);
   } else {
     loadedText_ = std::move(file->text);
@@ -151,29 +158,55 @@ std::optional<std::string> Library::Plan(bool json) {
   return PlanText(*before, *site_, json);
 }
 
-bool Library::Persist() {
+bool Library::Persist(const Change& change) {
   if (!writeBack_ || !site_) return true;
+  const std::string what = std::string(change.what) + " of " + Describe(change.entry);
   std::string error;
-  if (!MayReplace(target_, error)) {
-    ReportProblem(file_, error);
+  if (!MayReplaceFile(target_, error)) {
+    ReportUnwritten(what, error, " (use --read-only to try changes in memory only)");
     return false;
   }
   std::string text = WriteSite(*site_);
+  if (static_cast<int64_t>(text.size()) > kMaxSiteFileBytes) {
+    // Every later load would refuse the file.
+    ReportUnwritten(what, "the installation would take " + std::to_string(text.size()) +
+                              " bytes, more than the " + std::to_string(kMaxSiteFileBytes >> 20) +
+                              " MiB a site file may hold");
+    return false;
+  }
   ++writes_;
   const bool stopBeforeRename = firstStoppedWrite_ != 0 && writes_ >= firstStoppedWrite_;
   switch (ReplaceSiteFile(target_, text, stamp_, stopBeforeRename, error)) {
     case WriteOutcome::Written:
+      ++written_;
+      lastWritten_ = what;
       return true;
     case WriteOutcome::ChangedByOther:
-      ReportProblem(file_,
-                    "the installation file was changed by another process; nothing was written: "
-                    "run the script again on the new file");
+      ReportUnwritten(what, "the installation file was changed by another process",
+                      written_ == 0 ? ": run the script again on the new file" : "");
       break;
     case WriteOutcome::Failed:
-      ReportProblem(file_, error);
+      ReportUnwritten(what, error);
       break;
   }
   return false;
+}
+
+void Library::ReportRefused(std::string_view problem) const {
+  ReportProblem(file_.empty() ? "(built-in installation)" : file_, problem);
+}
+
+void Library::ReportUnwritten(const std::string& change, std::string problem,
+                              std::string_view advice) {
+  if (written_ == 0) {
+    problem += "; nothing was written";
+  } else {
+    problem += "; not written: " + change +
+               "; written before it since the load: " + std::to_string(written_) +
+               (written_ == 1 ? " change" : " changes") + ", the last: " + lastWritten_;
+  }
+  problem += advice;
+  ReportProblem(file_, problem);
 }
 
 }  // namespace sim
@@ -193,6 +226,16 @@ char* OrbitanePlan(const char* format) {
   return plan ? SharedHeapStrdup(plan->c_str()) : nullptr;
 }
 
+char* OrbitaneRehearsalLimits() {
+  // A file that accepts any password was written by a snapshot, or stands in for one.
+  const std::shared_ptr<sim::Site>& site = sim::Library::Get().site();
+  if (!site || !site->anyPassword) return nullptr;
+  return SharedHeapStrdup(
+      "this installation is a snapshot: it cannot tell which addresses answer or which "
+      "passwords the nodes take, so ADD of an address, AGENT and SPAWN may fail on the real "
+      "installation where this rehearsal succeeded");
+}
+
 void destroyAPI() { sim::Library::Get().Destroy(); }
 
 TreeRootHolder* TreeRootHolder::GetRoot(const char* kind, const char* server, const char* user,
@@ -209,10 +252,18 @@ TreeRootHolder* TreeRootHolder::GetRoot(const char* kind, const char* server, co
     return nullptr;
   }
   if (std::string_view(kind) != "distributed" || !sim::EqualsIgnoringCase(server, site->server)) {
+    sim::Refuse(kOrbitaneRefusalNoSession,
+                "the event server is " + site->server + ", not " + std::string(server));
     return nullptr;
   }
+  // A snapshot never read the users: with any password, any user name is accepted too.
   auto found = site->users.find(user);
-  if (found == site->users.end() || (found->second != password && !site->anyPassword)) {
+  if (found == site->users.end() && !site->anyPassword) {
+    sim::Refuse(kOrbitaneRefusalNoSession, "no user " + std::string(user) + " on " + site->server);
+    return nullptr;
+  }
+  if (found != site->users.end() && found->second != password && !site->anyPassword) {
+    sim::Refuse(kOrbitaneRefusalPassword, "wrong password for user " + std::string(user));
     return nullptr;
   }
   return new sim::SimRootHolder(site);

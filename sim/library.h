@@ -13,12 +13,19 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "sim/model.h"
 #include "sim/site_file.h"
 #include "sim/trace.h"
 
 namespace sim {
+
+// A change on its way to the file, as a message about a failed write names it: "WHAT of NODE".
+struct Change {
+  std::string_view what;  // "the properties", "the journal entry \"reload\"", ...
+  const Entry& entry;
+};
 
 class Library {
  public:
@@ -51,7 +58,12 @@ class Library {
 
   // After a change: writes the whole installation back when it came from a writable file. False,
   // with one line on stderr, when it could not be written; the caller then undoes the change.
-  bool Persist();
+  // The line says what reached the file and what did not: this change did not, and the changes
+  // this load wrote before it did. A file the loader would refuse (larger than kMaxSiteFileBytes)
+  // is not written.
+  bool Persist(const Change& change);
+  // Reports on stderr, naming the installation, a change refused before any write (one line).
+  void ReportRefused(std::string_view problem) const;
 
   // The changes made since the installation was loaded, as a plan (plan.h) in text or JSON; none
   // when its changes go to a file (the plan would not describe what is still to be done).
@@ -62,6 +74,11 @@ class Library {
  private:
   void Load();
   int LoadQuietly(std::string& problem);
+  // Reports a failed write-back of change: problem, what reached the file, then advice.
+  void ReportUnwritten(const std::string& change, std::string problem,
+                       std::string_view advice = "");
+  // Starts the trace of ORBITANE_SIM_TRACE, unless it names the site file.
+  void StartTrace();
 
   std::shared_ptr<Site> site_;
   std::shared_ptr<Site> retired_;  // ended by destroyAPI, released at the next load
@@ -73,7 +90,9 @@ class Library {
   bool preloaded_ = false;  // Open loaded the installation; the next Init keeps it
   bool writeBack_ = false;
   int firstStoppedWrite_ = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
-  int writes_ = 0;             // write-backs since the load
+  int writes_ = 0;             // write-backs tried since the load
+  int written_ = 0;            // write-backs that reached the file since the load
+  std::string lastWritten_;    // the change of the last of them
   FileStamp stamp_;
   Trace trace_;
 };

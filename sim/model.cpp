@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/identity.h"
+#include "sim/refusal.h"
+
 namespace sim {
 
 namespace {
@@ -154,8 +157,13 @@ EntryDetails& Entry::EditDetails() {
 
 bool Entry::Fails(const char* operation) const {
   const std::vector<std::string>& fail = Details().fail;
-  return std::any_of(fail.begin(), fail.end(),
-                     [operation](const std::string& name) { return name == operation; });
+  const bool fails = std::any_of(
+      fail.begin(), fail.end(), [operation](const std::string& name) { return name == operation; });
+  if (fails) {
+    Refuse(kOrbitaneRefusalFailing, std::string(operation) + " fails on " + Describe(*this) +
+                                        ", as the installation file's \"fail\" list says");
+  }
+  return fails;
 }
 
 std::shared_ptr<Entry> Site::NewEntry(Kind kind) {

@@ -156,6 +156,7 @@ struct Rule {
 struct Site {
   std::string server;
   std::map<std::string, std::string> users;
+  std::string comment;       // the file's own note, written back as read
   bool anyPassword = false;  // every user, agent and broker accepts any password (snapshots)
   std::vector<std::string> unreachable;             // as written, for write-back
   std::unordered_set<std::string> unreachableKeys;  // lower-cased, for lookups

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "sim/identity.h"
+#include "sim/refusal.h"
 #include "sim/site_fields.h"
 #include "sim/walker.h"
 
@@ -49,10 +50,16 @@ const std::string& SimNode::Description() const {
 
 std::shared_ptr<Entry> SimNode::Live() const {
   // An ended session's installation may still be in memory (Library::Destroy).
-  if (generation_ != Library::Get().generation()) return nullptr;
+  if (generation_ != Library::Get().generation()) {
+    Refuse(kOrbitaneRefusalNoSession, "the session that reached " + Description() + " has ended");
+    return nullptr;
+  }
   std::shared_ptr<Entry> entry = entry_.lock();
   // A removed entry may still be held for a moment by an undo record; it is no longer attached.
-  if (entry && entry->kind != Kind::Root && entry->parent == nullptr) return nullptr;
+  if (!entry || (entry->kind != Kind::Root && entry->parent == nullptr)) {
+    Refuse(kOrbitaneRefusalGone, Description() + " is no longer in the installation");
+    return nullptr;
+  }
   return entry;
 }
 
@@ -115,13 +122,23 @@ TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
     std::optional<std::string> key = RecordKey(Kind::Agent, record);
     std::optional<ChildList::Seq> seq = key ? entry->children.FindSeq(*key) : std::nullopt;
     if (seq) child = entry->children.At(*seq);
-    if (child && !PassesPassword(*entry, *child, *key)) child.reset();
+    if (child && !PassesPassword(*entry, *child, *key)) {
+      Refuse(kOrbitaneRefusalPassword, Describe(*child) + " does not take the password given");
+      return nullptr;
+    }
   } else if (kind_ == Kind::Agent && kind != nullptr && EqualsIgnoringCase(kind, "broker")) {
     child = entry->Details().localBroker.lock();
   } else if (kind_ == Kind::Broker && IsAutoconfigRecord(record)) {
     child = entry->autoconfig;
   }
-  return child ? new SimNode(child) : nullptr;
+  if (!child) {
+    Refuse(kOrbitaneRefusalNotConfigured,
+           kind_ == Kind::Root
+               ? "no " + DescribeRecord(Kind::Agent, record) + " in the installation"
+               : Description() + " has no such child in its configuration");
+    return nullptr;
+  }
+  return new SimNode(child);
 }
 
 bool SimNode::CanAddChild(const ChildDefinitionData& record) {
@@ -131,12 +148,18 @@ bool SimNode::CanAddChild(const ChildDefinitionData& record) {
   const char* ipaddr = record.getv("ipaddr");
   const std::shared_ptr<Site>& site = Library::Get().site();
   if (ipaddr != nullptr && site && site->unreachableKeys.count(LowerAscii(ipaddr)) != 0) {
+    Refuse(kOrbitaneRefusalNoAnswer, std::string(ipaddr) + " does not answer");
     return false;
   }
   std::optional<Kind> childKind = ChildKind(kind_);
   if (!childKind) return true;
   std::optional<std::string> key = RecordKey(*childKind, record);
-  return !key || entry->children.Find(*key) == nullptr;
+  const Entry* existing = key ? entry->children.Find(*key) : nullptr;
+  if (existing != nullptr) {
+    Refuse(kOrbitaneRefusalAlreadyThere,
+           Description() + " already has " + Describe(*existing) + " in its configuration");
+  }
+  return existing == nullptr;
 }
 
 TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
@@ -168,8 +191,12 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
     if (const std::string* supplied = SuppliedPassword(*entry, key)) child->password = *supplied;
   }
   child->parent = entry.get();
-  if (!entry->children.Append(key, child)) return nullptr;
-  if (!KeepOrUndo([&] {
+  if (!entry->children.Append(key, child)) {
+    Refuse(kOrbitaneRefusalAlreadyThere,
+           Description() + " already has " + Describe(*child) + " in its configuration");
+    return nullptr;
+  }
+  if (!KeepOrUndo({"the new child", *child}, [&] {
         entry->children.Remove(key);
         child->parent = nullptr;
       })) {
@@ -183,7 +210,7 @@ bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
   if (child.kind == Kind::AutoConfig) {
     std::shared_ptr<Entry> removed = std::move(parent.autoconfig);
     removed->parent = nullptr;
-    return KeepOrUndo([&] {
+    return KeepOrUndo({"the removal of the autoconfig object", parent}, [&] {
       removed->parent = &parent;
       parent.autoconfig = removed;
     });
@@ -191,7 +218,7 @@ bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
   std::optional<ChildList::Removed> removed = parent.children.Remove(IdentityKey(child));
   if (!removed) return false;
   removed->entry->parent = nullptr;
-  return KeepOrUndo([&] {
+  return KeepOrUndo({"the removal", *removed->entry}, [&] {
     removed->entry->parent = &parent;
     parent.children.Restore(std::move(*removed));
   });
@@ -207,6 +234,11 @@ bool SimNode::RemoveChildByData(const ChildDefinitionData& record) {
   std::optional<Kind> childKind = ChildKind(kind_);
   std::optional<std::string> key = childKind ? RecordKey(*childKind, record) : std::nullopt;
   Entry* child = key ? entry->children.Find(*key) : nullptr;
+  if (child == nullptr && childKind) {
+    Refuse(
+        kOrbitaneRefusalNotConfigured,
+        Description() + " has no " + DescribeRecord(*childKind, record) + " in its configuration");
+  }
   return child != nullptr && RemoveEntry(*entry, *child);
 }
 
@@ -253,7 +285,7 @@ bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char*
   }
   std::string previous = named->password;
   named->password = password;
-  return KeepOrUndo([&] { named->password = previous; });
+  return KeepOrUndo({"the new password", *named}, [&] { named->password = previous; });
 }
 
 }  // namespace sim

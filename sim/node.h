@@ -67,8 +67,8 @@ bool PassesPassword(const Entry& parent, const Entry& child, const std::string& 
 
 // Writes a change back; when that fails, runs undo so that memory matches the file again.
 template <class Undo>
-bool KeepOrUndo(Undo&& undo) {
-  if (Library::Get().Persist()) return true;
+bool KeepOrUndo(const Change& change, Undo&& undo) {
+  if (Library::Get().Persist(change)) return true;
   undo();
   return false;
 }

@@ -2,6 +2,7 @@
 #include "sim/identity.h"
 #include "sim/named_items.h"
 #include "sim/node.h"
+#include "sim/refusal.h"
 #include "sim/site_fields.h"
 
 namespace sim {
@@ -12,14 +13,39 @@ class Collector final : public NameValueActionAlgorithm {
   void Process(const char* name, const char* value, action_t) override {
     if (name == nullptr) return;
     const char* text = value == nullptr ? "" : value;
-    valid = valid && IsValidUtf8(name) && IsValidUtf8(text);
+    if (!invalid && (!IsValidUtf8(name) || !IsValidUtf8(text))) invalid = name;
     texts.emplace_back(name, text);
   }
-  TextMap::Texts texts;  // views into the visited set, in its order
-  bool valid = true;
+  TextMap::Texts texts;           // views into the visited set, in its order
+  const char* invalid = nullptr;  // the first property whose name or value is not UTF-8
 };
 
 char* Copy(std::string_view text) { return SharedHeapStrdup(std::string(text).c_str()); }
+
+// A text for a message: as it is when it is UTF-8, else its bytes above ASCII as \xHH.
+std::string Printable(std::string_view text) {
+  if (IsValidUtf8(text)) return std::string(text);
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out += c;
+    } else {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    }
+  }
+  return out;
+}
+
+// The installation file holds UTF-8 text only: other bytes are refused, with the reason.
+void ReportNotUtf8(std::string_view what, const Entry& entry, std::string_view consequence) {
+  Library::Get().ReportRefused(std::string(what) + " of " + Describe(entry) +
+                               ": not UTF-8 text, and the installation holds UTF-8 only; " +
+                               std::string(consequence));
+}
 
 }  // namespace
 
@@ -47,17 +73,23 @@ bool SimNode::SetProperties(const NodePropertySet& set) {
     TraceCall("SetProperties", arguments);
   }
   std::shared_ptr<Entry> entry = Live();
-  // The root has no place for properties in the site file; texts must be UTF-8 to be written.
-  if (!entry || kind_ == Kind::Root || entry->Fails("SetProperties") || !collector.valid) {
+  // The root has no place for properties in the site file.
+  if (!entry || kind_ == Kind::Root || entry->Fails("SetProperties")) return false;
+  if (collector.invalid != nullptr) {
+    ReportNotUtf8("property \"" + Printable(collector.invalid) + "\"", *entry,
+                  "none of its properties were written");
     return false;
   }
   entry->properties.swap(properties);
-  return KeepOrUndo([&] { entry->properties.swap(properties); });
+  return KeepOrUndo({"the properties", *entry}, [&] { entry->properties.swap(properties); });
 }
 
 bool SimNode::NodeIsAlive() {
   TraceCall("NodeIsAlive");
   std::shared_ptr<Entry> entry = Live();
+  if (entry != nullptr && !entry->alive) {
+    Refuse(kOrbitaneRefusalNoAnswer, Description() + " does not answer");
+  }
   return entry != nullptr && entry->alive;
 }
 
@@ -105,7 +137,11 @@ bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
     return false;
   }
   const std::string args = arguments == nullptr ? "" : arguments;
-  if (!IsValidUtf8(command) || !IsValidUtf8(args)) return false;
+  if (!IsValidUtf8(command) || !IsValidUtf8(args)) {
+    const std::string line = args.empty() ? std::string(command) : command + (" " + args);
+    ReportNotUtf8("the command \"" + Printable(line) + "\"", *entry, "it was not journaled");
+    return false;
+  }
 
   bool accepted = false;
   for (const std::string& known : CommandsOf(*entry)) {
@@ -119,10 +155,15 @@ bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
     details.reconfig.ran = true;
     details.reconfig.pending = details.reconfig.polls;
   }
-  const bool kept = KeepOrUndo([&] {
+  const std::string change = "the journal entry \"" + details.journal.back() + "\"";
+  const bool kept = KeepOrUndo({change, *entry}, [&] {
     details.journal.pop_back();
     details.reconfig = previous;
   });
+  if (!accepted) {
+    Refuse(kOrbitaneRefusalNotAccepted,
+           Description() + " does not accept the command \"" + std::string(command) + "\"");
+  }
   return accepted && kept;
 }
 

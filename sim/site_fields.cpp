@@ -14,10 +14,14 @@ struct Named {
   Field field;
 };
 
-const Named kTop[] = {
-    {"format", Field::Format},           {"server", Field::Server}, {"users", Field::Users},
-    {"unreachable", Field::Unreachable}, {"rules", Field::Rules},   {"agents", Field::Agents},
-    {"any_password", Field::AnyPassword}};
+const Named kTop[] = {{"format", Field::Format},
+                      {"server", Field::Server},
+                      {"users", Field::Users},
+                      {"unreachable", Field::Unreachable},
+                      {"rules", Field::Rules},
+                      {"agents", Field::Agents},
+                      {"any_password", Field::AnyPassword},
+                      {"comment", Field::Comment}};
 const Named kRule[] = {{"number", Field::Number}, {"description", Field::Description}};
 const Named kReconfig[] = {{"polls", Field::Polls},
                            {"result", Field::Result},
@@ -115,6 +119,7 @@ const char* Expectation(Field field) {
     case Field::Pending:
       return "a whole number from 0 to 1000000000";
     case Field::Server:
+    case Field::Comment:
     case Field::Description:
     case Field::Password:
     case Field::Version:

@@ -44,6 +44,7 @@ enum class Field : uint8_t {
   Result,
   Ran,
   Pending,  // reconfig
+  Comment,  // top level: a note for the reader, kept as it is
 };
 
 // Which object of the file a key belongs to.

@@ -1,5 +1,5 @@
 // Reading and atomically replacing the site file with POSIX calls: the stamps come from fstat
-// and stat, and the replacement is write, fsync, rename, then fsync of the folder, under flock.
+// and stat, and the replacement (orbitane/file_replacement.h) happens under flock.
 #include "sim/site_file.h"
 
 #include <dirent.h>
@@ -13,19 +13,32 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <ctime>
+#include <functional>
 #include <new>
 #include <string_view>
 #include <utility>
 
+#include "orbitane/file_replacement.h"
+
 namespace sim {
 namespace {
+
+// A file whose last change is younger than this when it is read could be changed again without
+// any of its times moving: file systems keep times in ticks of a coarse clock, some in seconds.
+constexpr int64_t kTimeDoubtNs = int64_t{2} * 1000000000;
+
+int64_t Nanoseconds(const timespec& time) {
+  return int64_t{time.tv_sec} * 1000000000 + time.tv_nsec;
+}
 
 FileStamp StampFrom(const struct stat& info) {
   FileStamp stamp;
   stamp.device = info.st_dev;
   stamp.inode = info.st_ino;
   stamp.size = info.st_size;
-  stamp.mtimeNs = int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+  stamp.mtimeNs = Nanoseconds(info.st_mtim);
+  stamp.ctimeNs = Nanoseconds(info.st_ctim);
   return stamp;
 }
 
@@ -46,25 +59,33 @@ struct Descriptor {
   int fd;
 };
 
-std::string BaseName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool WriteAll(int fd, const std::string& text) {
+// Whether the open file still holds the bytes whose digest is given.
+bool HoldsDigest(int fd, uint64_t digest, int64_t size) {
+  std::string bytes(static_cast<size_t>(size), '\0');
   size_t done = 0;
-  while (done < text.size()) {
-    ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(written);
+  while (done < bytes.size()) {
+    const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done, done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
   }
-  return true;
+  return DigestOf(bytes) == digest;
 }
 
 }  // namespace
+
+bool FileStamp::SameTimes(const FileStamp& other) const {
+  return device == other.device && inode == other.inode && size == other.size &&
+         mtimeNs == other.mtimeNs && ctimeNs == other.ctimeNs;
+}
+
+uint64_t DigestOf(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
+
+void DigestIfRecent(FileStamp& stamp, std::string_view bytes) {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  if (Nanoseconds(now) - stamp.ctimeNs < kTimeDoubtNs) stamp.digest = DigestOf(bytes);
+}
 
 SiteText::SiteText(size_t size) : size_(size), mapped_(size + kSiteTextSlack) {
   void* start = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -161,59 +182,40 @@ WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, F
   }
   struct stat held {};
   std::optional<FileStamp> now = StampOf(path);
-  if (::fstat(lock.fd, &held) != 0 || !(StampFrom(held) == stamp) || !now || !(*now == stamp)) {
+  if (::fstat(lock.fd, &held) != 0 || !StampFrom(held).SameTimes(stamp) || !now ||
+      !now->SameTimes(stamp) ||
+      (stamp.digest && !HoldsDigest(lock.fd, *stamp.digest, stamp.size))) {
     return WriteOutcome::ChangedByOther;
   }
   RemoveStaleTemporaries(path);
 
-  const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-  FileStamp written;
-  {
-    Descriptor file(
-        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, held.st_mode & 07777));
-    if (file.fd < 0) {
-      error = "cannot create " + temporary + ": " + std::strerror(errno);
-      return WriteOutcome::Failed;
+  Replacement replacement;
+  replacement.keep = &held;
+  replacement.stopBeforeRename = stopBeforeRename;
+  struct stat written {};
+  if (!ReplaceFile(path, text, replacement, written, error)) {
+    if (stopBeforeRename && error == "stopped before the rename") {
+      error += " (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)";
     }
-    struct stat info {};
-    // The stamp is taken from the new file itself: after the rename another writer may
-    // already have replaced it.
-    bool ok = WriteAll(file.fd, text) && ::fsync(file.fd) == 0 && ::fstat(file.fd, &info) == 0;
-    int saved = errno;
-    ok = (::close(file.fd) == 0) && ok;
-    file.fd = -1;
-    if (!ok) {
-      error = "cannot write " + temporary + ": " + std::strerror(saved);
-      ::unlink(temporary.c_str());
-      return WriteOutcome::Failed;
-    }
-    written = StampFrom(info);
-  }
-  if (stopBeforeRename) {
-    ::unlink(temporary.c_str());
-    error = "stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)";
     return WriteOutcome::Failed;
   }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    error = "cannot rename " + temporary + ": " + std::strerror(errno);
-    ::unlink(temporary.c_str());
-    return WriteOutcome::Failed;
-  }
-  // Make the rename itself durable; a failure here leaves a correct file, so it is not reported.
-  Descriptor folder(::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.fd >= 0) ::fsync(folder.fd);
-  stamp = written;
+  // The stamp is the new file's own: after the rename another writer may already have replaced
+  // it.
+  stamp = StampFrom(written);
+  DigestIfRecent(stamp, text);
   return WriteOutcome::Written;
 }
 
 void RemoveStaleTemporaries(const std::string& path) {
-  const std::string prefix = BaseName(path) + ".tmp.";
+  const std::string prefix = TemporaryNamePrefix(path);
   DIR* folder = ::opendir(Folder(path).c_str());
   if (folder == nullptr) return;
   while (const dirent* entry = ::readdir(folder)) {
     const std::string_view name(entry->d_name);
     if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
-    const std::string_view digits = name.substr(prefix.size());
+    // PID, or PID.RANDOM
+    const std::string_view rest = name.substr(prefix.size());
+    const std::string_view digits = rest.substr(0, rest.find('.'));
     int pid = 0;
     auto [end, problem] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
     if (problem != std::errc() || end != digits.data() + digits.size() || pid <= 0) continue;

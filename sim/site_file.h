@@ -14,14 +14,27 @@ namespace sim {
 constexpr int64_t kMaxSiteFileBytes = int64_t{128} << 20;
 
 // What identifies one version of the file: another process that rewrites it changes at least one
-// of these (an atomic writer makes a new inode; an in-place writer changes size or time).
+// of these (an atomic writer makes a new inode; an in-place writer changes the change time, which
+// no program can set back, even where it keeps the size and the modification time).
 struct FileStamp {
   dev_t device = 0;
   ino_t inode = 0;
   int64_t size = 0;
   int64_t mtimeNs = 0;
-  bool operator==(const FileStamp&) const = default;
+  int64_t ctimeNs = 0;
+  // A digest of the bytes, kept when the file was read or written so soon after its last change
+  // that a write by another process within the same tick of the file system's clock would leave
+  // every time as it was; the bytes then decide.
+  std::optional<uint64_t> digest;
+  // Whether other names the same version by inode, size and times (the digest not compared).
+  bool SameTimes(const FileStamp& other) const;
 };
+
+// The digest of FileStamp::digest.
+uint64_t DigestOf(std::string_view bytes);
+// Keeps the digest of bytes (the file's content) in stamp when its times alone cannot tell a
+// later change: the file changed less than two seconds ago.
+void DigestIfRecent(FileStamp& stamp, std::string_view bytes);
 
 // The text of a site file is read with at least this many bytes to spare after it, so that a
 // parser that reads ahead in blocks can read it in place.
@@ -58,7 +71,8 @@ struct FileText {
   FileStamp stamp;
 };
 
-// The file's content and stamp, or none with error set to the problem (no file name in it).
+// The file's content and stamp (without a digest), or none with error set to the problem (no
+// file name in it).
 // Anything but a regular file is refused, without waiting on it (a FIFO would block its open).
 std::optional<FileText> ReadSiteFile(const std::string& path, std::string& error);
 
@@ -67,18 +81,19 @@ std::optional<FileStamp> StampOf(const std::string& path);
 
 enum class WriteOutcome { Written, ChangedByOther, Failed };
 
-// Replaces the file with text when it still carries stamp: writes a temporary file in the same
-// folder (path.tmp.PID), flushes it to disk and renames it over the file; stamp then describes
-// the new file. From the check to the rename the writer holds an exclusive advisory lock (flock)
-// on the file, so that of two writers that loaded the same version only one replaces it and the
-// other finds it changed. With stopBeforeRename the temporary file is written and removed again,
-// and the file is left alone, as after a crash just before the rename (a test seam). error
-// describes a failure.
+// Replaces the file with text when it still carries stamp (its digest too, when it has one):
+// writes a new file in the same folder (orbitane/file_replacement.h) with the mode, owner and group
+// of the file, flushes it to disk and renames it over the file; stamp then describes the new file.
+// From the check to the rename the writer holds an exclusive advisory lock (flock) on the file, so
+// that of two writers that loaded the same version only one replaces it and the other finds it
+// changed. With stopBeforeRename the new file is written and thrown away, and the file is left
+// alone, as after a crash just before the rename (a test seam). error describes a failure.
 WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, FileStamp& stamp,
                              bool stopBeforeRename, std::string& error);
 
 // Removes the temporary files of writers of path that died before their rename (killed, or
-// crashed): path.tmp.PID where no process PID exists. Files of live processes stay.
+// crashed): path.tmp.PID.RANDOM (or path.tmp.PID) where no process PID exists. Files of live
+// processes stay.
 void RemoveStaleTemporaries(const std::string& path);
 
 }  // namespace sim

@@ -69,6 +69,10 @@ bool Reader::OnScalar(const Scalar& value) {
         site_->server = std::move(*value.text);
         return true;
       }
+      if (level.field == Field::Comment && text) {
+        site_->comment = std::move(*value.text);
+        return true;
+      }
       if (level.field == Field::AnyPassword && value.type == Scalar::Bool) {
         site_->anyPassword = value.boolean;
         return true;

@@ -82,6 +82,7 @@ std::string WriteSite(const Site& site) {
   out.BeginObject();
   out.Key("format"), out.Number(1);
   out.Key("server"), out.Text(site.server);
+  if (!site.comment.empty()) out.Key("comment"), out.Text(site.comment);
   if (site.anyPassword) out.Key("any_password"), out.Boolean(true);
   out.Key("users");
   out.BeginObject();

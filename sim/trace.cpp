@@ -2,6 +2,7 @@
 #include "sim/trace.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +11,30 @@
 #include "sim/report.h"
 
 namespace sim {
+namespace {
+
+bool SameFile(const std::string& one, const std::string& other) {
+  struct stat first {
+  }, second{};
+  return ::stat(one.c_str(), &first) == 0 && ::stat(other.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+}  // namespace
+
+void Trace::SetFile(std::string path, const std::string& siteFile) {
+  reported_ = false;
+  path_.clear();
+  if (!path.empty() && !siteFile.empty() && SameFile(path, siteFile)) {
+    if (refused_ != path) {
+      ReportProblem(path, "the trace would be written into the installation file " + siteFile +
+                              "; no trace is written");
+    }
+    refused_ = std::move(path);
+    return;
+  }
+  path_ = std::move(path);
+}
 
 void Trace::Write(std::string_view line) const {
   if (path_.empty()) return;

@@ -19,11 +19,11 @@ namespace sim {
 
 class Trace {
  public:
-  // Starts tracing to path; the empty path turns tracing off.
-  void SetFile(std::string path) {
-    path_ = std::move(path);
-    reported_ = false;
-  }
+  // Starts tracing to path; the empty path turns tracing off. A path that names the site file
+  // (the same file, through any link) is refused: the trace would corrupt it. The refusal is
+  // reported on standard error once per path ("the trace would be written into the installation
+  // file FILE; no trace is written") and tracing is off.
+  void SetFile(std::string path, const std::string& siteFile);
   bool On() const { return !path_.empty(); }
   // Appends one line (a line feed is added). The file is opened in append mode for each line, so
   // the trace is complete at any moment and survives the process. A trace that cannot be
@@ -33,6 +33,7 @@ class Trace {
 
  private:
   std::string path_;
+  std::string refused_;  // the last path refused, reported once
   mutable bool reported_ = false;
 };
 

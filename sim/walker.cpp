@@ -4,6 +4,7 @@
 #include "sim/identity.h"
 #include "sim/library.h"
 #include "sim/node.h"
+#include "sim/refusal.h"
 
 namespace sim {
 
@@ -55,10 +56,19 @@ void SimWalker::Seek(const ChildDefinitionData& record) {
   std::optional<std::string> key = RecordKey(childKind_, record);
   if (parent == nullptr || !key) return;
   std::optional<ChildList::Seq> found = parent->children.FindSeq(*key);
-  if (!found) return;
+  if (!found) {
+    Refuse(kOrbitaneRefusalNotConfigured, Describe(*parent) + " has no " +
+                                              DescribeRecord(childKind_, record) +
+                                              " in its configuration");
+    return;
+  }
   if (childKind_ == Kind::Broker) {
     const std::shared_ptr<Entry>& child = parent->children.At(*found);
-    if (!child || !PassesPassword(*parent, *child, *key)) return;
+    if (!child || !PassesPassword(*parent, *child, *key)) {
+      if (child)
+        Refuse(kOrbitaneRefusalPassword, Describe(*child) + " does not take the password given");
+      return;
+    }
   }
   at_ = found;
 }

@@ -110,8 +110,12 @@ TEST(Subcommands, MessagesAndCodes) {
            "", 0},
           {kTree + "lb.SPAWN a1 dsm2\n", "", "t.hxo:7: Subcommand SPAWN failed on object \"lb\".\n",
            26},
-          // A failing target SPAWN is silent under QUIET ON, yet it stops the script.
-          {kTree + "d1.SPAWN t9 10.2.0.7\nPRINT not reached\n", "", "", 26},
+          // A failing target SPAWN is silent under QUIET ON, yet it stops the script: the program
+          // says where.
+          {kTree + "d1.SPAWN t9 10.2.0.7\nPRINT not reached\n", "",
+           "hxo_cmdline: t.hxo:7: the script stopped with code 26 (SPAWN failed on \"d1\"; SET "
+           "QUIET OFF shows why)\n",
+           26},
           // Declared targets compare their community ignoring case.
           {"SET QUIET OFF\n" + kTree + "d1.SPAWN t3 10.2.0.2 secret\n", "",
            "t.hxo:8: Subcommand SPAWN failed on object \"d1\".\n", 26},

@@ -49,6 +49,40 @@ TEST(PlanFile, PlanFileLeavesStandardOutputToTheScript) {
   }
 }
 
+// A plan says whether the script went to its end: a failure that stopped it is named (the
+// included script's own line when it was there); CONTINUE, QUIT and a last line that failed under
+// CONTINUE are ends the script chose.
+TEST(PlanFile, APlanSaysWhereTheScriptStopped) {
+  struct StopRow {
+    std::string script, textEnd, json;
+  };
+  const std::string preamble = "AUTH KORAS root\nAGENT hq 127.0.0.1\n";
+  const StopRow rows[] = {
+      {"hq.SET NOSUCH 1\nPRINT after\n",
+       "The script stopped at s.hxo:3 with code 19; the plan covers what ran before.\n",
+       R"({"complete": false, "stopped": {"code":19,"command":"hq.SET NOSUCH 1","line":3,)"
+       R"("script":"s.hxo"}, "format": 1, "changes": []})"},
+      {"INCLUDE inc.hxo\nPRINT after\n",
+       "The script stopped at inc.hxo:1 with code 19; the plan covers what ran before.\n",
+       R"({"complete": false, "stopped": {"code":19,"command":"hq.SET NOSUCH 2","line":1,)"
+       R"("script":"inc.hxo"}, "format": 1, "changes": []})"},
+      {"SET CONTINUE ON\nhq.SET NOSUCH 1\nPRINT after\n", "No changes.\n",
+       R"({"complete": true, "format": 1, "changes": []})"},
+      {"QUIT\nPRINT after\n", "No changes.\n", R"({"complete": true, "format": 1, "changes": []})"},
+  };
+  for (const StopRow& row : rows) {
+    Folder folder;
+    folder.Write("s.hxo", preamble + row.script);
+    folder.Write("inc.hxo", "hq.SET NOSUCH 2\n");
+    folder.Program("--plan p.txt s.hxo");
+    const std::string text = folder.Read("p.txt");
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), row.textEnd.size())), row.textEnd)
+        << row.script;
+    folder.Program("--plan p.json s.hxo");
+    EXPECT_EQ(folder.Read("p.json"), row.json + "\n") << row.script;
+  }
+}
+
 TEST(PlanFile, AnUnwritablePlanFileFailsTheRun) {
   Folder folder;
   folder.Write("s.hxo", kScript);

@@ -133,8 +133,10 @@ TEST(DryRun, PlansExactlyWhatTheRealRunChanges) {
   EXPECT_EQ(plan.find("MAX_QUEUE"), std::string::npos);
   EXPECT_EQ(plan.find("dsm-secret"), std::string::npos);
   EXPECT_EQ(plan.find("  > reload\n  > reload"), std::string::npos);  // once per node
-  EXPECT_EQ(rehearsal.Program("--dry-run=json -c 'PRINT x'").out,
-            "x\n{\"format\": 1, \"changes\": []}\n");
+  // A JSON plan keeps standard output to itself; the script's own output goes to standard error.
+  const Result json = rehearsal.Program("--dry-run=json -c 'PRINT x'");
+  EXPECT_EQ(json.out, "{\"complete\": true, \"format\": 1, \"changes\": []}\n");
+  EXPECT_EQ(json.err, "x\n");
 }
 
 }  // namespace
@@ -172,6 +174,26 @@ std::string WalkEverything(const sim::Site& site) {
     walk(*agent, name);
   }
   return declare + show;
+}
+
+// A rehearsal on a snapshot accepts any user as any password, says in the file and beside its
+// plan what a snapshot cannot know, and keeps that note when it writes the file back.
+TEST(Snapshot, SaysWhatItCannotKnow) {
+  Folder folder;
+  folder.Write("declare.hxo", "AGENT a 127.0.0.1\n");
+  ASSERT_EQ(folder.Program("--snapshot snap.json declare.hxo").code, 0);
+  EXPECT_NE(folder.Read("snap.json").find("\"comment\": \"A snapshot"), std::string::npos);
+  folder.Write("change.hxo", "AUTH KORAS operator secret\nAGENT a 127.0.0.1\nPRINT in\n");
+  Result result = folder.Program("--sim snap.json change.hxo");
+  EXPECT_EQ(result.out, "in\n");
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_NE(folder.Read("snap.json").find("\"comment\": \"A snapshot"), std::string::npos);
+
+  const std::string limits = "hxo_cmdline: this installation is a snapshot: it cannot tell";
+  result = folder.Program("--sim snap.json --dry-run declare.hxo");
+  EXPECT_EQ(result.err.rfind(limits, 0), 0u) << result.err;
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+  EXPECT_EQ(folder.Program("--dry-run declare.hxo").err, "");
 }
 
 TEST(Snapshot, OfTheBuiltInInstallationListsTheSameAsTheOriginal) {

@@ -1,5 +1,7 @@
 // Script commands and the interpreter loop, run by the program; the program's command line; the
 // library's entry points called in this process.
+#include <algorithm>
+
 #include "hxo/hxo.h"
 #include "support.h"
 
@@ -215,12 +217,17 @@ TEST(Cmdline, Forms) {
 
   result = folder.Program("--help");
   EXPECT_EQ(result.code, 0);
-  EXPECT_NE(result.out.find("usage: hxo_cmdline [--sim FILE] [-c COMMANDS] [SCRIPT]"),
-            std::string::npos);
+  // The usage names every option the program takes.
+  for (const char* option : {"--sim", "--read-only", "--dry-run", "--snapshot", "--explain", "-c",
+                             "--help", "--version", " 74 "}) {
+    EXPECT_NE(result.out.find(option), std::string::npos) << option;
+  }
+  // A bad command line: one line saying what is wrong, and where help is.
   for (const char* bad : {"--bogus", "-c", "--sim", "a.hxo b.hxo", "-c PRINT a.hxo"}) {
     result = folder.Program(bad);
     EXPECT_EQ(result.code, 64) << bad;
-    EXPECT_NE(result.err.find("usage:"), std::string::npos) << bad;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
+    EXPECT_NE(result.err.find("\nTry 'hxo_cmdline --help'.\n"), std::string::npos) << bad;
     EXPECT_EQ(result.out, "") << bad;
   }
 }
@@ -251,3 +258,94 @@ TEST(ExportedFunctions, RunTextAsOneScript) {
 }
 
 }  // namespace
+
+// A script that stops on a failure that printed nothing gets one line from the program saying
+// where; a deliberate end, a failure that said why and a forgiven one get none.
+TEST(Cmdline, SaysWhereASilentFailureStoppedTheScript) {
+  const std::string tree = "AGENT a 127.0.0.1\na.SPAWN b BROKER\nb.SPAWN d dsm1\n";
+  const std::string silent = "d.SPAWN t9 10.2.0.7\n";
+  struct Case {
+    std::string arguments, input, err;
+    int code;
+  } cases[] = {
+      {"-c \"$(cat t.hxo)\"", tree + silent,
+       "hxo_cmdline: -c:4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET OFF "
+       "shows why)\n",
+       1},
+      {"", tree + silent,
+       "hxo_cmdline: STDIN:4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET "
+       "OFF shows why)\n",
+       26},
+      {"t.hxo", tree + "SET CONTINUE ON\n" + silent + "PRINT on\n", "", 0},
+      {"t.hxo", tree + "QUIT\n", "", 6},
+      {"t.hxo", tree + "SET QUIET OFF\n" + silent,
+       "t.hxo:5: Subcommand SPAWN failed on object \"d\".\n", 26},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.input);
+    Folder folder;
+    folder.Write("t.hxo", row.input);
+    Result result = folder.Program(row.arguments, row.arguments.empty() ? row.input : "");
+    EXPECT_EQ(result.err, row.err);
+    EXPECT_EQ(result.code, row.code);
+  }
+  // The library itself stays silent, and tells the program where the run stopped.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(HXO_RunCommands("s", (tree + "PRINT x\n" + silent).c_str()), 26);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  char *script = nullptr, *command = nullptr, *what = nullptr;
+  int line = 0;
+  EXPECT_EQ(HXO_UnreportedFailure(&script, &line, &command, &what), 26);
+  EXPECT_STREQ(script, "s");
+  EXPECT_EQ(line, 5);
+  EXPECT_STREQ(command, "d.SPAWN t9 10.2.0.7");
+  EXPECT_STREQ(what, "SPAWN failed on \"d\"; SET QUIET OFF shows why");
+  free(script), free(command), free(what);
+  EXPECT_EQ(HXO_RunCommands("s", "QUIT\n"), 6);
+  EXPECT_EQ(HXO_UnreportedFailure(nullptr, nullptr, nullptr, nullptr), 0);
+}
+
+// With --explain a failure's message is followed by the installation's reason and the way out,
+// a typo by the nearest name; without it every message stands alone, as before.
+TEST(Cmdline, ExplainSaysWhyAndSuggests) {
+  const std::string tree =
+      "SET CONTINUE ON\nSET QUIET OFF\nAGENT a 127.0.0.1\na.SPAWN b BROKER\n"
+      "b.SPAWN d dsm1\n";
+  const std::string sim = "  orbitane sim: ";
+  struct Case {
+    std::string line, explanation;
+  } cases[] = {
+      {"d.ADD t1 10.9.9.9", sim + "10.9.9.9 does not answer; ADD -f adds it anyway"},
+      {"d.ADD t1 10.2.0.1",
+       sim + "DSM dsm1 already has Target 10.2.0.1@public in its configuration; SPAWN declares "
+             "the one that is there"},
+      {"d.SPAWN t1 10.2.0.8",
+       sim + "DSM dsm1 has no Target 10.2.0.8@public in its configuration; ADD puts a broker or "
+             "a target into the configuration first"},
+      {"a.RUN bogus", sim + "Agent 127.0.0.1:5465 does not accept the command \"bogus\""},
+      {"PRNT x", "  did you mean PRINT?"},
+      {"a.LSIT", "  did you mean LIST?"},
+      {"aa.LIST", "  did you mean a?"},
+      {"zzzz", ""},
+  };
+  Folder folder;
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.line);
+    folder.Write("t.hxo", tree + row.line + "\n");
+    Result plain = folder.Program("t.hxo");
+    Result explained = folder.Program("--explain t.hxo");
+    ASSERT_EQ(std::count(plain.err.begin(), plain.err.end(), '\n'), 1) << plain.err;
+    EXPECT_EQ(explained.err, plain.err + (row.explanation.empty() ? "" : row.explanation + "\n"));
+    EXPECT_EQ(explained.out, plain.out);
+  }
+  // AGENT after a failed AUTH uses what that AUTH gave, and says so.
+  Result result = folder.Program(
+      "--explain -c 'SET CONTINUE ON\nAUTH KORAS operator wrong\n"
+      "AGENT a 127.0.0.1'");
+  EXPECT_NE(result.err.find("-c:3: Authenticiation to Ilvaris KORAS as user operator failed.\n"
+                            "  orbitane sim: wrong password for user operator; AGENT used the "
+                            "server, user and password of the failed AUTH on line 2: AUTH again "
+                            "with the right ones\n"),
+            std::string::npos)
+      << result.err;
+}

@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 
+#include "orbitane/extensions.h"
 #include "orbitane/orbitaneapi.h"
 #include "sim/library.h"
+#include "sim/site_file.h"
 #include "support.h"
 
 namespace {
@@ -239,10 +242,11 @@ TEST_F(Sim, AddingChildren) {
   EXPECT_TRUE(agent_->CanAddChild(Record({{"ipaddr", "10.1.1.20"}, {"port", "5465"}})));
   EXPECT_TRUE(dsm_->CanAddChild(Record({{"ipaddr", "10.2.0.1"}, {"community", "PUBLIC"}})));
   EXPECT_FALSE(broker_->CanAddChild(Record({{"name", "edge"}})));
-  ASSERT_TRUE(Node(dsm_->AddChild(Record({{"ipaddr", "10.2.0.9"}}))));
+  ASSERT_TRUE(Node(dsm_->AddChild(Record({{"ipaddr", "10.2.0.9"}, {"community", "public"}}))));
   EXPECT_EQ(Children(*dsm_).back(), "Target community=public ipaddr=10.2.0.9");
   // Brokers and targets only, with new identities and valid values.
-  EXPECT_EQ(Node(dsm_->AddChild(Record({{"ipaddr", "10.2.0.9"}}))), nullptr);
+  EXPECT_EQ(Node(dsm_->AddChild(Record({{"ipaddr", "10.2.0.9"}, {"community", "public"}}))),
+            nullptr);
   EXPECT_EQ(Node(root_->AddChild(Record({{"ipaddr", "10.7.7.7"}}))), nullptr);
   EXPECT_EQ(Node(broker_->AddChild(Record({{"name", "new"}}))), nullptr);
   EXPECT_EQ(Node(agent_->AddChild(Record({{"ipaddr", "not.an.address"}}))), nullptr);
@@ -290,6 +294,82 @@ TEST_F(Sim, RemovedAndClosedNodesFailWithoutHarm) {
   OpenSite();  // reads the file again
   EXPECT_FALSE(oldAgent->NodeIsAlive());
   EXPECT_EQ(Children(*broker_), (Lines{"DSM name=dsm1", "DSM name=Edge"}));
+}
+
+// The reason of the latest refusal, as OrbitaneTakeRefusal gives it ("reason: text"), or "".
+std::string TakeRefusal() {
+  int reason = 0;
+  char* text = OrbitaneTakeRefusal(&reason);
+  if (text == nullptr) return "";
+  std::string taken = std::to_string(reason) + ": " + text;
+  SharedHeapFree(text);
+  return taken;
+}
+
+// Every refused call says why, once; a call that works leaves nothing behind.
+TEST_F(Sim, RefusalsSayWhy) {
+  OpenSite(R"({"format": 1, "server": "KORAS", "unreachable": ["10.9.9.9"], "agents": [
+    {"ipaddr": "10.1.1.1", "fail": ["SetProperties"], "brokers": [
+      {"ipaddr": "10.1.1.1", "local": true, "dsms": [{"name": "dsm1",
+        "targets": [{"ipaddr": "10.2.0.1"}, {"ipaddr": "10.2.0.2", "alive": false}]}]},
+      {"ipaddr": "10.1.1.20", "password": "pw"}]}]})");
+  Node target = Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}));
+  Node silent = Seek(*dsm_, Record({{"ipaddr", "10.2.0.2"}}));
+  ASSERT_TRUE(target && silent);
+  EXPECT_EQ(TakeRefusal(), "");
+  const std::string sim = "orbitane sim: ";
+  struct Case {
+    std::function<bool()> call;  // true when the call was refused
+    std::string refusal;
+  };
+  const Case cases[] = {
+      {[&] {
+         return !dsm_->CanAddChild(Record({{"ipaddr", "10.9.9.9"}}));
+       },
+       "1: " + sim + "10.9.9.9 does not answer"},
+      {[&] { return !silent->NodeIsAlive(); },
+       "1: " + sim + "Target 10.2.0.2@public does not answer"},
+      {[&] {
+         return Seek(*dsm_, Record({{"ipaddr", "10.2.0.9"}, {"community", "public"}})) == nullptr;
+       },
+       "2: " + sim + "DSM dsm1 has no Target 10.2.0.9@public in its configuration"},
+      {[&] {
+         return !dsm_->RemoveChildByData(Record({{"ipaddr", "10.2.0.9"}, {"community", "public"}}));
+       },
+       "2: " + sim + "DSM dsm1 has no Target 10.2.0.9@public in its configuration"},
+      {[&] { return Agent("10.1.1.7") == nullptr; },
+       "2: " + sim + "no Agent 10.1.1.7:5465 in the installation"},
+      {[&] {
+         return !dsm_->CanAddChild(Record({{"ipaddr", "10.2.0.1"}, {"community", "public"}}));
+       },
+       "3: " + sim + "DSM dsm1 already has Target 10.2.0.1@public in its configuration"},
+      {[&] { return !agent_->SetProperties(NodePropertySet()); },
+       "6: " + sim +
+           "SetProperties fails on Agent 10.1.1.1:5465, as the installation file's "
+           "\"fail\" list says"},
+      {[&] { return !target->ExecuteCommand("bogus", ""); },
+       "7: " + sim + "Target 10.2.0.1@public does not accept the command \"bogus\""},
+      {[&] {
+         return Seek(*agent_, Record({{"ipaddr", "10.1.1.20"}, {"port", "5465"}})) == nullptr;
+       },
+       "8: " + sim + "Broker 10.1.1.20:5465 does not take the password given"},
+      {[&] { return dsm_->RemoveChild(target.get()) && !target->NodeIsAlive(); },
+       "4: " + sim + "Target 10.2.0.1@public is no longer in the installation"},
+      {[&] {
+         Close();
+         return !agent_->NodeIsAlive();
+       },
+       "5: " + sim + "the session that reached Agent 10.1.1.1:5465 has ended"},
+      {[&] { return Open("KORAS", "nobody") == nullptr; }, "5: " + sim + "no user nobody on KORAS"},
+      {[&] { return Open("OTHER") == nullptr; },
+       "5: " + sim + "the event server is KORAS, not OTHER"},
+  };
+  for (const Case& refused : cases) {
+    SCOPED_TRACE(refused.refusal);
+    EXPECT_TRUE(refused.call());
+    EXPECT_EQ(TakeRefusal(), refused.refusal);
+    EXPECT_EQ(TakeRefusal(), "");  // asking forgets it
+  }
 }
 
 TEST_F(Sim, PropertiesAndPasswords) {
@@ -653,6 +733,46 @@ TEST_F(Sim, AnotherWriterMakesTheChangeFailAndKeepsItsFile) {
             std::string::npos);
 }
 
+// A change by another writer within one tick of the file system's clock leaves every time as it
+// was; the bytes read then tell.
+TEST(SiteFile, AChangeThatKeepsEveryTimeIsToldByTheBytes) {
+  Folder folder;
+  const std::string path = folder.File("s.json");
+  folder.Write("s.json", "{\"a\": 1}");
+  std::string error;
+  std::optional<sim::FileText> read = sim::ReadSiteFile(path, error);
+  ASSERT_TRUE(read);
+  sim::DigestIfRecent(read->stamp, read->text.view());
+  ASSERT_TRUE(read->stamp.digest);             // just written: its times cannot tell yet
+  folder.Write("s.json", "{\"a\": 2}");        // in place, the same size
+  sim::FileStamp stamp = *sim::StampOf(path);  // as if in the same tick: the times as they are
+  stamp.digest = read->stamp.digest;
+  EXPECT_EQ(sim::ReplaceSiteFile(path, "{}", stamp, false, error),
+            sim::WriteOutcome::ChangedByOther);
+  EXPECT_EQ(folder.Read("s.json"), "{\"a\": 2}");
+  stamp.digest = sim::DigestOf("{\"a\": 2}");
+  EXPECT_EQ(sim::ReplaceSiteFile(path, "{}", stamp, false, error), sim::WriteOutcome::Written);
+  EXPECT_EQ(folder.Read("s.json"), "{}");
+}
+
+// Every later load would refuse a file over the loader's limit: the change is refused instead.
+TEST_F(Sim, AChangeThatWouldMakeTheFileTooLargeToLoadIsRefused) {
+  OpenSite();
+  NodePropertySet set;
+  set.SetPropertyValue("BIG", std::string(sim::kMaxSiteFileBytes, 'x').c_str());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(agent_->SetProperties(set));
+  const std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(message.starts_with("orbitane sim: " + Site() + ": the installation would take 1342"))
+      << message;
+  EXPECT_TRUE(
+      message.ends_with(" bytes, more than the 128 MiB a site file may hold; nothing was "
+                        "written\n"))
+      << message;
+  EXPECT_EQ(folder_.Read("site.json"), kSite);
+  EXPECT_FALSE(std::unique_ptr<NodePropertySet>(agent_->GetProperties())->PropertyExists("BIG"));
+}
+
 TEST_F(Sim, AnInterruptedWriteLeavesTheOldFileAndReadOnlyWritesNothing) {
   setenv("ORBITANE_SIM_FAIL_BEFORE_RENAME", "1", 1);
   OpenSite();
@@ -662,7 +782,8 @@ TEST_F(Sim, AnInterruptedWriteLeavesTheOldFileAndReadOnlyWritesNothing) {
   EXPECT_FALSE(agent_->SetProperties(set));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "orbitane sim: " + Site() +
-                ": stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set)\n");
+                ": stopped before the rename (ORBITANE_SIM_FAIL_BEFORE_RENAME is set); nothing was "
+                "written\n");
   EXPECT_EQ(folder_.Read("site.json"), kSite);
   EXPECT_FALSE(std::unique_ptr<NodePropertySet>(agent_->GetProperties())->PropertyExists("X"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path),

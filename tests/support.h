@@ -90,3 +90,36 @@ inline void ExpectRows(const std::vector<Row>& rows, const std::string& site = "
     EXPECT_EQ(result.code, row.code);
   }
 }
+
+// One row of a shell table: a bash command line, run in a fresh folder with $HXO the program and
+// $SITE the built-in installation's file, and exactly what it must print and its exit status.
+struct ShellRow {
+  const char* name;
+  std::string command, input, out, err;
+  int code;
+};
+
+// Runs a bash command line as a shell row does.
+inline Result RunShell(const Folder& folder, const std::string& command,
+                       const std::string& input = "") {
+  folder.Write("command", command);
+  folder.Write("stdin", input);
+  const std::string run = "cd '" + folder.path +
+                          "' && env -u ORBITANE_SIM -u ORBITANE_SIM_TRACE"
+                          " -u LINES HXO='" HXO_CMDLINE "' SITE='" HXO_SOURCE_DIR
+                          "/examples/site.json' bash -o pipefail command <stdin >out 2>err";
+  const int status = std::system(run.c_str());
+  return {folder.Read("out"), folder.Read("err"), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+template <size_t N>
+void ExpectShellRows(const ShellRow (&rows)[N]) {
+  for (const ShellRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    Folder folder;
+    const Result result = RunShell(folder, row.command, row.input);
+    EXPECT_EQ(result.out, row.out);
+    EXPECT_EQ(result.err, row.err);
+    EXPECT_EQ(result.code, row.code);
+  }
+}

@@ -2,7 +2,7 @@
 """hxo_cmdline at a terminal, in pipes and in files, driven through a pseudo-terminal.
 
 Usage: terminal_test.py PROGRAM CASE, CASE being one of the functions named in CASES."""
-import atexit, fcntl, json, os, pty, select, shutil, struct, subprocess, sys, tempfile, termios, time
+import atexit, fcntl, json, os, pty, select, shutil, stat, struct, subprocess, sys, tempfile, termios, time
 
 PROGRAM = os.path.abspath(sys.argv[1])
 FOLDER = tempfile.mkdtemp(prefix="hxo-terminal-")
@@ -17,10 +17,13 @@ def write_site():
         json.dump(site, f)
 
 
+STATE = os.path.join(FOLDER, "state")
+
+
 def environment():
     env = {k: v for k, v in os.environ.items()
            if k not in ("LINES", "COLUMNS", "ORBITANE_SIM", "ORBITANE_SIM_TRACE")}
-    env.update(TERM="xterm", XDG_STATE_HOME=os.path.join(FOLDER, "state"))
+    env.update(TERM="xterm", XDG_STATE_HOME=STATE)
     return env
 
 
@@ -29,6 +32,8 @@ def spawn(args, rows=24, stdin_path=None):
     pid, fd = pty.fork()
     if pid == 0:
         os.chdir(FOLDER)
+        # The size is set before the program starts, so that its first look at it sees it.
+        fcntl.ioctl(1, termios.TIOCSWINSZ, struct.pack("HHHH", rows, 80, 0, 0))
         if stdin_path:
             os.dup2(os.open(stdin_path, os.O_RDONLY), 0)
         os.execve(PROGRAM, [PROGRAM] + args, environment())
@@ -168,5 +173,126 @@ def history_file():
            history)
 
 
-CASES = {f.__name__: f for f in (piped_script, redirected_output, session, history_file)}
+
+def typed(fd, keys, until, timeout=0.5):
+    """Types keys once the editor has the terminal, and gives what the screen shows until text."""
+    time.sleep(0.05)
+    os.write(fd, keys)
+    return read_until(fd, until, timeout)
+
+
+def completion():
+    """Tab: an object name ends in its separator with no blank after it; a unique completion is
+    quiet, an ambiguous or empty one rings; subcommands are those of the object's kind."""
+    pid, fd = spawn([])
+    read_until(fd, "> ")
+    for line in (b"AGENT hq 127.0.0.1", b"hq.SPAWN core BROKER", b"core.SPAWN d dsm1",
+                 b"d.SPAWN r1 10.2.0.1"):
+        typed(fd, line + b"\r", "\n> ")
+    seen = typed(fd, b"co\t", "core.")
+    expect("core." in seen and "\a" not in seen, "co<Tab> gives core. without the bell", seen)
+    seen = typed(fd, b"LI\t", "LIST ")
+    expect("core.LIST " in seen and "\a" not in seen, "then LI<Tab> gives LIST", seen)
+    seen = typed(fd, b"\r", "\n> ")
+    expect('DSM List for "core"' in seen and "Unknown" not in seen, "core.LIST runs", seen)
+    seen = typed(fd, b"TAR\t", "TARGET.")
+    expect("TARGET." in seen and "TARGET. " not in seen, "TAR<Tab> gives TARGET.", seen)
+    seen = typed(fd, b"\x15xyz\t", "\a")
+    expect("\a" in seen, "an empty completion rings", seen)
+    seen = typed(fd, b"\x15r1.\t", "\a")
+    expect("\a" in seen, "an ambiguous completion rings", seen)
+    seen = typed(fd, b"\t", "\n> ")
+    offered = {word for word in seen.split() if word.startswith("r1.")}
+    expect({"r1.SET", "r1.COMMIT", "r1.QPK", "r1.RUN"} <= offered, "a target's subcommands", seen)
+    expect(not offered & {"r1.LOG", "r1.ADD", "r1.SPAWN", "r1.LIST"}, "none it refuses", seen)
+    seen = typed(fd, b"\x15ALL.\t\t", "\n> ")
+    expect("ALL.COMMIT" in seen and "ALL.LIST" not in seen and "ALL.PASSWORD" not in seen,
+           "a reserved name offers what a selection takes", seen)
+    os.kill(pid, 9)
+    os.waitpid(pid, 0)
+
+
+def pager_keys():
+    """At the terminal --more-- takes one key without Enter, and what else was typed is dropped;
+    HELP's screen is paged too."""
+    write_site()
+    pid, fd = spawn(["--sim", "site.json"], rows=10)
+    read_until(fd, "> ")
+    typed(fd, b"AGENT a 10.1.1.1\r", "\n> ")
+    seen = typed(fd, b"a.LOG\r", "--more--")
+    expect(seen.count("log line") == 9, "a page of 9 lines", seen)
+    seen = typed(fd, b" ", "--more--")
+    expect("log line 18\n" in seen, "Space alone goes on", seen)
+    typed(fd, b"\r", "--more--")
+    seen = typed(fd, b"b", "--more--")
+    expect("log line 10\n" in seen and "log line 19" not in seen, "b alone goes back", seen)
+    seen = typed(fd, b"qPRINT lost\r", "\n> ")
+    expect(seen.endswith("> "), "q alone stops the listing", seen)
+    seen = typed(fd, b"PRINT kept\r", "kept\n> ")
+    expect("lost" not in seen and "kept" in seen, "what was typed after q is dropped", seen)
+    seen = typed(fd, b"HELP\r", "--more--")
+    expect("--more--" in seen, "HELP is paged in a 10-row window", seen)
+    seen = typed(fd, b"q", "\n> ")
+    expect(seen.endswith("> "), "q ends HELP's screen", seen)
+    os.kill(pid, 9)
+    os.waitpid(pid, 0)
+
+
+def leaving():
+    """The session names its installation at the start; QUIT with uncommitted changes warns once,
+    a second QUIT leaves; without changes QUIT leaves at once."""
+    pid, fd = spawn([])
+    seen = read_until(fd, "> ")
+    expect(seen.startswith("Using the built-in installation: changes are lost at exit. HELP "),
+           "the first line names the installation", seen)
+    typed(fd, b"AGENT hq 127.0.0.1\r", "\n> ")
+    typed(fd, b"hq.SET POLL_INTERVAL 7\r", "7\n> ")
+    seen = typed(fd, b"quit\r", "again to leave without committing.\n> ")
+    expect("1 object has uncommitted changes: hq. Type quit again" in seen, "QUIT warns", seen)
+    typed(fd, b"QUIT\r", "\n")
+    expect(os.WIFEXITED(finish(pid)), "the second QUIT leaves")
+    pid, fd = spawn([])
+    read_until(fd, "> ")
+    typed(fd, b"BYE\r", "\n")
+    expect(os.WIFEXITED(finish(pid, 1.0)), "BYE without changes leaves at once")
+
+
+def unusable_history_file():
+    """A FIFO, a link to a device or a file over the bound as the history file, and a state
+    folder that cannot be made: the session starts at once, says once that the history is not
+    kept, ends when asked, and leaves what stands there as it was."""
+    global STATE
+    path = os.path.join(FOLDER, "state", "hxo", "history")
+    os.makedirs(os.path.dirname(path))
+    blocker = os.path.join(FOLDER, "a-file")
+    open(blocker, "w").close()
+    cases = ((lambda: os.mkfifo(path), "not a regular file",
+              lambda: stat.S_ISFIFO(os.lstat(path).st_mode)),
+             (lambda: os.symlink("/dev/zero", path), "not a regular file",
+              lambda: os.readlink(path) == "/dev/zero"),
+             (lambda: open(path, "w").truncate(17 << 20),
+              "larger than 16 MiB", lambda: os.path.getsize(path) == 17 << 20),
+             (lambda: None, "Not a directory", lambda: not os.path.lexists(path)))
+    for plant, reason, left_alone in cases:
+        if os.path.lexists(path):
+            os.unlink(path)
+        plant()
+        if reason == "Not a directory":
+            STATE = os.path.join(blocker, "state")
+        pid, fd = spawn([])
+        seen = read_until(fd, "> ", 1)
+        expect(seen.count("the history is not kept") == 1 and reason in seen and
+               seen.endswith("> "), "the first prompt, after one line about the history", seen)
+        os.write(fd, b"PRINT hi\r")
+        read_until(fd, "\n> ", 1)
+        time.sleep(0.05)
+        os.write(fd, b"\x04")
+        seen = read_until(fd, "\n", 1)
+        expect(os.WIFEXITED(finish(pid, 1)), "Ctrl-D leaves at once")
+        expect("history" not in seen, "nothing more is said about the history", seen)
+        expect(left_alone(), "what stood there is left alone: " + reason)
+
+
+CASES = {f.__name__: f for f in (piped_script, redirected_output, session, history_file,
+                                 completion, pager_keys, leaving, unusable_history_file)}
 CASES[sys.argv[2]]()

@@ -43,8 +43,11 @@ HXO_API int HXO_GetPlan(const char* format, char** plan);
    subtrees of every agent that the scripts run so far declared, as the installation reports them
    through the vendor interface: definitions, the local broker, versions, autoconfig objects,
    DSMs, targets, properties, the rule list and the last 64 KiB of each current log. Passwords
-   are never read: the file says that any password is accepted. Returns 0, or 1 with message
-   (when not null) set to one line saying why (release it with free()). */
+   are never read: the file says that any password is accepted. A regular file (or a new one) is
+   replaced atomically, keeping its mode, owner and group, and refused when it may not be
+   written; anything else (a FIFO, a device, "/dev/stdout") is written into. Returns 0, or 1 with
+   message (when not null) set to one line saying why (release it with free()), also when a
+   node's properties or children cannot be read. */
 HXO_API int HXO_WriteSnapshot(const char* fileName, char** message);
 
 /* Checks the script file fileName, and the files it INCLUDEs, without running anything and
@@ -116,6 +119,25 @@ HXO_API void HXO_FreeList(char** list);
    call from a signal handler (SIGINT); the program's handler must not restart interrupted reads
    (no SA_RESTART). */
 HXO_API void HXO_RequestInterrupt(void);
+
+/* After HXO_RunScript or HXO_RunCommands: when the command that gave the run its non-zero result
+   code wrote nothing on standard error (SPAWN on a DSM while QUIET is ON, for instance), returns
+   that code and gives, for each pointer that is not NULL, the name of the script it was in (an
+   included script's own), its line number, the command line, and a short text saying what failed
+   or NULL; the texts are allocated with malloc. Returns 0 otherwise: after success, after QUIT,
+   EXIT, BYE or ABORT ALL (code 6), and after a failure that said why. */
+HXO_API int HXO_UnreportedFailure(char** script, int* line, char** command, char** what);
+
+/* Makes every script explain its failures as terminal sessions do (on != 0) or not (0, the
+   default): after a failure's message, one more line on standard error with the installation's
+   reason for refusing the call and the way out, and after an unknown command, subcommand or
+   object name the nearest known one ("  did you mean PRINT?"). The messages do not change. */
+HXO_API void HXO_SetExplain(int on);
+
+/* The limits of a rehearsal on the installation in use, as one line, when it cannot show
+   everything a real run would meet (a snapshot does not know which addresses answer); NULL
+   otherwise. Release it with free(). */
+HXO_API char* HXO_RehearsalLimits(void);
 
 #ifdef __cplusplus
 }
