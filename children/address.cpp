@@ -5,7 +5,9 @@
 #include <sys/socket.h>
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "runtime/c_number.h"
@@ -42,6 +44,29 @@ bool LookUpHostName(const char* name, in_addr& address) {
   return found;
 }
 
+// The address of a text that is exactly four decimal numbers from 0 to 255 joined by dots, none
+// with a leading zero: what inet_addr gives for it, read without the C library's general parser
+// (which also takes octal, hexadecimal and shorter forms, and is left to do so). Nothing for any
+// other text.
+std::optional<in_addr_t> PlainDottedQuad(const char* text) {
+  uint32_t value = 0;
+  const char* at = text;
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0 && *at++ != '.') return std::nullopt;
+    if (*at < '0' || *at > '9') return std::nullopt;
+    if (*at == '0' && at[1] >= '0' && at[1] <= '9') return std::nullopt;
+    uint32_t number = 0;
+    for (int digits = 0; *at >= '0' && *at <= '9'; ++at) {
+      if (++digits > 3) return std::nullopt;
+      number = number * 10 + static_cast<uint32_t>(*at - '0');
+    }
+    if (number > 255) return std::nullopt;
+    value = value << 8 | number;
+  }
+  if (*at != '\0') return std::nullopt;
+  return htonl(value);
+}
+
 }  // namespace
 
 bool IsDottedQuad(const char* text) {
@@ -72,7 +97,9 @@ bool IsDottedQuad(const char* text) {
 
 bool ResolveAddress(const char* text, in_addr& address) {
   if (text == nullptr) return false;
-  if (IsDottedQuad(text)) {
+  if (std::optional<in_addr_t> plain = PlainDottedQuad(text)) {
+    address.s_addr = *plain;
+  } else if (IsDottedQuad(text)) {
     address.s_addr = inet_addr(text);
   } else if (!LookUpHostName(text, address)) {
     return false;

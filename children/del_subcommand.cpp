@@ -58,7 +58,8 @@ bool HandleObjectDel(CommandContext& command) {
   for (unsigned n = 2; n <= count; ++n) {
     std::string token = getToken(n, command.line);
     if (EqualsIgnoringCase(token, "ALL")) {
-      for (const auto& entry : registry) requested.insert(requested.end(), entry.first);
+      for (const auto& entry : registry)
+        requested.insert(requested.end(), std::string(entry.first));
       break;
     }
     if (registry.Find(token) != nullptr) requested.insert(std::move(token));

@@ -81,7 +81,7 @@ HXO_API char** HXO_Complete(const char* line, int start, int end) {
 HXO_API char** HXO_PendingObjects(void) {
   std::vector<std::string> names;
   for (const auto& [name, object] : ProcessState::Get().registry) {
-    if (object->HasPropertyChanges() || object->RuleValuesChanged()) names.push_back(name);
+    if (object->HasPropertyChanges() || object->RuleValuesChanged()) names.emplace_back(name);
   }
   return NewList(names);
 }

@@ -50,7 +50,7 @@ void OfferRows(Candidates& candidates, std::span<const CommandRow> rows, const s
 
 void OfferObjectNames(Candidates& candidates) {
   for (const auto& entry : ProcessState::Get().registry) {
-    candidates.Offer(entry.first + std::string(kSeparator));
+    candidates.Offer(entry.second->name + std::string(kSeparator));
   }
   candidates.Offer("ALL" + std::string(kSeparator));
   for (int kind = 0; const KindTraits* traits = TraitsOf(static_cast<ObjectKind>(kind)); ++kind) {

@@ -9,10 +9,18 @@ namespace {
 
 constexpr char kFieldSeparator = '\0';
 
-std::string Folded(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
+// Appends text in lower case.
+void AppendFolded(std::string& key, std::string_view text) {
+  for (char c : text) key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+}
+
+// A key: its tag and text in lower case, with room for more characters after them.
+std::string StartKey(char tag, std::string_view text, size_t more) {
+  std::string key;
+  key.reserve(1 + text.size() + more);
+  key.push_back(tag);
+  AppendFolded(key, text);
+  return key;
 }
 
 bool MissingOrEmpty(const ChildDefinitionData& record, const char* key) {
@@ -28,13 +36,20 @@ bool MissingOrZero(const ChildDefinitionData& record, const char* key) {
 }  // namespace
 
 std::string BrokerIdentityKey(std::string_view address, uint16_t port) {
-  return "B" + Folded(address) + kFieldSeparator + std::to_string(port);
+  const std::string number = std::to_string(port);
+  std::string key = StartKey('B', address, 1 + number.size());
+  key.push_back(kFieldSeparator);
+  key += number;
+  return key;
 }
 
-std::string DsmIdentityKey(std::string_view dsmName) { return "D" + Folded(dsmName); }
+std::string DsmIdentityKey(std::string_view dsmName) { return StartKey('D', dsmName, 0); }
 
 std::string TargetIdentityKey(std::string_view address, std::string_view community) {
-  return "T" + Folded(address) + kFieldSeparator + Folded(community);
+  std::string key = StartKey('T', address, 1 + community.size());
+  key.push_back(kFieldSeparator);
+  AppendFolded(key, community);
+  return key;
 }
 
 std::vector<std::string> IdentityKeys(const ConfigObject& child) {

@@ -14,6 +14,16 @@ ConfigObject::ConfigObject(const std::string& objectName, ObjectKind objectKind,
 // that no other object shares go with their holders.
 ConfigObject::~ConfigObject() = default;
 
+const ConfigObject::SetAside& ConfigObject::setAside() const {
+  static const SetAside kNone;
+  return setAsideValues ? *setAsideValues : kNone;
+}
+
+ConfigObject::SetAside& ConfigObject::EditSetAside() {
+  if (!setAsideValues) setAsideValues = std::make_unique<SetAside>();
+  return *setAsideValues;
+}
+
 bool ConfigObject::IsAlive() const {
   return node != nullptr && CurrentServerSession() != nullptr && node->NodeIsAlive();
 }

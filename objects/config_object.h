@@ -106,16 +106,30 @@ class ConfigObject {
   std::unique_ptr<TreeNode> node;
   std::unique_ptr<NodePropertySet> workingProperties;  // null until loaded
   NodePropertySet savedProperties;
-  std::shared_ptr<RuleDescriptions> ruleDescriptions;  // null until needed
-  std::map<int32_t, int32_t> ownRuleValues;
-  std::string ownRuleText;
-  std::string excludeText;
+
+  // What few objects have, kept apart so that the many others stay small: the rule descriptions
+  // in force (null until needed), and what loading the properties takes out of them: the own
+  // rule values ("qpk_own", then edited by SetRuleValue) with their text as loaded, and the
+  // exclusion text.
+  struct SetAside {
+    std::shared_ptr<RuleDescriptions> ruleDescriptions;
+    std::map<int32_t, int32_t> ownRuleValues;
+    std::string ownRuleText;
+    std::string excludeText;
+  };
+  // Empty values while the object has none (most objects never do).
+  const SetAside& setAside() const;
+  // The values to change, made on first use.
+  SetAside& EditSetAside();
 
  private:
   friend class ObjectRegistry;
-  // Where the registry has indexed this object while it is registered: its parent's name and
-  // its identity keys, read once on entry. Kept with the object rather than read from the
-  // parent link, so that the object can leave the indexes after its parent was destroyed.
-  std::string registeredParentName;
+  // Where the registry has indexed this object while it is registered: its parent's name (the
+  // key of its family in the registry, which stays while the object is in it) and its identity
+  // keys, read once on entry. Kept with the object rather than read from the parent link, so
+  // that the object can leave the indexes after its parent was destroyed.
+  const std::string* registeredParentName = nullptr;
   std::vector<std::string> registeredIdentityKeys;
+  // Made on first need, so that the many objects without rule values stay small.
+  std::unique_ptr<SetAside> setAsideValues;
 };

@@ -1,5 +1,7 @@
 #include "objects/object_registry.h"
 
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "objects/child_identity.h"
@@ -16,26 +18,29 @@ ConfigObject* ObjectRegistry::Find(const std::string& name) const {
 }
 
 void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObject> object) {
-  if (object == nullptr) {
-    Remove(name).reset();
-    return;
+  // One descent finds the place: the entry to replace, or where the new one goes.
+  auto at = objects.lower_bound(name);
+  if (at != objects.end() && at->first == name) {
+    // Replacing an entry: the old object leaves every index and is destroyed (its name, which
+    // the key views, with it).
+    std::unique_ptr<ConfigObject> old = std::move(at->second);
+    at = objects.erase(at);
+    LeaveFamily(name, *old);
   }
-  object->registeredParentName = ParentName(*object);
+  if (object == nullptr) return;  // a null object only removes the name
   object->registeredIdentityKeys = IdentityKeys(*object);
 
-  auto [at, added] = objects.try_emplace(name);
-  if (!added) {
-    // Replacing an entry: the old object leaves every index and is destroyed.
-    LeaveFamily(name, *at->second);
-    at->second.reset();
-  }
-  Family& family = families[object->registeredParentName];
+  // The family's key stays where it is until the family goes, which is after its last member.
+  auto familyAt = families.try_emplace(ParentName(*object)).first;
+  object->registeredParentName = &familyAt->first;
+  Family& family = familyAt->second;
   family.children.emplace(object->name, object.get());
   ++family.kindCounts[KindIndex(object->kind)];
   for (const std::string& key : object->registeredIdentityKeys) {
-    family.identities[key].Add(object.get());
+    family.identities[std::hash<std::string>()(key)].Add(object.get());
   }
-  at->second = std::move(object);
+  const std::string_view key = object->name;
+  objects.emplace_hint(at, key, std::move(object));
 }
 
 std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
@@ -48,13 +53,14 @@ std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
 }
 
 void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& object) {
-  auto familyAt = families.find(object.registeredParentName);
+  if (object.registeredParentName == nullptr) return;
+  auto familyAt = families.find(*object.registeredParentName);
   if (familyAt == families.end()) return;
   Family& family = familyAt->second;
   family.children.erase(name);
   --family.kindCounts[KindIndex(object.kind)];
   for (const std::string& key : object.registeredIdentityKeys) {
-    auto holders = family.identities.find(key);
+    auto holders = family.identities.find(std::hash<std::string>()(key));
     if (holders == family.identities.end()) continue;
     holders->second.Remove(&object);
     if (holders->second.empty()) family.identities.erase(holders);
@@ -63,14 +69,16 @@ void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& ob
 }
 
 void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
-  for (const std::string& name : names) families.erase(name);
+  // Only the roots of the subtrees leave a family that stays (their parents are not in names);
+  // the families of the names themselves go whole, and with them the keys the others hold.
   for (const std::string& name : names) {
     auto found = objects.find(name);
     if (found == objects.end()) continue;
-    // Only the roots of the subtrees still have a family to leave.
-    LeaveFamily(name, *found->second);
-    objects.erase(found);
+    const std::string* parentName = found->second->registeredParentName;
+    if (parentName != nullptr && names.count(*parentName) == 0) LeaveFamily(name, *found->second);
   }
+  for (const std::string& name : names) families.erase(name);
+  for (const std::string& name : names) objects.erase(name);
 }
 
 void ObjectRegistry::Clear() {
@@ -89,11 +97,16 @@ bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
                                           const std::string& identityKey) const {
   auto familyAt = families.find(parent.name);
   if (familyAt == families.end()) return false;
-  auto holders = familyAt->second.identities.find(identityKey);
+  auto holders = familyAt->second.identities.find(std::hash<std::string>()(identityKey));
   if (holders == familyAt->second.identities.end()) return false;
   // Every object indexed under a parent's name has that parent as its link (a parent leaves
-  // the registry only together with its subtree), so the first holder normally answers.
-  return holders->second.Any([&](const ConfigObject* child) { return child->parent == &parent; });
+  // the registry only together with its subtree), so the first holder normally answers; keys
+  // of one hash share their holders, so the key itself is compared too.
+  return holders->second.Any([&](const ConfigObject* child) {
+    if (child->parent != &parent) return false;
+    const std::vector<std::string>& keys = child->registeredIdentityKeys;
+    return std::find(keys.begin(), keys.end(), identityKey) != keys.end();
+  });
 }
 
 bool ObjectRegistry::HasChildOfKind(const ConfigObject& parent, ObjectKind kind) const {

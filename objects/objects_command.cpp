@@ -13,33 +13,40 @@ const char* ValueOrEmpty(const ChildDefinitionData& record, const char* key) {
   return value == nullptr ? "" : value;
 }
 
-// The line of one object: marker, name, kind and the identifying part of its record.
+// The line of one object: marker, name, kind and the identifying part of its record. Made whole
+// and written once: formatting its pieces one by one took half of the command's time.
 void PrintObjectLine(const std::string& indent, const std::string& name,
                      const ConfigObject& object) {
-  ConsolePrint("%s`- %s (%s", indent.c_str(), name.c_str(), KindName(object.kind));
+  std::string line;
+  line.append(indent.c_str()).append("`- ").append(name.c_str()).append(" (");
+  line.append(KindName(object.kind));
   const ChildDefinitionData record = object.GetDefinitionWithDefaults();
   switch (object.kind) {
     case ObjectKind::Agent:
-      ConsolePrint(" - %s:%s", ValueOrEmpty(record, "ipaddr"), ValueOrEmpty(record, "port"));
+      line.append(" - ").append(ValueOrEmpty(record, "ipaddr")).append(":");
+      line.append(ValueOrEmpty(record, "port"));
       break;
     case ObjectKind::DSM:
-      ConsolePrint(" - %s", ValueOrEmpty(record, "name"));
+      line.append(" - ").append(ValueOrEmpty(record, "name"));
       break;
     case ObjectKind::Target:
-      ConsolePrint(" - %s @ %s", ValueOrEmpty(record, "ipaddr"), ValueOrEmpty(record, "community"));
+      line.append(" - ").append(ValueOrEmpty(record, "ipaddr")).append(" @ ");
+      line.append(ValueOrEmpty(record, "community"));
       break;
     case ObjectKind::Broker:
-      ConsolePrint(" - %s:%s", ValueOrEmpty(record, "ipaddr"), ValueOrEmpty(record, "port"));
+      line.append(" - ").append(ValueOrEmpty(record, "ipaddr")).append(":");
+      line.append(ValueOrEmpty(record, "port"));
       if (record.exists("version")) {
-        ConsolePrint(" [v%s]", record.getv("version"));
+        line.append(" [v").append(record.getv("version")).append("]");
       } else {
-        ConsolePrint(" [uncontactable]");
+        line.append(" [uncontactable]");
       }
       break;
     case ObjectKind::AutoConfig:
       break;
   }
-  ConsolePrint(")\n");
+  line.append(")\n");
+  ConsoleWrite(line);
 }
 
 }  // namespace

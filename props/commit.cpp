@@ -17,17 +17,19 @@ bool ConfigObject::CommitProperties() {
   if (!IsAvailable(*this)) return false;
   if (!workingProperties) return true;
 
-  const std::string ownText = WriteRuleValueText(ownRuleValues);
+  const SetAside& aside = setAside();
+  const std::string ownText = WriteRuleValueText(aside.ownRuleValues);
   workingProperties->SetPropertyValueWithAction(
-      "qpk_own", ownText.c_str(), ownText == ownRuleText ? ACTION_NONE : ACTION_CHANGE);
+      "qpk_own", ownText.c_str(), ownText == aside.ownRuleText ? ACTION_NONE : ACTION_CHANGE);
 
   RuleValues inherited;
   if (parent != nullptr) parent->CollectRuleValues(inherited);
   workingProperties->SetPropertyValueWithAction("qpk_inherited",
                                                 WriteRuleValueText(inherited).c_str(), ACTION_NONE);
 
-  if (!excludeText.empty()) {
-    workingProperties->SetPropertyValueWithAction("EXCLUDE", excludeText.c_str(), ACTION_NONE);
+  if (!aside.excludeText.empty()) {
+    workingProperties->SetPropertyValueWithAction("EXCLUDE", aside.excludeText.c_str(),
+                                                  ACTION_NONE);
   }
 
   const bool written = node->SetProperties(*workingProperties);

@@ -12,19 +12,24 @@ namespace {
 // those loaded on the topmost object of the branch; the object keeps a pointer to them. Null
 // when no rule list can be had.
 const RuleDescriptions* FindRuleList(ConfigObject& object) {
-  if (object.ruleDescriptions) return object.ruleDescriptions.get();
+  if (const RuleDescriptions* own = object.setAside().ruleDescriptions.get()) return own;
   ConfigObject* holder = &object;
-  while (!holder->ruleDescriptions && holder->parent != nullptr) holder = holder->parent;
-  if (!holder->ruleDescriptions && !holder->LoadRuleList()) return nullptr;
-  if (holder != &object) object.ruleDescriptions = holder->ruleDescriptions;
-  return object.ruleDescriptions.get();
+  while (!holder->setAside().ruleDescriptions && holder->parent != nullptr) {
+    holder = holder->parent;
+  }
+  if (!holder->setAside().ruleDescriptions && !holder->LoadRuleList()) return nullptr;
+  if (holder != &object) {
+    object.EditSetAside().ruleDescriptions = holder->setAside().ruleDescriptions;
+  }
+  return object.setAside().ruleDescriptions.get();
 }
 
 RuleRow MakeRow(const ConfigObject& object, const std::string& description, int32_t rule,
                 const std::map<int32_t, int32_t>& inherited) {
   RuleRow row;
   row.description = description;
-  if (auto own = object.ownRuleValues.find(rule); own != object.ownRuleValues.end()) {
+  const std::map<int32_t, int32_t>& ownValues = object.setAside().ownRuleValues;
+  if (auto own = ownValues.find(rule); own != ownValues.end()) {
     row.value = own->second;
     row.inherited = false;
   } else if (auto above = inherited.find(rule); above != inherited.end()) {
@@ -47,7 +52,7 @@ std::map<int32_t, int32_t> InheritedValues(ConfigObject& object) {
 }  // namespace
 
 bool ConfigObject::LoadRuleList() {
-  if (ruleDescriptions) return true;
+  if (setAside().ruleDescriptions) return true;
   if (node == nullptr) return false;
   char* text = node->GetNamedDataItem("rulelist");
   if (text == nullptr) return false;
@@ -56,7 +61,7 @@ bool ConfigObject::LoadRuleList() {
   SharedHeapFree(text);
   // An empty list is never kept, so that a later request asks the node again.
   if (loaded->empty()) return false;
-  ruleDescriptions = std::move(loaded);
+  EditSetAside().ruleDescriptions = std::move(loaded);
   return true;
 }
 
@@ -96,7 +101,7 @@ bool ConfigObject::SetRuleValue(int32_t rule, int32_t value) {
   const RuleDescriptions* descriptions = FindRuleList(*this);
   if (descriptions == nullptr || descriptions->count(rule) == 0) return false;
   // -1 takes the own value away, so that the value from above applies again.
-  if (value == -1) return ownRuleValues.erase(rule) != 0;
-  ownRuleValues[rule] = value;
+  if (value == -1) return setAsideValues && setAsideValues->ownRuleValues.erase(rule) != 0;
+  EditSetAside().ownRuleValues[rule] = value;
   return true;
 }

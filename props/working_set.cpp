@@ -51,16 +51,17 @@ bool ConfigObject::EnsurePropertiesLoaded() {
   std::unique_ptr<NodePropertySet> loaded(node->GetProperties());
   if (!loaded) return false;
 
-  ownRuleValues.clear();
+  if (setAsideValues) setAsideValues->ownRuleValues.clear();
   if (const char* own = loaded->GetPropertyValue(kOwnRules)) {
-    ownRuleText = own;
-    ReadRuleValueText(ownRuleText, ownRuleValues);
+    SetAside& aside = EditSetAside();
+    aside.ownRuleText = own;
+    ReadRuleValueText(aside.ownRuleText, aside.ownRuleValues);
     loaded->EraseProperty(kOwnRules);
   }
   // The inherited values are recomputed from the ancestors at every commit.
   loaded->EraseProperty(kInheritedRules);
   if (const char* exclude = loaded->GetPropertyValue(kExclude)) {
-    excludeText = exclude;
+    EditSetAside().excludeText = exclude;
     loaded->EraseProperty(kExclude);
   }
   AddCableCommunity(*this, *loaded);
@@ -106,11 +107,11 @@ bool ConfigObject::HasPropertyChanges() const {
 
 bool ConfigObject::RuleValuesChanged() const {
   if (!IsAvailable(*this) || !workingProperties) return false;
-  return WriteRuleValueText(ownRuleValues) != ownRuleText;
+  return WriteRuleValueText(setAside().ownRuleValues) != setAside().ownRuleText;
 }
 
 void ConfigObject::CollectRuleValues(std::map<int32_t, int32_t>& values) {
   if (parent != nullptr) parent->CollectRuleValues(values);
   if (!EnsurePropertiesLoaded()) return;
-  for (const auto& [rule, value] : ownRuleValues) values[rule] = value;
+  for (const auto& [rule, value] : setAside().ownRuleValues) values[rule] = value;
 }

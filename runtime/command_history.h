@@ -2,8 +2,10 @@
 //
 // An entry is a view of the line where it already is: in the caller's command text, in the
 // mapped script file, or in the line source's store for lines read from a stream. The history
-// copies no text; its views are kept in fixed chunks, so growing never moves what is stored and
-// a script of a million commands costs a few hundred allocations.
+// copies no text; its views are kept in fixed chunks, so growing never moves what is stored. The
+// first chunks come from the heap; a long history takes its chunks from blocks of 2 MiB mapped
+// for them and asked for transparent huge pages, so that a script of a million commands (16 MB
+// of views) costs a few page faults instead of four thousand.
 #pragma once
 
 #include <cstddef>
@@ -34,7 +36,16 @@ class CommandHistory {
   struct Chunk {
     std::string_view entries[kChunkEntries];
   };
+  struct BlockUnmap {
+    void operator()(char* block) const;
+  };
+  // The chunk for the next entries: from the heap while the history is short, else carved from
+  // the last block of huge pages (a new one when it is used up).
+  Chunk* NewChunk();
 
-  std::vector<std::unique_ptr<Chunk>> chunks;
+  std::vector<Chunk*> chunks;
+  std::vector<std::unique_ptr<Chunk>> heapChunks;
+  std::vector<std::unique_ptr<char, BlockUnmap>> blocks;
+  size_t blockChunksLeft = 0;  // chunks not yet carved from the last block
   size_t count = 0;
 };

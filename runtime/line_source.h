@@ -85,10 +85,14 @@ class CopiedFileLineSource : public LineSource {
   size_t LineEnd() const;
   // Hands back the pages wholly before lineStart once enough of them have been passed.
   void ReleasePassedPages(size_t lineStart);
+  // Maps the pages of the next steps of a mapped copy ahead of the reader, in one call, where a
+  // page fault every few pages would otherwise map them.
+  void MapAhead(size_t lineEnd);
 
   ScriptCopy copy;
   size_t position = 0;
   size_t released = 0;     // bytes from the start whose pages have been handed back
+  size_t mapped = 0;       // bytes from the start whose pages MapAhead has mapped
   bool longLine = false;   // reading stopped at a line over the bound
   std::string withoutNul;  // the last line that held a NUL byte, up to it and its line end
   LineStore store;

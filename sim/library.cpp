@@ -69,13 +69,6 @@ class SimRootHolder final : public TreeRootHolder {
 
 }  // namespace
 
-Library& Library::Get() {
-  // Made on first use and never destroyed, so that it is still there for the engine's own
-  // teardown at unload (which ends with destroyAPI), whatever order static state goes in.
-  static Library* library = new Library();
-  return *library;
-}
-
 void Library::StartTrace() { trace_.SetFile(Env("ORBITANE_SIM_TRACE"), Env("ORBITANE_SIM")); }
 
 void Library::Init() {

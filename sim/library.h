@@ -29,8 +29,13 @@ struct Change {
 
 class Library {
  public:
-  // The one library state of the process.
-  static Library& Get();
+  // The one library state of the process. Made on first use and never destroyed, so that it is
+  // still there for the engine's own teardown at unload (which ends with destroyAPI), whatever
+  // order static state goes in. Inline: every call on a node or walker asks for it.
+  static Library& Get() {
+    static Library* library = new Library();
+    return *library;
+  }
 
   // (Re)reads the environment and loads the installation; a failure is reported on stderr. Right
   // after Open, keeps what Open loaded instead.

@@ -39,17 +39,13 @@ SimNode::SimNode(const std::shared_ptr<Entry>& entry)
       record_(DefinitionOf(*entry)) {
   // The record holds everything a description shows, except an autoconfig object's broker.
   if (kind_ == Kind::AutoConfig) {
-    description_ = Describe(*entry);
-    described_ = true;
+    description_ = std::make_unique<std::string>(Describe(*entry));
   }
 }
 
 const std::string& SimNode::Description() const {
-  if (!described_) {
-    description_ = DescribeRecord(kind_, *record_);
-    described_ = true;
-  }
-  return description_;
+  if (!description_) description_ = std::make_unique<std::string>(DescribeRecord(kind_, *record_));
+  return *description_;
 }
 
 std::shared_ptr<Entry> SimNode::Live() const {
@@ -69,9 +65,9 @@ std::shared_ptr<Entry> SimNode::Live() const {
 
 bool SimNode::Tracing() { return Library::Get().trace().On(); }
 
-void SimNode::TraceCall(const char* operation, const std::string& arguments) const {
+void SimNode::TraceCall(const char* operation, std::string_view arguments) const {
   const Trace& trace = Library::Get().trace();
-  if (trace.On()) trace.Write(std::string(operation) + " " + Description() + arguments);
+  if (trace.On()) trace.Write((std::string(operation) + " " + Description()).append(arguments));
 }
 
 const char* SimNode::GetTypeName() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "orbitane/orbitaneapi.h"
 #include "sim/library.h"
@@ -46,7 +47,7 @@ class SimNode final : public TreeNode {
   const std::string& Description() const;
 
  private:
-  void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
+  void TraceCall(const char* operation, std::string_view arguments = {}) const;
   // Whether calls are traced: arguments are formatted for the trace only then.
   static bool Tracing();
   bool RemoveEntry(Entry& parent, Entry& child);
@@ -55,8 +56,9 @@ class SimNode final : public TreeNode {
   uint64_t generation_;  // of the installation the entry belongs to (Library::generation)
   Kind kind_;
   std::shared_ptr<const ChildDefinitionData> record_;  // the entry's, kept after it goes
-  mutable std::string description_;
-  mutable bool described_ = false;
+  // Made on first use (tracing, or an autoconfig object's node): a walk makes many nodes that
+  // are never described, and a text in each would make them a third larger.
+  mutable std::unique_ptr<std::string> description_;
 };
 
 // Whether the child may be handed out under the password test: it has no password, or the

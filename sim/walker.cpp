@@ -27,9 +27,9 @@ Entry* SimWalker::Parent() const {
 
 bool SimWalker::Tracing() { return Library::Get().trace().On(); }
 
-void SimWalker::TraceCall(const char* operation, const std::string& arguments) const {
+void SimWalker::TraceCall(const char* operation, std::string_view arguments) const {
   const Trace& trace = Library::Get().trace();
-  if (trace.On()) trace.Write(std::string(operation) + " " + description_ + arguments);
+  if (trace.On()) trace.Write((std::string(operation) + " " + description_).append(arguments));
 }
 
 void SimWalker::Next() {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "orbitane/orbitaneapi.h"
 #include "sim/model.h"
@@ -25,7 +26,7 @@ class SimWalker final : public TreeWalker {
   // The parent while it is attached to the loaded installation, else null. Valid until the
   // installation changes: callers use it at once.
   Entry* Parent() const;
-  void TraceCall(const char* operation, const std::string& arguments = std::string()) const;
+  void TraceCall(const char* operation, std::string_view arguments = {}) const;
   // Whether calls are traced: arguments are formatted for the trace only then.
   static bool Tracing();
 

@@ -100,6 +100,14 @@ TEST(Subcommands, MessagesAndCodes) {
            "t.hxo:9: Subcommand SPAWN failed on object \"lb2\".\n"
            "t.hxo:10: Subcommand SPAWN failed on object \"a1\".\n",
            26},
+          // Dropped subtrees leave their parents' families; the same names and children can
+          // be taken again at once.
+          {kTree +
+               "DROP d1 rb\nlb.SPAWN d1 dsm1\nd1.SPAWN t1 10.2.0.1\nd1.SPAWN t3 10.2.0.2 Secret\n"
+               "DROP t1\nOBJECTS\n",
+           "Orbitane\n`- a1 (Agent - 127.0.0.1:5465)\n   `- lb (Broker - 127.0.0.1:5465 [v4.2])\n"
+           "      `- d1 (DSM - dsm1)\n         `- t3 (Target - 10.2.0.2 @ Secret)\n",
+           "", 0},
           {kTree + "lb.SPAWN a1 dsm2\n", "", "t.hxo:7: Subcommand SPAWN failed on object \"lb\".\n",
            26},
           // A failing target SPAWN is silent under QUIET ON, yet it stops the script: the program

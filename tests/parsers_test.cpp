@@ -119,10 +119,21 @@ TEST(Addresses, DottedQuadAndResolution) {
   EXPECT_FALSE(IsDottedQuad(unterminated.get()));
 
   const std::pair<const char*, const char*> resolved[] = {
-      {"010.0.0.1", "8.0.0.1"}, {"LocalHost", "127.0.0.1"},
-      {"0.0.0.0", nullptr},     {"255.255.255.255", nullptr},
-      {"1.2.3.4x", nullptr},    {"", nullptr},
-      {"254.10.0.200", "254.10.0.200"}, {"10.0.0.255", "10.0.0.255"},
+      {"010.0.0.1", "8.0.0.1"},
+      {"LocalHost", "127.0.0.1"},
+      {"0.0.0.0", nullptr},
+      {"255.255.255.255", nullptr},
+      {"1.2.3.4x", nullptr},
+      {"", nullptr},
+      {"254.10.0.200", "254.10.0.200"},
+      {"10.0.0.255", "10.0.0.255"},
+      // Plain decimal quads are read without inet_addr; anything else still goes through it.
+      {"192.168.1.1", "192.168.1.1"},
+      {"1.2.3.010", "1.2.3.8"},
+      {"1.2.3.08", nullptr},
+      {"1.2.3.4 ", "1.2.3.4"},
+      {"1.2.3.4000", nullptr},
+      {"1.2.3.", nullptr},
       {nullptr, nullptr}};
   for (const auto& [text, dotted] : resolved) {
     in_addr address{};

@@ -129,6 +129,21 @@ TEST(ScriptCommands, HistoryEntriesOutliveTheirReading) {
   EXPECT_EQ(folder.Read("t.hxo"), "PRINT a\n");
 }
 
+// Past its first chunks the history keeps its entries in blocks of its own: every entry reads
+// back, and a cleared history starts again at 1.
+TEST(ScriptCommands, LongHistoryReadsBackPastItsFirstChunks) {
+  Folder folder;
+  std::string lines;
+  for (int i = 0; i < 20000; ++i) lines += "PRINT " + std::to_string(i) + "\n";
+  Result result =
+      folder.Run(lines + "!1\n!17000\nHISTORY SAVE h.hxo\nHISTORY CLEAR\nPRINT again\n!1\n");
+  const std::string tail = "19999\n0\n16999\nagain\nagain\n";
+  ASSERT_GE(result.out.size(), tail.size());
+  EXPECT_EQ(result.out.substr(result.out.size() - tail.size()), tail);
+  EXPECT_EQ(folder.Read("h.hxo"), lines + "PRINT 0\nPRINT 16999\n");
+  EXPECT_EQ(result.err, "");
+}
+
 TEST(InterpreterLoop, MessagesAndCodes) {
   ExpectRows({
       {" #x\nPRINT b\n", "", "t.hxo:1: Unknown command: #x.\n", 8},

@@ -27,6 +27,58 @@ ChildDefinitionData Record(std::initializer_list<std::pair<const char*, const ch
   return record;
 }
 
+// A record keeps its entries in key order, a later value replacing an earlier one, and takes a
+// value that is a text of the record itself.
+TEST(Records, KeyOrderReplacementAndValuesOfTheSameRecord) {
+  ChildDefinitionData record =
+      Record({{"port", "5465"}, {"ipaddr", "10.1.1.1"}, {"name", nullptr}});
+  record.setv("community", "public");
+  record.setv("ipaddr", "10.1.1.2");
+  record.setv("sim_id", record.getv("port"));
+  record.setv("port", record.getv("ipaddr"));
+  record.setv("a", record.getv("community"));
+  Lines entries;
+  for (const auto& [key, value] : record.entries()) entries.push_back(key + "=" + value);
+  EXPECT_EQ(entries, (Lines{"a=public", "community=public", "ipaddr=10.1.1.2",
+                            "name=", "port=10.1.1.2", "sim_id=5465"}));
+  for (const char* absent : {"", "ipadd", "ipaddrs", "b", "zz"}) {
+    EXPECT_EQ(record.getv(absent), nullptr) << absent;
+  }
+  EXPECT_TRUE(record.exists("name"));
+  const ChildDefinitionData copy = record;
+  record.setv("name", "changed");
+  EXPECT_STREQ(copy.getv("name"), "");
+}
+
+// A property set visits its entries in name order with their actions; a null value removes the
+// entry, and a value taken from the set itself is stored whole.
+TEST(Records, PropertySetsKeepNameOrderAndActions) {
+  struct Visit : NameValueActionAlgorithm {
+    void Process(const char* name, const char* value, action_t action) override {
+      seen.push_back(std::string(name) + "=" + value + "/" + std::to_string(action));
+    }
+    Lines seen;
+  };
+  NodePropertySet set;
+  set.SetPropertyValueWithAction("POLL", "60", ACTION_NONE);
+  set.SetPropertyValue("B", "1");
+  set.SetPropertyValue("A", nullptr);
+  set.SetPropertyValueWithAction("C", "3", ACTION_ADD);
+  set.SetPropertyValueWithAction("POLL", set.GetPropertyValue("B"), ACTION_CHANGE);
+  set.SetPropertyValueWithAction("B", nullptr, ACTION_NONE);
+  EXPECT_FALSE(set.EraseProperty("B"));
+  EXPECT_TRUE(set.EraseProperty("C"));
+  EXPECT_FALSE(set.PropertyExists("C"));
+  const NodePropertySet copy = set;
+  set.SetPropertyValue("A", "x");
+  Visit visit;
+  copy.DoForEachProperty(visit);
+  EXPECT_EQ(visit.seen, (Lines{"A=/2", "POLL=1/2"}));
+  EXPECT_STREQ(set.GetPropertyValue("A"), "x");
+  EXPECT_EQ(set.GetPropertyValue("POL"), nullptr);
+  EXPECT_EQ(set.size(), 2u);
+}
+
 // A named data item, or none for a null reply.
 std::optional<std::string> Item(TreeNode& node, const std::string& item) {
   char* text = node.GetNamedDataItem(item.c_str());
