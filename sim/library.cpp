@@ -158,7 +158,20 @@ std::optional<std::string> Library::Plan(bool json) {
   std::shared_ptr<Site> before =
       ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_.view(), error);
   if (!before) return std::nullopt;
-  return PlanText(*before, *site_, json);
+  std::string plan = PlanText(*before, *site_, json);
+  // A real run writes the file back after each change and refuses one that would pass the
+  // loader's limit; a rehearsal writes nothing, so it says so here, once, for the end state.
+  const bool changed = json ? plan.find("\"op\"") != std::string::npos : plan != "No changes.\n";
+  if (!file_.empty() && changed) {
+    if (const size_t size = WriteSite(*site_).size();
+        static_cast<int64_t>(size) > kMaxSiteFileBytes) {
+      ReportProblem(file_, "a real run would refuse these changes: the installation would take " +
+                               std::to_string(size) + " bytes, more than the " +
+                               std::to_string(kMaxSiteFileBytes >> 20) +
+                               " MiB a site file may hold");
+    }
+  }
+  return plan;
 }
 
 bool Library::Persist(const Change& change) {

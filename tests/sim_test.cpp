@@ -771,6 +771,17 @@ TEST_F(Sim, AChangeThatWouldMakeTheFileTooLargeToLoadIsRefused) {
       << message;
   EXPECT_EQ(folder_.Read("site.json"), kSite);
   EXPECT_FALSE(std::unique_ptr<NodePropertySet>(agent_->GetProperties())->PropertyExists("BIG"));
+
+  // A rehearsal writes nothing and keeps the change; its plan says the real run would refuse it.
+  setenv("ORBITANE_SIM_READONLY", "1", 1);
+  OpenSite();
+  EXPECT_TRUE(agent_->SetProperties(set));
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(sim::Library::Get().Plan(false));
+  EXPECT_TRUE(testing::internal::GetCapturedStderr().starts_with(
+      "orbitane sim: " + Site() +
+      ": a real run would refuse these changes: the installation "
+      "would take 1342"));
 }
 
 TEST_F(Sim, AnInterruptedWriteLeavesTheOldFileAndReadOnlyWritesNothing) {
