@@ -35,7 +35,8 @@ constexpr int kInterrupted = 30;
 
 // The syntax-error class that CONTINUE TYPO forgives.
 constexpr bool IsTypoClass(int code) {
-  return code == 7 || code == 8 || code == 9 || code == 10 || code == 15 || code == 17 ||
-         code == 18;
+  return code == kMissingParameters || code == kUnknownCommand || code == kInvalidSetOption ||
+         code == kOnOffExpected || code == kUnknownSubcommand || code == kReservedObject ||
+         code == kNotApplicable;
 }
 }  // namespace ResultCode

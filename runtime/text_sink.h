@@ -15,14 +15,12 @@ class FileTextSink : public TextSink {
  public:
   // Wraps an open stream (standard output), which is never closed.
   explicit FileTextSink(FILE* openStream) : stream(openStream) {}
-  ~FileTextSink() override;
   FileTextSink(const FileTextSink&) = delete;
   FileTextSink& operator=(const FileTextSink&) = delete;
 
   bool write(const char* text) override;
 
  private:
-  std::string path;
   FILE* stream = nullptr;
 };
 
