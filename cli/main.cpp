@@ -202,9 +202,11 @@ bool NamesJsonFile(const char* name) {
 // --plan alone asks for a dry run, in JSON for a .json file.
 void SettlePlanFormat(InstallationOptions& options) {
   if (options.planFile == nullptr) return;
-  if (options.planFormat == nullptr)
-    options.planFormat = NamesJsonFile(options.planFile) ? "json" : "text";
-  if (NamesJsonFile(options.planFile)) options.planFormat = "json";
+  if (NamesJsonFile(options.planFile)) {
+    options.planFormat = "json";
+  } else if (options.planFormat == nullptr) {
+    options.planFormat = "text";
+  }
 }
 
 // A JSON plan on standard output stays one JSON document: what the script itself prints goes to
@@ -286,12 +288,15 @@ int PrintPlan(const InstallationOptions& options) {
     std::fputs(plan, stdout);
   } else {
     const int fd = open(options.planFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool written = fd >= 0 && WriteAll(fd, plan);
-    const int error = errno;
-    if (fd >= 0 && close(fd) != 0 && written) status = kCannotCreate;
-    if (!written || status != 0) {
+    bool written = fd >= 0 && WriteAll(fd, plan);
+    int error = errno;
+    if (fd >= 0 && close(fd) != 0 && written) {
+      written = false;
+      error = errno;
+    }
+    if (!written) {
       std::fprintf(stderr, "hxo_cmdline: cannot write the plan to %s: %s\n", options.planFile,
-                   std::strerror(written ? errno : error));
+                   std::strerror(error));
       status = kCannotCreate;
     }
   }

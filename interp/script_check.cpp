@@ -26,14 +26,13 @@ constexpr char kPasswordWarning[] =
     "a password written in the script stays in it and in its history; give it in a separate "
     "file kept private";
 
-// The offset in line of token n (from 1); npos when there is no such token.
-size_t TokenOffset(std::string_view line, unsigned n) {
-  size_t at = 0;
-  for (unsigned i = 1;; ++i) {
-    at = line.find_first_not_of(kDelimiters, at);
-    if (at == std::string_view::npos || i == n) return at;
-    at = line.find_first_of(kDelimiters, at);
-    if (at == std::string_view::npos) return at;
+// The words of line between the delimiters, as the tokenizer finds them.
+void SplitWords(std::string_view line, std::vector<std::string_view>& words) {
+  words.clear();
+  for (size_t at = line.find_first_not_of(kDelimiters); at != std::string_view::npos;) {
+    const size_t end = line.find_first_of(kDelimiters, at);
+    words.push_back(line.substr(at, end - at));
+    at = end == std::string_view::npos ? end : line.find_first_not_of(kDelimiters, end);
   }
 }
 
@@ -44,9 +43,10 @@ bool IsNumber(std::string_view token) {
 
 bool IsReserved(std::string_view name) { return isReservedObjectName(std::string(name).c_str()); }
 
-// Commands whose parameters are free text, where a '#' is simply part of it.
+// Commands and subcommands (the word after the object's separator) whose parameters are free
+// text, where a '#' is simply part of it.
 bool TakesFreeText(std::string_view command) {
-  for (const char* name : {"PRINT", "ECHO", "PAUSE", "PROMPT", "EXEC", "HELP"}) {
+  for (const char* name : {"PRINT", "ECHO", "PAUSE", "PROMPT", "EXEC", "HELP", "RUN"}) {
     if (EqualsIgnoringCase(command, name)) return true;
   }
   return false;
@@ -79,13 +79,15 @@ void ScriptChecker::CheckFileAt(const std::string& path, const Place* includedFr
 
 void ScriptChecker::CheckText(const std::string& name, std::string_view text) {
   int lineNumber = 0;
+  std::vector<std::string_view> words;  // of the line being checked, reused
   for (size_t start = 0; start < text.size();) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
     // The text of a line ends at a NUL byte, as the interpreter reads it.
     if (size_t nul = line.find('\0'); nul != std::string_view::npos) line = line.substr(0, nul);
-    CheckLine({name, ++lineNumber, line});
+    SplitWords(line, words);
+    CheckLine({name, ++lineNumber, line, words});
     start = end + 1;
   }
 }
@@ -98,15 +100,13 @@ void ScriptChecker::Report(const Place& place, size_t offset, bool error, std::s
 
 void ScriptChecker::ReportAtToken(const Place& place, unsigned token, bool error,
                                   std::string message) {
-  size_t offset = TokenOffset(place.text, token);
-  if (offset == std::string_view::npos) offset = place.text.size();
-  Report(place, offset, error, std::move(message));
+  Report(place, place.Offset(token), error, std::move(message));
 }
 
 void ScriptChecker::CheckLine(const Place& place) {
   const std::string_view line = place.text;
   if (line.empty() || line[0] == '#') return;
-  const std::string_view word = TokenView(1, line);
+  const std::string_view word = place.Word(1);
   if (word.empty()) return;  // a blank line
   if (word[0] == '#') {
     ReportAtToken(place, 1, true,
@@ -117,11 +117,10 @@ void ScriptChecker::CheckLine(const Place& place) {
   }
   if (word[0] == '!') return;  // a history reference: what it runs is known only when it runs
 
-  const unsigned count = tokenCount(line);
-  if (!TakesFreeText(word) && !EqualsIgnoringCase(word.substr(word.find('.') + 1), "RUN") &&
-      !EqualsIgnoringCase(word.substr(word.find('.') + 1), "EXEC")) {
+  const unsigned count = place.count();
+  if (!TakesFreeText(word.substr(word.find('.') + 1))) {
     for (unsigned n = 2; n <= count; ++n) {
-      if (TokenView(n, line)[0] != '#') continue;
+      if (place.Word(n)[0] != '#') continue;
       ReportAtToken(place, n, false,
                     "'#' starts a comment only in the first column: " +
                         Quoted(RestOfLineView(n, line)) + " is part of the parameters");
@@ -146,14 +145,14 @@ void ScriptChecker::CheckLine(const Place& place) {
 }
 
 void ScriptChecker::CheckNumber(const Place& place, unsigned token, const char* what) {
-  const std::string_view value = TokenView(token, place.text);
+  const std::string_view value = place.Word(token);
   if (!IsNumber(value)) {
     ReportAtToken(place, token, true, std::string(what) + " needs a number, not " + Quoted(value));
   }
 }
 
 void ScriptChecker::CheckPort(const Place& place, unsigned token) {
-  const std::string_view port = TokenView(token, place.text);
+  const std::string_view port = place.Word(token);
   if (port.empty()) return;
   const int number = ParseIntLikeAtoi(port);
   // 0 stands for the default port; anything else out of range would be taken as another one.
@@ -163,6 +162,13 @@ void ScriptChecker::CheckPort(const Place& place, unsigned token) {
   }
 }
 
+bool ScriptChecker::AcceptNewName(const Place& place, unsigned token) {
+  const std::string_view name = place.Word(token);
+  if (name.find('.') == std::string_view::npos && !IsReserved(name)) return true;
+  ReportAtToken(place, token, true, "Bad object name " + Quoted(name) + ".");
+  return false;
+}
+
 void ScriptChecker::Declare(std::string_view name, Kind kind) {
   Declared& declared = objects_[std::string(name)];
   declared = Declared{kind, false, ""};
@@ -170,8 +176,7 @@ void ScriptChecker::Declare(std::string_view name, Kind kind) {
 
 void ScriptChecker::CheckSessionCommand(const Place& place, std::string_view name) {
   const CommandRow& row = *SessionCommandLookup().Find(name);
-  const std::string_view line = place.text;
-  const unsigned count = tokenCount(line);
+  const unsigned count = place.count();
   if (count < row.minimumTokens) {
     ReportAtToken(place, count + 1, true,
                   std::string("Insufficient paramaters for ") + row.name + " command.");
@@ -179,7 +184,7 @@ void ScriptChecker::CheckSessionCommand(const Place& place, std::string_view nam
   }
   const std::string_view command = row.name;
   if (command == "SET") {
-    const std::string_view option = TokenView(2, line), value = TokenView(3, line);
+    const std::string_view option = place.Word(2), value = place.Word(3);
     if (EqualsIgnoringCase(option, "CONTINUE")) {
       if (!EqualsIgnoringCase(value, "ON") && !EqualsIgnoringCase(value, "OFF") &&
           !EqualsIgnoringCase(value, "TYPO")) {
@@ -212,11 +217,8 @@ void ScriptChecker::CheckSessionCommand(const Place& place, std::string_view nam
   } else if (command == "AUTH") {
     if (count >= 4) ReportAtToken(place, 4, false, kPasswordWarning);
   } else if (command == "AGENT") {
-    const std::string_view object = TokenView(2, line);
-    if (object.find('.') != std::string_view::npos || IsReserved(object)) {
-      ReportAtToken(place, 2, true, "Bad object name " + Quoted(object) + ".");
-      return;
-    }
+    const std::string_view object = place.Word(2);
+    if (!AcceptNewName(place, 2)) return;
     if (auto found = objects_.find(object); found != objects_.end() && !found->second.dropped) {
       ReportAtToken(place, 2, true, "Redeclaration of existing object " + Quoted(object) + ".");
     }
@@ -227,7 +229,7 @@ void ScriptChecker::CheckSessionCommand(const Place& place, std::string_view nam
     // DROP forgets the names it knows and passes over the others.
     const std::string where = place.file + ":" + std::to_string(place.line);
     for (unsigned n = 2; n <= count; ++n) {
-      const std::string_view object = TokenView(n, line);
+      const std::string_view object = place.Word(n);
       if (EqualsIgnoringCase(object, "ALL")) {
         for (auto& [name, declared] : objects_) declared = {declared.kind, true, where};
         return;
@@ -241,7 +243,7 @@ void ScriptChecker::CheckSessionCommand(const Place& place, std::string_view nam
       }
     }
   } else if (command == "INCLUDE") {
-    const std::string path(TokenView(2, line));
+    const std::string path(place.Word(2));
     if (++includesFollowed_ > kMaxIncludesFollowed) {
       if (includesFollowed_ == kMaxIncludesFollowed + 1) {
         ReportAtToken(place, 2, false,
@@ -288,14 +290,14 @@ void ScriptChecker::CheckSubcommand(const Place& place, std::string_view object,
                                     std::string_view name) {
   const CommandRow* row = ObjectSubcommandLookup().Find(name);
   if (row == nullptr) {
-    Report(place, TokenOffset(place.text, 1) + object.size() + 1, true,
+    Report(place, place.Offset(1) + object.size() + 1, true,
            "Unknown subcommand: " + std::string(name) + ".");
     return;
   }
   const bool declared = CheckObjectName(place, object, !row->registeredObjectOnly, row->name);
   const Kind parent = declared ? objects_.find(object)->second.kind : Kind::Unknown;
   const std::string_view line = place.text;
-  const unsigned count = tokenCount(line);
+  const unsigned count = place.count();
   if (count < row->minimumTokens) {
     ReportAtToken(place, count + 1, true,
                   std::string("Insufficient paramaters for ") + row->name + " subcommand.");
@@ -305,25 +307,22 @@ void ScriptChecker::CheckSubcommand(const Place& place, std::string_view object,
   if (subcommand == "ADD" || subcommand == "SPAWN") {
     unsigned switches = 0;
     if (subcommand == "ADD") {
-      for (unsigned n = 2; n <= count && TokenView(n, line)[0] == '-'; ++n) {
+      for (unsigned n = 2; n <= count && place.Word(n)[0] == '-'; ++n) {
         ++switches;
-        if (TokenView(n, line).find_first_not_of('f', 1) != std::string_view::npos) {
+        if (place.Word(n).find_first_not_of('f', 1) != std::string_view::npos) {
           ReportAtToken(place, n, true, "Invalid switch used in ADD subcommand.");
         }
       }
     }
     const unsigned nameToken = switches + 2;
-    const std::string_view child = TokenView(nameToken, line);
+    const std::string_view child = place.Word(nameToken);
     if (child.empty()) {
       ReportAtToken(place, nameToken, true,
                     std::string("Insufficient paramaters for ") + row->name + " subcommand.");
       return;
     }
-    if (child.find('.') != std::string_view::npos || IsReserved(child)) {
-      ReportAtToken(place, nameToken, true, "Bad object name " + Quoted(child) + ".");
-      return;
-    }
-    const std::string_view form = TokenView(nameToken + 1, line);
+    if (!AcceptNewName(place, nameToken)) return;
+    const std::string_view form = place.Word(nameToken + 1);
     Kind kind = Kind::Unknown;
     if (subcommand == "SPAWN" && EqualsIgnoringCase(form, "BROKER")) {
       kind = Kind::Broker;
@@ -344,7 +343,7 @@ void ScriptChecker::CheckSubcommand(const Place& place, std::string_view object,
   } else if (subcommand == "QPK") {
     if (count >= 2) CheckNumber(place, 2, "a rule");
     if (count >= 3) {
-      const std::string_view value = TokenView(3, line);
+      const std::string_view value = place.Word(3);
       if (!EqualsIgnoringCase(value, "DEFAULT")) {
         CheckNumber(place, 3, "a rule value");
         // -1 removes the object's own value.
@@ -357,24 +356,9 @@ void ScriptChecker::CheckSubcommand(const Place& place, std::string_view object,
     }
   } else if (subcommand == "LOG") {
     const LogSwitchParse parse = ParseLogSwitches(line);
-    const char* message = nullptr;
-    switch (parse.error) {
-      case LogSwitchError::kNone:
-        break;
-      case LogSwitchError::kInvalidSwitch:
-        message = "Invalid switch used in LOG subcommand.";
-        break;
-      case LogSwitchError::kTailWithoutNumber:
-        message = "The -t switch requires a parameter.";
-        break;
-      case LogSwitchError::kTailNotPositive:
-        message = "The -t switch requires a number greater than 0 a a parameter.";
-        break;
-      case LogSwitchError::kBadBackup:
-        message = "Invalid backup log number.";
-        break;
+    if (parse.error != LogSwitchError::kNone) {
+      ReportAtToken(place, 2, true, LogSwitchMessage(parse));
     }
-    if (message != nullptr) ReportAtToken(place, 2, true, message);
   }
 }
 

@@ -36,19 +36,35 @@ class ScriptChecker {
     bool dropped = false;
     std::string where;  // "file:line" of the DROP that dropped it
   };
+  // A line being checked, split into its words once.
   struct Place {
     const std::string& file;
     int line;
     std::string_view text;
+    const std::vector<std::string_view>& words;
+    // Word n (from 1), empty past the last; the number of words.
+    std::string_view Word(unsigned n) const {
+      return n >= 1 && n <= words.size() ? words[n - 1] : std::string_view();
+    }
+    unsigned count() const { return static_cast<unsigned>(words.size()); }
+    // The offset of word n in the line, or the line's end past the last word.
+    size_t Offset(unsigned n) const {
+      return n >= 1 && n <= words.size() ? static_cast<size_t>(words[n - 1].data() - text.data())
+                                         : text.size();
+    }
   };
 
   void CheckFileAt(const std::string& path, const Place* includedFrom);
   void CheckLine(const Place& place);
   void CheckSessionCommand(const Place& place, std::string_view name);
   void CheckSubcommand(const Place& place, std::string_view object, std::string_view name);
-  // The kind of a declared object, Unknown for one not declared (reported) or reserved.
+  // Whether object is declared and not dropped; a reserved name is not, and is reported only
+  // where the subcommand refuses one.
   bool CheckObjectName(const Place& place, std::string_view object, bool reservedAllowed,
                        std::string_view subcommand);
+  // Whether token holds a name a new object may take (no separator, not reserved); reported if
+  // not.
+  bool AcceptNewName(const Place& place, unsigned token);
   void Declare(std::string_view name, Kind kind);
   void CheckPort(const Place& place, unsigned token);
   void CheckNumber(const Place& place, unsigned token, const char* what);

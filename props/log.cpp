@@ -61,20 +61,8 @@ bool HandleObjectLog(CommandContext& command) {
   ConfigObject* object = Registry().Find(command.objectName);
 
   const LogSwitchParse parse = ParseLogSwitches(command.line);
-  switch (parse.error) {
-    case LogSwitchError::kNone:
-      break;
-    case LogSwitchError::kInvalidSwitch:
-      return command.Fail(ResultCode::kMissingParameters,
-                          "Invalid switch used in LOG subcommand.\n");
-    case LogSwitchError::kTailWithoutNumber:
-      return command.Fail(ResultCode::kMissingParameters, "The -t switch requires a parameter.\n");
-    case LogSwitchError::kTailNotPositive:
-      return command.Fail(ResultCode::kMissingParameters,
-                          "The -t switch requires a number greater than 0 a a parameter.\n");
-    case LogSwitchError::kBadBackup:
-      return command.Fail(ResultCode::kMissingParameters, "Invalid backup log number %s.\n",
-                          parse.backupToken.c_str());
+  if (parse.error != LogSwitchError::kNone) {
+    return command.Fail(ResultCode::kMissingParameters, "%s\n", LogSwitchMessage(parse).c_str());
   }
 
   bool shown = false;

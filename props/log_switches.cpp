@@ -46,3 +46,19 @@ LogSwitchParse ParseLogSwitches(std::string_view line) {
   }
   return result;
 }
+
+std::string LogSwitchMessage(const LogSwitchParse& parse) {
+  switch (parse.error) {
+    case LogSwitchError::kNone:
+      return "";
+    case LogSwitchError::kInvalidSwitch:
+      return "Invalid switch used in LOG subcommand.";
+    case LogSwitchError::kTailWithoutNumber:
+      return "The -t switch requires a parameter.";
+    case LogSwitchError::kTailNotPositive:
+      return "The -t switch requires a number greater than 0 a a parameter.";
+    case LogSwitchError::kBadBackup:
+      return "Invalid backup log number " + parse.backupToken + ".";
+  }
+  return "";
+}

@@ -30,3 +30,6 @@ struct LogSwitchParse {
 // takes the next token not yet used as its number, so "-t 5 -f" and "-ft 5" are the same. The
 // first token that is not a switch token is the backup number.
 LogSwitchParse ParseLogSwitches(std::string_view line);
+
+// The message of a parse's error, without a line end; empty when there is none.
+std::string LogSwitchMessage(const LogSwitchParse& parse);

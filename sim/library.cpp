@@ -19,6 +19,12 @@
 namespace sim {
 namespace {
 
+// Why an installation of size bytes is not written: every later load would refuse the file.
+std::string TooLargeToLoad(size_t size) {
+  return "the installation would take " + std::to_string(size) + " bytes, more than the " +
+         std::to_string(kMaxSiteFileBytes >> 20) + " MiB a site file may hold";
+}
+
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
@@ -158,17 +164,14 @@ std::optional<std::string> Library::Plan(bool json) {
   std::shared_ptr<Site> before =
       ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_.view(), error);
   if (!before) return std::nullopt;
-  std::string plan = PlanText(*before, *site_, json);
+  size_t changes = 0;
+  std::string plan = PlanText(*before, *site_, json, &changes);
   // A real run writes the file back after each change and refuses one that would pass the
   // loader's limit; a rehearsal writes nothing, so it says so here, once, for the end state.
-  const bool changed = json ? plan.find("\"op\"") != std::string::npos : plan != "No changes.\n";
-  if (!file_.empty() && changed) {
+  if (!file_.empty() && changes != 0) {
     if (const size_t size = WriteSite(*site_).size();
         static_cast<int64_t>(size) > kMaxSiteFileBytes) {
-      ReportProblem(file_, "a real run would refuse these changes: the installation would take " +
-                               std::to_string(size) + " bytes, more than the " +
-                               std::to_string(kMaxSiteFileBytes >> 20) +
-                               " MiB a site file may hold");
+      ReportProblem(file_, "a real run would refuse these changes: " + TooLargeToLoad(size));
     }
   }
   return plan;
@@ -185,9 +188,7 @@ bool Library::Persist(const Change& change) {
   std::string text = WriteSite(*site_);
   if (static_cast<int64_t>(text.size()) > kMaxSiteFileBytes) {
     // Every later load would refuse the file.
-    ReportUnwritten(what, "the installation would take " + std::to_string(text.size()) +
-                              " bytes, more than the " + std::to_string(kMaxSiteFileBytes >> 20) +
-                              " MiB a site file may hold");
+    ReportUnwritten(what, TooLargeToLoad(text.size()));
     return false;
   }
   ++writes_;

@@ -84,6 +84,8 @@ class Planner {
     }
   }
 
+  size_t changes() const { return changes_; }
+
   std::string Finish() {
     if (json_) return out_ + (changes_ == 0 ? "]}\n" : "\n]}\n");
     return changes_ == 0 ? "No changes.\n" : out_;
@@ -249,9 +251,10 @@ class Planner {
 
 }  // namespace
 
-std::string PlanText(const Site& before, const Site& after, bool json) {
+std::string PlanText(const Site& before, const Site& after, bool json, size_t* changes) {
   Planner planner(json, after.firstAddedId);
   planner.Compare(before.root.get(), *after.root);
+  if (changes != nullptr) *changes = planner.changes();
   return planner.Finish();
 }
 

@@ -26,6 +26,7 @@ namespace sim {
 // above with "op" (set, rule, password, command, add, remove), "path" (the descriptions of the
 // node's line of ancestors, itself last) and, as they apply, "name", "rule", "old", "new" (absent
 // when unset) and "command".
-std::string PlanText(const Site& before, const Site& after, bool json);
+// changes, when not null, receives the number of lines of changes ("No changes." when 0).
+std::string PlanText(const Site& before, const Site& after, bool json, size_t* changes = nullptr);
 
 }  // namespace sim
