@@ -127,8 +127,8 @@ bool HandleObjectAdd(CommandContext& command) {
 
   if (command.options.verbose) {
     const ConfigObject* child = Registry().Find(name);
-    ConsolePrint("%s entry %s has been added to %s %s.\n", KindName(child->kind), name.c_str(),
-                 KindName(object->kind), object->name.c_str());
+    command.console.Print("%s entry %s has been added to %s %s.\n", KindName(child->kind),
+                          name.c_str(), KindName(object->kind), object->name.c_str());
   }
   return true;
 }

@@ -76,8 +76,8 @@ bool HandleObjectDel(CommandContext& command) {
                         object->name.c_str());
   }
   if (command.options.verbose) {
-    ConsolePrint("%d entries have been removed from %s %s.\n", removed, KindName(object->kind),
-                 object->name.c_str());
+    command.console.Print("%d entries have been removed from %s %s.\n", removed,
+                          KindName(object->kind), object->name.c_str());
   }
   return true;
 }

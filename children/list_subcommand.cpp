@@ -99,7 +99,7 @@ bool HandleObjectList(CommandContext& command) {
   const std::vector<std::string> entries = CollectEntryLines(*object, traits->childKind);
   if (entries.empty()) {
     // Not a listing, so not paged and not captured.
-    ConsolePrint(traits->noChildrenText, object->name.c_str());
+    command.console.Print(traits->noChildrenText, object->name.c_str());
     return true;
   }
 

@@ -44,8 +44,8 @@ bool HandleObjectPassword(CommandContext& command) {
                         object->name.c_str());
   }
   if (command.options.verbose) {
-    ConsolePrint("Password has been changed for %s object %s.\n", KindName(object->kind),
-                 object->name.c_str());
+    command.console.Print("Password has been changed for %s object %s.\n", KindName(object->kind),
+                          object->name.c_str());
   }
   return true;
 }

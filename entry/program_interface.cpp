@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "entry/process_console.h"
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
 #include "interp/completion.h"
@@ -35,8 +36,9 @@ char** NewList(const std::vector<std::string>& words) {
 int RunReaderSession() {
   if (lineReader == nullptr) return -1;
   ReaderLineSource source(lineReader, lineReaderContext);
-  FileTextSink sink(stdout);
-  ScriptSession session(&source, &sink);
+  Console& console = ProcessConsole();
+  FileTextSink sink(console.outputStream());
+  ScriptSession session(&source, &sink, console);
   session.state.name = "STDIN";
   ScriptOptions options = ScriptOptions::EntryDefaults();
   options.quiet = false;
@@ -63,13 +65,14 @@ HXO_API void HXO_SetLineReader(HXO_LineReader reader, void* context) {
 
 HXO_API int HXO_RunCommands(const char* name, const char* commands) {
   StringLineSource source(commands);
-  FileTextSink sink(stdout);
-  ScriptSession session(&source, &sink);
+  Console& console = ProcessConsole();
+  FileTextSink sink(console.outputStream());
+  ScriptSession session(&source, &sink, console);
   session.state.name = name != nullptr ? name : "stringbuf";
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
   ClearInterrupt();  // a request ends the run it was made in, not the next one
-  std::fflush(stdout);
+  console.FlushOutput();
   return code;
 }
 

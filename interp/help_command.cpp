@@ -13,11 +13,12 @@ bool HandleHelp(CommandContext& command) {
   // At the terminal a subcommand's name alone is enough.
   if (found == topics.end() && command.options.terminalSession) found = topics.find("obj." + topic);
   if (found == topics.end()) {
-    ConsoleError("No help available for %s.\n", topic.c_str());
+    command.console.Error("No help available for %s.\n", topic.c_str());
     return false;
   }
   if (!command.options.terminalSession) {
-    for (HelpLines line = found->second; *line != nullptr; ++line) ConsolePrint("%s\n", *line);
+    for (HelpLines line = found->second; *line != nullptr; ++line)
+      command.console.Print("%s\n", *line);
     return false;
   }
   // At the terminal a text longer than the window is paged like any listing.

@@ -36,14 +36,14 @@ bool HandleHistory(CommandContext& command) {
   if (subcommand.empty()) {
     // Entries keep their own command.line ends, if any; nothing is added.
     for (size_t i = 0; i < command.session.history.size(); ++i) {
-      ConsolePrint("%zu. ", i + 1);
-      ConsoleWrite(command.session.history[i]);
+      command.console.Print("%zu. ", i + 1);
+      command.console.Write(command.session.history[i]);
     }
     return false;
   }
   if (EqualsIgnoringCase(subcommand, "CLEAR")) {
     command.session.history.clear();
-    if (command.options.verbose) ConsolePrint("Command history has been cleared.\n");
+    if (command.options.verbose) command.console.Print("Command history has been cleared.\n");
     return false;
   }
   if (EqualsIgnoringCase(subcommand, "SAVE")) {
@@ -62,7 +62,7 @@ bool HandleHistory(CommandContext& command) {
                           fileName.c_str(), std::strerror(error));
     }
     if (command.options.verbose) {
-      ConsolePrint("Command history has been saved to file %s.\n", fileName.c_str());
+      command.console.Print("Command history has been saved to file %s.\n", fileName.c_str());
     }
     return false;
   }

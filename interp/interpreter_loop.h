@@ -6,6 +6,7 @@
 #include "runtime/session_state.h"
 
 // Runs every line of source as a command of session, with options as the script's own copy;
-// shows the prompt before each line when interactive and QUIET is off.
+// shows the prompt before each line when interactive and QUIET is off. Everything it shows or
+// reads goes through the session's console.
 void RunInterpreterLoop(SessionState& session, LineSource& source, bool interactive,
                         ScriptOptions options);

@@ -80,5 +80,5 @@ void SuggestName(const CommandContext& command, std::string_view typed, NameKind
     }
   }
   const std::string nearest = NearestName(typed, names, kind == NameKind::Object);
-  if (!nearest.empty()) ConsoleError("  did you mean %s?\n", nearest.c_str());
+  if (!nearest.empty()) command.console.Error("  did you mean %s?\n", nearest.c_str());
 }

@@ -49,6 +49,6 @@ bool HandleAgent(CommandContext& command) {
   }
   Registry().Insert(name, std::move(agent));
   if (command.options.verbose)
-    ConsolePrint("Agent object named %s has been created.\n", name.c_str());
+    command.console.Print("Agent object named %s has been created.\n", name.c_str());
   return true;
 }

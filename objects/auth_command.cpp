@@ -40,8 +40,8 @@ bool HandleAuth(CommandContext& command) {
   }
   command.session.failedAuthLine = 0;
   if (command.options.verbose) {
-    ConsolePrint("Authenticated as Ilvaris %s as user %s.\n", command.session.serverName.c_str(),
-                 command.session.userName.c_str());
+    command.console.Print("Authenticated as Ilvaris %s as user %s.\n",
+                          command.session.serverName.c_str(), command.session.userName.c_str());
   }
   return true;
 }

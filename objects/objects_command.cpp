@@ -15,7 +15,7 @@ const char* ValueOrEmpty(const ChildDefinitionData& record, const char* key) {
 
 // The line of one object: marker, name, kind and the identifying part of its record. Made whole
 // and written once: formatting its pieces one by one took half of the command's time.
-void PrintObjectLine(const std::string& indent, const std::string& name,
+void PrintObjectLine(Console& console, const std::string& indent, const std::string& name,
                      const ConfigObject& object) {
   std::string line;
   line.append(indent.c_str()).append("`- ").append(name.c_str()).append(" (");
@@ -46,7 +46,7 @@ void PrintObjectLine(const std::string& indent, const std::string& name,
       break;
   }
   line.append(")\n");
-  ConsoleWrite(line);
+  console.Write(line);
 }
 
 }  // namespace
@@ -62,13 +62,13 @@ extern const char* const kObjectsHelp[] = {
     nullptr,
 };
 
-bool HandleObjects(CommandContext&) {
+bool HandleObjects(CommandContext& command) {
   const ObjectRegistry& registry = Registry();
   if (registry.empty()) {
-    ConsolePrint("There are no objects currently active.\n");
+    command.console.Print("There are no objects currently active.\n");
     return true;
   }
-  ConsolePrint("Orbitane\n");
+  command.console.Print("Orbitane\n");
 
   // Depth first, children of each level in key order; an explicit stack keeps a long chain of
   // objects off the call stack. Each frame walks the children of one parent name.
@@ -85,7 +85,7 @@ bool HandleObjects(CommandContext&) {
       continue;
     }
     const ConfigObject& object = *level.next++->second;
-    PrintObjectLine(level.indent, object.name, object);
+    PrintObjectLine(command.console, level.indent, object.name, object);
     const ObjectRegistry::Children& children = registry.ChildrenOf(object.name);
     if (!children.empty()) {
       std::string indent = level.indent + "   ";

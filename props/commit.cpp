@@ -64,9 +64,9 @@ CommitOutcome CommitObject(ConfigObject& object) {
   return outcome;
 }
 
-void Send(ConfigObject& object, const char* command) {
+void Send(Console& console, ConfigObject& object, const char* command) {
   // The answer is not looked at: the properties are written either way.
-  RunObjectCommand(object, command, "", false);
+  RunObjectCommand(object, command, "", console, false);
 }
 
 // Objects to be sent one command, each at most once, in the order they were first named.
@@ -76,9 +76,9 @@ class CommandTargets {
     if (members.insert(object).second) order.push_back(object);
   }
   bool Remove(ConfigObject* object) { return members.erase(object) != 0; }
-  void SendToAll(const char* command) {
+  void SendToAll(Console& console, const char* command) {
     for (ConfigObject* object : order) {
-      if (members.count(object) != 0) Send(*object, command);
+      if (members.count(object) != 0) Send(console, *object, command);
     }
   }
   const std::vector<ConfigObject*>& inOrder() const { return order; }
@@ -139,16 +139,16 @@ bool HandleObjectCommit(CommandContext& command) {
   // commands give is not looked at: the properties are written, and that is the result.
   for (ConfigObject* object : restartTargets.inOrder()) {
     reloadTargets.Remove(object);
-    Send(*object, "restart");
+    Send(command.console, *object, "restart");
   }
-  reloadTargets.SendToAll("reload");
+  reloadTargets.SendToAll(command.console, "reload");
 
   if (!command.options.verbose) return true;
   if (ConfigObject* single = selection.single()) {
-    ConsolePrint("Properties for %s object %s have been committed.\n", KindName(single->kind),
-                 single->name.c_str());
+    command.console.Print("Properties for %s object %s have been committed.\n",
+                          KindName(single->kind), single->name.c_str());
   } else {
-    ConsolePrint("Properties for %s objects have been committed.\n", selection.label());
+    command.console.Print("Properties for %s objects have been committed.\n", selection.label());
   }
   return true;
 }

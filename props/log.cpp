@@ -23,9 +23,11 @@ class SessionLogConsole : public LogConsole {
     return pagedPrint(command, pageLine, "%.*s", static_cast<int>(line.size()), line.data());
   }
   // Only the end of the log prompts here; with no input left to answer, the display ends.
-  PagerAnswer Prompt(const char* prompt) override { return pagerPrompt(prompt, kPagerQuit); }
+  PagerAnswer Prompt(const char* prompt) override {
+    return pagerPrompt(command.console, prompt, kPagerQuit);
+  }
   bool Wait(int seconds) override {
-    return WaitUnlessInterrupted(std::chrono::seconds(std::max(seconds, 0)));
+    return WaitUnlessInterrupted(command.console, std::chrono::seconds(std::max(seconds, 0)));
   }
 
  private:

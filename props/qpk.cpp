@@ -96,11 +96,11 @@ bool HandleObjectQpk(CommandContext& command) {
     });
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
-      ConsolePrint("Rule value of %d for %s object %s has been set to %s.\n", rule,
-                   KindName(single->kind), single->name.c_str(), valueToken.c_str());
+      command.console.Print("Rule value of %d for %s object %s has been set to %s.\n", rule,
+                            KindName(single->kind), single->name.c_str(), valueToken.c_str());
     } else if (command.options.verbose) {
-      ConsolePrint("Rule value of %d for %s objects has been set to %s.\n", rule, selection.label(),
-                   valueToken.c_str());
+      command.console.Print("Rule value of %d for %s objects has been set to %s.\n", rule,
+                            selection.label(), valueToken.c_str());
     }
     return true;
   }
@@ -133,8 +133,8 @@ bool HandleObjectQpk(CommandContext& command) {
     return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
                         single->name.c_str());
   }
-  ConsolePrint("RULE %-65s   VALUE\n", kHeaderTitle);
-  ConsolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row), row.value,
-               ClosingMark(row));
+  command.console.Print("RULE %-65s   VALUE\n", kHeaderTitle);
+  command.console.Print("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row),
+                        row.value, ClosingMark(row));
   return true;
 }

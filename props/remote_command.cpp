@@ -1,5 +1,7 @@
 // obj.RUN command [arguments] (also obj.EXEC): remote commands on one object or a selection,
 // and the command path that COMMIT uses for "restart" and "reload".
+#include "props/remote_command.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -7,7 +9,6 @@
 
 #include "props/object_access.h"
 #include "props/object_selection.h"
-#include "props/remote_command.h"
 #include "runtime/c_number.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
@@ -20,9 +21,9 @@ namespace {
 
 constexpr auto kStatusPollInterval = std::chrono::milliseconds(2000);
 
-void ShowProgress(const char* text) {
-  ConsolePrint("%s", text);
-  std::fflush(stdout);
+void ShowProgress(Console& console, const char* text) {
+  console.Print("%s", text);
+  console.FlushOutput();
 }
 
 }  // namespace
@@ -40,24 +41,24 @@ ReconfigStatus ParseReconfigStatus(const char* status) {
 }
 
 bool RunObjectCommand(ConfigObject& object, const char* command, const char* arguments,
-                      bool showProgress) {
+                      Console& console, bool showProgress) {
   if (!IsAvailable(object)) return false;
   if (!EqualsIgnoringCase(command, "autoconfig") && !EqualsIgnoringCase(command, "reconfig")) {
     return object.node->ExecuteCommand(command, arguments);
   }
   if (!object.node->ExecuteCommand("reconfig", arguments)) return false;
 
-  if (showProgress) ShowProgress("Autoconfig is running ");
+  if (showProgress) ShowProgress(console, "Autoconfig is running ");
   ReconfigStatus status;
   do {
-    if (!WaitUnlessInterrupted(kStatusPollInterval)) return false;
-    if (showProgress) ShowProgress(".");
+    if (!WaitUnlessInterrupted(console, kStatusPollInterval)) return false;
+    if (showProgress) ShowProgress(console, ".");
     char* text = object.node->GetNamedDataItem("autoconfig_status");
     if (text == nullptr) return false;
     status = ParseReconfigStatus(text);
     SharedHeapFree(text);
   } while (status.running);
-  if (showProgress) ConsolePrint("\n");
+  if (showProgress) console.Print("\n");
   return status.succeeded;
 }
 
@@ -84,7 +85,7 @@ bool HandleObjectRun(CommandContext& command) {
   ObjectSelection selection(command.objectName);
   if (!selection.valid()) return false;
   const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
-    if (RunObjectCommand(object, remoteCommand.c_str(), arguments.c_str(),
+    if (RunObjectCommand(object, remoteCommand.c_str(), arguments.c_str(), command.console,
                          command.options.verbose)) {
       return true;
     }
@@ -93,12 +94,12 @@ bool HandleObjectRun(CommandContext& command) {
   });
   if (outcome.stopped || !command.options.verbose) return !outcome.stopped;
   if (ConfigObject* single = selection.single()) {
-    ConsolePrint("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
-                 KindName(single->kind), single->name.c_str());
+    command.console.Print("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
+                          KindName(single->kind), single->name.c_str());
   } else {
     // "all %sobjects": the selection's message has always been worded so.
-    ConsolePrint("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
-                 selection.label());
+    command.console.Print("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
+                          selection.label());
   }
   return true;
 }

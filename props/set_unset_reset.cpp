@@ -70,11 +70,11 @@ bool ClearProperty(const CommandContext& command, const ClearingCommand& clearin
   if (outcome.stopped) return false;
   if (!command.options.verbose) return true;
   if (ConfigObject* object = selection.single()) {
-    ConsolePrint("Value of %s for %s object %s has been %s.\n", option.c_str(),
-                 KindName(object->kind), object->name.c_str(), clearing.verb);
+    command.console.Print("Value of %s for %s object %s has been %s.\n", option.c_str(),
+                          KindName(object->kind), object->name.c_str(), clearing.verb);
   } else {
-    ConsolePrint("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
-                 clearing.verb);
+    command.console.Print("Value of %s for %s objects has been %s.\n", option.c_str(),
+                          selection.label(), clearing.verb);
   }
   return true;
 }
@@ -143,11 +143,11 @@ bool HandleObjectSet(CommandContext& command) {
     });
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
-      ConsolePrint("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
-                   KindName(single->kind), single->name.c_str(), value.c_str());
+      command.console.Print("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
+                            KindName(single->kind), single->name.c_str(), value.c_str());
     } else if (command.options.verbose) {
-      ConsolePrint("Value of %s for %s objects has been set to %s.\n", option.c_str(),
-                   selection.label(), value.c_str());
+      command.console.Print("Value of %s for %s objects has been set to %s.\n", option.c_str(),
+                            selection.label(), value.c_str());
     }
     return true;
   }
@@ -177,7 +177,7 @@ bool HandleObjectSet(CommandContext& command) {
     return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
                         single->name.c_str());
   }
-  ConsolePrint("%s = %s\n", option.c_str(), current);
+  command.console.Print("%s = %s\n", option.c_str(), current);
   return true;
 }
 

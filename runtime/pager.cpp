@@ -21,18 +21,18 @@ PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char
   if (command.session.sink != nullptr) {
     command.session.sink->write(text.c_str());
   } else {
-    ConsoleWrite(text);
+    command.console.Write(text);
   }
 
   const int linesPerPage = PageLength(command.options);
   if (linesPerPage < 3) return kPagerNoPrompt;
   if (lineNumber % (linesPerPage - 1) != 0) return kPagerNoPrompt;
-  return pagerPrompt("--more--");
+  return pagerPrompt(command.console, "--more--");
 }
 
-PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput) {
+PagerAnswer pagerPrompt(Console& console, const char* prompt, PagerAnswer atEndOfInput) {
   char key;
-  const bool answered = AskForKey(std::string(prompt) + " ", key);
+  const bool answered = AskForKey(console, std::string(prompt) + " ", key);
   if (InterruptRequested()) return kPagerQuit;
   if (!answered) return atEndOfInput;
   if (key == 'Q' || key == 'q') return kPagerQuit;

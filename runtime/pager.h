@@ -9,6 +9,7 @@
 #include "runtime/page_length.h"
 #include "runtime/script_options.h"
 
+class Console;
 struct CommandContext;
 
 enum PagerAnswer : int {
@@ -28,7 +29,8 @@ PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char
 // Shows prompt and a blank and reads one answer line where prompts are answered
 // (runtime/prompt_input.h): q quits, b goes back, anything else continues; the end of input
 // (or no one to answer) gives atEndOfInput; an interrupt quits.
-PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput = kPagerContinue);
+PagerAnswer pagerPrompt(Console& console, const char* prompt,
+                        PagerAnswer atEndOfInput = kPagerContinue);
 
 // What a listing of a header line and numbered items does after each answer of the pager.
 //
