@@ -1,0 +1,60 @@
+#include "runtime/listing_output.h"
+
+#include "runtime/console.h"
+#include "runtime/listing_text.h"
+
+std::optional<ListingRow> RowList::Next() {
+  if (next >= rows.size()) return std::nullopt;
+  return rows[next++];
+}
+
+void RowList::StepBack(int count) {
+  // next is one past the row last given.
+  const size_t last = next == 0 ? 0 : next - 1;
+  next = last >= static_cast<size_t>(count) ? last - static_cast<size_t>(count) : 0;
+}
+
+PagedListing::PagedListing(const CommandContext& command, Listing listing)
+    : listing(std::move(listing)), pager(command) {
+  ShowHeader();
+}
+
+void PagedListing::ShowHeader() {
+  // The header is line 1; a page is at least two lines, so no prompt follows it.
+  if (const std::optional<std::string> header = ListingHeaderText(listing)) pager.Print(*header);
+}
+
+PagerMove PagedListing::Show(const ListingRow& row) {
+  const PagerMove move = pager.Print(ListingRowText(listing, row));
+  if (move == PagerMove::kRestart) ShowHeader();
+  return move;
+}
+
+void PageListing(const CommandContext& command, const Listing& listing, PageableRows& rows) {
+  PagedListing paged(command, listing);
+  while (const std::optional<ListingRow> row = rows.Next()) {
+    switch (paged.Show(*row)) {
+      case PagerMove::kNext:
+        break;
+      case PagerMove::kQuit:
+        return;
+      case PagerMove::kRestart:
+        rows.Rewind();
+        break;
+      case PagerMove::kBackAPage:
+        rows.StepBack(paged.backStep());
+        break;
+    }
+  }
+}
+
+void PrintListing(const Listing& listing, RowSource& rows) {
+  if (const std::optional<std::string> header = ListingHeaderText(listing)) ConsoleWrite(*header);
+  while (const std::optional<ListingRow> row = rows.Next()) {
+    ConsoleWrite(ListingRowText(listing, *row));
+  }
+}
+
+void PrintEmptyListing(const Listing& listing) {
+  if (const std::optional<std::string> text = EmptyListingText(listing)) ConsoleWrite(*text);
+}

@@ -1,0 +1,109 @@
+#include "runtime/listing_text.h"
+
+#include "runtime/formatted.h"
+
+namespace {
+
+constexpr const char kRuleHeader[] = "RULE %-65s   VALUE\n";
+
+// Brackets mark a value that comes from above (or the full sensitivity of a rule set nowhere).
+std::string RuleText(const RuleEntry& rule) {
+  const bool inherited = !rule.ownValue.has_value();
+  return Formatted("%-4d %-65s = %c%2d%c\n", rule.number, rule.description.c_str(),
+                   inherited ? '[' : ' ', rule.value(), inherited ? ']' : ' ');
+}
+
+std::string ObjectTreeText(const ObjectTreeEntry& entry) {
+  std::string line(3 * entry.depth, ' ');
+  line.append("`- ").append(entry.name.c_str()).append(" (").append(entry.kind);
+  if (entry.dsmName) {
+    line.append(" - ").append(entry.dsmName->c_str());
+  } else if (entry.community) {
+    line.append(" - ").append(entry.address.value_or("").c_str()).append(" @ ");
+    line.append(entry.community->c_str());
+  } else if (entry.address) {
+    line.append(" - ").append(entry.address->c_str()).append(":");
+    line.append(entry.port.value_or("").c_str());
+  }
+  if (entry.version) {
+    if (*entry.version) {
+      line.append(" [v").append((*entry.version)->c_str()).append("]");
+    } else {
+      line.append(" [uncontactable]");
+    }
+  }
+  line.append(")\n");
+  return line;
+}
+
+// Picks the text of each kind of row.
+struct RowText {
+  const Listing& listing;
+
+  std::string operator()(const BrokerEntry& entry) const {
+    return Formatted("HOST: %-20s  PORT: %-5d\n", entry.address.c_str(), entry.port);
+  }
+  std::string operator()(const DsmEntry& entry) const {
+    return Formatted("NAME: %s\n", entry.name.c_str());
+  }
+  std::string operator()(const TargetEntry& entry) const {
+    return Formatted("HOST: %-20s  COMMUNITY: %s\n", entry.address.c_str(),
+                     entry.community.c_str());
+  }
+  std::string operator()(const PropertyEntry& entry) const {
+    if (listing.kind == ListingKind::kPropertySelection) {
+      return Formatted("%s: %s = %s\n", entry.object.c_str(), entry.name.c_str(),
+                       entry.value.c_str());
+    }
+    return Formatted("%s = %s\n", entry.name.c_str(), entry.value.c_str());
+  }
+  std::string operator()(const RuleEntry& entry) const {
+    if (listing.kind == ListingKind::kRuleSelection) return entry.object + ": " + RuleText(entry);
+    return RuleText(entry);
+  }
+  std::string operator()(const TextLine& line) const { return line.text + "\n"; }
+  std::string operator()(const HistoryEntry& entry) const {
+    return Formatted("%zu. ", entry.number) + entry.line;
+  }
+  std::string operator()(const ObjectTreeEntry& entry) const { return ObjectTreeText(entry); }
+};
+
+}  // namespace
+
+std::optional<std::string> ListingHeaderText(const Listing& listing) {
+  switch (listing.kind) {
+    case ListingKind::kBrokers:
+      return Formatted("BROKER List for \"%s\":\n", listing.object.c_str());
+    case ListingKind::kDsms:
+      return Formatted("DSM List for \"%s\":\n", listing.object.c_str());
+    case ListingKind::kTargets:
+      return Formatted("TARGET List for \"%s\":\n", listing.object.c_str());
+    case ListingKind::kRules:
+    case ListingKind::kRule:
+    case ListingKind::kRuleSelection:
+      return Formatted(kRuleHeader, "DESCRIPTION");
+    case ListingKind::kObjects:
+      return "Orbitane\n";
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<std::string> EmptyListingText(const Listing& listing) {
+  switch (listing.kind) {
+    case ListingKind::kBrokers:
+      return Formatted("Object \"%s\" has no BROKERS.\n", listing.object.c_str());
+    case ListingKind::kDsms:
+      return Formatted("Object \"%s\" has no DSMS.\n", listing.object.c_str());
+    case ListingKind::kTargets:
+      return Formatted("Object \"%s\" has no TARGETS.\n", listing.object.c_str());
+    case ListingKind::kObjects:
+      return "There are no objects currently active.\n";
+    default:
+      return std::nullopt;
+  }
+}
+
+std::string ListingRowText(const Listing& listing, const ListingRow& row) {
+  return std::visit(RowText{listing}, row);
+}
