@@ -3,6 +3,14 @@
 #include "runtime/console.h"
 #include "runtime/listing_text.h"
 
+namespace {
+
+ListingRenderer* otherRenderer = nullptr;
+
+}  // namespace
+
+void SetListingRenderer(ListingRenderer* renderer) { otherRenderer = renderer; }
+
 std::optional<ListingRow> RowList::Next() {
   if (next >= rows.size()) return std::nullopt;
   return rows[next++];
@@ -15,8 +23,16 @@ void RowList::StepBack(int count) {
 }
 
 PagedListing::PagedListing(const CommandContext& command, Listing listing)
-    : listing(std::move(listing)), pager(command) {
-  ShowHeader();
+    : listing(std::move(listing)), pager(command), renderer(otherRenderer) {
+  if (renderer != nullptr) {
+    renderer->Begin(this->listing);
+  } else {
+    ShowHeader();
+  }
+}
+
+PagedListing::~PagedListing() {
+  if (renderer != nullptr) renderer->End();
 }
 
 void PagedListing::ShowHeader() {
@@ -25,6 +41,10 @@ void PagedListing::ShowHeader() {
 }
 
 PagerMove PagedListing::Show(const ListingRow& row) {
+  if (renderer != nullptr) {
+    renderer->Row(row);
+    return PagerMove::kNext;
+  }
   const PagerMove move = pager.Print(ListingRowText(listing, row));
   if (move == PagerMove::kRestart) ShowHeader();
   return move;
@@ -49,6 +69,12 @@ void PageListing(const CommandContext& command, const Listing& listing, Pageable
 }
 
 void PrintListing(const Listing& listing, RowSource& rows) {
+  if (otherRenderer != nullptr) {
+    otherRenderer->Begin(listing);
+    while (const std::optional<ListingRow> row = rows.Next()) otherRenderer->Row(*row);
+    otherRenderer->End();
+    return;
+  }
   if (const std::optional<std::string> header = ListingHeaderText(listing)) ConsoleWrite(*header);
   while (const std::optional<ListingRow> row = rows.Next()) {
     ConsoleWrite(ListingRowText(listing, *row));
@@ -56,5 +82,10 @@ void PrintListing(const Listing& listing, RowSource& rows) {
 }
 
 void PrintEmptyListing(const Listing& listing) {
+  if (otherRenderer != nullptr) {
+    otherRenderer->Begin(listing);
+    otherRenderer->End();
+    return;
+  }
   if (const std::optional<std::string> text = EmptyListingText(listing)) ConsoleWrite(*text);
 }

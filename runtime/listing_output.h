@@ -40,11 +40,24 @@ class RowList : public PageableRows {
   size_t next = 0;
 };
 
+// Receives every listing whole in place of its text: another output format. While one is set,
+// nothing is paged and no listing text is written.
+class ListingRenderer {
+ public:
+  virtual ~ListingRenderer() = default;
+  virtual void Begin(const Listing& listing) = 0;
+  virtual void Row(const ListingRow& row) = 0;
+  virtual void End() = 0;
+};
+// Null (the default) for the text.
+void SetListingRenderer(ListingRenderer* renderer);
+
 // One paged listing being shown, for a command that walks its own rows (LOG). Shows the header
 // at once; after each row, the caller goes where the move says.
 class PagedListing {
  public:
   PagedListing(const CommandContext& command, Listing listing);
+  ~PagedListing();
   PagedListing(const PagedListing&) = delete;
   PagedListing& operator=(const PagedListing&) = delete;
 
@@ -61,6 +74,7 @@ class PagedListing {
 
   Listing listing;
   Pager pager;
+  ListingRenderer* const renderer;
 };
 
 // Pages a listing: its header, then its rows, going back and quitting as the answers say.
