@@ -68,40 +68,48 @@ struct RowText {
   std::string operator()(const ObjectTreeEntry& entry) const { return ObjectTreeText(entry); }
 };
 
+// The header and the text for no rows of the listings that name their object in them (formats
+// of the object's name), or have a fixed text; null for none.
+struct ListingTexts {
+  const char* header;
+  const char* empty;
+};
+
+ListingTexts TextsOf(ListingKind kind) {
+  switch (kind) {
+    case ListingKind::kBrokers:
+      return {"BROKER List for \"%s\":\n", "Object \"%s\" has no BROKERS.\n"};
+    case ListingKind::kDsms:
+      return {"DSM List for \"%s\":\n", "Object \"%s\" has no DSMS.\n"};
+    case ListingKind::kTargets:
+      return {"TARGET List for \"%s\":\n", "Object \"%s\" has no TARGETS.\n"};
+    case ListingKind::kObjects:
+      return {"Orbitane\n", "There are no objects currently active.\n"};
+    default:
+      return {nullptr, nullptr};
+  }
+}
+
+std::optional<std::string> TextOfObject(const char* format, const Listing& listing) {
+  if (format == nullptr) return std::nullopt;
+  return Formatted(format, listing.object.c_str());
+}
+
 }  // namespace
 
 std::optional<std::string> ListingHeaderText(const Listing& listing) {
   switch (listing.kind) {
-    case ListingKind::kBrokers:
-      return Formatted("BROKER List for \"%s\":\n", listing.object.c_str());
-    case ListingKind::kDsms:
-      return Formatted("DSM List for \"%s\":\n", listing.object.c_str());
-    case ListingKind::kTargets:
-      return Formatted("TARGET List for \"%s\":\n", listing.object.c_str());
     case ListingKind::kRules:
     case ListingKind::kRule:
     case ListingKind::kRuleSelection:
       return Formatted(kRuleHeader, "DESCRIPTION");
-    case ListingKind::kObjects:
-      return "Orbitane\n";
     default:
-      return std::nullopt;
+      return TextOfObject(TextsOf(listing.kind).header, listing);
   }
 }
 
 std::optional<std::string> EmptyListingText(const Listing& listing) {
-  switch (listing.kind) {
-    case ListingKind::kBrokers:
-      return Formatted("Object \"%s\" has no BROKERS.\n", listing.object.c_str());
-    case ListingKind::kDsms:
-      return Formatted("Object \"%s\" has no DSMS.\n", listing.object.c_str());
-    case ListingKind::kTargets:
-      return Formatted("Object \"%s\" has no TARGETS.\n", listing.object.c_str());
-    case ListingKind::kObjects:
-      return "There are no objects currently active.\n";
-    default:
-      return std::nullopt;
-  }
+  return TextOfObject(TextsOf(listing.kind).empty, listing);
 }
 
 std::string ListingRowText(const Listing& listing, const ListingRow& row) {
