@@ -95,18 +95,27 @@ const ObjectRegistry::Children& ObjectRegistry::ChildrenOf(const std::string& pa
 
 bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
                                           const std::string& identityKey) const {
+  return ChildWithIdentity(parent, identityKey) != nullptr;
+}
+
+const ConfigObject* ObjectRegistry::ChildWithIdentity(const ConfigObject& parent,
+                                                      const std::string& identityKey) const {
   auto familyAt = families.find(parent.name);
-  if (familyAt == families.end()) return false;
+  if (familyAt == families.end()) return nullptr;
   auto holders = familyAt->second.identities.find(std::hash<std::string>()(identityKey));
-  if (holders == familyAt->second.identities.end()) return false;
+  if (holders == familyAt->second.identities.end()) return nullptr;
   // Every object indexed under a parent's name has that parent as its link (a parent leaves
   // the registry only together with its subtree), so the first holder normally answers; keys
   // of one hash share their holders, so the key itself is compared too.
-  return holders->second.Any([&](const ConfigObject* child) {
+  const ConfigObject* found = nullptr;
+  holders->second.Any([&](const ConfigObject* child) {
     if (child->parent != &parent) return false;
     const std::vector<std::string>& keys = child->registeredIdentityKeys;
-    return std::find(keys.begin(), keys.end(), identityKey) != keys.end();
+    if (std::find(keys.begin(), keys.end(), identityKey) == keys.end()) return false;
+    found = child;
+    return true;
   });
+  return found;
 }
 
 bool ObjectRegistry::HasChildOfKind(const ConfigObject& parent, ObjectKind kind) const {

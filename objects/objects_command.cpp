@@ -4,50 +4,73 @@
 
 #include "objects/object_registry.h"
 #include "runtime/command_context.h"
-#include "runtime/console.h"
+#include "runtime/listing_output.h"
 
 namespace {
 
-const char* ValueOrEmpty(const ChildDefinitionData& record, const char* key) {
+std::string ValueOrEmpty(const ChildDefinitionData& record, const char* key) {
   const char* value = record.getv(key);
   return value == nullptr ? "" : value;
 }
 
-// The line of one object: marker, name, kind and the identifying part of its record. Made whole
-// and written once: formatting its pieces one by one took half of the command's time.
-void PrintObjectLine(Console& console, const std::string& indent, const std::string& name,
-                     const ConfigObject& object) {
-  std::string line;
-  line.append(indent.c_str()).append("`- ").append(name.c_str()).append(" (");
-  line.append(KindName(object.kind));
+// The row of one object: name, kind and the identifying part of its record.
+ObjectTreeEntry TreeRow(size_t depth, const ConfigObject& object) {
+  ObjectTreeEntry entry;
+  entry.depth = depth;
+  entry.name = object.name;
+  entry.kind = KindName(object.kind);
   const ChildDefinitionData record = object.GetDefinitionWithDefaults();
   switch (object.kind) {
     case ObjectKind::Agent:
-      line.append(" - ").append(ValueOrEmpty(record, "ipaddr")).append(":");
-      line.append(ValueOrEmpty(record, "port"));
+      entry.address = ValueOrEmpty(record, "ipaddr");
+      entry.port = ValueOrEmpty(record, "port");
       break;
     case ObjectKind::DSM:
-      line.append(" - ").append(ValueOrEmpty(record, "name"));
+      entry.dsmName = ValueOrEmpty(record, "name");
       break;
     case ObjectKind::Target:
-      line.append(" - ").append(ValueOrEmpty(record, "ipaddr")).append(" @ ");
-      line.append(ValueOrEmpty(record, "community"));
+      entry.address = ValueOrEmpty(record, "ipaddr");
+      entry.community = ValueOrEmpty(record, "community");
       break;
     case ObjectKind::Broker:
-      line.append(" - ").append(ValueOrEmpty(record, "ipaddr")).append(":");
-      line.append(ValueOrEmpty(record, "port"));
-      if (record.exists("version")) {
-        line.append(" [v").append(record.getv("version")).append("]");
-      } else {
-        line.append(" [uncontactable]");
-      }
+      entry.address = ValueOrEmpty(record, "ipaddr");
+      entry.port = ValueOrEmpty(record, "port");
+      entry.version.emplace();
+      if (record.exists("version")) *entry.version = record.getv("version");
       break;
     case ObjectKind::AutoConfig:
       break;
   }
-  line.append(")\n");
-  console.Write(line);
+  return entry;
 }
+
+// The registry depth first, children of each level in key order, one row at a time; an
+// explicit stack keeps a long chain of objects off the call stack. Each frame walks the
+// children of one parent name.
+class ObjectTreeRows : public RowSource {
+ public:
+  explicit ObjectTreeRows(const ObjectRegistry& registry) : registry(registry) {
+    const ObjectRegistry::Children& top = registry.ChildrenOf("");
+    levels.push_back({top.begin(), top.end()});
+  }
+
+  std::optional<ListingRow> Next() override {
+    while (!levels.empty() && levels.back().next == levels.back().end) levels.pop_back();
+    if (levels.empty()) return std::nullopt;
+    const ConfigObject& object = *levels.back().next++->second;
+    ListingRow row = TreeRow(levels.size() - 1, object);
+    const ObjectRegistry::Children& children = registry.ChildrenOf(object.name);
+    if (!children.empty()) levels.push_back({children.begin(), children.end()});
+    return row;
+  }
+
+ private:
+  struct Level {
+    ObjectRegistry::Children::const_iterator next, end;
+  };
+  const ObjectRegistry& registry;
+  std::vector<Level> levels;
+};
 
 }  // namespace
 
@@ -64,33 +87,13 @@ extern const char* const kObjectsHelp[] = {
 
 bool HandleObjects(CommandContext& command) {
   const ObjectRegistry& registry = Registry();
+  // Written to standard output as it is walked, neither paged nor captured.
+  const Listing listing{ListingKind::kObjects, ""};
   if (registry.empty()) {
-    command.console.Print("There are no objects currently active.\n");
+    PrintEmptyListing(command.console, listing);
     return true;
   }
-  command.console.Print("Orbitane\n");
-
-  // Depth first, children of each level in key order; an explicit stack keeps a long chain of
-  // objects off the call stack. Each frame walks the children of one parent name.
-  struct Level {
-    ObjectRegistry::Children::const_iterator next, end;
-    std::string indent;
-  };
-  const ObjectRegistry::Children& top = registry.ChildrenOf("");
-  std::vector<Level> levels{{top.begin(), top.end(), ""}};
-  while (!levels.empty()) {
-    Level& level = levels.back();
-    if (level.next == level.end) {
-      levels.pop_back();
-      continue;
-    }
-    const ConfigObject& object = *level.next++->second;
-    PrintObjectLine(command.console, level.indent, object.name, object);
-    const ObjectRegistry::Children& children = registry.ChildrenOf(object.name);
-    if (!children.empty()) {
-      std::string indent = level.indent + "   ";
-      levels.push_back({children.begin(), children.end(), std::move(indent)});
-    }
-  }
+  ObjectTreeRows rows(registry);
+  PrintListing(command.console, listing, rows);
   return true;
 }
