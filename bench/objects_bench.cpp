@@ -15,7 +15,7 @@
 #include <benchmark/benchmark.h>
 
 #include "hxo/hxo.h"
-#include "objects/object_registry.h"
+#include "model/object_registry.h"
 #include "props/object_selection.h"
 
 namespace {

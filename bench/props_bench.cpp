@@ -11,10 +11,10 @@
 #include <benchmark/benchmark.h>
 
 #include "hxo/hxo.h"
-#include "objects/config_object.h"
-#include "objects/object_registry.h"
-#include "objects/process_state.h"
-#include "objects/server_session.h"
+#include "model/config_object.h"
+#include "model/object_registry.h"
+#include "model/workspace.h"
+#include "model/server_session.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // obj.ADD [-f] name address [port [password]] on an agent, obj.ADD [-f] name address
 // [community] on a DSM: writes a new child entry into the object's configuration and registers
 // an object for it. -f writes it without asking whether the child can be reached.
-#include "children/address.h"
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/address.h"
+#include "model/object_name_checks.h"
+#include "model/object_registry.h"
+#include "model/server_session.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"

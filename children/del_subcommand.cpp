@@ -3,8 +3,8 @@
 #include <set>
 #include <vector>
 
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
+#include "model/object_name_checks.h"
+#include "model/object_registry.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/object_name_checks.h"
+#include "model/object_registry.h"
+#include "model/server_session.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"

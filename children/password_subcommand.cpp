@@ -1,7 +1,7 @@
 // obj.PASSWORD (also PASSWD, PASS) newpassword: changes the password with which the installation
 // reaches the object, and tells every node from the root down to the object.
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/object_registry.h"
+#include "model/server_session.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"

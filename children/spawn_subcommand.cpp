@@ -1,9 +1,9 @@
 // obj.SPAWN name ...: registers an object for a child that is already in the object's
 // configuration (a broker of an agent, a DSM or the autoconfig object of a broker, a target of
 // a DSM). Nothing is written to the configuration.
-#include "objects/child_identity.h"
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
+#include "model/child_identity.h"
+#include "model/object_name_checks.h"
+#include "model/object_registry.h"
 #include "runtime/c_number.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"

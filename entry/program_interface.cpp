@@ -7,7 +7,7 @@
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
 #include "interp/completion.h"
-#include "objects/process_state.h"
+#include "model/workspace.h"
 #include "runtime/failure_explanation.h"
 #include "runtime/failure_record.h"
 #include "runtime/interrupt.h"

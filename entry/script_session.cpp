@@ -1,7 +1,7 @@
 #include "entry/script_session.h"
 
 #include "interp/interpreter_loop.h"
-#include "objects/process_state.h"
+#include "model/workspace.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"
 

@@ -6,8 +6,8 @@
 #include <set>
 #include <string_view>
 
-#include "objects/process_state.h"
-#include "objects/server_session.h"
+#include "model/workspace.h"
+#include "model/server_session.h"
 #include "orbitane/orbitaneapi.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "objects/process_state.h"
-#include "objects/server_session.h"
+#include "model/workspace.h"
+#include "model/server_session.h"
 
 namespace engine_sandbox {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "interp/command_table.h"
-#include "objects/object_kind.h"
-#include "objects/process_state.h"
+#include "model/object_kind.h"
+#include "model/workspace.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/tokens.h"
 

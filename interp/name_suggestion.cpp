@@ -5,8 +5,8 @@
 #include <numeric>
 
 #include "interp/command_table.h"
-#include "objects/object_kind.h"
-#include "objects/process_state.h"
+#include "model/object_kind.h"
+#include "model/workspace.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/failure_explanation.h"

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "interp/command_table.h"
-#include "objects/object_kind.h"
+#include "model/object_kind.h"
 #include "props/log_switches.h"
 #include "runtime/c_number.h"
 #include "runtime/case_insensitive.h"

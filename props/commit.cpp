@@ -1,14 +1,14 @@
 // obj.COMMIT: writes working copies back to the nodes and makes the objects concerned take the
 // new settings: "restart" where rule values changed, "reload" where only properties did.
-#include "props/commit.h"
+#include "model/commit.h"
 
 #include <unordered_set>
 #include <vector>
 
-#include "props/object_access.h"
+#include "model/object_access.h"
 #include "props/object_selection.h"
-#include "props/remote_command.h"
-#include "props/rule_value_text.h"
+#include "model/remote_command.h"
+#include "model/rule_value_text.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"

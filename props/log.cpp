@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "objects/object_name_checks.h"
+#include "model/object_name_checks.h"
 #include "props/log_switches.h"
 #include "props/log_view.h"
-#include "props/object_access.h"
+#include "model/object_access.h"
 #include "props/object_selection.h"
 #include "runtime/command_context.h"
 #include "runtime/interrupt.h"

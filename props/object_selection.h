@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "objects/config_object.h"
-#include "objects/object_kind.h"
-#include "objects/object_registry.h"
+#include "model/config_object.h"
+#include "model/object_kind.h"
+#include "model/object_registry.h"
 #include "runtime/command_context.h"
 
 class ObjectSelection {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <thread>
 
-#include "props/object_access.h"
+#include "model/object_access.h"
 #include "props/object_selection.h"
-#include "props/remote_command.h"
+#include "model/remote_command.h"
 #include "runtime/c_number.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "objects/object_registry.h"
+#include "model/object_registry.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "objects/object_kind.h"
+#include "model/object_kind.h"
 #include "orbitane/orbitaneapi.h"
 
 // Rule number -> description, shared by every object of one branch of the tree. Held through

@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/object_registry.h"
+#include "model/server_session.h"
 
 class ProcessState {
  public:

@@ -1,11 +1,11 @@
 // The one connection to the event server. A failed attempt stays current (so the next attempt
 // knows to discard it); an authenticated one stays until the library unloads.
-#include "objects/server_session.h"
+#include "model/server_session.h"
 
 #include <new>
 
-#include "objects/object_registry.h"
-#include "objects/process_state.h"
+#include "model/object_registry.h"
+#include "model/workspace.h"
 
 ServerSession::ServerSession() { initAPI(); }
 

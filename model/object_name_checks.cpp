@@ -1,6 +1,6 @@
-#include "objects/object_name_checks.h"
+#include "model/object_name_checks.h"
 
-#include "objects/object_kind.h"
+#include "model/object_kind.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 

@@ -2,9 +2,9 @@
 // object's own values, which COMMIT writes as "qpk_own".
 #include <memory>
 
-#include "objects/config_object.h"
-#include "props/object_access.h"
-#include "props/rule_list.h"
+#include "model/config_object.h"
+#include "model/object_access.h"
+#include "model/rule_list.h"
 
 namespace {
 

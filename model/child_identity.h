@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "objects/config_object.h"
+#include "model/config_object.h"
 
 // A broker under an agent: its address and port.
 std::string BrokerIdentityKey(std::string_view address, uint16_t port);

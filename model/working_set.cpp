@@ -3,10 +3,10 @@
 #include <cstring>
 #include <memory>
 
-#include "objects/config_object.h"
-#include "props/object_access.h"
-#include "props/property_visitors.h"
-#include "props/rule_value_text.h"
+#include "model/config_object.h"
+#include "model/object_access.h"
+#include "model/property_visitors.h"
+#include "model/rule_value_text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the installation.
 #include <set>
 
-#include "objects/object_registry.h"
+#include "model/object_registry.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"

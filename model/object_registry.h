@@ -16,7 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "objects/config_object.h"
+#include "model/config_object.h"
 
 // The byte order of names (that of std::string_view), compared in line: names are short, and a
 // call to memcmp for each of the twenty steps of a lookup among a million names cost a tenth of

@@ -1,5 +1,5 @@
 // AUTH server user [password]: opens the connection to the event server explicitly.
-#include "objects/server_session.h"
+#include "model/server_session.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"

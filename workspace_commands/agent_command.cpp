@@ -1,8 +1,8 @@
 // AGENT name address [port [password]]: declares the object for the management agent on a host,
 // authenticating with the session's stored credentials when AUTH has not been run.
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/object_name_checks.h"
+#include "model/object_registry.h"
+#include "model/server_session.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"

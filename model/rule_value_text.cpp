@@ -1,4 +1,4 @@
-#include "props/rule_value_text.h"
+#include "model/rule_value_text.h"
 
 #include "runtime/c_number.h"
 

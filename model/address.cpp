@@ -1,4 +1,4 @@
-#include "children/address.h"
+#include "model/address.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>

@@ -1,6 +1,6 @@
-#include "objects/process_state.h"
+#include "model/workspace.h"
 
-#include "objects/server_session.h"
+#include "model/server_session.h"
 
 namespace {
 ProcessState* instance = nullptr;

@@ -2,7 +2,7 @@
 // reconfiguration that they start to finish.
 #pragma once
 
-#include "objects/config_object.h"
+#include "model/config_object.h"
 
 // Runs command with arguments on the object's node. For "autoconfig" and "reconfig" (any case)
 // sends "reconfig" and then polls "autoconfig_status" every 2 seconds until it reports the end;

@@ -1,8 +1,8 @@
-#include "objects/child_identity.h"
+#include "model/child_identity.h"
 
 #include <cctype>
 
-#include "objects/server_session.h"
+#include "model/server_session.h"
 #include "runtime/c_number.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "props/property_visitors.h"
+#include "model/property_visitors.h"
 
 void ChangeDetector::Process(const char*, const char*, action_t action) {
   if (action != ACTION_NONE) changed = true;

@@ -2,9 +2,9 @@
 // the server session's root). Nothing here reports: a failure leaves the object without a node.
 #include <new>
 
-#include "children/address.h"
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/address.h"
+#include "model/object_registry.h"
+#include "model/server_session.h"
 #include "runtime/case_insensitive.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "objects/object_registry.h"
+#include "model/object_registry.h"
 
 #include <algorithm>
 #include <functional>
 #include <utility>
 
-#include "objects/child_identity.h"
-#include "objects/process_state.h"
+#include "model/child_identity.h"
+#include "model/workspace.h"
 #include "runtime/case_insensitive.h"
 
 ObjectRegistry& Registry() { return ProcessState::Get().registry; }

@@ -1,4 +1,4 @@
-#include "objects/object_kind.h"
+#include "model/object_kind.h"
 
 #include "runtime/case_insensitive.h"
 

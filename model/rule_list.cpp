@@ -1,4 +1,4 @@
-#include "props/rule_list.h"
+#include "model/rule_list.h"
 
 #include <optional>
 

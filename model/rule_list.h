@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "objects/config_object.h"
+#include "model/config_object.h"
 
 // Adds the rules of text to descriptions, a later line replacing an earlier one of the same
 // number. The number is read as atoi reads it; the description is the rest of the line after

@@ -1,10 +1,10 @@
 // The parts of ConfigObject that every kind shares: its life, its liveness and the view of its
 // record with defaults. Obtaining a node is children/child_definitions.cpp; properties and rules
 // are props/.
-#include "objects/config_object.h"
+#include "model/config_object.h"
 
-#include "objects/child_identity.h"
-#include "objects/server_session.h"
+#include "model/child_identity.h"
+#include "model/server_session.h"
 
 ConfigObject::ConfigObject(const std::string& objectName, ObjectKind objectKind,
                            ConfigObject* parentObject)
