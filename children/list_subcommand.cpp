@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "model/object_name_checks.h"
-#include "model/object_registry.h"
-#include "model/server_session.h"
+#include "model/workspace.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
@@ -50,8 +49,8 @@ std::optional<std::string> EntryLine(ObjectKind childKind, const ChildDefinition
 // hands out is released once its record has been read.
 std::vector<std::string> CollectEntryLines(const ConfigObject& object, ObjectKind childKind) {
   std::vector<std::string> entries;
-  if (object.node == nullptr || CurrentServerSession() == nullptr) return entries;
-  std::unique_ptr<TreeWalker> walker(object.node->GetChildWalker());
+  if (!object.IsAvailable()) return entries;
+  std::unique_ptr<TreeWalker> walker(object.node()->GetChildWalker());
   if (walker == nullptr) return entries;
   for (walker->First(); !walker->AtEnd(); walker->Next()) {
     std::unique_ptr<TreeNode> child(walker->Current());
@@ -89,17 +88,17 @@ extern const char* const kListHelp[] = {
 };
 
 bool HandleObjectList(CommandContext& command) {
-  const ConfigObject* object = Registry().Find(command.objectName);
-  const KindTraits* traits = TraitsOf(object->kind);
+  const ConfigObject* object = command.workspace.registry().Find(command.objectName);
+  const KindTraits* traits = TraitsOf(object->kind());
   if (traits == nullptr || traits->listHeader == nullptr) {
     return command.Fail(ResultCode::kNotApplicable, "Cannot execute LIST on %s object \"%s\".\n",
-                        KindName(object->kind), command.objectName.c_str());
+                        KindName(object->kind()), command.objectName.c_str());
   }
 
   const std::vector<std::string> entries = CollectEntryLines(*object, traits->childKind);
   if (entries.empty()) {
     // Not a listing, so not paged and not captured.
-    ConsolePrint(traits->noChildrenText, object->name.c_str());
+    ConsolePrint(traits->noChildrenText, object->name().c_str());
     return true;
   }
 
@@ -107,7 +106,7 @@ bool HandleObjectList(CommandContext& command) {
   for (pager.Start();;) {
     PagerAnswer answer;
     if (pager.atHeader()) {
-      answer = pagedPrint(command, pager.lineNumber(), traits->listHeader, object->name.c_str());
+      answer = pagedPrint(command, pager.lineNumber(), traits->listHeader, object->name().c_str());
     } else if (pager.item() < entries.size()) {
       answer = pagedPrint(command, pager.lineNumber(), "%s", entries[pager.item()].c_str());
     } else {

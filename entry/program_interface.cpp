@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "entry/process_workspace.h"
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
 #include "interp/completion.h"
-#include "model/workspace.h"
 #include "runtime/failure_explanation.h"
 #include "runtime/failure_record.h"
 #include "runtime/interrupt.h"
@@ -75,12 +75,13 @@ HXO_API int HXO_RunCommands(const char* name, const char* commands) {
 
 HXO_API char** HXO_Complete(const char* line, int start, int end) {
   if (line == nullptr || start < 0 || end < start) return NewList({});
-  return NewList(CompletionsFor(line, static_cast<size_t>(start), static_cast<size_t>(end)));
+  return NewList(CompletionsFor(ProcessWorkspace(), line, static_cast<size_t>(start),
+                                static_cast<size_t>(end)));
 }
 
 HXO_API char** HXO_PendingObjects(void) {
   std::vector<std::string> names;
-  for (const auto& [name, object] : ProcessState::Get().registry) {
+  for (const auto& [name, object] : ProcessWorkspace().registry()) {
     if (object->HasPropertyChanges() || object->RuleValuesChanged()) names.emplace_back(name);
   }
   return NewList(names);

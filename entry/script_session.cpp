@@ -1,7 +1,7 @@
 #include "entry/script_session.h"
 
+#include "entry/process_workspace.h"
 #include "interp/interpreter_loop.h"
-#include "model/workspace.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"
 
@@ -21,7 +21,7 @@ ScriptSession::ScriptSession(LineSource* source, TextSink* sink) : source(source
 
 ScriptSession::ScriptSession(const std::string& fileName) {
   StartState(state, fileName, nullptr);
-  auto& loadedScripts = ProcessState::Get().loadedScripts;
+  auto& loadedScripts = ProcessWorkspace().runningScripts();
   if (loadedScripts.count(fileName) != 0) {
     state.resultCode = ResultCode::kScriptAlreadyLoaded;
     return;
@@ -41,7 +41,7 @@ ScriptSession::ScriptSession(const std::string& fileName) {
 ScriptSession::ScriptSession() : interactive(true) {
   StartState(state, "STDIN", nullptr);
   // Standard input can only be read by a session that does not run inside a script file.
-  if (!ProcessState::Get().loadedScripts.empty()) {
+  if (!ProcessWorkspace().runningScripts().empty()) {
     state.resultCode = ResultCode::kCannotOpenScript;
     return;
   }
@@ -52,18 +52,19 @@ ScriptSession::ScriptSession() : interactive(true) {
 }
 
 ScriptSession::~ScriptSession() {
-  if (addedToLoadedScripts) ProcessState::Get().loadedScripts.erase(state.name);
+  if (addedToLoadedScripts) ProcessWorkspace().runningScripts().erase(state.name);
 }
 
 int ScriptSession::Run(const ScriptOptions& options) {
-  if (source != nullptr) RunInterpreterLoop(state, *source, interactive, options);
+  if (source != nullptr)
+    RunInterpreterLoop(ProcessWorkspace(), state, *source, interactive, options);
   return state.resultCode;
 }
 
 int runScript(const char* fileName, const ScriptOptions& options) {
   // Every nested script runs on the stack of the one that includes it; a chain of files that
   // include each other ends here, far before the stack does.
-  if (fileName != nullptr && ProcessState::Get().loadedScripts.size() >= kMaxScriptNesting) {
+  if (fileName != nullptr && ProcessWorkspace().runningScripts().size() >= kMaxScriptNesting) {
     ConsoleError("%s: Script not started: scripts may be nested at most %zu deep.\n", fileName,
                  kMaxScriptNesting);
     return ResultCode::kSessionNotCreated;

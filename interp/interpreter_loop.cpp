@@ -54,7 +54,7 @@ StepAnswer AskBeforeCommand(const std::string& sessionName, std::string_view lin
 // "subcommand" for the missing-parameters message.
 bool RunRow(const CommandRow& row, CommandContext& command, const char* kind) {
   if (row.registeredObjectOnly &&
-      ProcessState::Get().registry.Find(command.objectName) == nullptr) {
+      command.workspace.registry().Find(command.objectName) == nullptr) {
     return command.Fail(ResultCode::kReservedObject,
                         "Subcommand %s may not be used on reserved objects.\n", row.name);
   }
@@ -79,7 +79,7 @@ bool RunObjectSubcommand(CommandContext& command, std::string_view word, bool& r
   if (separator == 0) return command.Fail(ResultCode::kBadObjectName, "Bad object name \"\".\n");
   command.objectName.assign(word.substr(0, separator));
   const std::string_view subcommandName = word.substr(separator + separatorText.size());
-  if (ProcessState::Get().registry.Find(command.objectName) == nullptr &&
+  if (command.workspace.registry().Find(command.objectName) == nullptr &&
       !isReservedObjectName(command.objectName.c_str())) {
     command.Fail(ResultCode::kInvalidObject, "Invalid object \"%s\" specified.\n",
                  command.objectName.c_str());
@@ -109,8 +109,8 @@ void NoteInterrupt(CommandContext& command) {
 
 }  // namespace
 
-void RunInterpreterLoop(SessionState& session, LineSource& source, bool interactive,
-                        ScriptOptions options) {
+void RunInterpreterLoop(Workspace& workspace, SessionState& session, LineSource& source,
+                        bool interactive, ScriptOptions options) {
   session.stopRequested = false;
   if (session.serverName.empty()) session.serverName = "KORAS";
   if (session.userName.empty()) session.userName = "root";
@@ -135,7 +135,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     if (interactive && !options.quiet) ConsolePrint("%s> ", "");
     if (!source.NextLine(line) && source.StoppedAtLongLine()) {
       // Nothing after such a line can be read as the script meant it.
-      CommandContext{session, options, lineNumber, line, {}}.Fail(
+      CommandContext{workspace, session, options, lineNumber, line, {}}.Fail(
           ResultCode::kMissingParameters, "Line longer than %zu bytes; the script ends here.\n",
           kMaxLineBytes);
       break;
@@ -151,7 +151,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       long long n = ParseIntLikeAtoi(line.substr(1));
       long long size = static_cast<long long>(session.history.size());
       if (n == 0 || std::llabs(n) > size) {
-        CommandContext refused{session, options, lineNumber, line, {}};
+        CommandContext refused{workspace, session, options, lineNumber, line, {}};
         refused.Fail(ResultCode::kUnknownCommand, "Unknown history entry: %.*s.\n",
                      static_cast<int>(line.size() - 1), line.data() + 1);
         continue;
@@ -160,7 +160,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       word = TokenView(1, line);
       fromHistory = true;
     }
-    CommandContext command{session, options, lineNumber, line, {}};
+    CommandContext command{workspace, session, options, lineNumber, line, {}};
     const FailureWatch failureWatch;
     ForgetRefusal();
 

@@ -2,7 +2,6 @@
 
 #include <cctype>
 
-#include "model/server_session.h"
 #include "runtime/c_number.h"
 
 namespace {
@@ -71,9 +70,9 @@ std::vector<std::string> IdentityKeys(const ConfigObject& child) {
 
 ChildDefinitionData DefinitionWithIdentityDefaults(const ConfigObject& object) {
   ChildDefinitionData record;
-  if (object.node == nullptr || CurrentServerSession() == nullptr) return record;
-  record = object.node->GetDefinitionData();
-  const KindTraits* traits = TraitsOf(object.kind);
+  if (!object.IsAvailable()) return record;
+  record = object.node()->GetDefinitionData();
+  const KindTraits* traits = TraitsOf(object.kind());
   if (traits == nullptr) return record;
   if (traits->defaultPort != 0 && MissingOrZero(record, "port")) {
     record.setv("port", std::to_string(traits->defaultPort).c_str());

@@ -1,14 +1,18 @@
 // The parts of ConfigObject that every kind shares: its life, its liveness and the view of its
-// record with defaults. Obtaining a node is children/child_definitions.cpp; properties and rules
-// are props/.
+// record with defaults. Obtaining a node is object_location.cpp; the operations on children,
+// properties and rules have a file each beside it.
 #include "model/config_object.h"
 
 #include "model/child_identity.h"
-#include "model/server_session.h"
+#include "model/workspace.h"
 
-ConfigObject::ConfigObject(const std::string& objectName, ObjectKind objectKind,
-                           ConfigObject* parentObject)
-    : parent(parentObject), name(objectName), kind(objectKind) {}
+ConfigObject::ConfigObject(Workspace& workspace, const std::string& name, ObjectKind kind,
+                           ConfigObject* parent, std::unique_ptr<TreeNode> node)
+    : home(&workspace),
+      parentObject(parent),
+      objectName(name),
+      objectKind(kind),
+      treeNode(std::move(node)) {}
 
 // The node goes through its virtual destructor; the working set and a rule-description table
 // that no other object shares go with their holders.
@@ -24,15 +28,16 @@ ConfigObject::SetAside& ConfigObject::EditSetAside() {
   return *setAsideValues;
 }
 
-bool ConfigObject::IsAlive() const {
-  return node != nullptr && CurrentServerSession() != nullptr && node->NodeIsAlive();
+bool ConfigObject::IsAlive() const { return IsAvailable() && treeNode->NodeIsAlive(); }
+
+bool ConfigObject::IsAvailable() const {
+  return treeNode != nullptr && home->serverSession() != nullptr;
 }
 
 ChildDefinitionData ConfigObject::GetDefinitionWithDefaults() const {
   ChildDefinitionData record = DefinitionWithIdentityDefaults(*this);
-  if (kind == ObjectKind::Broker && node != nullptr && !record.exists("version") &&
-      CurrentServerSession() != nullptr) {
-    if (char* version = node->GetNamedDataItem("version:1")) {
+  if (objectKind == ObjectKind::Broker && IsAvailable() && !record.exists("version")) {
+    if (char* version = treeNode->GetNamedDataItem("version:1")) {
       record.setv("version", version);
       SharedHeapFree(version);
     }

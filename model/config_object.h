@@ -25,37 +25,58 @@ struct RuleRow {
 };
 using RuleTable = std::map<int32_t, RuleRow>;
 
+class Workspace;
+
 class ConfigObject {
  public:
-  // --- Construction forms: each starts without a node and tries to obtain one. ---
+  // --- Construction forms: each starts without a node and tries to obtain one. The object
+  // belongs to workspace, whose server session gives an agent's node and whose registry takes
+  // the children that the object adds and spawns. ---
   // Agents (from the session's root node) and brokers (a walker search under parent's node).
-  static std::unique_ptr<ConfigObject> LocateByAddress(const std::string& name, ObjectKind kind,
+  static std::unique_ptr<ConfigObject> LocateByAddress(Workspace& workspace,
+                                                       const std::string& name, ObjectKind kind,
                                                        const char* address, uint16_t port,
                                                        const char* password, ConfigObject* parent);
-  static std::unique_ptr<ConfigObject> LocateDsmByName(const std::string& name, ObjectKind kind,
+  static std::unique_ptr<ConfigObject> LocateDsmByName(Workspace& workspace,
+                                                       const std::string& name, ObjectKind kind,
                                                        const char* dsmName, ConfigObject* parent);
-  static std::unique_ptr<ConfigObject> LocateTargetByAddress(const std::string& name,
+  static std::unique_ptr<ConfigObject> LocateTargetByAddress(Workspace& workspace,
+                                                             const std::string& name,
                                                              ObjectKind kind, const char* address,
                                                              const char* community,
                                                              ConfigObject* parent);
   // The agent's local broker or the broker's autoconfig object.
-  static std::unique_ptr<ConfigObject> LocateLocalChild(const std::string& name, ObjectKind kind,
+  static std::unique_ptr<ConfigObject> LocateLocalChild(Workspace& workspace,
+                                                        const std::string& name, ObjectKind kind,
                                                         ConfigObject* parent);
   // An object around a node just returned by AddChild; the node is deleted when not taken.
-  static std::unique_ptr<ConfigObject> AdoptNode(const std::string& name, ObjectKind kind,
-                                                 TreeNode* node, ConfigObject* parent);
+  static std::unique_ptr<ConfigObject> AdoptNode(Workspace& workspace, const std::string& name,
+                                                 ObjectKind kind, TreeNode* node,
+                                                 ConfigObject* parent);
 
-  ConfigObject(const std::string& name, ObjectKind kind, ConfigObject* parent);
+  // An object of workspace around node (none when null), as a program that makes its own
+  // nodes builds it.
+  ConfigObject(Workspace& workspace, const std::string& name, ObjectKind kind, ConfigObject* parent,
+               std::unique_ptr<TreeNode> node = nullptr);
   ~ConfigObject();
   ConfigObject(const ConfigObject&) = delete;
   ConfigObject& operator=(const ConfigObject&) = delete;
 
+  const std::string& name() const { return objectName; }
+  ObjectKind kind() const { return objectKind; }
+  ConfigObject* parent() const { return parentObject; }  // not owned; null for an agent
+  TreeNode* node() const { return treeNode.get(); }      // null when none was obtained
+  Workspace& workspace() const { return *home; }
+
   // Whether the node still answers (and a server session exists).
   bool IsAlive() const;
+  // Whether the object has a node and a server session exists; the operations on properties,
+  // rules and remote commands do nothing to an object that is not available.
+  bool IsAvailable() const;
   // The node's record with defaults filled in by kind; empty without node or session.
   ChildDefinitionData GetDefinitionWithDefaults() const;
 
-  // --- Children (children/) ---
+  // --- Children ---
   // ADD: writes a new broker entry into this agent's configuration (asking CanAddChild first
   // when check is set) and registers an object for it.
   bool AddBroker(const std::string& childName, const char* address, uint16_t port,
@@ -79,9 +100,15 @@ class ConfigObject {
   // PASSWORD: changes the password of this object's node through the root node and tells the
   // root and every node up the chain.
   bool SetPassword(const char* newPassword);
+  // The agent at the top of the chain of parents; null when the top object is no agent.
+  ConfigObject* FindAgent();
 
   // --- Property working set ---
   bool EnsurePropertiesLoaded();
+  // Whether the working copy is loaded (reading it never loads it).
+  bool HasWorkingSet() const { return workingProperties != nullptr; }
+  // Drops the working copy unwritten; the next access loads the node's properties afresh.
+  void DropWorkingSet() { workingProperties.reset(); }
   const char* GetProperty(const char* propertyName);
   // A null value restores the value saved at the last load.
   bool SetProperty(const char* propertyName, const char* value);
@@ -100,10 +127,14 @@ class ConfigObject {
   RuleTable GetRuleTable();
   bool SetRuleValue(int32_t rule, int32_t value);
 
-  ConfigObject* parent = nullptr;  // not owned; null for an agent
-  std::string name;
-  ObjectKind kind;
-  std::unique_ptr<TreeNode> node;
+ private:
+  friend class ObjectRegistry;
+
+  Workspace* home;
+  ConfigObject* parentObject;
+  std::string objectName;
+  ObjectKind objectKind;
+  std::unique_ptr<TreeNode> treeNode;
   std::unique_ptr<NodePropertySet> workingProperties;  // null until loaded
   NodePropertySet savedProperties;
 
@@ -121,9 +152,14 @@ class ConfigObject {
   const SetAside& setAside() const;
   // The values to change, made on first use.
   SetAside& EditSetAside();
+  // The rule descriptions in force: the object's own, else the nearest ancestor's, else those
+  // loaded on the topmost object of the branch; the object keeps a pointer to them. Null when
+  // no rule list can be had.
+  const RuleDescriptions* RuleListInForce();
+  // The row of rule with description, from the own values or else those inherited.
+  RuleRow MakeRuleRow(const std::string& description, int32_t rule,
+                      const std::map<int32_t, int32_t>& inherited) const;
 
- private:
-  friend class ObjectRegistry;
   // Where the registry has indexed this object while it is registered: its parent's name (the
   // key of its family in the registry, which stays while the object is in it) and its identity
   // keys, read once on entry. Kept with the object rather than read from the parent link, so

@@ -3,19 +3,20 @@
 #include <new>
 
 #include "model/address.h"
-#include "model/object_registry.h"
-#include "model/server_session.h"
+#include "model/config_object.h"
+#include "model/workspace.h"
 #include "runtime/case_insensitive.h"
 
 namespace {
 
-std::unique_ptr<ConfigObject> NewObject(const std::string& name, ObjectKind kind,
-                                        ConfigObject* parent) {
-  return std::unique_ptr<ConfigObject>(new (std::nothrow) ConfigObject(name, kind, parent));
+std::unique_ptr<ConfigObject> NewObject(Workspace& workspace, const std::string& name,
+                                        ObjectKind kind, ConfigObject* parent) {
+  return std::unique_ptr<ConfigObject>(new (std::nothrow)
+                                           ConfigObject(workspace, name, kind, parent));
 }
 
-TreeNode* SessionRoot() {
-  const ServerSession* session = CurrentServerSession();
+TreeNode* SessionRoot(const Workspace& workspace) {
+  const ServerSession* session = workspace.serverSession();
   return session == nullptr ? nullptr : session->root.get();
 }
 
@@ -30,12 +31,13 @@ TreeNode* SeekChild(TreeNode* parentNode, const ChildDefinitionData& record) {
 
 }  // namespace
 
-std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& name,
+std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(Workspace& workspace,
+                                                            const std::string& name,
                                                             ObjectKind kind, const char* address,
                                                             uint16_t port, const char* password,
                                                             ConfigObject* parent) {
-  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
-  if (object == nullptr || SessionRoot() == nullptr) return object;
+  std::unique_ptr<ConfigObject> object = NewObject(workspace, name, kind, parent);
+  if (object == nullptr || SessionRoot(workspace) == nullptr) return object;
 
   in_addr resolved;
   if (!ResolveAddress(address, resolved)) return object;
@@ -45,41 +47,40 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateByAddress(const std::string& n
 
   TreeNode* parentNode = nullptr;
   if (kind == ObjectKind::Agent) {
-    object->parent = nullptr;
-    parentNode = SessionRoot();
+    object->parentObject = nullptr;
+    parentNode = SessionRoot(workspace);
   } else if (kind == ObjectKind::Broker && parent != nullptr) {
-    parentNode = parent->node.get();
+    parentNode = parent->node();
   }
   if (parentNode == nullptr) return object;
 
   parentNode->SupplyChildPassword(record, password == nullptr ? "" : password);
-  object->node.reset(kind == ObjectKind::Agent ? parentNode->GetPotentialChild(record)
-                                               : SeekChild(parentNode, record));
+  object->treeNode.reset(kind == ObjectKind::Agent ? parentNode->GetPotentialChild(record)
+                                                   : SeekChild(parentNode, record));
   return object;
 }
 
-std::unique_ptr<ConfigObject> ConfigObject::LocateDsmByName(const std::string& name,
+std::unique_ptr<ConfigObject> ConfigObject::LocateDsmByName(Workspace& workspace,
+                                                            const std::string& name,
                                                             ObjectKind kind, const char* dsmName,
                                                             ConfigObject* parent) {
-  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
-  if (object == nullptr || SessionRoot() == nullptr || kind != ObjectKind::DSM ||
-      parent == nullptr || parent->node == nullptr) {
+  std::unique_ptr<ConfigObject> object = NewObject(workspace, name, kind, parent);
+  if (object == nullptr || SessionRoot(workspace) == nullptr || kind != ObjectKind::DSM ||
+      parent == nullptr || parent->node() == nullptr) {
     return object;
   }
   ChildDefinitionData record;
   record.setv("name", dsmName);
-  object->node.reset(SeekChild(parent->node.get(), record));
+  object->treeNode.reset(SeekChild(parent->node(), record));
   return object;
 }
 
-std::unique_ptr<ConfigObject> ConfigObject::LocateTargetByAddress(const std::string& name,
-                                                                  ObjectKind kind,
-                                                                  const char* address,
-                                                                  const char* community,
-                                                                  ConfigObject* parent) {
-  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
-  if (object == nullptr || SessionRoot() == nullptr || kind != ObjectKind::Target ||
-      parent == nullptr || parent->node == nullptr) {
+std::unique_ptr<ConfigObject> ConfigObject::LocateTargetByAddress(
+    Workspace& workspace, const std::string& name, ObjectKind kind, const char* address,
+    const char* community, ConfigObject* parent) {
+  std::unique_ptr<ConfigObject> object = NewObject(workspace, name, kind, parent);
+  if (object == nullptr || SessionRoot(workspace) == nullptr || kind != ObjectKind::Target ||
+      parent == nullptr || parent->node() == nullptr) {
     return object;
   }
   in_addr resolved;
@@ -87,16 +88,17 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateTargetByAddress(const std::str
   ChildDefinitionData record;
   record.setv("ipaddr", DottedText(resolved).c_str());
   record.setv("community", community);
-  object->node.reset(SeekChild(parent->node.get(), record));
+  object->treeNode.reset(SeekChild(parent->node(), record));
   return object;
 }
 
-std::unique_ptr<ConfigObject> ConfigObject::LocateLocalChild(const std::string& name,
+std::unique_ptr<ConfigObject> ConfigObject::LocateLocalChild(Workspace& workspace,
+                                                             const std::string& name,
                                                              ObjectKind kind,
                                                              ConfigObject* parent) {
-  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
-  if (object == nullptr || SessionRoot() == nullptr || parent == nullptr ||
-      parent->node == nullptr) {
+  std::unique_ptr<ConfigObject> object = NewObject(workspace, name, kind, parent);
+  if (object == nullptr || SessionRoot(workspace) == nullptr || parent == nullptr ||
+      parent->node() == nullptr) {
     return object;
   }
   ChildDefinitionData record;
@@ -107,18 +109,19 @@ std::unique_ptr<ConfigObject> ConfigObject::LocateLocalChild(const std::string& 
   } else {
     return object;
   }
-  object->node.reset(parent->node->GetPotentialChild(record));
+  object->treeNode.reset(parent->node()->GetPotentialChild(record));
   return object;
 }
 
-std::unique_ptr<ConfigObject> ConfigObject::AdoptNode(const std::string& name, ObjectKind kind,
-                                                      TreeNode* node, ConfigObject* parent) {
+std::unique_ptr<ConfigObject> ConfigObject::AdoptNode(Workspace& workspace, const std::string& name,
+                                                      ObjectKind kind, TreeNode* node,
+                                                      ConfigObject* parent) {
   std::unique_ptr<TreeNode> offered(node);
-  std::unique_ptr<ConfigObject> object = NewObject(name, kind, parent);
-  if (object == nullptr || offered == nullptr || SessionRoot() == nullptr) return object;
+  std::unique_ptr<ConfigObject> object = NewObject(workspace, name, kind, parent);
+  if (object == nullptr || offered == nullptr || SessionRoot(workspace) == nullptr) return object;
   const char* typeName = offered->GetTypeName();
   if (typeName != nullptr && EqualsIgnoringCase(typeName, KindName(kind))) {
-    object->node = std::move(offered);
+    object->treeNode = std::move(offered);
   }
   return object;
 }

@@ -8,8 +8,6 @@
 #include "model/workspace.h"
 #include "runtime/case_insensitive.h"
 
-ObjectRegistry& Registry() { return ProcessState::Get().registry; }
-
 ObjectRegistry::~ObjectRegistry() { Clear(); }
 
 ConfigObject* ObjectRegistry::Find(const std::string& name) const {
@@ -34,12 +32,12 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
   auto familyAt = families.try_emplace(ParentName(*object)).first;
   object->registeredParentName = &familyAt->first;
   Family& family = familyAt->second;
-  family.children.emplace(object->name, object.get());
-  ++family.kindCounts[KindIndex(object->kind)];
+  family.children.emplace(object->name(), object.get());
+  ++family.kindCounts[KindIndex(object->kind())];
   for (const std::string& key : object->registeredIdentityKeys) {
     family.identities[std::hash<std::string>()(key)].Add(object.get());
   }
-  const std::string_view key = object->name;
+  const std::string_view key = object->name();
   objects.emplace_hint(at, key, std::move(object));
 }
 
@@ -58,7 +56,7 @@ void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& ob
   if (familyAt == families.end()) return;
   Family& family = familyAt->second;
   family.children.erase(name);
-  --family.kindCounts[KindIndex(object.kind)];
+  --family.kindCounts[KindIndex(object.kind())];
   for (const std::string& key : object.registeredIdentityKeys) {
     auto holders = family.identities.find(std::hash<std::string>()(key));
     if (holders == family.identities.end()) continue;
@@ -95,7 +93,7 @@ const ObjectRegistry::Children& ObjectRegistry::ChildrenOf(const std::string& pa
 
 bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
                                           const std::string& identityKey) const {
-  auto familyAt = families.find(parent.name);
+  auto familyAt = families.find(parent.name());
   if (familyAt == families.end()) return false;
   auto holders = familyAt->second.identities.find(std::hash<std::string>()(identityKey));
   if (holders == familyAt->second.identities.end()) return false;
@@ -103,14 +101,14 @@ bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
   // the registry only together with its subtree), so the first holder normally answers; keys
   // of one hash share their holders, so the key itself is compared too.
   return holders->second.Any([&](const ConfigObject* child) {
-    if (child->parent != &parent) return false;
+    if (child->parent() != &parent) return false;
     const std::vector<std::string>& keys = child->registeredIdentityKeys;
     return std::find(keys.begin(), keys.end(), identityKey) != keys.end();
   });
 }
 
 bool ObjectRegistry::HasChildOfKind(const ConfigObject& parent, ObjectKind kind) const {
-  auto familyAt = families.find(parent.name);
+  auto familyAt = families.find(parent.name());
   return familyAt != families.end() && familyAt->second.kindCounts[KindIndex(kind)] != 0;
 }
 
@@ -145,17 +143,18 @@ void ObjectRegistry::CollectSubtree(const std::string& name, std::set<std::strin
     const Children& children = *pending.back();
     pending.pop_back();
     for (const auto& [childName, child] : children) {
-      if (names.emplace(childName).second) pending.push_back(&ChildrenOf(child->name));
+      if (names.emplace(childName).second) pending.push_back(&ChildrenOf(child->name()));
     }
   }
 }
 
 std::string ParentName(const ConfigObject& object) {
-  return object.parent == nullptr ? std::string() : object.parent->name;
+  return object.parent() == nullptr ? std::string() : object.parent()->name();
 }
 
 bool KeepOrDiscard(std::unique_ptr<ConfigObject> object, const std::string& name) {
   if (object == nullptr || !object->IsAlive()) return false;
-  Registry().Insert(name, std::move(object));
+  ObjectRegistry& registry = object->workspace().registry();
+  registry.Insert(name, std::move(object));
   return true;
 }

@@ -1,4 +1,4 @@
-// The process-wide map from object name (exact, case-sensitive, byte order) to object.
+// The map from object name (exact, case-sensitive, byte order) to object.
 //
 // Beside the map the registry keeps, for every parent name, the names of the registered objects
 // under it and the identities of their records, so that walks of the tree and the duplicate
@@ -120,12 +120,9 @@ class ObjectRegistry {
   std::unordered_map<std::string, Family> families;  // by parent name
 };
 
-// The process-wide registry.
-ObjectRegistry& Registry();
-
 // The parent's name, or the empty text for an object without parent.
 std::string ParentName(const ConfigObject& object);
 
-// Enters object in the registry under name when its node answers and gives true; otherwise
-// destroys it (and its node) and gives false. A null object (not allocated) gives false.
+// Enters object in the registry of its workspace under name when its node answers and gives true;
+// otherwise destroys it (and its node) and gives false. A null object (not allocated) gives false.
 bool KeepOrDiscard(std::unique_ptr<ConfigObject> object, const std::string& name);

@@ -18,13 +18,3 @@ struct ServerSession {
   std::unique_ptr<TreeNode> root;          // null when authentication failed
   std::string server, user;                // as given to GetRoot (never the password)
 };
-
-// Opens the current server session when none is authenticated; true when authenticated
-// afterwards. A failed session stays current until the next attempt discards it.
-bool OpenServerSession(const char* server, const char* user, const char* password);
-// Whether a server session exists and holds its root node.
-bool IsAuthenticated();
-// The current server session, or null before the first attempt.
-ServerSession* CurrentServerSession();
-// Releases the current session (its root, its holder, then the library). At library unload.
-void CloseServerSession();

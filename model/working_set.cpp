@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "model/config_object.h"
-#include "model/object_access.h"
 #include "model/property_visitors.h"
 #include "model/rule_value_text.h"
 
@@ -33,12 +32,12 @@ bool HasCableCommunityDsm(TreeNode& node) {
 // A target whose broker holds the cable-community DSM shows CABLE_CMTY (empty when the node has
 // none), so that SET can give it a value; a target of that DSM itself does not.
 void AddCableCommunity(ConfigObject& object, NodePropertySet& properties) {
-  if (object.kind != ObjectKind::Target || properties.PropertyExists(kCableCommunity)) return;
-  ConfigObject* dsm = object.parent;
-  if (dsm == nullptr || dsm->name == kCableDsmName) return;
-  ConfigObject* broker = dsm->parent;
-  if (broker == nullptr || broker->node == nullptr) return;
-  if (HasCableCommunityDsm(*broker->node)) {
+  if (object.kind() != ObjectKind::Target || properties.PropertyExists(kCableCommunity)) return;
+  ConfigObject* dsm = object.parent();
+  if (dsm == nullptr || dsm->name() == kCableDsmName) return;
+  ConfigObject* broker = dsm->parent();
+  if (broker == nullptr || broker->node() == nullptr) return;
+  if (HasCableCommunityDsm(*broker->node())) {
     properties.SetPropertyValueWithAction(kCableCommunity, "", ACTION_NONE);
   }
 }
@@ -46,9 +45,9 @@ void AddCableCommunity(ConfigObject& object, NodePropertySet& properties) {
 }  // namespace
 
 bool ConfigObject::EnsurePropertiesLoaded() {
-  if (!IsAvailable(*this)) return false;
+  if (!IsAvailable()) return false;
   if (workingProperties) return true;
-  std::unique_ptr<NodePropertySet> loaded(node->GetProperties());
+  std::unique_ptr<NodePropertySet> loaded(treeNode->GetProperties());
   if (!loaded) return false;
 
   if (setAsideValues) setAsideValues->ownRuleValues.clear();
@@ -99,19 +98,19 @@ std::map<std::string, std::string> ConfigObject::GetAllProperties() {
 }
 
 bool ConfigObject::HasPropertyChanges() const {
-  if (!IsAvailable(*this) || !workingProperties) return false;
+  if (!IsAvailable() || !workingProperties) return false;
   ChangeDetector detector;
   workingProperties->DoForEachProperty(detector);
   return detector.changed;
 }
 
 bool ConfigObject::RuleValuesChanged() const {
-  if (!IsAvailable(*this) || !workingProperties) return false;
+  if (!IsAvailable() || !workingProperties) return false;
   return WriteRuleValueText(setAside().ownRuleValues) != setAside().ownRuleText;
 }
 
 void ConfigObject::CollectRuleValues(std::map<int32_t, int32_t>& values) {
-  if (parent != nullptr) parent->CollectRuleValues(values);
+  if (parentObject != nullptr) parentObject->CollectRuleValues(values);
   if (!EnsurePropertiesLoaded()) return;
   for (const auto& [rule, value] : setAside().ownRuleValues) values[rule] = value;
 }

@@ -3,9 +3,9 @@
 #include <chrono>
 
 #include "model/object_name_checks.h"
+#include "model/workspace.h"
 #include "props/log_switches.h"
 #include "props/log_view.h"
-#include "model/object_access.h"
 #include "props/object_selection.h"
 #include "runtime/command_context.h"
 #include "runtime/interrupt.h"
@@ -58,7 +58,7 @@ extern const char* const kLogHelp[] = {
 };
 
 bool HandleObjectLog(CommandContext& command) {
-  ConfigObject* object = Registry().Find(command.objectName);
+  ConfigObject* object = command.workspace.registry().Find(command.objectName);
 
   const LogSwitchParse parse = ParseLogSwitches(command.line);
   if (parse.error != LogSwitchError::kNone) {
@@ -66,9 +66,9 @@ bool HandleObjectLog(CommandContext& command) {
   }
 
   bool shown = false;
-  if (IsAvailable(*object)) {
+  if (object->IsAvailable()) {
     SessionLogConsole console(command);
-    LogView view(*object->node, console, parse.switches, PageLength(command.options),
+    LogView view(*object->node(), console, parse.switches, PageLength(command.options),
                  command.options.followDelay);
     shown = view.Show();
   }

@@ -2,6 +2,7 @@
 // or sets the object's own value for a rule (-1 removes it), on one object or a selection.
 #include <vector>
 
+#include "model/workspace.h"
 #include "props/object_selection.h"
 #include "props/selection_listing.h"
 #include "runtime/c_number.h"
@@ -29,10 +30,10 @@ bool SetRuleOnObject(const CommandContext& command, ConfigObject& object,
                      const std::string& ruleToken, int32_t rule, int32_t value) {
   if (object.GetRuleDescription(rule) == nullptr) {
     return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   if (!object.SetRuleValue(rule, value)) {
-    return command.Fail(ResultCode::kRuleValueFailed, kSetFailed, rule, object.name.c_str());
+    return command.Fail(ResultCode::kRuleValueFailed, kSetFailed, rule, object.name().c_str());
   }
   return true;
 }
@@ -87,7 +88,7 @@ bool HandleObjectQpk(CommandContext& command) {
   const int32_t rule = ParseIntLikeAtoi(ruleToken);
   const int32_t value = ParseIntLikeAtoi(valueToken);
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   ConfigObject* single = selection.single();
   if (!valueToken.empty()) {
@@ -97,7 +98,7 @@ bool HandleObjectQpk(CommandContext& command) {
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
       ConsolePrint("Rule value of %d for %s object %s has been set to %s.\n", rule,
-                   KindName(single->kind), single->name.c_str(), valueToken.c_str());
+                   KindName(single->kind()), single->name().c_str(), valueToken.c_str());
     } else if (command.options.verbose) {
       ConsolePrint("Rule value of %d for %s objects has been set to %s.\n", rule, selection.label(),
                    valueToken.c_str());
@@ -116,10 +117,10 @@ bool HandleObjectQpk(CommandContext& command) {
                            const RuleRow row = object.GetRule(rule);
                            if (row.description.empty()) {
                              command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
-                                          object.name.c_str());
+                                          object.name().c_str());
                              return std::nullopt;
                            }
-                           return Formatted("%s: %-4d %-65s = %c%2d%c", object.name.c_str(), rule,
+                           return Formatted("%s: %-4d %-65s = %c%2d%c", object.name().c_str(), rule,
                                             row.description.c_str(), OpeningMark(row), row.value,
                                             ClosingMark(row));
                          });
@@ -131,7 +132,7 @@ bool HandleObjectQpk(CommandContext& command) {
   const RuleRow row = single->GetRule(rule);
   if (row.description.empty()) {
     return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
-                        single->name.c_str());
+                        single->name().c_str());
   }
   ConsolePrint("RULE %-65s   VALUE\n", kHeaderTitle);
   ConsolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row), row.value,

@@ -6,7 +6,7 @@ bool PageSelection(const CommandContext& command, const ObjectSelection& selecti
                    const char* header,
                    const std::function<std::optional<std::string>(ConfigObject&)>& lineOf) {
   const int linesPerPage = PageLength(command.options);
-  const ObjectRegistry& registry = Registry();
+  const ObjectRegistry& registry = selection.registry();
   auto entry = registry.begin();
   int lineNumber = 1;
   bool atHeader = header != nullptr;

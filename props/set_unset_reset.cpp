@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "model/workspace.h"
 #include "props/object_selection.h"
 #include "props/selection_listing.h"
 #include "runtime/command_context.h"
@@ -38,11 +39,11 @@ bool SetOnObject(const CommandContext& command, ConfigObject& object, const std:
                  const std::string& value) {
   if (object.GetProperty(option.c_str()) == nullptr) {
     return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   if (!object.SetProperty(option.c_str(), value.c_str())) {
     return command.Fail(ResultCode::kSubcommandFailed, kSetFailed, option.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   return true;
 }
@@ -59,19 +60,19 @@ bool ClearProperty(const CommandContext& command, const ClearingCommand& clearin
   const std::string option = getToken(2, command.line);
   const char* value = clearing.restore ? nullptr : "";
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
     if (object.SetProperty(option.c_str(), value)) return true;
     return command.Fail(ResultCode::kSubcommandFailed,
                         "Failed to %s \"%s\" value on object \"%s\".\n", clearing.verb,
-                        option.c_str(), object.name.c_str());
+                        option.c_str(), object.name().c_str());
   });
   if (outcome.stopped) return false;
   if (!command.options.verbose) return true;
   if (ConfigObject* object = selection.single()) {
     ConsolePrint("Value of %s for %s object %s has been %s.\n", option.c_str(),
-                 KindName(object->kind), object->name.c_str(), clearing.verb);
+                 KindName(object->kind()), object->name().c_str(), clearing.verb);
   } else {
     ConsolePrint("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
                  clearing.verb);
@@ -134,7 +135,7 @@ bool HandleObjectSet(CommandContext& command) {
   const std::string option = getToken(2, command.line);
   const std::string value = restOfLine(3, command.line);
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   ConfigObject* single = selection.single();
   if (!value.empty()) {
@@ -144,7 +145,7 @@ bool HandleObjectSet(CommandContext& command) {
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
       ConsolePrint("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
-                   KindName(single->kind), single->name.c_str(), value.c_str());
+                   KindName(single->kind()), single->name().c_str(), value.c_str());
     } else if (command.options.verbose) {
       ConsolePrint("Value of %s for %s objects has been set to %s.\n", option.c_str(),
                    selection.label(), value.c_str());
@@ -162,10 +163,10 @@ bool HandleObjectSet(CommandContext& command) {
           const char* current = object.GetProperty(option.c_str());
           if (current == nullptr) {
             command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
-                         object.name.c_str());
+                         object.name().c_str());
             return std::nullopt;
           }
-          return Formatted("%s: %s = %s", object.name.c_str(), option.c_str(), current);
+          return Formatted("%s: %s = %s", object.name().c_str(), option.c_str(), current);
         });
   }
   if (option.empty()) {
@@ -175,7 +176,7 @@ bool HandleObjectSet(CommandContext& command) {
   const char* current = single->GetProperty(option.c_str());
   if (current == nullptr) {
     return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
-                        single->name.c_str());
+                        single->name().c_str());
   }
   ConsolePrint("%s = %s\n", option.c_str(), current);
   return true;

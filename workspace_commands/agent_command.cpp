@@ -1,8 +1,7 @@
 // AGENT name address [port [password]]: declares the object for the management agent on a host,
 // authenticating with the session's stored credentials when AUTH has not been run.
 #include "model/object_name_checks.h"
-#include "model/object_registry.h"
-#include "model/server_session.h"
+#include "model/workspace.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
@@ -27,13 +26,14 @@ extern const char* const kAgentHelp[] = {
 bool HandleAgent(CommandContext& command) {
   const std::string name = getToken(2, command.line);
   if (!AcceptNewObjectName(command, name)) return false;
-  if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(),
-                         command.session.password.c_str())) {
+  if (!command.workspace.OpenServerSession(command.session.serverName.c_str(),
+                                           command.session.userName.c_str(),
+                                           command.session.password.c_str())) {
     return command.Fail(ResultCode::kNotAuthenticated,
                         "Authenticiation to Ilvaris %s as user %s failed.\n",
                         command.session.serverName.c_str(), command.session.userName.c_str());
   }
-  if (Registry().Find(name) != nullptr) {
+  if (command.workspace.registry().Find(name) != nullptr) {
     return command.Fail(ResultCode::kRedeclaration, "Redeclaration of existing object \"%s\".\n",
                         name.c_str());
   }
@@ -41,13 +41,14 @@ bool HandleAgent(CommandContext& command) {
   const std::string address = getToken(3, command.line);
   const auto port = static_cast<uint16_t>(ParseIntLikeAtoi(getToken(4, command.line)));
   const std::string agentPassword = getToken(5, command.line);
-  std::unique_ptr<ConfigObject> agent = ConfigObject::LocateByAddress(
-      name, ObjectKind::Agent, address.c_str(), port, agentPassword.c_str(), nullptr);
+  std::unique_ptr<ConfigObject> agent =
+      ConfigObject::LocateByAddress(command.workspace, name, ObjectKind::Agent, address.c_str(),
+                                    port, agentPassword.c_str(), nullptr);
   if (agent == nullptr || !agent->IsAlive()) {
     return command.Fail(ResultCode::kCannotCreateObject, "Could not create object \"%s\".\n",
                         name.c_str());
   }
-  Registry().Insert(name, std::move(agent));
+  command.workspace.registry().Insert(name, std::move(agent));
   if (command.options.verbose)
     ConsolePrint("Agent object named %s has been created.\n", name.c_str());
   return true;

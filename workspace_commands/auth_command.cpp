@@ -1,5 +1,5 @@
 // AUTH server user [password]: opens the connection to the event server explicitly.
-#include "model/server_session.h"
+#include "model/workspace.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"
@@ -23,7 +23,7 @@ extern const char* const kAuthHelp[] = {
 };
 
 bool HandleAuth(CommandContext& command) {
-  if (IsAuthenticated()) {
+  if (command.workspace.IsAuthenticated()) {
     return command.Fail(ResultCode::kAlreadyAuthenticated,
                         "Already authenticated to an Ilvaris.\n");
   }
@@ -31,8 +31,9 @@ bool HandleAuth(CommandContext& command) {
   command.session.serverName = getToken(2, command.line);
   command.session.userName = getToken(3, command.line);
   command.session.password = restOfLine(4, command.line);
-  if (!OpenServerSession(command.session.serverName.c_str(), command.session.userName.c_str(),
-                         command.session.password.c_str())) {
+  if (!command.workspace.OpenServerSession(command.session.serverName.c_str(),
+                                           command.session.userName.c_str(),
+                                           command.session.password.c_str())) {
     command.session.failedAuthLine = command.lineNumber;
     return command.Fail(ResultCode::kNotAuthenticated,
                         "Authenticiation to Ilvaris %s as user %s failed.\n",

@@ -2,7 +2,7 @@
 // the installation.
 #include <set>
 
-#include "model/object_registry.h"
+#include "model/workspace.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
@@ -24,7 +24,7 @@ extern const char* const kDropHelp[] = {
 
 bool HandleDrop(CommandContext& command) {
   const unsigned count = tokenCount(command.line);
-  ObjectRegistry& registry = Registry();
+  ObjectRegistry& registry = command.workspace.registry();
   bool all = false;
   std::set<std::string> selected;
   for (unsigned n = 2; n <= count; ++n) {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "model/object_registry.h"
+#include "model/workspace.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 
@@ -19,9 +19,9 @@ void PrintObjectLine(const std::string& indent, const std::string& name,
                      const ConfigObject& object) {
   std::string line;
   line.append(indent.c_str()).append("`- ").append(name.c_str()).append(" (");
-  line.append(KindName(object.kind));
+  line.append(KindName(object.kind()));
   const ChildDefinitionData record = object.GetDefinitionWithDefaults();
-  switch (object.kind) {
+  switch (object.kind()) {
     case ObjectKind::Agent:
       line.append(" - ").append(ValueOrEmpty(record, "ipaddr")).append(":");
       line.append(ValueOrEmpty(record, "port"));
@@ -62,8 +62,8 @@ extern const char* const kObjectsHelp[] = {
     nullptr,
 };
 
-bool HandleObjects(CommandContext&) {
-  const ObjectRegistry& registry = Registry();
+bool HandleObjects(CommandContext& command) {
+  const ObjectRegistry& registry = command.workspace.registry();
   if (registry.empty()) {
     ConsolePrint("There are no objects currently active.\n");
     return true;
@@ -85,8 +85,8 @@ bool HandleObjects(CommandContext&) {
       continue;
     }
     const ConfigObject& object = *level.next++->second;
-    PrintObjectLine(level.indent, object.name, object);
-    const ObjectRegistry::Children& children = registry.ChildrenOf(object.name);
+    PrintObjectLine(level.indent, object.name(), object);
+    const ObjectRegistry::Children& children = registry.ChildrenOf(object.name());
     if (!children.empty()) {
       std::string indent = level.indent + "   ";
       levels.push_back({children.begin(), children.end(), std::move(indent)});
