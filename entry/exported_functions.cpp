@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "entry/process_workspace.h"
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
 #include "runtime/failure_record.h"
@@ -20,7 +21,7 @@ extern "C" {
 HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   StringLineSource source(commands);
   StringTextSink sink;
-  ScriptSession session(&source, &sink);
+  ScriptSession session(ProcessWorkspace(), &source, &sink);
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
   ClearInterrupt();  // a request ends the run it was made in, not the next one

@@ -36,7 +36,7 @@ int RunReaderSession() {
   if (lineReader == nullptr) return -1;
   ReaderLineSource source(lineReader, lineReaderContext);
   FileTextSink sink(stdout);
-  ScriptSession session(&source, &sink);
+  ScriptSession session(ProcessWorkspace(), &source, &sink);
   session.state.name = "STDIN";
   ScriptOptions options = ScriptOptions::EntryDefaults();
   options.quiet = false;
@@ -64,7 +64,7 @@ HXO_API void HXO_SetLineReader(HXO_LineReader reader, void* context) {
 HXO_API int HXO_RunCommands(const char* name, const char* commands) {
   StringLineSource source(commands);
   FileTextSink sink(stdout);
-  ScriptSession session(&source, &sink);
+  ScriptSession session(ProcessWorkspace(), &source, &sink);
   session.state.name = name != nullptr ? name : "stringbuf";
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());

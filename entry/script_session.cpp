@@ -10,18 +10,20 @@ namespace {
 void StartState(SessionState& state, const std::string& name, TextSink* sink) {
   state.name = name;
   state.sink = sink;
-  state.runScriptFile = runScript;
+  state.runScriptFile = RunScriptInWorkspace;
 }
 
 }  // namespace
 
-ScriptSession::ScriptSession(LineSource* source, TextSink* sink) : source(source) {
+ScriptSession::ScriptSession(Workspace& workspace, LineSource* source, TextSink* sink)
+    : workspace(workspace), source(source) {
   StartState(state, "stringbuf", sink);
 }
 
-ScriptSession::ScriptSession(const std::string& fileName) {
+ScriptSession::ScriptSession(Workspace& workspace, const std::string& fileName)
+    : workspace(workspace) {
   StartState(state, fileName, nullptr);
-  auto& loadedScripts = ProcessWorkspace().runningScripts();
+  auto& loadedScripts = workspace.runningScripts();
   if (loadedScripts.count(fileName) != 0) {
     state.resultCode = ResultCode::kScriptAlreadyLoaded;
     return;
@@ -38,10 +40,10 @@ ScriptSession::ScriptSession(const std::string& fileName) {
   addedToLoadedScripts = true;
 }
 
-ScriptSession::ScriptSession() : interactive(true) {
+ScriptSession::ScriptSession(Workspace& workspace) : workspace(workspace), interactive(true) {
   StartState(state, "STDIN", nullptr);
   // Standard input can only be read by a session that does not run inside a script file.
-  if (!ProcessWorkspace().runningScripts().empty()) {
+  if (!workspace.runningScripts().empty()) {
     state.resultCode = ResultCode::kCannotOpenScript;
     return;
   }
@@ -52,25 +54,29 @@ ScriptSession::ScriptSession() : interactive(true) {
 }
 
 ScriptSession::~ScriptSession() {
-  if (addedToLoadedScripts) ProcessWorkspace().runningScripts().erase(state.name);
+  if (addedToLoadedScripts) workspace.runningScripts().erase(state.name);
 }
 
 int ScriptSession::Run(const ScriptOptions& options) {
-  if (source != nullptr)
-    RunInterpreterLoop(ProcessWorkspace(), state, *source, interactive, options);
+  if (source != nullptr) RunInterpreterLoop(workspace, state, *source, interactive, options);
   return state.resultCode;
 }
 
 int runScript(const char* fileName, const ScriptOptions& options) {
+  return RunScriptInWorkspace(ProcessWorkspace(), fileName, options);
+}
+
+int RunScriptInWorkspace(Workspace& workspace, const char* fileName, const ScriptOptions& options) {
   // Every nested script runs on the stack of the one that includes it; a chain of files that
   // include each other ends here, far before the stack does.
-  if (fileName != nullptr && ProcessWorkspace().runningScripts().size() >= kMaxScriptNesting) {
+  if (fileName != nullptr && workspace.runningScripts().size() >= kMaxScriptNesting) {
     ConsoleError("%s: Script not started: scripts may be nested at most %zu deep.\n", fileName,
                  kMaxScriptNesting);
     return ResultCode::kSessionNotCreated;
   }
-  auto session = fileName != nullptr ? std::make_unique<ScriptSession>(std::string(fileName))
-                                     : std::make_unique<ScriptSession>();
+  auto session = fileName != nullptr
+                     ? std::make_unique<ScriptSession>(workspace, std::string(fileName))
+                     : std::make_unique<ScriptSession>(workspace);
   const int code = session->Run(options);
   const char* name = session->state.name.c_str();
   switch (code) {

@@ -6,20 +6,23 @@
 #include <memory>
 #include <string>
 
+#include "model/workspace.h"
 #include "runtime/line_source.h"
 #include "runtime/script_options.h"
 #include "runtime/session_state.h"
 #include "runtime/text_sink.h"
 
+// Each session runs on the objects of one workspace.
 class ScriptSession {
  public:
   // A string session over a source and a sink that the caller owns ("stringbuf").
-  ScriptSession(LineSource* source, TextSink* sink);
+  ScriptSession(Workspace& workspace, LineSource* source, TextSink* sink);
   // A file session over the named script file; refused with code 4 when that file is already
-  // running and with code 5 when it cannot be opened.
-  explicit ScriptSession(const std::string& fileName);
-  // A standard-input session ("STDIN"); refused with code 5 while a script file is running.
-  ScriptSession();
+  // running in workspace and with code 5 when it cannot be opened.
+  ScriptSession(Workspace& workspace, const std::string& fileName);
+  // A standard-input session ("STDIN"); refused with code 5 while a script file is running in
+  // workspace.
+  explicit ScriptSession(Workspace& workspace);
   ~ScriptSession();
   ScriptSession(const ScriptSession&) = delete;
   ScriptSession& operator=(const ScriptSession&) = delete;
@@ -31,6 +34,7 @@ class ScriptSession {
   SessionState state;
 
  private:
+  Workspace& workspace;
   std::unique_ptr<LineSource> ownedSource;
   std::unique_ptr<TextSink> ownedSink;
   LineSource* source = nullptr;  // null only when the session was refused
@@ -45,3 +49,5 @@ constexpr size_t kMaxScriptNesting = 100;
 // reports a refused session on standard error, and returns the session's result code; 1 when
 // kMaxScriptNesting files are running already.
 int runScript(const char* fileName, const ScriptOptions& options);
+// The same in workspace (runScript runs in the process's workspace); what INCLUDE runs.
+int RunScriptInWorkspace(Workspace& workspace, const char* fileName, const ScriptOptions& options);
