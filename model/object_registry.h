@@ -70,7 +70,7 @@ class ObjectRegistry {
   // without parent).
   const Children& ChildrenOf(const std::string& parentName) const;
   // Whether a registered object whose parent link is parent has identityKey among the keys
-  // that IdentityKeys (objects/child_identity.h) gave for it when it was registered.
+  // that IdentityKeys (model/child_identity.h) gave for it when it was registered.
   bool HasChildWithIdentity(const ConfigObject& parent, const std::string& identityKey) const;
   // Whether a registered object of that kind has parent's name as its ParentName. Every such
   // object has parent as its link: a parent leaves the registry only with its subtree.
