@@ -5,10 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "objects/child_identity.h"
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/child_identity.h"
+#include "model/object_name_checks.h"
+#include "model/workspace.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/listing_output.h"
@@ -20,8 +19,9 @@ namespace {
 // The registered object that stands for a child, found by the child's identity among the
 // object's registered children; empty when none does.
 std::string RegisteredName(const ConfigObject& object, const std::string& identityKey) {
-  const ConfigObject* child = Registry().ChildWithIdentity(object, identityKey);
-  return child == nullptr ? std::string() : child->name;
+  const ConfigObject* child =
+      object.workspace().registry().ChildWithIdentity(object, identityKey);
+  return child == nullptr ? std::string() : child->name();
 }
 
 // The listing row of one child from its record, by the child's kind; nothing when the record
@@ -62,8 +62,8 @@ std::optional<ListingRow> EntryRow(const ConfigObject& object, ObjectKind childK
 // hands out is released once its record has been read.
 std::vector<ListingRow> CollectEntryRows(const ConfigObject& object, ObjectKind childKind) {
   std::vector<ListingRow> entries;
-  if (object.node == nullptr || CurrentServerSession() == nullptr) return entries;
-  std::unique_ptr<TreeWalker> walker(object.node->GetChildWalker());
+  if (!object.IsAvailable()) return entries;
+  std::unique_ptr<TreeWalker> walker(object.node()->GetChildWalker());
   if (walker == nullptr) return entries;
   for (walker->First(); !walker->AtEnd(); walker->Next()) {
     std::unique_ptr<TreeNode> child(walker->Current());
@@ -113,14 +113,14 @@ extern const char* const kListHelp[] = {
 };
 
 bool HandleObjectList(CommandContext& command) {
-  const ConfigObject* object = Registry().Find(command.objectName);
-  const KindTraits* traits = TraitsOf(object->kind);
+  const ConfigObject* object = command.workspace.registry().Find(command.objectName);
+  const KindTraits* traits = TraitsOf(object->kind());
   if (traits == nullptr || traits->listHeader == nullptr) {
     return command.Fail(ResultCode::kNotApplicable, "Cannot execute LIST on %s object \"%s\".\n",
-                        KindName(object->kind), command.objectName.c_str());
+                        KindName(object->kind()), command.objectName.c_str());
   }
 
-  const Listing listing{ChildListingKind(traits->childKind), object->name};
+  const Listing listing{ChildListingKind(traits->childKind), object->name()};
   RowList entries(CollectEntryRows(*object, traits->childKind));
   if (entries.empty()) {
     // Not a listing, so not paged and not captured.

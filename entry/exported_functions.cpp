@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "entry/process_console.h"
+#include "entry/process_workspace.h"
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
 #include "runtime/failure_record.h"
@@ -21,7 +22,7 @@ extern "C" {
 HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   StringLineSource source(commands);
   StringTextSink sink;
-  ScriptSession session(&source, &sink, ProcessConsole());
+  ScriptSession session(ProcessWorkspace(), &source, &sink, ProcessConsole());
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
   ClearInterrupt();  // a request ends the run it was made in, not the next one

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "entry/process_console.h"
+#include "entry/process_workspace.h"
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
 #include "interp/completion.h"
-#include "objects/process_state.h"
 #include "runtime/failure_explanation.h"
 #include "runtime/failure_record.h"
 #include "runtime/interrupt.h"
@@ -38,7 +38,7 @@ int RunReaderSession() {
   ReaderLineSource source(lineReader, lineReaderContext);
   Console& console = ProcessConsole();
   FileTextSink sink(console.outputStream());
-  ScriptSession session(&source, &sink, console);
+  ScriptSession session(ProcessWorkspace(), &source, &sink, console);
   session.state.name = "STDIN";
   ScriptOptions options = ScriptOptions::EntryDefaults();
   options.quiet = false;
@@ -67,7 +67,7 @@ HXO_API int HXO_RunCommands(const char* name, const char* commands) {
   StringLineSource source(commands);
   Console& console = ProcessConsole();
   FileTextSink sink(console.outputStream());
-  ScriptSession session(&source, &sink, console);
+  ScriptSession session(ProcessWorkspace(), &source, &sink, console);
   session.state.name = name != nullptr ? name : "stringbuf";
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
@@ -78,12 +78,13 @@ HXO_API int HXO_RunCommands(const char* name, const char* commands) {
 
 HXO_API char** HXO_Complete(const char* line, int start, int end) {
   if (line == nullptr || start < 0 || end < start) return NewList({});
-  return NewList(CompletionsFor(line, static_cast<size_t>(start), static_cast<size_t>(end)));
+  return NewList(CompletionsFor(ProcessWorkspace(), line, static_cast<size_t>(start),
+                                static_cast<size_t>(end)));
 }
 
 HXO_API char** HXO_PendingObjects(void) {
   std::vector<std::string> names;
-  for (const auto& [name, object] : ProcessState::Get().registry) {
+  for (const auto& [name, object] : ProcessWorkspace().registry()) {
     if (object->HasPropertyChanges() || object->RuleValuesChanged()) names.emplace_back(name);
   }
   return NewList(names);

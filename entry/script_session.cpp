@@ -1,7 +1,8 @@
 #include "entry/script_session.h"
 
+#include "entry/process_workspace.h"
 #include "interp/interpreter_loop.h"
-#include "objects/process_state.h"
+#include "runtime/console.h"
 #include "runtime/result_codes.h"
 
 namespace {
@@ -10,19 +11,21 @@ void StartState(SessionState& state, const std::string& name, TextSink* sink, Co
   state.name = name;
   state.sink = sink;
   state.console = &console;
-  state.runScriptFile = runScript;
+  state.runScriptFile = RunScriptInWorkspace;
 }
 
 }  // namespace
 
-ScriptSession::ScriptSession(LineSource* source, TextSink* sink, Console& console)
-    : source(source) {
+ScriptSession::ScriptSession(Workspace& workspace, LineSource* source, TextSink* sink,
+                             Console& console)
+    : workspace(workspace), source(source) {
   StartState(state, "stringbuf", sink, console);
 }
 
-ScriptSession::ScriptSession(const std::string& fileName, Console& console) {
+ScriptSession::ScriptSession(Workspace& workspace, const std::string& fileName, Console& console)
+    : workspace(workspace) {
   StartState(state, fileName, nullptr, console);
-  auto& loadedScripts = ProcessState::Get().loadedScripts;
+  auto& loadedScripts = workspace.runningScripts();
   if (loadedScripts.count(fileName) != 0) {
     state.resultCode = ResultCode::kScriptAlreadyLoaded;
     return;
@@ -39,10 +42,11 @@ ScriptSession::ScriptSession(const std::string& fileName, Console& console) {
   addedToLoadedScripts = true;
 }
 
-ScriptSession::ScriptSession(Console& console) : interactive(true) {
+ScriptSession::ScriptSession(Workspace& workspace, Console& console)
+    : workspace(workspace), interactive(true) {
   StartState(state, "STDIN", nullptr, console);
   // Standard input can only be read by a session that does not run inside a script file.
-  if (!ProcessState::Get().loadedScripts.empty()) {
+  if (!workspace.runningScripts().empty()) {
     state.resultCode = ResultCode::kCannotOpenScript;
     return;
   }
@@ -53,25 +57,30 @@ ScriptSession::ScriptSession(Console& console) : interactive(true) {
 }
 
 ScriptSession::~ScriptSession() {
-  if (addedToLoadedScripts) ProcessState::Get().loadedScripts.erase(state.name);
+  if (addedToLoadedScripts) workspace.runningScripts().erase(state.name);
 }
 
 int ScriptSession::Run(const ScriptOptions& options) {
-  if (source != nullptr) RunInterpreterLoop(state, *source, interactive, options);
+  if (source != nullptr) RunInterpreterLoop(workspace, state, *source, interactive, options);
   return state.resultCode;
 }
 
 int runScript(const char* fileName, const ScriptOptions& options, Console& console) {
+  return RunScriptInWorkspace(ProcessWorkspace(), fileName, options, console);
+}
+
+int RunScriptInWorkspace(Workspace& workspace, const char* fileName, const ScriptOptions& options,
+                         Console& console) {
   // Every nested script runs on the stack of the one that includes it; a chain of files that
   // include each other ends here, far before the stack does.
-  if (fileName != nullptr && ProcessState::Get().loadedScripts.size() >= kMaxScriptNesting) {
+  if (fileName != nullptr && workspace.runningScripts().size() >= kMaxScriptNesting) {
     console.Error("%s: Script not started: scripts may be nested at most %zu deep.\n", fileName,
                   kMaxScriptNesting);
     return ResultCode::kSessionNotCreated;
   }
   auto session = fileName != nullptr
-                     ? std::make_unique<ScriptSession>(std::string(fileName), console)
-                     : std::make_unique<ScriptSession>(console);
+                     ? std::make_unique<ScriptSession>(workspace, std::string(fileName), console)
+                     : std::make_unique<ScriptSession>(workspace, console);
   const int code = session->Run(options);
   const char* name = session->state.name.c_str();
   switch (code) {

@@ -6,8 +6,8 @@
 #include <set>
 #include <string_view>
 
-#include "objects/process_state.h"
-#include "objects/server_session.h"
+#include "entry/process_workspace.h"
+#include "model/server_session.h"
 #include "orbitane/orbitaneapi.h"
 
 namespace {
@@ -210,7 +210,7 @@ class Snapshot {
 }  // namespace
 
 bool MakeSnapshot(std::string& text, std::string& problem) {
-  ServerSession* session = CurrentServerSession();
+  ServerSession* session = ProcessWorkspace().serverSession();
   if (session == nullptr || session->root == nullptr) {
     problem = "the script did not authenticate: there is nothing to take a snapshot of";
     return false;
@@ -247,16 +247,16 @@ bool MakeSnapshot(std::string& text, std::string& problem) {
   text += ",\n\"agents\": [";
   Snapshot snapshot(text);
   std::set<std::string> seen;
-  for (const auto& [name, object] : ProcessState::Get().registry) {
-    if (object->kind != ObjectKind::Agent || !object->node) continue;
-    const ChildDefinitionData& record = object->node->GetDefinitionData();
+  for (const auto& [name, object] : ProcessWorkspace().registry()) {
+    if (object->kind() != ObjectKind::Agent || !object->node()) continue;
+    const ChildDefinitionData& record = object->node()->GetDefinitionData();
     const char* address = record.getv("ipaddr");
     const char* port = record.getv("port");
     if (!seen.insert(std::string(address ? address : "") + ":" + (port ? port : "")).second) {
       continue;
     }
     text += seen.size() == 1 ? "\n" : ",\n";
-    snapshot.Node(*object->node, "Agent", false);
+    snapshot.Node(*object->node(), "Agent", false);
     if (!snapshot.problem().empty()) {
       problem = snapshot.problem();
       return false;

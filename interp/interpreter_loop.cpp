@@ -8,8 +8,8 @@
 #include "interp/command_table.h"
 #include "interp/failure_reasons.h"
 #include "interp/name_suggestion.h"
-#include "objects/object_kind.h"
-#include "objects/process_state.h"
+#include "model/object_kind.h"
+#include "model/workspace.h"
 #include "runtime/bounded_line.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
@@ -56,7 +56,7 @@ StepAnswer AskBeforeCommand(Console& console, const std::string& sessionName,
 // "subcommand" for the missing-parameters message.
 bool RunRow(const CommandRow& row, CommandContext& command, const char* kind) {
   if (row.registeredObjectOnly &&
-      ProcessState::Get().registry.Find(command.objectName) == nullptr) {
+      command.workspace.registry().Find(command.objectName) == nullptr) {
     return command.Fail(ResultCode::kReservedObject,
                         "Subcommand %s may not be used on reserved objects.\n", row.name);
   }
@@ -81,7 +81,7 @@ bool RunObjectSubcommand(CommandContext& command, std::string_view word, bool& r
   if (separator == 0) return command.Fail(ResultCode::kBadObjectName, "Bad object name \"\".\n");
   command.objectName.assign(word.substr(0, separator));
   const std::string_view subcommandName = word.substr(separator + separatorText.size());
-  if (ProcessState::Get().registry.Find(command.objectName) == nullptr &&
+  if (command.workspace.registry().Find(command.objectName) == nullptr &&
       !isReservedObjectName(command.objectName.c_str())) {
     command.Fail(ResultCode::kInvalidObject, "Invalid object \"%s\" specified.\n",
                  command.objectName.c_str());
@@ -111,8 +111,8 @@ void NoteInterrupt(CommandContext& command) {
 
 }  // namespace
 
-void RunInterpreterLoop(SessionState& session, LineSource& source, bool interactive,
-                        ScriptOptions options) {
+void RunInterpreterLoop(Workspace& workspace, SessionState& session, LineSource& source,
+                        bool interactive, ScriptOptions options) {
   Console& console = *session.console;
   session.stopRequested = false;
   if (session.serverName.empty()) session.serverName = "KORAS";
@@ -138,7 +138,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     if (interactive && !options.quiet) console.Print("%s> ", "");
     if (!source.NextLine(line) && source.StoppedAtLongLine()) {
       // Nothing after such a line can be read as the script meant it.
-      CommandContext{session, options, console, lineNumber, line, {}}.Fail(
+      CommandContext{workspace, session, options, console, lineNumber, line, {}}.Fail(
           ResultCode::kMissingParameters, "Line longer than %zu bytes; the script ends here.\n",
           kMaxLineBytes);
       break;
@@ -154,7 +154,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       long long n = ParseIntLikeAtoi(line.substr(1));
       long long size = static_cast<long long>(session.history.size());
       if (n == 0 || std::llabs(n) > size) {
-        CommandContext refused{session, options, console, lineNumber, line, {}};
+        CommandContext refused{workspace, session, options, console, lineNumber, line, {}};
         refused.Fail(ResultCode::kUnknownCommand, "Unknown history entry: %.*s.\n",
                      static_cast<int>(line.size() - 1), line.data() + 1);
         continue;
@@ -163,7 +163,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       word = TokenView(1, line);
       fromHistory = true;
     }
-    CommandContext command{session, options, console, lineNumber, line, {}};
+    CommandContext command{workspace, session, options, console, lineNumber, line, {}};
     const FailureWatch failureWatch(console);
     ForgetRefusal();
 

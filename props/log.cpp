@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "objects/object_name_checks.h"
+#include "model/object_name_checks.h"
+#include "model/workspace.h"
 #include "props/log_switches.h"
 #include "props/log_view.h"
-#include "props/object_access.h"
 #include "props/object_selection.h"
 #include "runtime/command_context.h"
 #include "runtime/interrupt.h"
@@ -36,7 +36,7 @@ extern const char* const kLogHelp[] = {
 };
 
 bool HandleObjectLog(CommandContext& command) {
-  ConfigObject* object = Registry().Find(command.objectName);
+  ConfigObject* object = command.workspace.registry().Find(command.objectName);
 
   const LogSwitchParse parse = ParseLogSwitches(command.line);
   if (parse.error != LogSwitchError::kNone) {
@@ -44,9 +44,9 @@ bool HandleObjectLog(CommandContext& command) {
   }
 
   bool shown = false;
-  if (IsAvailable(*object)) {
+  if (object->IsAvailable()) {
     PagedListing listing(command, {ListingKind::kLog, command.objectName});
-    LogView view(*object->node, listing, parse.switches, command.options.followDelay,
+    LogView view(*object->node(), listing, parse.switches, command.options.followDelay,
                  [&command](int seconds) {
                    return WaitUnlessInterrupted(command.console,
                                                 std::chrono::seconds(std::max(seconds, 0)));

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "model/workspace.h"
 #include "props/object_selection.h"
 #include "props/selection_listing.h"
 #include "runtime/c_number.h"
@@ -18,22 +19,11 @@ constexpr const char kNoRule[] =
     "Could not obtain rule descriptions or rule \"%s\" does not exist for object \"%s\".\n";
 constexpr const char kSetFailed[] = "Failed to set %d rule value on object \"%s\".\n";
 
-// The value an object would have for rule without its own: the nearest object above whose
-// properties are loaded (as reading the object's rule row leaves them) and that sets it, else 10.
-int InheritedValue(const ConfigObject& object, int32_t rule) {
-  for (const ConfigObject* above = object.parent; above != nullptr; above = above->parent) {
-    if (!above->workingProperties) continue;
-    const std::map<int32_t, int32_t>& own = above->setAside().ownRuleValues;
-    if (auto found = own.find(rule); found != own.end()) return found->second;
-  }
-  return 10;
-}
-
 RuleEntry RuleRowOf(const ConfigObject& object, int32_t rule, const RuleRow& row) {
-  RuleEntry entry{object.name, rule, row.description, std::nullopt, row.value};
+  RuleEntry entry{object.name(), rule, row.description, std::nullopt, row.value};
   if (!row.inherited) {
     entry.ownValue = row.value;
-    entry.inheritedValue = InheritedValue(object, rule);
+    entry.inheritedValue = object.InheritedRuleValue(rule);
   }
   return entry;
 }
@@ -43,10 +33,10 @@ bool SetRuleOnObject(const CommandContext& command, ConfigObject& object,
                      const std::string& ruleToken, int32_t rule, int32_t value) {
   if (object.GetRuleDescription(rule) == nullptr) {
     return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   if (!object.SetRuleValue(rule, value)) {
-    return command.Fail(ResultCode::kRuleValueFailed, kSetFailed, rule, object.name.c_str());
+    return command.Fail(ResultCode::kRuleValueFailed, kSetFailed, rule, object.name().c_str());
   }
   return true;
 }
@@ -92,7 +82,7 @@ bool HandleObjectQpk(CommandContext& command) {
   const int32_t rule = ParseIntLikeAtoi(ruleToken);
   const int32_t value = ParseIntLikeAtoi(valueToken);
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   ConfigObject* single = selection.single();
   if (!valueToken.empty()) {
@@ -102,7 +92,7 @@ bool HandleObjectQpk(CommandContext& command) {
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
       command.console.Print("Rule value of %d for %s object %s has been set to %s.\n", rule,
-                   KindName(single->kind), single->name.c_str(), valueToken.c_str());
+                   KindName(single->kind()), single->name().c_str(), valueToken.c_str());
     } else if (command.options.verbose) {
       command.console.Print("Rule value of %d for %s objects has been set to %s.\n", rule, selection.label(),
                    valueToken.c_str());
@@ -119,7 +109,7 @@ bool HandleObjectQpk(CommandContext& command) {
     SelectionRows rows(command, selection, [&](ConfigObject& object) -> std::optional<ListingRow> {
       const RuleRow row = object.GetRule(rule);
       if (row.description.empty()) {
-        command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(), object.name.c_str());
+        command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(), object.name().c_str());
         return std::nullopt;
       }
       return RuleRowOf(object, rule, row);
@@ -134,7 +124,7 @@ bool HandleObjectQpk(CommandContext& command) {
   const RuleRow row = single->GetRule(rule);
   if (row.description.empty()) {
     return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
-                        single->name.c_str());
+                        single->name().c_str());
   }
   RowList listed({RuleRowOf(*single, rule, row)});
   PrintListing(command.console, {ListingKind::kRule, command.objectName}, listed);

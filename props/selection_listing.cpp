@@ -5,11 +5,11 @@ SelectionRows::SelectionRows(const CommandContext& command, const ObjectSelectio
     : command(command),
       selection(selection),
       rowOf(std::move(rowOf)),
-      next(Registry().begin()),
+      next(selection.registry().begin()),
       last(next) {}
 
 std::optional<ListingRow> SelectionRows::Next() {
-  for (; next != Registry().end(); ++next) {
+  for (; next != selection.registry().end(); ++next) {
     ConfigObject& object = *next->second;
     if (!selection.Includes(object)) continue;
     std::optional<ListingRow> row = rowOf(object);
@@ -24,12 +24,12 @@ std::optional<ListingRow> SelectionRows::Next() {
   return std::nullopt;
 }
 
-void SelectionRows::Rewind() { next = Registry().begin(); }
+void SelectionRows::Rewind() { next = selection.registry().begin(); }
 
 void SelectionRows::StepBack(int count) {
   // Back over the selected objects before the one last shown; those without a row count too.
   next = last;
-  for (int stepped = 0; stepped < count && next != Registry().begin();) {
+  for (int stepped = 0; stepped < count && next != selection.registry().begin();) {
     --next;
     if (selection.Includes(*next->second)) ++stepped;
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/workspace.h"
 #include "props/object_selection.h"
 #include "props/selection_listing.h"
 #include "runtime/command_context.h"
@@ -19,30 +20,15 @@ constexpr const char kNoProperty[] =
     "Could not obtain properties or property \"%s\" does not exist for object \"%s\".\n";
 constexpr const char kSetFailed[] = "Failed to set \"%s\" value on object \"%s\".\n";
 
-// Notes the properties of a working copy that carry a change not yet committed.
-class PendingChanges : public NameValueActionAlgorithm {
- public:
-  void Process(const char* name, const char*, action_t action) override {
-    if (action != 0) names.insert(name);
-  }
-  std::set<std::string> names;
-};
-
-std::set<std::string> ChangedProperties(const ConfigObject& object) {
-  PendingChanges pending;
-  if (object.workingProperties) object.workingProperties->DoForEachProperty(pending);
-  return std::move(pending.names);
-}
-
 PropertyEntry PropertyRow(const ConfigObject& object, const std::string& name, const char* value,
                           bool changed) {
-  return {object.name, name, value, changed};
+  return {object.name(), name, value, changed};
 }
 
 // Every property of one object, one paged line each, in byte-wise name order.
 void ListAllProperties(const CommandContext& command, ConfigObject& object) {
   const std::map<std::string, std::string> all = object.GetAllProperties();
-  const std::set<std::string> changed = ChangedProperties(object);
+  const std::set<std::string> changed = object.ChangedPropertyNames();
   std::vector<ListingRow> rows;
   rows.reserve(all.size());
   for (const auto& [name, value] : all) {
@@ -57,11 +43,11 @@ bool SetOnObject(const CommandContext& command, ConfigObject& object, const std:
                  const std::string& value) {
   if (object.GetProperty(option.c_str()) == nullptr) {
     return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   if (!object.SetProperty(option.c_str(), value.c_str())) {
     return command.Fail(ResultCode::kSubcommandFailed, kSetFailed, option.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   return true;
 }
@@ -78,19 +64,19 @@ bool ClearProperty(const CommandContext& command, const ClearingCommand& clearin
   const std::string option = getToken(2, command.line);
   const char* value = clearing.restore ? nullptr : "";
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
     if (object.SetProperty(option.c_str(), value)) return true;
     return command.Fail(ResultCode::kSubcommandFailed,
                         "Failed to %s \"%s\" value on object \"%s\".\n", clearing.verb,
-                        option.c_str(), object.name.c_str());
+                        option.c_str(), object.name().c_str());
   });
   if (outcome.stopped) return false;
   if (!command.options.verbose) return true;
   if (ConfigObject* object = selection.single()) {
     command.console.Print("Value of %s for %s object %s has been %s.\n", option.c_str(),
-                 KindName(object->kind), object->name.c_str(), clearing.verb);
+                 KindName(object->kind()), object->name().c_str(), clearing.verb);
   } else {
     command.console.Print("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
                  clearing.verb);
@@ -153,7 +139,7 @@ bool HandleObjectSet(CommandContext& command) {
   const std::string option = getToken(2, command.line);
   const std::string value = restOfLine(3, command.line);
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   ConfigObject* single = selection.single();
   if (!value.empty()) {
@@ -163,7 +149,7 @@ bool HandleObjectSet(CommandContext& command) {
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
       command.console.Print("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
-                   KindName(single->kind), single->name.c_str(), value.c_str());
+                   KindName(single->kind()), single->name().c_str(), value.c_str());
     } else if (command.options.verbose) {
       command.console.Print("Value of %s for %s objects has been set to %s.\n", option.c_str(),
                    selection.label(), value.c_str());
@@ -179,10 +165,10 @@ bool HandleObjectSet(CommandContext& command) {
     SelectionRows rows(command, selection, [&](ConfigObject& object) -> std::optional<ListingRow> {
       const char* current = object.GetProperty(option.c_str());
       if (current == nullptr) {
-        command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(), object.name.c_str());
+        command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(), object.name().c_str());
         return std::nullopt;
       }
-      return PropertyRow(object, option, current, ChangedProperties(object).count(option) != 0);
+      return PropertyRow(object, option, current, object.ChangedPropertyNames().count(option) != 0);
     });
     PageListing(command, {ListingKind::kPropertySelection, command.objectName}, rows);
     return !rows.stopped();
@@ -194,10 +180,10 @@ bool HandleObjectSet(CommandContext& command) {
   const char* current = single->GetProperty(option.c_str());
   if (current == nullptr) {
     return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
-                        single->name.c_str());
+                        single->name().c_str());
   }
   RowList row(
-      {PropertyRow(*single, option, current, ChangedProperties(*single).count(option) != 0)});
+      {PropertyRow(*single, option, current, single->ChangedPropertyNames().count(option) != 0)});
   PrintListing(command.console, {ListingKind::kProperty, command.objectName}, row);
   return true;
 }

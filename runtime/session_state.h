@@ -10,10 +10,13 @@
 #include "runtime/script_options.h"
 #include "runtime/text_sink.h"
 
+class Workspace;
+
 struct SessionState {
-  // Runs a script file as a session nested in the running one and gives its result code.
-  using ScriptRunner = int (*)(const char* fileName, const ScriptOptions& options,
-                               Console& console);
+  // Runs a script file in workspace as a session nested in the running one and gives its
+  // result code.
+  using ScriptRunner = int (*)(Workspace& workspace, const char* fileName,
+                               const ScriptOptions& options, Console& console);
 
   std::string name;            // "stringbuf", "STDIN" or the script file name as given
   TextSink* sink = nullptr;    // where paged output goes

@@ -12,8 +12,7 @@
 
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
-#include "objects/process_state.h"
-#include "objects/server_session.h"
+#include "model/workspace.h"
 #include "runtime/failure_record.h"
 #include "runtime/interrupt.h"
 #include "runtime/page_length.h"
@@ -52,12 +51,15 @@ inline Result RunInProcess(const Folder& folder, const std::string& scriptName,
   Console console(out, err, in);
   EXPECT_EQ(withSite ? HXO_OpenInstallation(nullptr) : 0, 0);
   ForgetLastFailure();
-  const int code = runScript(scriptName.c_str(), ScriptOptions::EntryDefaults(), console);
+  int code;
+  {
+    // A workspace of its own, as a new process starts with: no declared objects and no server
+    // session; ending it ends the session and with it the loaded installation.
+    Workspace workspace;
+    code = RunScriptInWorkspace(workspace, scriptName.c_str(), ScriptOptions::EntryDefaults(),
+                                console);
+  }
   ClearInterrupt();
-  // What a new process starts without: the declared objects, the server session and with it the
-  // loaded installation.
-  ProcessState::Get().registry.Clear();
-  CloseServerSession();
   Result result{WrittenTo(out), WrittenTo(err), code};
   for (FILE* file : {in, out, err}) std::fclose(file);
   EXPECT_EQ(chdir(previousFolder), 0);
