@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
+#include <vector>
 
 #include "orbitane/extensions.h"
 #include "orbitane/file_replacement.h"
@@ -12,7 +14,6 @@
 #include "sim/plan.h"
 #include "sim/refusal.h"
 #include "sim/report.h"
-#include "sim/site_access.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
 
@@ -139,7 +140,7 @@ int Library::LoadQuietly(std::string& problem) {
     return 0;
   }
   writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
-  target_ = WriteTarget(file_);
+  target_ = ReplacementTarget(file_);
   std::optional<FileText> file = ReadSiteFile(file_, problem);
   if (!file) return kUnreadable;
   stamp_ = file->stamp;
@@ -241,6 +242,29 @@ char* OrbitanePlan(const char* format) {
   const bool json = format != nullptr && std::string_view(format) == "json";
   std::optional<std::string> plan = sim::Library::Get().Plan(json);
   return plan ? SharedHeapStrdup(plan->c_str()) : nullptr;
+}
+
+char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server, const char* user,
+                       char** problem) {
+  if (problem != nullptr) *problem = nullptr;
+  std::string error = "there is no installation to take a snapshot of";
+  std::optional<std::string> text;
+  if (const std::shared_ptr<sim::Site>& site = sim::Library::Get().site()) {
+    std::vector<sim::SnapshotAgent> chosen;
+    std::unordered_set<std::string> seen;
+    for (int i = 0; i < count; ++i) {
+      std::string description =
+          sim::DescribeRecord(sim::Kind::Agent, agents[i]->GetDefinitionData());
+      if (!seen.insert(description).second) continue;
+      const auto* node = dynamic_cast<const sim::SimNode*>(agents[i]);
+      chosen.push_back({node != nullptr ? node->Live() : nullptr, std::move(description)});
+    }
+    text = sim::WriteSnapshot(*site, chosen, server != nullptr ? server : "",
+                              user != nullptr ? user : "", error);
+  }
+  if (text) return SharedHeapStrdup(text->c_str());
+  if (problem != nullptr) *problem = SharedHeapStrdup(error.c_str());
+  return nullptr;
 }
 
 char* OrbitaneRehearsalLimits() {

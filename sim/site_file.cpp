@@ -42,12 +42,6 @@ FileStamp StampFrom(const struct stat& info) {
   return stamp;
 }
 
-std::string Folder(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Closes a descriptor when it goes out of scope.
 struct Descriptor {
   explicit Descriptor(int fd) : fd(fd) {}
@@ -208,7 +202,7 @@ WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, F
 
 void RemoveStaleTemporaries(const std::string& path) {
   const std::string prefix = TemporaryNamePrefix(path);
-  DIR* folder = ::opendir(Folder(path).c_str());
+  DIR* folder = ::opendir(FolderOf(path).c_str());
   if (folder == nullptr) return;
   while (const dirent* entry = ::readdir(folder)) {
     const std::string_view name(entry->d_name);
