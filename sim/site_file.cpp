@@ -81,28 +81,29 @@ void DigestIfRecent(FileStamp& stamp, std::string_view bytes) {
   if (Nanoseconds(now) - stamp.ctimeNs < kTimeDoubtNs) stamp.digest = DigestOf(bytes);
 }
 
-SiteText::SiteText(size_t size) : size_(size), mapped_(size + kSiteTextSlack) {
-  void* start = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+SiteText::SiteText(size_t size) : length(size), mappedLength(size + kSiteTextSlack) {
+  void* start =
+      mmap(nullptr, mappedLength, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (start == MAP_FAILED) throw std::bad_alloc();
-  madvise(start, mapped_, MADV_HUGEPAGE);
-  bytes_ = static_cast<char*>(start);
+  madvise(start, mappedLength, MADV_HUGEPAGE);
+  mappedBytes = static_cast<char*>(start);
 }
 
 SiteText::~SiteText() {
-  if (bytes_ != nullptr) munmap(bytes_, mapped_);
+  if (mappedBytes != nullptr) munmap(mappedBytes, mappedLength);
 }
 
 SiteText::SiteText(SiteText&& other) noexcept
-    : bytes_(std::exchange(other.bytes_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      mapped_(std::exchange(other.mapped_, 0)) {}
+    : mappedBytes(std::exchange(other.mappedBytes, nullptr)),
+      length(std::exchange(other.length, 0)),
+      mappedLength(std::exchange(other.mappedLength, 0)) {}
 
 SiteText& SiteText::operator=(SiteText&& other) noexcept {
   if (this != &other) {
-    if (bytes_ != nullptr) munmap(bytes_, mapped_);
-    bytes_ = std::exchange(other.bytes_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-    mapped_ = std::exchange(other.mapped_, 0);
+    if (mappedBytes != nullptr) munmap(mappedBytes, mappedLength);
+    mappedBytes = std::exchange(other.mappedBytes, nullptr);
+    length = std::exchange(other.length, 0);
+    mappedLength = std::exchange(other.mappedLength, 0);
   }
   return *this;
 }

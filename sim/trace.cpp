@@ -25,27 +25,27 @@ bool SameFile(const std::string& one, const std::string& other) {
 }  // namespace
 
 void Trace::SetFile(std::string path, const std::string& siteFile) {
-  reported_ = false;
-  path_.clear();
+  failureReported = false;
+  tracePath.clear();
   if (!path.empty() && !siteFile.empty() && SameFile(path, siteFile)) {
-    if (refused_ != path) {
+    if (refusedPath != path) {
       ReportProblem(path, "the trace would be written into the installation file " + siteFile +
                               "; no trace is written");
     }
-    refused_ = std::move(path);
+    refusedPath = std::move(path);
     return;
   }
-  path_ = std::move(path);
+  tracePath = std::move(path);
 }
 
 void Trace::Write(std::string_view line) const {
-  if (path_.empty()) return;
+  if (tracePath.empty()) return;
   std::string text(line);
   text += '\n';
   // Opened without waiting, so that a FIFO that nobody reads fails rather than blocks; written
   // with waiting, so that a slow reader loses nothing.
   const int fd =
-      ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+      ::open(tracePath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   int error = 0;
   bool written = fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0 &&
                  WriteWhole(fd, text);
@@ -54,9 +54,9 @@ void Trace::Write(std::string_view line) const {
     written = false;
     error = errno;
   }
-  if (written || reported_) return;
-  reported_ = true;
-  ReportProblem(path_, std::string("cannot write the trace: ") + std::strerror(error));
+  if (written || failureReported) return;
+  failureReported = true;
+  ReportProblem(tracePath, std::string("cannot write the trace: ") + std::strerror(error));
 }
 
 std::string TraceText(std::string_view text) {
