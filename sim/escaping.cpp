@@ -37,6 +37,7 @@ void AppendEscaped(std::string& out, std::string_view text, const EscapeStyle& s
   size_t plain = 0;  // start of the run of bytes that need no escape
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != '"' && c != '\\' && c != 0x7F) continue;  // nearly every byte
     const bool quoted = (c == '"' || c == '\\') && style.quoted.find(c) != std::string_view::npos;
     if (c >= 0x20 && !quoted && (style.json || c != 0x7F)) continue;
     out.append(text.data() + plain, i - plain);

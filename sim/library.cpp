@@ -253,10 +253,13 @@ char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server, c
     std::vector<sim::SnapshotAgent> chosen;
     std::unordered_set<std::string> seen;
     for (int i = 0; i < count; ++i) {
-      std::string description =
-          sim::DescribeRecord(sim::Kind::Agent, agents[i]->GetDefinitionData());
-      if (!seen.insert(description).second) continue;
+      if (agents[i] == nullptr) continue;
+      // A node of this library describes its agent as its record does, without a traced call.
       const auto* node = dynamic_cast<const sim::SimNode*>(agents[i]);
+      std::string description =
+          node != nullptr ? node->Description()
+                          : sim::DescribeRecord(sim::Kind::Agent, agents[i]->GetDefinitionData());
+      if (!seen.insert(description).second) continue;
       chosen.push_back({node != nullptr ? node->Live() : nullptr, std::move(description)});
     }
     text = sim::WriteSnapshot(*site, chosen, server != nullptr ? server : "",
