@@ -56,7 +56,7 @@ class ChildList {
   // The child at seq, or null when it has been removed; valid until the list changes.
   const std::shared_ptr<Entry>& At(Seq seq) const;
 
-  size_t size() const { return lists_ ? lists_->live : 0; }
+  size_t size() const { return storage ? storage->live : 0; }
   // Every place in file order; the place of a removed child holds null.
   const std::vector<std::shared_ptr<Entry>>& InOrder() const;
 
@@ -85,7 +85,7 @@ class ChildList {
   void Reserve();
   // The first place at or after from that holds a child.
   std::optional<Seq> NextLive(Seq from) const;
-  std::unique_ptr<Lists> lists_;
+  std::unique_ptr<Lists> storage;
 };
 
 // Reconfiguration bookkeeping of one node (the "reconfig" object of the file).
@@ -145,7 +145,7 @@ struct Entry {
   bool Fails(const char* operation) const;
 
  private:
-  std::unique_ptr<EntryDetails> details_;
+  std::unique_ptr<EntryDetails> rareDetails;
 };
 
 struct Rule {
