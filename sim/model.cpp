@@ -28,7 +28,7 @@ std::optional<size_t> ChildList::FindSlot(const std::string& key, uint32_t hash)
     const Slot& slot = slots[at];
     if (slot.seqPlusOne == 0) return std::nullopt;
     if (slot.seqPlusOne != kRemovedSlot && slot.hash == hash &&
-        lists_->keys[slot.seqPlusOne - 1] == key) {
+        IdentityKey(*lists_->order[slot.seqPlusOne - 1]) == key) {
       return at;
     }
   }
@@ -82,7 +82,6 @@ bool ChildList::Append(std::string key, std::shared_ptr<Entry> entry) {
   if (seq + 1 >= kRemovedSlot) return false;  // beyond what a slot can name
   if (!Index(key, seq)) return false;
   lists_->order.push_back(std::move(entry));
-  lists_->keys.push_back(std::move(key));
   ++lists_->live;
   return true;
 }
@@ -93,8 +92,7 @@ std::optional<ChildList::Removed> ChildList::Remove(const std::string& key) {
   Slot& slot = lists_->slots[*at];
   Removed removed;
   removed.seq = slot.seqPlusOne - 1;
-  removed.key = std::move(lists_->keys[removed.seq]);
-  lists_->keys[removed.seq].clear();
+  removed.key = key;
   removed.entry = std::move(lists_->order[removed.seq]);
   slot.seqPlusOne = kRemovedSlot;
   --lists_->live;
@@ -103,12 +101,8 @@ std::optional<ChildList::Removed> ChildList::Remove(const std::string& key) {
 
 void ChildList::Restore(Removed removed) {
   if (!lists_) lists_ = std::make_unique<Lists>();
-  if (removed.seq >= lists_->order.size()) {
-    lists_->order.resize(removed.seq + 1);
-    lists_->keys.resize(removed.seq + 1);
-  }
+  if (removed.seq >= lists_->order.size()) lists_->order.resize(removed.seq + 1);
   Index(removed.key, removed.seq);
-  lists_->keys[removed.seq] = std::move(removed.key);
   lists_->order[removed.seq] = std::move(removed.entry);
   ++lists_->live;
   if (removed.seq < lists_->firstLive) lists_->firstLive = removed.seq;

@@ -30,8 +30,10 @@ struct Entry;
 // Positions are sequence numbers that never move (a child's place in one vector, left empty
 // when it is removed), so a walker stays valid while children are added or removed, and a walk
 // reads the children in order from contiguous memory. The index is a table of (hash, position)
-// pairs probed in order, beside the keys by position: adding a child allocates nothing of its
-// own, and lookups and removals cost one probe sequence whatever the number of children.
+// pairs probed in order: adding a child allocates nothing of its own, and lookups and removals
+// cost one probe sequence whatever the number of children. A key is not stored: a slot whose
+// hash matches is confirmed against the child's own identity key, which never changes while the
+// child is attached (a large installation would otherwise keep a second copy of every key).
 class ChildList {
  public:
   using Seq = uint64_t;
@@ -46,7 +48,8 @@ class ChildList {
   // The child with that identity key, or null.
   Entry* Find(const std::string& key) const;
   std::optional<Seq> FindSeq(const std::string& key) const;
-  // Appends a child at the end; false (and nothing done) when the key is taken.
+  // Appends a child at the end; false (and nothing done) when the key is taken. key is the child's
+  // IdentityKey.
   bool Append(std::string key, std::shared_ptr<Entry> entry);
   std::optional<Removed> Remove(const std::string& key);
   void Restore(Removed removed);
@@ -71,7 +74,6 @@ class ChildList {
   // Made on the first child, so that the many leaves of an installation stay small.
   struct Lists {
     std::vector<std::shared_ptr<Entry>> order;  // by seq
-    std::vector<std::string> keys;              // by seq; a removed child's is cleared
     std::vector<Slot> slots;                    // a power of two, at most half of them taken
     size_t taken = 0;                           // slots not free (live or removed)
     size_t live = 0;                            // children not removed
