@@ -38,7 +38,9 @@ void ChildList::Reserve() {
   std::vector<Slot>& slots = lists_->slots;
   if ((lists_->taken + 1) * 2 <= slots.size()) return;
   size_t size = 16;
-  while (size < (lists_->live + 1) * 4) size *= 2;  // a quarter full after a rebuild
+  // At most a third full after a rebuild, so that at least a sixth of the table is taken again
+  // (by additions or removed places) before the next one: rebuilds stay rare whatever the mix.
+  while (size < (lists_->live + 1) * 3) size *= 2;
   std::vector<Slot> old(size);
   old.swap(slots);
   const size_t mask = size - 1;
