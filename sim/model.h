@@ -100,7 +100,8 @@ struct Reconfig {
 };
 
 // What few entries have: a version, logs, commands, failures, a journal, reconfiguration
-// bookkeeping, a log feed, supplied passwords and a local broker. Kept apart from the entry so
+// bookkeeping, a log feed, supplied passwords, a local broker, a password and an autoconfig
+// object. Kept apart from the entry so
 // that the many plain targets of a large installation stay small.
 struct EntryDetails {
   std::optional<std::string> version;
@@ -110,8 +111,10 @@ struct EntryDetails {
   std::vector<std::string> fail;
   std::vector<std::string> journal;
   Reconfig reconfig;
-  std::vector<std::string> logFeed;  // lines still to come, first one first
-  std::weak_ptr<Entry> localBroker;  // agents only: the broker marked "local", if any
+  std::vector<std::string> logFeed;   // lines still to come, first one first
+  std::weak_ptr<Entry> localBroker;   // agents only: the broker marked "local", if any
+  std::string password;               // agents, brokers and DSMs that ask for one
+  std::shared_ptr<Entry> autoconfig;  // brokers only
   // Passwords that the engine supplied for children, by child identity key. Not written back.
   std::unordered_map<std::string, std::string> suppliedPasswords;
 };
@@ -124,16 +127,14 @@ struct Entry {
   uint64_t id = 0;          // unique within one load; handed out as the record key "sim_id"
   Entry* parent = nullptr;  // valid while the entry is attached (the parent owns it)
 
-  // Identity and authentication.
+  // Identity (the password, which few entries have, is among the details).
   std::string ipaddr;
   std::string name;
   std::string community = "public";
-  std::string password;
 
   TextMap properties;  // in key order
 
-  ChildList children;                 // agents, brokers, DSMs or targets
-  std::shared_ptr<Entry> autoconfig;  // brokers only
+  ChildList children;  // agents, brokers, DSMs or targets (a broker's autoconfig is a detail)
 
   // The record that nodes of this entry hand out, made on first use and shared by them: the
   // fields it shows never change once the entry is attached, and walks make many nodes.

@@ -37,10 +37,10 @@ void WriteNode(JsonText& out, const Entry& entry) {
     default:
       break;
   }
-  if (!entry.password.empty()) out.Key("password"), out.Text(entry.password);
+  const EntryDetails& details = entry.Details();
+  if (!details.password.empty()) out.Key("password"), out.Text(details.password);
   if (!entry.alive) out.Key("alive"), out.Boolean(false);
   if (entry.local) out.Key("local"), out.Boolean(true);
-  const EntryDetails& details = entry.Details();
   if (details.version) out.Key("version"), out.Text(*details.version);
 
   out.Key("properties");
@@ -63,7 +63,7 @@ void WriteNode(JsonText& out, const Entry& entry) {
     if (reconfig.pending != 0) out.Key("pending"), out.Number(reconfig.pending);
     out.EndObject();
   }
-  if (entry.autoconfig) out.Key("autoconfig"), WriteNode(out, *entry.autoconfig);
+  if (details.autoconfig) out.Key("autoconfig"), WriteNode(out, *details.autoconfig);
   if (const char* key = ChildListKey(entry.kind)) {
     out.Key(key);
     out.BeginList();
