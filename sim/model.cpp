@@ -28,7 +28,7 @@ std::optional<size_t> ChildList::FindSlot(const std::string& key, uint32_t hash)
     const Slot& slot = slots[at];
     if (slot.seqPlusOne == 0) return std::nullopt;
     if (slot.seqPlusOne != kRemovedSlot && slot.hash == hash &&
-        storage->keys[slot.seqPlusOne - 1] == key) {
+        IdentityKey(*storage->order[slot.seqPlusOne - 1]) == key) {
       return at;
     }
   }
@@ -38,7 +38,9 @@ void ChildList::Reserve() {
   std::vector<Slot>& slots = storage->slots;
   if ((storage->taken + 1) * 2 <= slots.size()) return;
   size_t size = 16;
-  while (size < (storage->live + 1) * 4) size *= 2;  // a quarter full after a rebuild
+  // At most a third full after a rebuild, so that at least a sixth of the table is taken again
+  // (by additions or removed places) before the next one: rebuilds stay rare whatever the mix.
+  while (size < (storage->live + 1) * 3) size *= 2;
   std::vector<Slot> old(size);
   old.swap(slots);
   const size_t mask = size - 1;
@@ -82,7 +84,6 @@ bool ChildList::Append(std::string key, std::shared_ptr<Entry> entry) {
   if (seq + 1 >= kRemovedSlot) return false;  // beyond what a slot can name
   if (!Index(key, seq)) return false;
   storage->order.push_back(std::move(entry));
-  storage->keys.push_back(std::move(key));
   ++storage->live;
   return true;
 }
@@ -93,8 +94,7 @@ std::optional<ChildList::Removed> ChildList::Remove(const std::string& key) {
   Slot& slot = storage->slots[*at];
   Removed removed;
   removed.seq = slot.seqPlusOne - 1;
-  removed.key = std::move(storage->keys[removed.seq]);
-  storage->keys[removed.seq].clear();
+  removed.key = key;
   removed.entry = std::move(storage->order[removed.seq]);
   slot.seqPlusOne = kRemovedSlot;
   --storage->live;
@@ -103,12 +103,8 @@ std::optional<ChildList::Removed> ChildList::Remove(const std::string& key) {
 
 void ChildList::Restore(Removed removed) {
   if (!storage) storage = std::make_unique<Lists>();
-  if (removed.seq >= storage->order.size()) {
-    storage->order.resize(removed.seq + 1);
-    storage->keys.resize(removed.seq + 1);
-  }
+  if (removed.seq >= storage->order.size()) storage->order.resize(removed.seq + 1);
   Index(removed.key, removed.seq);
-  storage->keys[removed.seq] = std::move(removed.key);
   storage->order[removed.seq] = std::move(removed.entry);
   ++storage->live;
   if (removed.seq < storage->firstLive) storage->firstLive = removed.seq;

@@ -25,11 +25,11 @@ bool IsAutoconfigRecord(const ChildDefinitionData& record) {
 }  // namespace
 
 bool PassesPassword(const Entry& parent, const Entry& child, const std::string& key) {
-  if (child.password.empty()) return true;
+  if (child.Details().password.empty()) return true;
   const std::shared_ptr<Site>& site = Library::Get().site();
   if (site && site->anyPassword) return true;
   const std::string* supplied = SuppliedPassword(parent, key);
-  return supplied != nullptr && *supplied == child.password;
+  return supplied != nullptr && *supplied == child.Details().password;
 }
 
 SimNode::SimNode(const std::shared_ptr<Entry>& entry)
@@ -130,7 +130,7 @@ TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
   } else if (nodeKind == Kind::Agent && kind != nullptr && EqualsIgnoringCase(kind, "broker")) {
     child = entry->Details().localBroker.lock();
   } else if (nodeKind == Kind::Broker && IsAutoconfigRecord(record)) {
-    child = entry->autoconfig;
+    child = entry->Details().autoconfig;
   }
   if (!child) {
     Refuse(kOrbitaneRefusalNotConfigured,
@@ -189,7 +189,9 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
   const std::string key = IdentityKey(*child);
   if (childKind == Kind::Broker) {
     // The broker keeps the password with which the engine reached it.
-    if (const std::string* supplied = SuppliedPassword(*entry, key)) child->password = *supplied;
+    if (const std::string* supplied = SuppliedPassword(*entry, key)) {
+      child->EditDetails().password = *supplied;
+    }
   }
   child->parent = entry.get();
   if (!entry->children.Append(key, child)) {
@@ -209,11 +211,11 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
 bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
   if (parent.Fails("RemoveChild")) return false;
   if (child.kind == Kind::AutoConfig) {
-    std::shared_ptr<Entry> removed = std::move(parent.autoconfig);
+    std::shared_ptr<Entry> removed = std::move(parent.EditDetails().autoconfig);
     removed->parent = nullptr;
     return KeepOrUndo({"the removal of the autoconfig object", parent}, [&] {
       removed->parent = &parent;
-      parent.autoconfig = removed;
+      parent.EditDetails().autoconfig = removed;
     });
   }
   std::optional<ChildList::Removed> removed = parent.children.Remove(IdentityKey(child));
@@ -230,7 +232,8 @@ bool SimNode::RemoveChildByData(const ChildDefinitionData& record) {
   std::shared_ptr<Entry> entry = Live();
   if (!entry) return false;
   if (nodeKind == Kind::Broker && IsAutoconfigRecord(record)) {
-    return entry->autoconfig && RemoveEntry(*entry, *entry->autoconfig);
+    const std::shared_ptr<Entry>& autoconfig = entry->Details().autoconfig;
+    return autoconfig && RemoveEntry(*entry, *autoconfig);
   }
   std::optional<Kind> childKind = ChildKind(nodeKind);
   std::optional<std::string> key = childKind ? RecordKey(*childKind, record) : std::nullopt;
@@ -284,9 +287,10 @@ bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char*
   if (named->kind != Kind::Agent && named->kind != Kind::Broker && named->kind != Kind::Dsm) {
     return false;
   }
-  std::string previous = named->password;
-  named->password = password;
-  return KeepOrUndo({"the new password", *named}, [&] { named->password = previous; });
+  std::string previous = named->Details().password;
+  named->EditDetails().password = password;
+  return KeepOrUndo({"the new password", *named},
+                    [&] { named->EditDetails().password = previous; });
 }
 
 }  // namespace sim

@@ -56,13 +56,16 @@ class Planner {
   // Compares two entries of the same identity; before is null for an added entry.
   void Compare(const Entry* before, const Entry& after) {
     Properties(before, after);
-    if (before == nullptr ? !after.password.empty() : before->password != after.password) {
+    const std::string& password = after.Details().password;
+    if (before == nullptr ? !password.empty() : before->Details().password != password) {
       Line(
           "password", [](std::string& text) { text += "~ password: changed"; }, nullptr);
     }
     Commands(before, after);
-    if (after.autoconfig || (before && before->autoconfig)) {
-      Child(before ? before->autoconfig.get() : nullptr, after.autoconfig.get());
+    const Entry* autoconfig = after.Details().autoconfig.get();
+    const Entry* autoconfigBefore = before ? before->Details().autoconfig.get() : nullptr;
+    if (autoconfig != nullptr || autoconfigBefore != nullptr) {
+      Child(autoconfigBefore, autoconfig);
     }
     size_t kept = 0;  // children of before that after still has
     if (before != nullptr) {

@@ -145,7 +145,7 @@ bool Reader::OnNodeScalar(Level& level, const Scalar& value) {
     case Field::Name:
     case Field::Community:
       if (!text) return WrongType();
-      if (level.field == Field::Password) entry.password = std::move(*value.text);
+      if (level.field == Field::Password) entry.EditDetails().password = std::move(*value.text);
       if (level.field == Field::Version) entry.EditDetails().version = std::move(*value.text);
       if (level.field == Field::Name) entry.name = std::move(*value.text);
       if (level.field == Field::Community) entry.community = std::move(*value.text);
@@ -186,7 +186,7 @@ bool Reader::FinishNode() {
   if (entry->kind == Kind::AutoConfig) {
     Entry& broker = *levels[depth - 1].entry;
     entry->parent = &broker;
-    broker.autoconfig = std::move(entry);
+    broker.EditDetails().autoconfig = std::move(entry);
     return true;
   }
   std::string key = IdentityKey(*entry);

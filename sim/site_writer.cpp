@@ -60,7 +60,7 @@ class SiteWriter {
         break;
     }
     const EntryDetails& details = entry.Details();
-    if (!snapshot && !entry.password.empty()) out.Key("password"), out.Text(entry.password);
+    if (!snapshot && !details.password.empty()) out.Key("password"), out.Text(details.password);
     if (!entry.alive) out.Key("alive"), out.Boolean(false);
     if (local) out.Key("local"), out.Boolean(true);
     // The interface gives a broker's version, and the current log, only where reading named
@@ -86,9 +86,9 @@ class SiteWriter {
     } else {
       Details(details);
     }
-    if (entry.autoconfig) {
+    if (details.autoconfig) {
       out.Key("autoconfig");
-      if (!Node(*entry.autoconfig, false)) return false;
+      if (!Node(*details.autoconfig, false)) return false;
     }
     if (const char* key = ChildListKey(entry.kind)) {
       if (snapshot && entry.Fails("GetChildWalker")) return Unreadable("the children", entry);

@@ -221,8 +221,10 @@ std::string WalkEverything(const sim::Site& site) {
     for (const char* command : {".LIST\n", ".SET\n", ".QPK\n", ".LOG -t 20\n"}) {
       show += name + command;
     }
-    if (entry.autoconfig) declare += name + ".SPAWN " + name + "c AUTOCONFIG\n";
-    if (entry.autoconfig) walk(*entry.autoconfig, name + "c");
+    if (const auto& autoconfig = entry.Details().autoconfig) {
+      declare += name + ".SPAWN " + name + "c AUTOCONFIG\n";
+      walk(*autoconfig, name + "c");
+    }
     int n = 0;
     for (const auto& child : entry.children.InOrder()) {
       if (child == nullptr) continue;
