@@ -15,6 +15,7 @@
 #include "sim/site_access.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
+#include "sim/undo_script.h"
 
 namespace sim {
 namespace {
@@ -152,17 +153,20 @@ int Library::LoadQuietly(std::string& problem) {
   if (writeBack_) {
     DigestIfRecent(stamp_, file->text.view());
     RemoveStaleTemporaries(target_);
-  } else {
-    loadedText_ = std::move(file->text);
   }
+  if (!writeBack_ || keepText_) loadedText_ = std::move(file->text);
   return 0;
+}
+
+std::shared_ptr<Site> Library::AsLoaded() const {
+  if (writeBack_ && !keepText_) return nullptr;
+  std::string error;
+  return ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_.view(), error);
 }
 
 std::optional<std::string> Library::Plan(bool json) {
   if (!EnsureSite() || writeBack_) return std::nullopt;
-  std::string error;
-  std::shared_ptr<Site> before =
-      ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_.view(), error);
+  std::shared_ptr<Site> before = AsLoaded();
   if (!before) return std::nullopt;
   size_t changes = 0;
   std::string plan = PlanText(*before, *site_, json, &changes);
@@ -175,6 +179,13 @@ std::optional<std::string> Library::Plan(bool json) {
     }
   }
   return plan;
+}
+
+std::optional<UndoScript> Library::Undo() {
+  if (!EnsureSite()) return std::nullopt;
+  std::shared_ptr<Site> before = AsLoaded();
+  if (!before) return std::nullopt;
+  return MakeUndoScript(*before, *site_);
 }
 
 bool Library::Persist(const Change& change) {
@@ -241,6 +252,23 @@ char* OrbitanePlan(const char* format) {
   const bool json = format != nullptr && std::string_view(format) == "json";
   std::optional<std::string> plan = sim::Library::Get().Plan(json);
   return plan ? SharedHeapStrdup(plan->c_str()) : nullptr;
+}
+
+int OrbitaneKeepLoadedState() {
+  sim::Library::Get().KeepLoaded();
+  return 1;
+}
+
+char* OrbitaneUndoScript(char** lost) {
+  if (lost != nullptr) *lost = nullptr;
+  std::optional<sim::UndoScript> undo = sim::Library::Get().Undo();
+  if (!undo) return nullptr;
+  if (lost != nullptr && !undo->lost.empty()) {
+    std::string lines;
+    for (const std::string& line : undo->lost) lines += line + "\n";
+    *lost = SharedHeapStrdup(lines.c_str());
+  }
+  return SharedHeapStrdup(undo->text.c_str());
 }
 
 char* OrbitaneRehearsalLimits() {
