@@ -1,5 +1,6 @@
-// The undo script of a real run over generated sites and scripts: run for real with --undo, run
-// the undo script, and the installation's entries, properties and rule values are what they were.
+// --undo: the script that takes the installation back after a real run. The property test runs
+// generated sites and scripts for real with --undo, runs the undo script, and the installation's
+// entries, properties and rule values are what they were.
 //
 // Compared: the entries by identity (agent and broker address and port, DSM name, target address
 // and community, an autoconfig object by its broker), every property, and the rule values of
@@ -8,7 +9,8 @@
 // "local" mark and the load ids; a property that is absent and one that is empty count as the same,
 // since the language can only empty a property and COMMIT writes empty rule values.
 //
-// HXO_UNDO_SEEDS sets the number of seeds (30 by default); bench/undo_seeds.sh runs 300.
+// HXO_UNDO_SEEDS sets the number of seeds of the property test (30 by default);
+// bench/undo_seeds.sh runs 300.
 #include <map>
 #include <random>
 #include <set>
@@ -274,6 +276,79 @@ TEST(UndoProperty, TheUndoScriptRestoresWhatEachGeneratedRunChanged) {
     differences += same ? 0 : 1;
   }
   std::printf("undo property: %d seeds, %d with a difference\n", seeds, differences);
+}
+
+// The worked example of docs/planning-changes.md: a target added, one deleted, a property, a rule
+// value and a password changed, a DSM deleted; the script written, and what it brings back.
+TEST(Undo, TheWorkedExampleComesBackButForWhatNoCommandCreates) {
+  Folder folder;
+  folder.Write("site.json", folder.Read(HXO_SOURCE_DIR "/examples/site.json"));
+  const std::string before = folder.Read("site.json");
+  folder.Write("deploy.hxo",
+               "AGENT hq 127.0.0.1\nhq.SPAWN hqbroker BROKER\nhqbroker.SPAWN core dsm1\n"
+               "core.ADD lab 10.2.7.7 lab-ro\ncore.SPAWN router 10.2.0.4\n"
+               "router.SET POLL_INTERVAL 30\ncore.SPAWN switch 10.2.0.1\ncore.DEL switch\n"
+               "hqbroker.SPAWN old dsm2\nhqbroker.DEL old\ncore.QPK 40 3\n"
+               "core.PASSWORD n3w-secret\nALL.COMMIT\n");
+  const Result run = folder.Program("--sim site.json --undo undo.hxo deploy.hxo");
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.err,
+            "hxo_cmdline: the undo script cannot add back DSM dsm2 of Broker 127.0.0.1:5465 with "
+            "the 2 entries below it: no command creates a DSM\n");
+  const std::string undo = folder.Read("undo.hxo");
+  EXPECT_EQ(undo.rfind("# Undo script made by hxo_cmdline --undo at ", 0), 0u) << undo;
+  EXPECT_NE(undo.find("\n# from the run of deploy.hxo on the installation in /"),
+            std::string::npos);
+  for (const char* note : {"#   - the password of DSM dsm1 was changed: it stays as it is;\n",
+                           "#   - Agent 127.0.0.1:5465 was sent restart;\n",
+                           "#   - DSM dsm2 of Broker 127.0.0.1:5465 with the 2 entries below it, "
+                           "removed by the run: no command creates a DSM.\n"}) {
+    EXPECT_NE(undo.find(note), std::string::npos) << note;
+  }
+  EXPECT_EQ(undo.substr(undo.find("\n\nAGENT") + 2),
+            "AGENT a1 127.0.0.1 5465\na1.SPAWN b1 127.0.0.1 5465\nb1.SPAWN d1 dsm1\n"
+            "d1.QPK 40 -1\nd1.COMMIT\nd1.SPAWN t1 10.2.7.7 lab-ro\nd1.DEL t1\n"
+            "d1.ADD -f t2 10.2.0.1 public\nt2.UNSET DESCRIPTION\n"
+            "t2.SET DESCRIPTION switch at 10.2.0.1\nt2.UNSET POLL_INTERVAL\n"
+            "t2.SET POLL_INTERVAL 300\nt2.COMMIT\nd1.SPAWN t3 10.2.0.4 public\n"
+            "t3.SET POLL_INTERVAL 60\nt3.COMMIT\n");
+  EXPECT_EQ(folder.Program("--check undo.hxo").code, 0);
+  EXPECT_EQ(folder.Program("--sim site.json undo.hxo").code, 0);
+  // Back: all but dsm2 and what the notes name (inherited rule values the file held apart from
+  // what COMMIT writes).
+  std::map<std::string, std::string> was = Flattened(before),
+                                     now = Flattened(folder.Read("site.json"));
+  for (auto* side : {&was, &now}) {
+    for (auto& [path, text] : *side) text = text.substr(0, text.rfind("| "));
+    std::erase_if(
+        *side, [](const auto& item) { return item.first.find("DSM dsm2") != std::string::npos; });
+  }
+  EXPECT_EQ(was, now);
+}
+
+// What is refused, and where a script with nothing to restore and one that stopped leave it.
+TEST(Undo, RefusalsAndRunsThatChangeLittle) {
+  const ShellRow rows[] = {
+      {"a dry run", "$HXO --dry-run --undo u.hxo -c 'PRINT x'; echo $?; test -e u.hxo || echo none", "",
+       "64\nnone\n",
+       "hxo_cmdline: --undo needs a real run: a dry run changes nothing\n"
+       "Try 'hxo_cmdline --help'.\n",
+       0},
+      {"no file", "$HXO -c 'PRINT x' --undo", "", "",
+       "hxo_cmdline: missing value after --undo\nTry 'hxo_cmdline --help'.\n", 64},
+      {"an empty file name", "$HXO --undo= -c 'PRINT x'", "", "",
+       "hxo_cmdline: missing value after --undo=\nTry 'hxo_cmdline --help'.\n", 64},
+      {"a folder", "mkdir d; $HXO --undo d -c 'PRINT x'", "", "x\n",
+       "hxo_cmdline: no undo script: d: is a folder\n", 73},
+      {"nothing changed", "$HXO --undo u.hxo -c 'PRINT x' && grep -v '^#' u.hxo", "", "x\n\n", "",
+       0},
+      {"a script that stopped",
+       "cp $SITE s.json; printf 'AGENT hq 127.0.0.1\\nhq.SET POLL_INTERVAL 5\\nhq.COMMIT\\n"
+       "hq.SET NOPE 1\\nhq.SET POLL_INTERVAL 7\\nhq.COMMIT\\n' > t.hxo;"
+       "$HXO --sim s.json --undo u.hxo t.hxo 2>/dev/null; echo $?; grep -v '^#' u.hxo",
+       "", "19\n\nAGENT a1 127.0.0.1 5465\na1.SET POLL_INTERVAL 60\na1.COMMIT\n", "", 0},
+  };
+  ExpectShellRows(rows);
 }
 
 }  // namespace
