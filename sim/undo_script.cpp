@@ -2,6 +2,7 @@
 // entry by entry through their identity keys, as the plan compares them.
 #include "sim/undo_script.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -15,6 +16,7 @@ namespace {
 
 constexpr std::string_view kOwnRules = "qpk_own";
 constexpr std::string_view kInheritedRules = "qpk_inherited";
+constexpr std::string_view kExclude = "EXCLUDE";
 
 // A word the tokenizer gives back as it is: not empty, no blanks or line ends.
 bool IsWord(std::string_view text) {
@@ -38,7 +40,8 @@ bool IsRuleValue(std::string_view text) {
 
 class UndoWriter {
  public:
-  explicit UndoWriter(uint64_t firstAddedId) : firstAddedId_(firstAddedId) {}
+  UndoWriter(uint64_t firstAddedId, std::string server)
+      : firstAddedId_(firstAddedId), server_(std::move(server)) {}
 
   // Restores before on after, two entries of the same identity that the run kept.
   void Walk(const Entry& before, const Entry& after) {
@@ -151,6 +154,12 @@ class UndoWriter {
       frame.name = NewName(entry.kind);
       const std::string port = std::to_string(entry.port);
       if (entry.kind == Kind::Agent) {
+        if (counts_[static_cast<size_t>(Kind::Agent)] == 1) {
+          commands_ +=
+              "# AGENT authenticates as root without a password; for another user, put\n"
+              "# AUTH " +
+              server_ + " USER PASSWORD here.\n";
+        }
         commands_ += "AGENT " + frame.name + " " + entry.ipaddr + " " + port + "\n";
         continue;
       }
@@ -195,6 +204,9 @@ class UndoWriter {
       }
       if (name == kInheritedRules) {
         edits.inherited = true;
+      } else if (name == kExclude && &subject == &after && current && !current->empty()) {
+        notes_.push_back("EXCLUDE of " + Describe(subject) +
+                         ": COMMIT keeps an exclusion once set");
       } else if (name == kOwnRules) {
         OwnRules(subject, old, current, edits);
       } else if (!old) {
@@ -278,12 +290,13 @@ class UndoWriter {
     const std::vector<std::string>& was = before.Details().journal;
     const std::vector<std::string>& now = after.Details().journal;
     if (now.size() <= was.size()) return;
-    std::string sent;
+    std::vector<std::string> sent;
     for (size_t i = was.size(); i < now.size(); ++i) {
-      if (sent.find(now[i]) != std::string::npos) continue;
-      sent += sent.empty() ? now[i] : ", " + now[i];
+      if (std::find(sent.begin(), sent.end(), now[i]) == sent.end()) sent.push_back(now[i]);
     }
-    notes_.push_back(Describe(after) + " was sent " + sent);
+    std::string note = Describe(after) + " was sent " + sent.front();
+    for (size_t i = 1; i < sent.size(); ++i) note += ", " + sent[i];
+    notes_.push_back(note);
   }
 
   // Deletes an entry the run added: spawned under its parent, then DEL.
@@ -338,6 +351,7 @@ class UndoWriter {
   }
 
   uint64_t firstAddedId_;
+  std::string server_;       // the event server, for the AUTH line
   std::vector<Frame> path_;  // from an agent down to the entry being walked
   // For each entry being walked, the rule values its children inherit once it is restored.
   std::vector<Rules> inherited_;
@@ -350,7 +364,7 @@ class UndoWriter {
 }  // namespace
 
 UndoScript MakeUndoScript(const Site& before, const Site& after) {
-  UndoWriter writer(after.firstAddedId);
+  UndoWriter writer(after.firstAddedId, after.server);
   writer.Walk(*before.root, *after.root);
   return writer.Finish();
 }
