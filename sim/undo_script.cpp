@@ -49,11 +49,18 @@ class UndoWriter {
     Edits edits;
     Properties(before, after, after, edits);
     Commit(edits, before);
-    inherited_.push_back(InheritedBelow(before));
-    if (before.password != after.password) {
-      notes_.push_back("the password of " + Describe(after) + " was changed: it stays as it is");
-    }
+    if (before.password != after.password) PasswordChanged(after);
     Commands(before, after);
+    if (before.children.size() != 0 || after.children.size() != 0 || before.autoconfig ||
+        after.autoconfig) {
+      Children(before, after);
+    }
+    if (after.kind != Kind::Root) path_.pop_back();
+  }
+
+  // Restores what before held below it on after.
+  void Children(const Entry& before, const Entry& after) {
+    inherited_.push_back(InheritedBelow(before));
     if (before.autoconfig && after.autoconfig) {
       Walk(*before.autoconfig, *after.autoconfig);
     } else if (before.autoconfig) {
@@ -76,7 +83,6 @@ class UndoWriter {
       }
     }
     inherited_.pop_back();
-    if (after.kind != Kind::Root) path_.pop_back();
   }
 
   UndoScript Finish() {
@@ -99,8 +105,14 @@ class UndoWriter {
   // The subcommands (after "name.") that restore one object, and whether it needs a commit for
   // the inherited rule values alone.
   struct Edits {
-    std::vector<std::string> lines;
+    std::string lines;  // each ending in '\n'
     bool inherited = false;
+
+    void Add(std::string_view command, std::string_view name, std::string_view value = {}) {
+      lines.append(command).append(name);
+      if (!value.empty()) lines.append(1, ' ').append(value);
+      lines += '\n';
+    }
   };
 
   // One entry on the way down from an agent, and the name it is declared under once it is.
@@ -113,9 +125,10 @@ class UndoWriter {
   bool Added(const Entry& entry) const { return entry.id >= firstAddedId_; }
 
   std::string NewName(Kind kind) {
-    static constexpr std::array<const char*, 6> kPrefixes = {"r", "a", "b", "c", "d", "t"};
+    static constexpr std::array<char, 6> kPrefixes = {'r', 'a', 'b', 'c', 'd', 't'};
     const size_t index = static_cast<size_t>(kind);
-    return kPrefixes[index] + std::to_string(++counts_[index]);
+    char name[24] = {kPrefixes[index]};
+    return std::string(name, std::to_chars(name + 1, name + sizeof name, ++counts_[index]).ptr);
   }
 
   // Whether the words that find entry are words the tokenizer gives back.
@@ -152,7 +165,9 @@ class UndoWriter {
                      " takes a password, never read: write it after the port below.\n";
       }
       frame.name = NewName(entry.kind);
-      const std::string port = std::to_string(entry.port);
+      char port[8];
+      const std::string_view portText(
+          port, std::to_chars(port, port + sizeof port, entry.port).ptr - port);
       if (entry.kind == Kind::Agent) {
         if (counts_[static_cast<size_t>(Kind::Agent)] == 1) {
           commands_ +=
@@ -160,24 +175,26 @@ class UndoWriter {
               "# AUTH " +
               server_ + " USER PASSWORD here.\n";
         }
-        commands_ += "AGENT " + frame.name + " " + entry.ipaddr + " " + port + "\n";
+        commands_.append("AGENT ").append(frame.name).append(1, ' ').append(entry.ipaddr);
+        commands_.append(1, ' ').append(portText).append(1, '\n');
         continue;
       }
-      commands_ += path_[i - 1].name + ".SPAWN " + frame.name + " ";
+      commands_.append(path_[i - 1].name).append(".SPAWN ").append(frame.name).append(1, ' ');
       switch (entry.kind) {
         case Kind::Broker:
-          commands_ += entry.ipaddr + " " + port + "\n";
+          commands_.append(entry.ipaddr).append(1, ' ').append(portText);
           break;
         case Kind::AutoConfig:
-          commands_ += "AUTOCONFIG\n";
+          commands_.append("AUTOCONFIG");
           break;
         case Kind::Dsm:
-          commands_ += entry.name + "\n";
+          commands_.append(entry.name);
           break;
         default:
-          commands_ += entry.ipaddr + " " + entry.community + "\n";
+          commands_.append(entry.ipaddr).append(1, ' ').append(entry.community);
           break;
       }
+      commands_ += '\n';
     }
     return true;
   }
@@ -199,6 +216,7 @@ class UndoWriter {
       if (old == current) continue;
       if (name == kInheritedRules || name == kOwnRules) {
         // Rule values alike (an empty text and none are) are no change.
+        if ((!old || old->empty()) && (!current || current->empty())) continue;
         const std::optional<Rules> was = ParseRules(old), now = ParseRules(current);
         if (was && now && *was == *now) continue;
       }
@@ -211,14 +229,13 @@ class UndoWriter {
         OwnRules(subject, old, current, edits);
       } else if (!old) {
         // Only an empty value can stand for none.
-        if (!current->empty()) edits.lines.push_back("UNSET " + std::string(name));
+        if (!current->empty()) edits.Add("UNSET ", name);
       } else if (!IsWord(name) || (!old->empty() && !IsSettable(*old))) {
         notes_.push_back("property " + std::string(name) + " of " + Describe(subject) +
                          ": its old value cannot be written in a command");
       } else {
-        if (!current || old->empty()) edits.lines.push_back("UNSET " + std::string(name));
-        if (!old->empty())
-          edits.lines.push_back("SET " + std::string(name) + " " + std::string(*old));
+        if (!current || old->empty()) edits.Add("UNSET ", name);
+        if (!old->empty()) edits.Add("SET ", name, *old);
       }
     }
   }
@@ -243,8 +260,8 @@ class UndoWriter {
                          before->second + "): QPK sets values from 0 to 10");
         continue;
       }
-      edits.lines.push_back("QPK " + std::to_string(rule) + " " +
-                            (before != was->end() ? before->second : std::string("-1")));
+      edits.Add("QPK ", std::to_string(rule),
+                before != was->end() ? std::string_view(before->second) : "-1");
     }
   }
 
@@ -262,12 +279,22 @@ class UndoWriter {
   // Whether a commit writes back the inherited rule values that before had: COMMIT writes them
   // from the objects above. Says so when it does not.
   bool InheritedComesBack(const Entry& before, const Entry& subject) {
-    const Rules expected = inherited_.empty() ? Rules() : inherited_.back();
+    static const Rules kNone;
+    const Rules& expected = inherited_.empty() ? kNone : inherited_.back();
     const std::optional<Rules> was = ParseRules(before.properties.Find(kInheritedRules));
     if (was && *was == expected) return true;
     notes_.push_back("the inherited rule values of " + Describe(subject) +
                      ": COMMIT writes them from the objects above, not as they were");
     return false;
+  }
+
+  // Each line of edits on the object named name.
+  void WriteEdits(const std::string& name, const Edits& edits) {
+    for (size_t at = 0; at < edits.lines.size();) {
+      const size_t end = edits.lines.find('\n', at) + 1;
+      commands_.append(name).append(1, '.').append(edits.lines, at, end - at);
+      at = end;
+    }
   }
 
   // The edits on the object at the end of path_, and its commit.
@@ -281,8 +308,12 @@ class UndoWriter {
       commands_ += "# " + name + ": COMMIT writes the inherited rule values again\n";
       commands_ += name + ".UNSET " + std::string(kInheritedRules) + "\n";
     }
-    for (const std::string& line : edits.lines) commands_ += name + "." + line + "\n";
-    commands_ += name + ".COMMIT\n";
+    WriteEdits(name, edits);
+    commands_.append(name).append(".COMMIT\n");
+  }
+
+  void PasswordChanged(const Entry& entry) {
+    notes_.push_back("the password of " + Describe(entry) + " was changed: it stays as it is");
   }
 
   // Commands that the run sent (the journal only grows), named once per node.
@@ -332,7 +363,7 @@ class UndoWriter {
     static const Entry kEmpty;
     Edits edits;
     Properties(removed, kEmpty, removed, edits);
-    for (const std::string& line : edits.lines) commands_ += name + "." + line + "\n";
+    WriteEdits(name, edits);
     commands_ += name + ".COMMIT\n";
     if (removed.autoconfig) Lost(*removed.autoconfig, removed, "no command creates one");
     for (const std::shared_ptr<Entry>& child : removed.children.InOrder()) {
