@@ -394,7 +394,7 @@ int Run(int argc, char** argv) {
 
   if (simFile != nullptr) setenv("ORBITANE_SIM", simFile, 1);
   SettlePlanFormat(installation);
-  if (int status = PrepareUndo(undo, installation.planFormat != nullptr); status != 0) {
+  if (int status = PrepareUndo(undo, installation.planFormat != nullptr, script); status != 0) {
     return status;
   }
   if (int status = PrepareInstallation(installation); status != 0) return status;

@@ -1,6 +1,8 @@
 // --undo FILE: the option, its checks, and the heading of the script it writes.
 #include "cli/undo_option.h"
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +40,14 @@ std::string Heading(const char* script, const char* commands) {
          "# hxo_cmdline --dry-run shows its plan first.\n#\n";
 }
 
+// Whether the two paths name one existing file.
+bool SameFile(const char* a, const char* b) {
+  struct stat first {
+  }, second{};
+  return a != nullptr && b != nullptr && stat(a, &first) == 0 && stat(b, &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 }  // namespace
 
 const char kUndoUsage[] =
@@ -60,8 +70,15 @@ int TakeUndoOption(int argc, char** argv, int& i, UndoOption& undo) {
   return undo.file[0] == '\0' ? -1 : 1;
 }
 
-int PrepareUndo(const UndoOption& undo, bool dryRun) {
+int PrepareUndo(const UndoOption& undo, bool dryRun, const char* script) {
   if (undo.file == nullptr) return 0;
+  // Replacing either with the undo script would lose it.
+  const char* installation = std::getenv("ORBITANE_SIM");
+  if (SameFile(undo.file, installation) || SameFile(undo.file, script)) {
+    std::fprintf(stderr, "hxo_cmdline: --undo %s names the %s\nTry 'hxo_cmdline --help'.\n",
+                 undo.file, SameFile(undo.file, script) ? "script" : "installation file");
+    return kUsageError;
+  }
   if (dryRun) {
     std::fprintf(stderr,
                  "hxo_cmdline: --undo needs a real run: a dry run changes nothing\n"

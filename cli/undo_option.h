@@ -10,9 +10,10 @@ int TakeUndoOption(int argc, char** argv, int& i, UndoOption& undo);
 
 extern const char kUndoUsage[];
 
-// Before the installation is opened: 0 to go on, else the exit status (a dry run has nothing to
-// undo; another implementation of the interface cannot tell what a run changed).
-int PrepareUndo(const UndoOption& undo, bool dryRun);
+// Before the installation is opened (ORBITANE_SIM set): 0 to go on, else the exit status (a dry
+// run has nothing to undo; FILE names the installation file or the script; another implementation
+// of the interface cannot tell what a run changed).
+int PrepareUndo(const UndoOption& undo, bool dryRun, const char* script);
 
 // After the run of script (null for standard input, commands for -c): the undo script written,
 // and a warning for each entry it cannot bring back. 0, or the exit status of a failure.
