@@ -51,10 +51,14 @@ bool SameFile(const char* a, const char* b) {
 }  // namespace
 
 const char kUndoUsage[] =
+    "\n"
     "  --undo FILE        after the run, write to FILE a script that restores the\n"
     "                     entries, properties and rule values the run changed; it\n"
     "                     says in comments what it cannot restore (passwords,\n"
-    "                     commands sent, a removed DSM or autoconfig object)\n";
+    "                     commands sent, a removed DSM or autoconfig object)\n"
+    "\n"
+    "--undo is refused with --dry-run or --plan (64), and without the simulated\n"
+    "installation (69); exit status 73 when the undo script was not written.\n";
 
 int TakeUndoOption(int argc, char** argv, int& i, UndoOption& undo) {
   const char* argument = argv[i];
