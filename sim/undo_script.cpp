@@ -365,7 +365,8 @@ class UndoWriter {
     Properties(removed, kEmpty, removed, edits);
     WriteEdits(name, edits);
     commands_ += name + ".COMMIT\n";
-    if (removed.autoconfig) Lost(*removed.autoconfig, removed, "no command creates one");
+    if (removed.autoconfig)
+      Lost(*removed.autoconfig, removed, "no command creates an autoconfig object");
     for (const std::shared_ptr<Entry>& child : removed.children.InOrder()) {
       if (child != nullptr) Lost(*child, removed, "no command creates a DSM");
     }

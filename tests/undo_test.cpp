@@ -342,6 +342,17 @@ TEST(Undo, RefusalsAndRunsThatChangeLittle) {
        "hq.SET NOPE 1\\nhq.SET POLL_INTERVAL 7\\nhq.COMMIT\\n' > t.hxo;"
        "$HXO --sim s.json --undo u.hxo t.hxo 2>/dev/null; echo $?; grep -v '^#' u.hxo",
        "", "19\n\nAGENT a1 127.0.0.1 5465\na1.SET POLL_INTERVAL 60\na1.COMMIT\n", "", 0},
+      {"a broker deleted: added again, its DSM named",
+       "cp $SITE s.json; printf 'AGENT hq 127.0.0.1\\nhq.SPAWN r 10.1.1.20 5466\\nhq.DEL r\\n' > "
+       "t.hxo;"
+       "$HXO --sim s.json --undo u.hxo t.hxo && grep -v '^#' u.hxo",
+       "",
+       "\nAGENT a1 127.0.0.1 5465\na1.ADD -f b1 10.1.1.20 5466\nb1.UNSET EVENT_BUFFER\n"
+       "b1.SET EVENT_BUFFER 2000\nb1.UNSET FORWARD_TO\nb1.SET FORWARD_TO KORAS\nb1.COMMIT\n",
+       "hxo_cmdline: the undo script cannot add back DSM remote of Broker 10.1.1.20:5466 with the "
+       "2 "
+       "entries below it: no command creates a DSM\n",
+       0},
   };
   ExpectShellRows(rows);
 }
