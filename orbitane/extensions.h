@@ -3,6 +3,8 @@
 // the engine does without it.
 #pragma once
 
+class TreeNode;
+
 extern "C" {
 
 // Opens the installation that the implementation is configured for, before anyone authenticates,
@@ -16,6 +18,14 @@ __attribute__((weak)) int OrbitaneOpenInstallation(char** message);
 // sent, in tree order; format "text" or "json". Null when the implementation cannot tell. Release
 // it with SharedHeapFree.
 __attribute__((weak)) char* OrbitanePlan(const char* format);
+
+// A snapshot of the installation below the given agents (nodes the implementation handed out;
+// an agent given twice is written once), as an installation file that the simulated installation
+// loads, for the session that server and user name. Null when it cannot be taken, with *problem
+// set to one line saying why (the node whose properties or children cannot be read). Release
+// either text with SharedHeapFree.
+__attribute__((weak)) char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server,
+                                             const char* user, char** problem);
 
 // From the next time the installation is opened or loaded on, keeps what it held then, also when
 // changes go to its file, so that OrbitaneUndoScript can tell what a real run changed. Returns 1.

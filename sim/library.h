@@ -52,10 +52,10 @@ class Library {
   // Loads on first use when initAPI was not called; the installation or null.
   std::shared_ptr<Site> EnsureSite();
   // The loaded installation, or null.
-  const std::shared_ptr<Site>& site() const { return site_; }
+  const std::shared_ptr<Site>& site() const { return loadedSite; }
   // Changes whenever the loaded installation does (a load, destroyAPI): nodes and walkers remember
   // the generation they were made in and are dead in any other.
-  uint64_t generation() const { return generation_; }
+  uint64_t generation() const { return loadGeneration; }
 
   // After a change: writes the whole installation back when it came from a writable file. False,
   // with one line on stderr, when it could not be written; the caller then undoes the change.
@@ -72,12 +72,12 @@ class Library {
 
   // From the next load on, the installation as it was loaded is kept even when changes go to
   // its file, so that Undo can tell what a real run changed.
-  void KeepLoaded() { keepText_ = true; }
+  void KeepLoaded() { keepText = true; }
   // The script that restores the installation as it was loaded; none when what it was is not
   // kept (changes go to the file, and KeepLoaded came after the load).
   std::optional<UndoScript> Undo();
 
-  const Trace& trace() const { return trace_; }
+  const Trace& trace() const { return callTrace; }
 
  private:
   void Load();
@@ -90,22 +90,22 @@ class Library {
   // Starts the trace of ORBITANE_SIM_TRACE, unless it names the site file.
   void StartTrace();
 
-  std::shared_ptr<Site> site_;
-  std::shared_ptr<Site> retired_;  // ended by destroyAPI, released at the next load
-  uint64_t generation_ = 0;
-  bool loaded_ = false;
-  std::string file_;        // as named by ORBITANE_SIM; empty for the built-in installation
-  std::string target_;      // the file that write-backs replace (file_ with links resolved)
-  SiteText loadedText_;     // the file as loaded, kept when nothing is written back (for Plan)
-  bool keepText_ = false;   // loadedText_ is kept when changes are written back too (for Undo)
-  bool preloaded_ = false;  // Open loaded the installation; the next Init keeps it
-  bool writeBack_ = false;
-  int firstStoppedWrite_ = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
-  int writes_ = 0;             // write-backs tried since the load
-  int written_ = 0;            // write-backs that reached the file since the load
-  std::string lastWritten_;    // the change of the last of them
-  FileStamp stamp_;
-  Trace trace_;
+  std::shared_ptr<Site> loadedSite;
+  std::shared_ptr<Site> retired;  // ended by destroyAPI, released at the next load
+  uint64_t loadGeneration = 0;
+  bool hasLoaded = false;
+  std::string siteFile;    // as named by ORBITANE_SIM; empty for the built-in installation
+  std::string target;      // the file that write-backs replace (siteFile with links resolved)
+  SiteText loadedText;     // the file as loaded, kept when nothing is written back (for Plan)
+  bool keepText = false;   // loadedText is kept when changes are written back too (for Undo)
+  bool preloaded = false;  // Open loaded the installation; the next Init keeps it
+  bool writeBack = false;
+  int firstStoppedWrite = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
+  int writesTried = 0;        // write-backs tried since the load
+  int writesDone = 0;         // write-backs that reached the file since the load
+  std::string lastWritten;    // the change of the last of them
+  FileStamp siteStamp;
+  Trace callTrace;
 };
 
 // The built-in installation: the text of examples/site.json, embedded at build time.

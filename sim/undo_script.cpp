@@ -40,33 +40,35 @@ bool IsRuleValue(std::string_view text) {
 
 class UndoWriter {
  public:
-  UndoWriter(uint64_t firstAddedId, std::string server)
-      : firstAddedId_(firstAddedId), server_(std::move(server)) {}
+  UndoWriter(uint64_t firstAdded, std::string eventServer)
+      : firstAddedId(firstAdded), server(std::move(eventServer)) {}
 
   // Restores before on after, two entries of the same identity that the run kept.
   void Walk(const Entry& before, const Entry& after) {
-    if (after.kind != Kind::Root) path_.push_back(Frame{&after, {}});
+    if (after.kind != Kind::Root) path.push_back(Frame{&after, {}});
     Edits edits;
     Properties(before, after, after, edits);
     Commit(edits, before);
-    if (before.password != after.password) PasswordChanged(after);
+    if (before.Details().password != after.Details().password) PasswordChanged(after);
     Commands(before, after);
-    if (before.children.size() != 0 || after.children.size() != 0 || before.autoconfig ||
-        after.autoconfig) {
+    if (before.children.size() != 0 || after.children.size() != 0 || before.Details().autoconfig ||
+        after.Details().autoconfig) {
       Children(before, after);
     }
-    if (after.kind != Kind::Root) path_.pop_back();
+    if (after.kind != Kind::Root) path.pop_back();
   }
 
   // Restores what before held below it on after.
   void Children(const Entry& before, const Entry& after) {
-    inherited_.push_back(InheritedBelow(before));
-    if (before.autoconfig && after.autoconfig) {
-      Walk(*before.autoconfig, *after.autoconfig);
-    } else if (before.autoconfig) {
-      Lost(*before.autoconfig, after, "no command creates an autoconfig object");
-    } else if (after.autoconfig) {
-      Delete(*after.autoconfig);
+    inheritedByDepth.push_back(InheritedBelow(before));
+    const std::shared_ptr<Entry>& wasAutoconfig = before.Details().autoconfig;
+    const std::shared_ptr<Entry>& nowAutoconfig = after.Details().autoconfig;
+    if (wasAutoconfig && nowAutoconfig) {
+      Walk(*wasAutoconfig, *nowAutoconfig);
+    } else if (wasAutoconfig) {
+      Lost(*wasAutoconfig, after, "no command creates an autoconfig object");
+    } else if (nowAutoconfig) {
+      Delete(*nowAutoconfig);
     }
     // The entries the run added go first, so that one it deleted and added back can come back
     // as it was.
@@ -82,7 +84,7 @@ class UndoWriter {
         Walk(*child, *now);
       }
     }
-    inherited_.pop_back();
+    inheritedByDepth.pop_back();
   }
 
   UndoScript Finish() {
@@ -92,12 +94,12 @@ class UndoWriter {
         "#   - passwords: none is ever read, so none is set back;\n"
         "#   - commands sent to the nodes: they cannot be unsent;\n"
         "#   - properties the run added: they are emptied (UNSET), as no command removes one;\n";
-    for (const std::string& note : notes_) script.text += "#   - " + note + ";\n";
+    for (const std::string& note : notes) script.text += "#   - " + note + ";\n";
     script.text.replace(script.text.size() - 2, 1, ".");
     script.text += "\n";
     script.text +=
-        commands_.empty() ? "# The run changed nothing that a script can restore.\n" : commands_;
-    script.lost = std::move(lost_);
+        commands.empty() ? "# The run changed nothing that a script can restore.\n" : commands;
+    script.lost = std::move(lost);
     return script;
   }
 
@@ -122,13 +124,13 @@ class UndoWriter {
     bool unnamed = false;  // found not to be nameable in a command (and said so)
   };
 
-  bool Added(const Entry& entry) const { return entry.id >= firstAddedId_; }
+  bool Added(const Entry& entry) const { return entry.id >= firstAddedId; }
 
   std::string NewName(Kind kind) {
     static constexpr std::array<char, 6> kPrefixes = {'r', 'a', 'b', 'c', 'd', 't'};
     const size_t index = static_cast<size_t>(kind);
     char name[24] = {kPrefixes[index]};
-    return std::string(name, std::to_chars(name + 1, name + sizeof name, ++counts_[index]).ptr);
+    return std::string(name, std::to_chars(name + 1, name + sizeof name, ++counts[index]).ptr);
   }
 
   // Whether the words that find entry are words the tokenizer gives back.
@@ -146,55 +148,56 @@ class UndoWriter {
     }
   }
 
-  // Declares every entry of path_ not declared yet (AGENT, SPAWN); false when one cannot be.
+  // Declares every entry of path not declared yet (AGENT, SPAWN); false when one cannot be.
   bool Declare() {
-    for (size_t i = 0; i < path_.size(); ++i) {
-      Frame& frame = path_[i];
+    for (size_t i = 0; i < path.size(); ++i) {
+      Frame& frame = path[i];
       if (!frame.name.empty()) continue;
       const Entry& entry = *frame.entry;
       if (frame.unnamed || !Nameable(entry)) {
         if (!frame.unnamed) {
-          notes_.push_back("what the run changed on and below " + Describe(entry) +
-                           ": it cannot be named in a command");
+          notes.push_back("what the run changed on and below " + Describe(entry) +
+                          ": it cannot be named in a command");
         }
         frame.unnamed = true;
         return false;
       }
-      if (!entry.password.empty() && (entry.kind == Kind::Agent || entry.kind == Kind::Broker)) {
-        commands_ += "# " + Describe(entry) +
-                     " takes a password, never read: write it after the port below.\n";
+      if (!entry.Details().password.empty() &&
+          (entry.kind == Kind::Agent || entry.kind == Kind::Broker)) {
+        commands += "# " + Describe(entry) +
+                    " takes a password, never read: write it after the port below.\n";
       }
       frame.name = NewName(entry.kind);
       char port[8];
       const std::string_view portText(
           port, std::to_chars(port, port + sizeof port, entry.port).ptr - port);
       if (entry.kind == Kind::Agent) {
-        if (counts_[static_cast<size_t>(Kind::Agent)] == 1) {
-          commands_ +=
+        if (counts[static_cast<size_t>(Kind::Agent)] == 1) {
+          commands +=
               "# AGENT authenticates as root without a password; for another user, put\n"
               "# AUTH " +
-              server_ + " USER PASSWORD here.\n";
+              server + " USER PASSWORD here.\n";
         }
-        commands_.append("AGENT ").append(frame.name).append(1, ' ').append(entry.ipaddr);
-        commands_.append(1, ' ').append(portText).append(1, '\n');
+        commands.append("AGENT ").append(frame.name).append(1, ' ').append(entry.ipaddr);
+        commands.append(1, ' ').append(portText).append(1, '\n');
         continue;
       }
-      commands_.append(path_[i - 1].name).append(".SPAWN ").append(frame.name).append(1, ' ');
+      commands.append(path[i - 1].name).append(".SPAWN ").append(frame.name).append(1, ' ');
       switch (entry.kind) {
         case Kind::Broker:
-          commands_.append(entry.ipaddr).append(1, ' ').append(portText);
+          commands.append(entry.ipaddr).append(1, ' ').append(portText);
           break;
         case Kind::AutoConfig:
-          commands_.append("AUTOCONFIG");
+          commands.append("AUTOCONFIG");
           break;
         case Kind::Dsm:
-          commands_.append(entry.name);
+          commands.append(entry.name);
           break;
         default:
-          commands_.append(entry.ipaddr).append(1, ' ').append(entry.community);
+          commands.append(entry.ipaddr).append(1, ' ').append(entry.community);
           break;
       }
-      commands_ += '\n';
+      commands += '\n';
     }
     return true;
   }
@@ -223,16 +226,15 @@ class UndoWriter {
       if (name == kInheritedRules) {
         edits.inherited = true;
       } else if (name == kExclude && &subject == &after && current && !current->empty()) {
-        notes_.push_back("EXCLUDE of " + Describe(subject) +
-                         ": COMMIT keeps an exclusion once set");
+        notes.push_back("EXCLUDE of " + Describe(subject) + ": COMMIT keeps an exclusion once set");
       } else if (name == kOwnRules) {
         OwnRules(subject, old, current, edits);
       } else if (!old) {
         // Only an empty value can stand for none.
         if (!current->empty()) edits.Add("UNSET ", name);
       } else if (!IsWord(name) || (!old->empty() && !IsSettable(*old))) {
-        notes_.push_back("property " + std::string(name) + " of " + Describe(subject) +
-                         ": its old value cannot be written in a command");
+        notes.push_back("property " + std::string(name) + " of " + Describe(subject) +
+                        ": its old value cannot be written in a command");
       } else {
         if (!current || old->empty()) edits.Add("UNSET ", name);
         if (!old->empty()) edits.Add("SET ", name, *old);
@@ -244,8 +246,8 @@ class UndoWriter {
                 std::optional<std::string_view> current, Edits& edits) {
     const std::optional<Rules> was = ParseRules(old), now = ParseRules(current);
     if (!was || !now) {
-      notes_.push_back("the rule values of " + Describe(entry) + " (\"" +
-                       std::string(old.value_or("")) + "\"): they are not rule value text");
+      notes.push_back("the rule values of " + Describe(entry) + " (\"" +
+                      std::string(old.value_or("")) + "\"): they are not rule value text");
       return;
     }
     Rules all = *was;
@@ -256,8 +258,8 @@ class UndoWriter {
         continue;
       }
       if (before != was->end() && !IsRuleValue(before->second)) {
-        notes_.push_back("rule " + std::to_string(rule) + " of " + Describe(entry) + " (" +
-                         before->second + "): QPK sets values from 0 to 10");
+        notes.push_back("rule " + std::to_string(rule) + " of " + Describe(entry) + " (" +
+                        before->second + "): QPK sets values from 0 to 10");
         continue;
       }
       edits.Add("QPK ", std::to_string(rule),
@@ -268,7 +270,7 @@ class UndoWriter {
   // The rule values that COMMIT writes as inherited below entry once the objects above are
   // restored: those from above, and entry's own as they were.
   Rules InheritedBelow(const Entry& before) const {
-    Rules values = inherited_.empty() ? Rules() : inherited_.back();
+    Rules values = inheritedByDepth.empty() ? Rules() : inheritedByDepth.back();
     const std::optional<Rules> own = ParseRules(before.properties.Find(kOwnRules));
     if (own) {
       for (const auto& [rule, value] : *own) values[rule] = value;
@@ -280,11 +282,11 @@ class UndoWriter {
   // from the objects above. Says so when it does not.
   bool InheritedComesBack(const Entry& before, const Entry& subject) {
     static const Rules kNone;
-    const Rules& expected = inherited_.empty() ? kNone : inherited_.back();
+    const Rules& expected = inheritedByDepth.empty() ? kNone : inheritedByDepth.back();
     const std::optional<Rules> was = ParseRules(before.properties.Find(kInheritedRules));
     if (was && *was == expected) return true;
-    notes_.push_back("the inherited rule values of " + Describe(subject) +
-                     ": COMMIT writes them from the objects above, not as they were");
+    notes.push_back("the inherited rule values of " + Describe(subject) +
+                    ": COMMIT writes them from the objects above, not as they were");
     return false;
   }
 
@@ -292,28 +294,28 @@ class UndoWriter {
   void WriteEdits(const std::string& name, const Edits& edits) {
     for (size_t at = 0; at < edits.lines.size();) {
       const size_t end = edits.lines.find('\n', at) + 1;
-      commands_.append(name).append(1, '.').append(edits.lines, at, end - at);
+      commands.append(name).append(1, '.').append(edits.lines, at, end - at);
       at = end;
     }
   }
 
-  // The edits on the object at the end of path_, and its commit.
+  // The edits on the object at the end of path, and its commit.
   void Commit(const Edits& edits, const Entry& before) {
-    if (path_.empty() || (edits.lines.empty() && !edits.inherited)) return;
-    if (!InheritedComesBack(before, *path_.back().entry) && edits.lines.empty()) return;
+    if (path.empty() || (edits.lines.empty() && !edits.inherited)) return;
+    if (!InheritedComesBack(before, *path.back().entry) && edits.lines.empty()) return;
     if (!Declare()) return;
-    const std::string& name = path_.back().name;
+    const std::string& name = path.back().name;
     if (edits.lines.empty()) {
       // Loading the properties is what makes COMMIT write the inherited values again.
-      commands_ += "# " + name + ": COMMIT writes the inherited rule values again\n";
-      commands_ += name + ".UNSET " + std::string(kInheritedRules) + "\n";
+      commands += "# " + name + ": COMMIT writes the inherited rule values again\n";
+      commands += name + ".UNSET " + std::string(kInheritedRules) + "\n";
     }
     WriteEdits(name, edits);
-    commands_.append(name).append(".COMMIT\n");
+    commands.append(name).append(".COMMIT\n");
   }
 
   void PasswordChanged(const Entry& entry) {
-    notes_.push_back("the password of " + Describe(entry) + " was changed: it stays as it is");
+    notes.push_back("the password of " + Describe(entry) + " was changed: it stays as it is");
   }
 
   // Commands that the run sent (the journal only grows), named once per node.
@@ -327,20 +329,20 @@ class UndoWriter {
     }
     std::string note = Describe(after) + " was sent " + sent.front();
     for (size_t i = 1; i < sent.size(); ++i) note += ", " + sent[i];
-    notes_.push_back(note);
+    notes.push_back(note);
   }
 
   // Deletes an entry the run added: spawned under its parent, then DEL.
   void Delete(const Entry& added) {
-    if (path_.empty()) return;  // an agent: nothing above it to delete it from
-    path_.push_back(Frame{&added, {}});
+    if (path.empty()) return;  // an agent: nothing above it to delete it from
+    path.push_back(Frame{&added, {}});
     const bool declared = Declare();
-    const std::string name = path_.back().name;
-    path_.pop_back();
-    if (declared) commands_ += path_.back().name + ".DEL " + name + "\n";
+    const std::string name = path.back().name;
+    path.pop_back();
+    if (declared) commands += path.back().name + ".DEL " + name + "\n";
   }
 
-  // Adds again an entry the run removed, under parent (the end of path_), with its properties
+  // Adds again an entry the run removed, under parent (the end of path), with its properties
   // and own rule values; what stood below it cannot come back.
   void AddBack(const Entry& removed, const Entry& parent) {
     if (removed.kind != Kind::Broker && removed.kind != Kind::Target) {
@@ -349,24 +351,24 @@ class UndoWriter {
       return;
     }
     if (!Nameable(removed) || !Declare()) {
-      notes_.push_back(Describe(removed) + ", removed by the run: it cannot be named in a command");
+      notes.push_back(Describe(removed) + ", removed by the run: it cannot be named in a command");
       return;
     }
     const std::string name = NewName(removed.kind);
-    commands_ += path_.back().name + ".ADD -f " + name + " " + removed.ipaddr + " " +
-                 (removed.kind == Kind::Broker ? std::to_string(removed.port) : removed.community) +
-                 "\n";
-    if (!removed.password.empty()) {
-      notes_.push_back("the password of " + Describe(removed) + ", added again without it");
+    commands += path.back().name + ".ADD -f " + name + " " + removed.ipaddr + " " +
+                (removed.kind == Kind::Broker ? std::to_string(removed.port) : removed.community) +
+                "\n";
+    if (!removed.Details().password.empty()) {
+      notes.push_back("the password of " + Describe(removed) + ", added again without it");
     }
     InheritedComesBack(removed, removed);
     static const Entry kEmpty;
     Edits edits;
     Properties(removed, kEmpty, removed, edits);
     WriteEdits(name, edits);
-    commands_ += name + ".COMMIT\n";
-    if (removed.autoconfig)
-      Lost(*removed.autoconfig, removed, "no command creates an autoconfig object");
+    commands += name + ".COMMIT\n";
+    if (removed.Details().autoconfig)
+      Lost(*removed.Details().autoconfig, removed, "no command creates an autoconfig object");
     for (const std::shared_ptr<Entry>& child : removed.children.InOrder()) {
       if (child != nullptr) Lost(*child, removed, "no command creates a DSM");
     }
@@ -378,19 +380,19 @@ class UndoWriter {
     if (size_t below = entry.children.size(); below != 0) {
       what += " with the " + std::to_string(below) + " entries below it";
     }
-    notes_.push_back(what + ", removed by the run: " + why);
-    lost_.push_back("cannot add back " + what + ": " + why);
+    notes.push_back(what + ", removed by the run: " + why);
+    lost.push_back("cannot add back " + what + ": " + why);
   }
 
-  uint64_t firstAddedId_;
-  std::string server_;       // the event server, for the AUTH line
-  std::vector<Frame> path_;  // from an agent down to the entry being walked
+  uint64_t firstAddedId;
+  std::string server;       // the event server, for the AUTH line
+  std::vector<Frame> path;  // from an agent down to the entry being walked
   // For each entry being walked, the rule values its children inherit once it is restored.
-  std::vector<Rules> inherited_;
-  std::string commands_;
-  std::vector<std::string> notes_;
-  std::vector<std::string> lost_;
-  std::array<size_t, 6> counts_{};  // names handed out, by kind
+  std::vector<Rules> inheritedByDepth;
+  std::string commands;
+  std::vector<std::string> notes;
+  std::vector<std::string> lost;
+  std::array<size_t, 6> counts{};  // names handed out, by kind
 };
 
 }  // namespace
