@@ -12,6 +12,7 @@
 
 #include "cli/signals.h"
 #include "cli/terminal_session.h"
+#include "cli/undo_option.h"
 #include "hxo/hxo.h"
 
 namespace {
@@ -22,7 +23,8 @@ constexpr int kOutputError = 74;         // as EX_IOERR of sysexits.h, beside 64
 
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [--read-only | --dry-run[=json]] [--plan FILE]\n"
-    "                   [--snapshot FILE] [--explain] [-c COMMANDS | SCRIPT | -]\n"
+    "                   [--snapshot FILE] [--undo FILE] [--explain]\n"
+    "                   [-c COMMANDS | SCRIPT | -]\n"
     "       hxo_cmdline --check[=json] SCRIPT...\n"
     "       hxo_cmdline --help | --version\n"
     "\n"
@@ -325,6 +327,7 @@ int Run(int argc, char** argv) {
   const char* script = nullptr;
   bool optionsEnded = false;
   InstallationOptions installation;
+  UndoOption undo;
   const char* checkFormat = nullptr;  // "text" or "json" with --check
   std::vector<const char*> scripts;
 
@@ -338,6 +341,7 @@ int Run(int argc, char** argv) {
       if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
         std::fputs(kUsage, stdout);
         std::fputs(kInstallationUsage, stdout);
+        std::fputs(kUndoUsage, stdout);
         return 0;
       }
       if (std::strcmp(argument, "--version") == 0) {
@@ -365,6 +369,10 @@ int Run(int argc, char** argv) {
         checkFormat = "json";
         continue;
       }
+      if (int taken = TakeUndoOption(argc, argv, i, undo); taken != 0) {
+        if (taken < 0) return UsageError("missing value after ", argument);
+        continue;
+      }
       if (int taken = TakeInstallationOption(argc, argv, i, installation); taken != 0) {
         if (taken < 0) return UsageError("missing or unknown value in ", argument);
         continue;
@@ -386,6 +394,9 @@ int Run(int argc, char** argv) {
 
   if (simFile != nullptr) setenv("ORBITANE_SIM", simFile, 1);
   SettlePlanFormat(installation);
+  if (int status = PrepareUndo(undo, installation.planFormat != nullptr, script); status != 0) {
+    return status;
+  }
   if (int status = PrepareInstallation(installation); status != 0) return status;
 
   const bool scriptOnStdin = script == nullptr && commands == nullptr;
@@ -420,6 +431,7 @@ int Run(int argc, char** argv) {
   }
   if (int failed = PrintPlan(installation); failed != 0) status = failed;
   if (int failed = WriteSnapshot(installation); failed != 0) status = failed;
+  if (int failed = WriteUndo(undo, script, commands); failed != 0) status = failed;
   return status;
 }
 
