@@ -4,6 +4,7 @@
 #include "objects/process_state.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"
+#include "runtime/scripts_run.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ ScriptSession::ScriptSession(const std::string& fileName) {
     return;
   }
   source = ownedSource.get();
+  const auto* copied = dynamic_cast<const CopiedFileLineSource*>(source);
+  NoteScriptRun(fileName, copied != nullptr ? std::optional(copied->text()) : std::nullopt);
   ownedSink = std::make_unique<FileTextSink>(stdout);
   state.sink = ownedSink.get();
   loadedScripts.insert(fileName);

@@ -7,6 +7,7 @@
 #include "orbitane/extensions.h"
 #include "orbitane/file_replacement.h"
 #include "orbitane/orbitaneapi.h"
+#include "sim/fingerprint.h"
 #include "sim/identity.h"
 #include "sim/node.h"
 #include "sim/plan.h"
@@ -136,6 +137,7 @@ int Library::LoadQuietly(std::string& problem) {
     site_ = ReadSite(DefaultSiteJson(), problem);
     if (!site_) return kInvalid;
     site_->firstAddedId = site_->byId.size();
+    read_.assign(site_->byId.size(), false);
     return 0;
   }
   writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
@@ -149,6 +151,7 @@ int Library::LoadQuietly(std::string& problem) {
     return kInvalid;
   }
   site_->firstAddedId = site_->byId.size();
+  read_.assign(site_->byId.size(), false);
   if (writeBack_) {
     DigestIfRecent(stamp_, file->text.view());
     RemoveStaleTemporaries(target_);
@@ -158,23 +161,48 @@ int Library::LoadQuietly(std::string& problem) {
   return 0;
 }
 
-std::optional<std::string> Library::Plan(bool json) {
-  if (!EnsureSite() || writeBack_) return std::nullopt;
+// The installation as the plan starts from: as Drift last compared it, else as loaded when nothing
+// is written back. None when changes went to the file since the load.
+static std::shared_ptr<Site> ReadBase(const std::string& baseline, const std::string& file,
+                                      const SiteText& loadedText, bool writeBack) {
+  if (writeBack && baseline.empty()) return nullptr;
   std::string error;
-  std::shared_ptr<Site> before =
-      ReadSite(file_.empty() ? DefaultSiteJson() : loadedText_.view(), error);
+  return ReadSite(!baseline.empty() ? std::string_view(baseline)
+                  : file.empty()    ? std::string_view(DefaultSiteJson())
+                                    : loadedText.view(),
+                  error);
+}
+
+std::optional<std::string> Library::Plan(bool json) {
+  if (!EnsureSite()) return std::nullopt;
+  std::shared_ptr<Site> before = ReadBase(baseline_, file_, loadedText_, writeBack_);
   if (!before) return std::nullopt;
   size_t changes = 0;
   std::string plan = PlanText(*before, *site_, json, &changes);
   // A real run writes the file back after each change and refuses one that would pass the
   // loader's limit; a rehearsal writes nothing, so it says so here, once, for the end state.
-  if (!file_.empty() && changes != 0) {
+  if (!file_.empty() && !writeBack_ && changes != 0) {
     if (const size_t size = WriteSite(*site_).size();
         static_cast<int64_t>(size) > kMaxSiteFileBytes) {
       ReportProblem(file_, "a real run would refuse these changes: " + TooLargeToLoad(size));
     }
   }
   return plan;
+}
+
+std::optional<std::string> Library::Fingerprints(
+    const std::unordered_map<uint64_t, std::string>& names) {
+  if (!EnsureSite()) return std::nullopt;
+  std::shared_ptr<Site> loaded = ReadBase(baseline_, file_, loadedText_, writeBack_);
+  if (!loaded) return std::nullopt;
+  return FingerprintRecords(*loaded, read_, names);
+}
+
+std::optional<std::string> Library::Drift(std::string_view recorded) {
+  if (!EnsureSite()) return std::nullopt;
+  std::optional<std::string> drift = sim::Drift(*site_, recorded);
+  if (drift && writeBack_) baseline_ = WriteSite(*site_);
+  return drift;
 }
 
 bool Library::Persist(const Change& change) {
@@ -241,6 +269,23 @@ char* OrbitanePlan(const char* format) {
   const bool json = format != nullptr && std::string_view(format) == "json";
   std::optional<std::string> plan = sim::Library::Get().Plan(json);
   return plan ? SharedHeapStrdup(plan->c_str()) : nullptr;
+}
+
+char* OrbitaneFingerprints(const char* const* names, TreeNode* const* nodes, size_t count) {
+  std::unordered_map<uint64_t, std::string> byId;
+  for (size_t i = 0; i < count; ++i) {
+    const auto* node = dynamic_cast<const sim::SimNode*>(nodes[i]);
+    if (node == nullptr || names[i] == nullptr) continue;
+    if (std::shared_ptr<sim::Entry> entry = node->Live()) byId.emplace(entry->id, names[i]);
+  }
+  std::optional<std::string> records = sim::Library::Get().Fingerprints(byId);
+  return records ? SharedHeapStrdup(records->c_str()) : nullptr;
+}
+
+char* OrbitaneDrift(const char* recorded) {
+  if (recorded == nullptr) return nullptr;
+  std::optional<std::string> drift = sim::Library::Get().Drift(recorded);
+  return drift ? SharedHeapStrdup(drift->c_str()) : nullptr;
 }
 
 char* OrbitaneRehearsalLimits() {

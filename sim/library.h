@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "sim/model.h"
 #include "sim/site_file.h"
@@ -69,6 +71,18 @@ class Library {
   // when its changes go to a file (the plan would not describe what is still to be done).
   std::optional<std::string> Plan(bool json);
 
+  // A node of entry was handed to the engine: the entry counts as read by the run (for a saved
+  // plan's fingerprints). Only entries of the load are marked.
+  void NoteRead(const Entry& entry) {
+    if (entry.id < read_.size()) read_[entry.id] = true;
+  }
+  // The fingerprints (fingerprint.h) of the entries read since the load, as they were loaded;
+  // names gives the engine's names by id. None when the plan would be none.
+  std::optional<std::string> Fingerprints(const std::unordered_map<uint64_t, std::string>& names);
+  // The drift (fingerprint.h) of recorded since then; from now on Plan gives the changes made
+  // after this comparison, also when they are written back.
+  std::optional<std::string> Drift(std::string_view recorded);
+
   const Trace& trace() const { return trace_; }
 
  private:
@@ -87,6 +101,8 @@ class Library {
   std::string file_;        // as named by ORBITANE_SIM; empty for the built-in installation
   std::string target_;      // the file that write-backs replace (file_ with links resolved)
   SiteText loadedText_;     // the file as loaded, kept when nothing is written back (for Plan)
+  std::string baseline_;    // the installation when Drift compared it, the base of Plan then
+  std::vector<bool> read_;  // by id, the entries of the load that the run read (NoteRead)
   bool preloaded_ = false;  // Open loaded the installation; the next Init keeps it
   bool writeBack_ = false;
   int firstStoppedWrite_ = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none

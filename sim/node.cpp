@@ -37,6 +37,7 @@ SimNode::SimNode(const std::shared_ptr<Entry>& entry)
       generation_(Library::Get().generation()),
       kind_(entry->kind),
       record_(DefinitionOf(*entry)) {
+  Library::Get().NoteRead(*entry);
   // The record holds everything a description shows, except an autoconfig object's broker.
   if (kind_ == Kind::AutoConfig) {
     description_ = std::make_unique<std::string>(Describe(*entry));
