@@ -1,6 +1,7 @@
 #include "cli/saved_plan.h"
 
 #include <fcntl.h>
+#include <simdjson.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@
 #include <fstream>
 #include <sstream>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "hxo/hxo.h"
 
@@ -106,7 +109,7 @@ std::vector<std::string> SortedChanges(const Json& changes) {
 
 // The lines of a not in b, each after label, the first few of them.
 void ReportMissing(const std::vector<std::string>& a, const std::vector<std::string>& b,
-                   const char* label, size_t& reported) {
+                   const char* label) {
   std::vector<std::string> missing;
   std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(missing));
   for (size_t i = 0; i < missing.size() && i < kDifferencesShown; ++i) {
@@ -115,7 +118,6 @@ void ReportMissing(const std::vector<std::string>& a, const std::vector<std::str
   if (missing.size() > kDifferencesShown) {
     std::fprintf(stderr, "  ... and %zu more %s\n", missing.size() - kDifferencesShown, label);
   }
-  reported += missing.size();
 }
 
 }  // namespace
@@ -150,43 +152,43 @@ std::string WithPlanRecord(const std::string& plan, const char* script) {
 }
 
 int ReadSavedPlan(SavedPlan& saved) {
-  std::ifstream file(saved.file, std::ios::binary);
-  std::ostringstream text;
-  if (file) text << file.rdbuf();
-  if (!file) {
+  simdjson::padded_string padded;
+  if (simdjson::padded_string::load(saved.file).get(padded)) {
     std::fprintf(stderr, "hxo_cmdline: cannot read the plan %s: %s\n", saved.file,
                  std::strerror(errno));
     return kUnreadable;
   }
-  saved.plan = Json::parse(text.str(), nullptr, false);
-  const Json& plan = saved.plan;
-  const bool recorded = plan.is_object() && plan.contains("changes") &&
-                        plan.contains("made_from") && plan["made_from"].is_object();
-  if (!recorded) {
+  simdjson::dom::parser parser;
+  simdjson::dom::object plan, madeFrom;
+  simdjson::dom::element changes;
+  if (parser.parse(padded).get(plan) || plan["changes"].get(changes) ||
+      plan["made_from"].get(madeFrom)) {
     std::fprintf(stderr,
                  "hxo_cmdline: %s is not a saved plan: write one with --plan FILE.json SCRIPT\n",
                  saved.file);
     return kNotAPlan;
   }
-  const Json& madeFrom = plan["made_from"];
-  if (!madeFrom.contains("script") || !madeFrom["script"].is_string()) {
+  std::string_view script, applied, installation, directory;
+  if (madeFrom["script"].get(script)) {
     std::fprintf(stderr,
                  "hxo_cmdline: the plan %s was not made from a script file, so it cannot be "
                  "applied: save the commands in a file and plan it\n",
                  saved.file);
     return kNotAPlan;
   }
-  saved.script = madeFrom["script"].get<std::string>();
-  if (plan.contains("applied") && !saved.readOnly) {
-    std::fprintf(
-        stderr, "hxo_cmdline: nothing was run: the plan %s was applied at %s; make a new plan\n",
-        saved.file, plan["applied"].is_string() ? plan["applied"].get<std::string>().c_str() : "?");
+  saved.script = script;
+  saved.record = simdjson::minify(madeFrom);
+  saved.changes = simdjson::minify(changes);
+  bool complete = true;
+  saved.complete = plan["complete"].get(complete) || complete;
+  if (!madeFrom["directory"].get(directory)) saved.directory = directory;
+  if (!plan["applied"].get(applied) && !saved.readOnly) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: nothing was run: the plan %s was applied at %s; make a new plan\n",
+                 saved.file, std::string(applied).c_str());
     return kPlanOutdated;
   }
-  const std::string planned =
-      madeFrom.contains("installation") && madeFrom["installation"].is_string()
-          ? madeFrom["installation"].get<std::string>()
-          : std::string();
+  const std::string planned(madeFrom["installation"].get(installation) ? "" : installation);
   const char* named = std::getenv("ORBITANE_SIM");
   if (named == nullptr || *named == '\0') {
     setenv("ORBITANE_SIM", planned.c_str(), 1);
@@ -206,7 +208,7 @@ int ReadSavedPlan(SavedPlan& saved) {
 
 int CheckSavedPlan(const SavedPlan& saved) {
   char* report = nullptr;
-  const int differences = HXO_CheckPlanRecord(Dump(saved.plan["made_from"]).c_str(), &report);
+  const int differences = HXO_CheckPlanRecord(saved.record.c_str(), &report);
   if (differences < 0) {
     std::fprintf(stderr, "hxo_cmdline: %s is not a saved plan: its record cannot be read\n",
                  saved.file);
@@ -222,11 +224,10 @@ int CheckSavedPlan(const SavedPlan& saved) {
   if (!saved.readOnly) {
     if (int status = MarkApplied(saved); status != 0) return status;
   }
-  const Json& folder = saved.plan["made_from"]["directory"];
-  if (folder.is_string() && chdir(folder.get_ref<const std::string&>().c_str()) != 0) {
+  if (!saved.directory.empty() && chdir(saved.directory.c_str()) != 0) {
     std::fprintf(stderr,
                  "hxo_cmdline: nothing was run: cannot enter %s, where the plan was made: %s\n",
-                 folder.get_ref<const std::string&>().c_str(), std::strerror(errno));
+                 saved.directory.c_str(), std::strerror(errno));
     return kPlanOutdated;
   }
   return 0;
@@ -234,25 +235,29 @@ int CheckSavedPlan(const SavedPlan& saved) {
 
 int CompareWithSavedPlan(const SavedPlan& saved) {
   char* text = nullptr;
-  Json made;
-  if (HXO_GetPlan("json", &text) == 0) made = Json::parse(text, nullptr, false);
+  const bool made = HXO_GetPlan("json", &text) == 0;
+  const simdjson::padded_string padded(std::string_view(made ? text : ""));
   std::free(text);
-  if (!made.is_object()) {
+  simdjson::dom::parser parser;
+  simdjson::dom::object plan;
+  simdjson::dom::element changes;
+  if (parser.parse(padded).get(plan) || plan["changes"].get(changes)) {
     std::fprintf(stderr, "hxo_cmdline: the installation cannot say what the run changed\n");
     return kRunDifferedFromPlan;
   }
-  const std::vector<std::string> planned = SortedChanges(saved.plan["changes"]);
-  const std::vector<std::string> changed = SortedChanges(made["changes"]);
-  const bool sameEnd = made.value("complete", true) == saved.plan.value("complete", true);
-  if (planned == changed && sameEnd) return 0;
+  bool complete = true;
+  const bool sameEnd = (plan["complete"].get(complete) || complete) == saved.complete;
+  const std::string changed = simdjson::minify(changes);
+  if (changed == saved.changes && sameEnd) return 0;  // the same changes in the same order
   std::fprintf(stderr, "hxo_cmdline: the run differed from the plan %s:\n", saved.file);
-  size_t reported = 0;
-  ReportMissing(planned, changed, "planned, not made", reported);
-  ReportMissing(changed, planned, "made, not planned", reported);
+  const std::vector<std::string> planned = SortedChanges(Json::parse(saved.changes));
+  const std::vector<std::string> changedLines = SortedChanges(Json::parse(changed));
+  ReportMissing(planned, changedLines, "planned, not made");
+  ReportMissing(changedLines, planned, "made, not planned");
   if (!sameEnd) {
     std::fprintf(stderr, "  %s\n",
-                 made.value("complete", true) ? "the planned run stopped early, this one did not"
-                                              : "this run stopped early, the planned one did not");
+                 saved.complete ? "this run stopped early, the planned one did not"
+                                : "the planned run stopped early, this one did not");
   }
   return kRunDifferedFromPlan;
 }

@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 // The exit status of a plan that no longer holds (the installation or a script changed since, or
 // the plan was applied already): nothing was run. As EX_TEMPFAIL of sysexits.h: make a new plan.
 constexpr int kPlanOutdated = 75;
@@ -26,8 +24,11 @@ std::string WithPlanRecord(const std::string& plan, const char* script);
 struct SavedPlan {
   const char* file = nullptr;  // as --apply names it
   bool readOnly = false;       // --read-only: check and run in memory, the plan left unmarked
-  nlohmann::json plan;         // the file's document
   std::string script;          // the script file to run
+  std::string directory;       // the folder it ran in; empty when the plan does not say
+  std::string record;          // "made_from", as HXO_CheckPlanRecord takes it
+  std::string changes;         // the planned changes, as simdjson writes them (minified)
+  bool complete = true;        // the planned run went to its end
 };
 
 // Before the installation is opened: reads the plan and points ORBITANE_SIM at the installation

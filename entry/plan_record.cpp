@@ -1,6 +1,8 @@
 // What a saved plan records of how it was made (the scripts that ran and the fingerprints of the
 // nodes they read), and the check, before the plan is applied, that all of it still holds. The
 // fingerprints come from the optional entry points of orbitane/extensions.h.
+#include <simdjson.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -36,18 +38,19 @@ char* NamedFingerprints() {
 }
 
 // One line for each recorded script whose file no longer holds what ran.
-std::string ScriptDrift(const Json& scripts, int& found) {
+std::string ScriptDrift(simdjson::dom::array scripts, int& found) {
   std::string lines;
-  for (const Json& script : scripts) {
-    const std::string path = script["path"].get<std::string>();
+  for (simdjson::dom::element script : scripts) {
+    const std::string path(script["path"].get_string().value_unsafe());
+    std::string_view digest;
     std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
     if (file) text << file.rdbuf();
     if (!file) {
       lines += "- " + path + ": the script cannot be read since the plan\n";
-    } else if (!script["sha256"].is_string()) {
+    } else if (script["sha256"].get(digest)) {
       lines += "~ " + path + ": the script was not a file when the plan was made\n";
-    } else if (Sha256Hex(text.str()) != script["sha256"].get<std::string>()) {
+    } else if (Sha256Hex(text.str()) != digest) {
       lines += "~ " + path + ": the script changed since the plan\n";
     } else {
       continue;
@@ -57,12 +60,16 @@ std::string ScriptDrift(const Json& scripts, int& found) {
   return lines;
 }
 
-bool IsScriptList(const Json& scripts) {
-  if (!scripts.is_array()) return false;
-  for (const Json& script : scripts) {
-    if (!script.is_object() || !script.contains("path") || !script["path"].is_string() ||
-        !script.contains("sha256") || !(script["sha256"].is_string() || script["sha256"].is_null()))
+// Whether scripts is a list of objects with a "path" text and a "sha256" text or null.
+bool IsScriptList(simdjson::dom::element scripts) {
+  simdjson::dom::array list;
+  if (scripts.get(list)) return false;
+  for (simdjson::dom::element script : list) {
+    simdjson::dom::element digest;
+    if (!script["path"].is_string() || script["sha256"].get(digest) ||
+        !(digest.is_string() || digest.is_null())) {
       return false;
+    }
   }
   return true;
 }
@@ -94,15 +101,18 @@ HXO_API int HXO_GetPlanRecord(char** record) {
 HXO_API int HXO_CheckPlanRecord(const char* record, char** report) {
   if (report != nullptr) *report = nullptr;
   if (!HXO_CanApplyPlans() || record == nullptr) return -1;
-  const Json parsed = Json::parse(record, nullptr, false);
-  if (!parsed.is_object() || !parsed.contains("scripts") || !IsScriptList(parsed["scripts"]) ||
-      !parsed.contains("nodes")) {
+  simdjson::dom::parser parser;
+  const simdjson::padded_string text(std::string_view{record});
+  simdjson::dom::object parsed;
+  simdjson::dom::element scripts, nodes;
+  if (parser.parse(text).get(parsed) || parsed["scripts"].get(scripts) || !IsScriptList(scripts) ||
+      parsed["nodes"].get(nodes)) {
     return -1;
   }
-  char* drift = OrbitaneDrift(Dump(parsed["nodes"]).c_str());
+  char* drift = OrbitaneDrift(simdjson::minify(nodes).c_str());
   if (drift == nullptr) return -1;
   int found = 0;
-  std::string lines = ScriptDrift(parsed["scripts"], found);
+  std::string lines = ScriptDrift(scripts.get_array().value_unsafe(), found);
   for (const char* at = drift; *at != '\0'; ++at) found += *at == '\n';
   lines += drift;
   SharedHeapFree(drift);

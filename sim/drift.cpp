@@ -1,9 +1,9 @@
 // What changed in the installation since a plan recorded the fingerprints of the nodes it read.
+#include <simdjson.h>
+
 #include <map>
 #include <set>
 #include <unordered_map>
-
-#include <nlohmann/json.hpp>
 
 #include "sim/fingerprint.h"
 #include "sim/identity.h"
@@ -13,7 +13,9 @@
 namespace sim {
 namespace {
 
-using Json = nlohmann::json;
+using simdjson::dom::array;
+using simdjson::dom::element;
+using simdjson::dom::object;
 using Value = std::optional<std::string_view>;
 
 // Finds entries by the path of descriptions a record gives. Each parent's children are indexed
@@ -22,19 +24,19 @@ class PathFinder {
  public:
   explicit PathFinder(const Entry& root) : root_(root) {}
 
-  const Entry* Find(const Json& path) {
+  const Entry* Find(array path) {
     const Entry* entry = &root_;
-    for (const Json& step : path) {
-      if (!step.is_string()) return nullptr;
+    for (element step : path) {
       auto [index, made] = children_.try_emplace(entry);
       if (made) {
-        if (entry->autoconfig)
+        if (entry->autoconfig) {
           index->second.emplace(Describe(*entry->autoconfig), entry->autoconfig.get());
+        }
         for (const std::shared_ptr<Entry>& child : entry->children.InOrder()) {
           if (child != nullptr) index->second.emplace(Describe(*child), child.get());
         }
       }
-      auto found = index->second.find(step.get_ref<const std::string&>());
+      auto found = index->second.find(std::string(step.get_string().value_unsafe()));
       if (found == index->second.end()) return nullptr;
       entry = found->second;
     }
@@ -56,32 +58,33 @@ void AppendValue(std::string& out, Value value, bool bare) {
   }
 }
 
+std::string_view Text(element value) { return value.get_string().value_unsafe(); }
+
 class DriftWriter {
  public:
-  void Compare(const Json& record, const Entry* now) {
-    const Json& path = record["path"];
-    name_ = record.contains("object") ? record["object"].get<std::string>()
-            : path.empty()            ? std::string("the installation")
-                                      : path.back().get<std::string>();
+  void Compare(object record, const Entry* now) {
+    const array path = record["path"].get_array().value_unsafe();
+    element named;
+    name_ = !record["object"].get(named) ? std::string(Text(named))
+            : path.size() == 0           ? std::string("the installation")
+                               : std::string(Text(path.at(path.size() - 1).value_unsafe()));
     if (now == nullptr) {
       Line("- ", "gone");
       return;
     }
-    if (record["fingerprint"] == Fingerprint(*now)) return;
+    if (Text(record["fingerprint"].value_unsafe()) == Fingerprint(*now)) return;
     const size_t before = out_.size();
-    Properties(record["properties"], *now);
-    Children(record["children"], *now);
+    Properties(record["properties"].get_object().value_unsafe(), *now);
+    Children(record["children"].get_array().value_unsafe(), *now);
     if (out_.size() == before) Line("~ ", "changed");
   }
 
   std::string Finish() { return std::move(out_); }
 
  private:
-  void Properties(const Json& recorded, const Entry& now) {
+  void Properties(object recorded, const Entry& now) {
     std::map<std::string, std::pair<Value, Value>> values;  // name -> (then, now)
-    for (const auto& [key, value] : recorded.items()) {
-      values[key].first = value.get_ref<const std::string&>();
-    }
+    for (auto [key, value] : recorded) values[std::string(key)].first = Text(value);
     for (const auto& [key, value] : now.properties) values[std::string(key)].second = value;
     for (const auto& [key, change] : values) {
       const auto& [was, is] = change;
@@ -117,9 +120,9 @@ class DriftWriter {
     out_ += " since the plan\n";
   }
 
-  void Children(const Json& recorded, const Entry& now) {
+  void Children(array recorded, const Entry& now) {
     std::set<std::string> was;
-    for (const Json& child : recorded) was.insert(child.get<std::string>());
+    for (element child : recorded) was.emplace(Text(child));
     std::set<std::string> is;
     if (now.autoconfig) is.insert(Describe(*now.autoconfig));
     for (const std::shared_ptr<Entry>& child : now.children.InOrder()) {
@@ -142,21 +145,24 @@ class DriftWriter {
 };
 
 // Whether record has the members Compare reads, of the types it reads them as.
-bool IsRecord(const Json& record) {
-  if (!record.is_object() || !record.contains("path") || !record["path"].is_array() ||
-      !record.contains("fingerprint") || !record["fingerprint"].is_string() ||
-      !record.contains("properties") || !record["properties"].is_object() ||
-      !record.contains("children") || !record["children"].is_array()) {
+bool IsRecord(element record) {
+  object members;
+  array path, children;
+  object properties;
+  std::string_view fingerprint;
+  if (record.get(members) || members["path"].get(path) || members["fingerprint"].get(fingerprint) ||
+      members["properties"].get(properties) || members["children"].get(children)) {
     return false;
   }
-  if (record.contains("object") && !record["object"].is_string()) return false;
-  for (const Json& step : record["path"]) {
+  element name;
+  if (!members["object"].get(name) && !name.is_string()) return false;
+  for (element step : path) {
     if (!step.is_string()) return false;
   }
-  for (const auto& item : record["properties"].items()) {
-    if (!item.value().is_string()) return false;
+  for (auto [key, value] : properties) {
+    if (!value.is_string()) return false;
   }
-  for (const Json& child : record["children"]) {
+  for (element child : children) {
     if (!child.is_string()) return false;
   }
   return true;
@@ -165,14 +171,19 @@ bool IsRecord(const Json& record) {
 }  // namespace
 
 std::optional<std::string> Drift(const Site& now, std::string_view recorded) {
-  const Json records = Json::parse(recorded, nullptr, false);
-  if (!records.is_array()) return std::nullopt;
-  for (const Json& record : records) {
+  simdjson::dom::parser parser;
+  const simdjson::padded_string text(recorded);
+  array records;
+  if (parser.parse(text).get(records)) return std::nullopt;
+  for (element record : records) {
     if (!IsRecord(record)) return std::nullopt;
   }
   PathFinder finder(*now.root);
   DriftWriter writer;
-  for (const Json& record : records) writer.Compare(record, finder.Find(record["path"]));
+  for (element record : records) {
+    const object members = record.get_object().value_unsafe();
+    writer.Compare(members, finder.Find(members["path"].get_array().value_unsafe()));
+  }
   return writer.Finish();
 }
 
