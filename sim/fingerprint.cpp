@@ -41,7 +41,8 @@ class RecordWriter {
       AppendJsonString(out_, Describe(*path_[i]));
     }
     out_ += "]";
-    if (auto name = names_.find(entry.id); name != names_.end()) {
+    // A name that is not UTF-8 (a script's bytes) cannot be a JSON text: the path names the node.
+    if (auto name = names_.find(entry.id); name != names_.end() && IsValidUtf8(name->second)) {
       out_ += ", \"object\": ";
       AppendJsonString(out_, name->second);
     }
@@ -73,7 +74,8 @@ class RecordWriter {
 }  // namespace
 
 std::string Fingerprint(const Entry& entry) {
-  Sha256 digest;
+  // One context for every entry: making one costs more than digesting a target.
+  static Sha256 digest;
   digest.AddField(Describe(entry));
   digest.AddField(entry.local ? "local" : "");
   digest.AddField(std::to_string(entry.properties.size()));
