@@ -14,8 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "entry/process_workspace.h"
 #include "hxo/hxo.h"
-#include "objects/object_registry.h"
 #include "props/object_selection.h"
 
 namespace {
@@ -101,7 +101,7 @@ int runQuietly(const std::string& commands) {
 }
 
 ConfigObject& object(const char* name) {
-  ConfigObject* found = Registry().Find(name);
+  ConfigObject* found = ProcessWorkspace().registry().Find(name);
   if (found == nullptr) std::abort();
   return *found;
 }
@@ -110,7 +110,7 @@ ConfigObject& object(const char* name) {
 // until the registry holds total objects. With oneParent, all targets go under the first DSM.
 void buildRegistry(int total, bool oneParent, const AgentShape& agent = kMainAgent) {
   ensureInstallation();
-  Registry().Clear();
+  ProcessWorkspace().registry().Clear();
   std::string script = "AGENT a1 127.0.0.1 " + std::to_string(agent.port) + "\n";
   for (int b = 0; b < kBrokers; ++b) {
     script += "a1.SPAWN b" + std::to_string(b) + " " + brokerAddress(b) + "\n";
@@ -120,7 +120,7 @@ void buildRegistry(int total, bool oneParent, const AgentShape& agent = kMainAge
     }
   }
   if (HXO_ExecuteCommands(script.c_str()) != 0) std::abort();
-  const int targets = total - static_cast<int>(Registry().size());
+  const int targets = total - static_cast<int>(ProcessWorkspace().registry().size());
   for (int t = 0; t < targets; ++t) {
     const int dsm = oneParent ? 0 : t / agent.targetsPerDsm;
     const int number = oneParent ? t : t % agent.targetsPerDsm;
@@ -141,7 +141,7 @@ void BM_SpawnTargetAmongSiblings(benchmark::State& state) {
   const std::string spare = targetAddress(kTargetsInFirstDsm - 1);
   for (auto _ : state) {
     if (!dsm.SpawnTarget("spare", spare.c_str(), "public")) state.SkipWithError("spawn failed");
-    Registry().Remove("spare").reset();
+    ProcessWorkspace().registry().Remove("spare").reset();
   }
 }
 BENCHMARK(BM_SpawnTargetAmongSiblings)->Arg(1000)->Arg(10000)->Arg(100000);
@@ -204,8 +204,9 @@ void BM_ReservedNameSelection(benchmark::State& state) {
   buildRegistry(static_cast<int>(state.range(0)), false);
   for (auto _ : state) {
     int selected = 0;
-    const ObjectSelection targets("TARGET");
-    for (const auto& [name, entry] : Registry()) selected += targets.Includes(*entry);
+    const ObjectSelection targets(ProcessWorkspace().registry(), "TARGET");
+    for (const auto& [name, entry] : ProcessWorkspace().registry())
+      selected += targets.Includes(*entry);
     benchmark::DoNotOptimize(selected);
   }
 }

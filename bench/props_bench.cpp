@@ -10,11 +10,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "entry/process_workspace.h"
 #include "hxo/hxo.h"
-#include "objects/config_object.h"
-#include "objects/object_registry.h"
-#include "objects/process_state.h"
-#include "objects/server_session.h"
+#include "model/config_object.h"
 
 namespace {
 
@@ -91,10 +89,10 @@ char* BenchNode::GetNamedDataItem(const char* item) {
 
 BenchNode* AddObject(const std::string& name, ObjectKind kind, ConfigObject* parent,
                      const ChildDefinitionData& record) {
-  auto object = std::make_unique<ConfigObject>(name, kind, parent);
   auto* node = new BenchNode(record);
-  object->node.reset(node);
-  Registry().Insert(name, std::move(object));
+  ProcessWorkspace().registry().Insert(
+      name, std::make_unique<ConfigObject>(ProcessWorkspace(), name, kind, parent,
+                                           std::unique_ptr<TreeNode>(node)));
   return node;
 }
 
@@ -103,9 +101,8 @@ BenchNode* AddObject(const std::string& name, ObjectKind kind, ConfigObject* par
 void BuildSite(int targets) {
   static int built = 0;
   if (built == targets) return;
-  Registry().Clear();
-  std::unique_ptr<ServerSession>& session = ProcessState::Get().serverSession;
-  if (session == nullptr) session = std::make_unique<ServerSession>();
+  ProcessWorkspace().registry().Clear();
+  ProcessWorkspace().EnsureServerSession();
 
   constexpr int kAgents = 10;
   constexpr int kDsmsPerBroker = 10;
@@ -117,17 +114,17 @@ void BuildSite(int targets) {
     std::snprintf(name, sizeof name, "agent%02d", a);
     BenchNode* agentNode = AddObject(name, ObjectKind::Agent, nullptr, record);
     agentNode->properties.SetPropertyValueWithAction("qpk_own", "5 3 10 7", ACTION_NONE);
-    ConfigObject* agent = Registry().Find(name);
+    ConfigObject* agent = ProcessWorkspace().registry().Find(name);
     std::snprintf(name, sizeof name, "broker%02d", a);
     BenchNode* brokerNode = AddObject(name, ObjectKind::Broker, agent, record);
-    ConfigObject* broker = Registry().Find(name);
+    ConfigObject* broker = ProcessWorkspace().registry().Find(name);
     for (int d = 0; d < kDsmsPerBroker; ++d) {
       ChildDefinitionData dsmRecord;
       dsmRecord.setv("name", ("dsm" + std::to_string(d)).c_str());
       brokerNode->children.push_back(dsmRecord);
       std::snprintf(name, sizeof name, "dsm%02d_%d", a, d);
       AddObject(name, ObjectKind::DSM, broker, dsmRecord);
-      ConfigObject* dsm = Registry().Find(name);
+      ConfigObject* dsm = ProcessWorkspace().registry().Find(name);
       for (int t = 0; t < perDsm; ++t) {
         ChildDefinitionData targetRecord;
         targetRecord.setv("ipaddr", ("10." + std::to_string(a) + "." + std::to_string(d) + "." +
@@ -146,7 +143,7 @@ void BuildSite(int targets) {
 
 // Drops every working copy, so that each run loads the properties afresh.
 void UnloadAll() {
-  for (const auto& [name, object] : Registry()) object->workingProperties.reset();
+  for (const auto& [name, object] : ProcessWorkspace().registry()) object->DropWorkingSet();
 }
 
 void Run(benchmark::State& state, const char* commands, bool unloadFirst,
@@ -194,9 +191,8 @@ void BM_LogTail1000(benchmark::State& state) {
              " completed for 42 targets and then some\n";
     }
   }
-  Registry().Clear();
-  std::unique_ptr<ServerSession>& session = ProcessState::Get().serverSession;
-  if (session == nullptr) session = std::make_unique<ServerSession>();
+  ProcessWorkspace().registry().Clear();
+  ProcessWorkspace().EnsureServerSession();
   ChildDefinitionData record;
   record.setv("ipaddr", "10.0.0.1");
   AddObject("logger", ObjectKind::Agent, nullptr, record)->log = &log;

@@ -3,38 +3,13 @@
 #include <set>
 #include <vector>
 
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
+#include "model/object_name_checks.h"
+#include "model/workspace.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-
-// The subtrees of the registered children, through the registry's one walk of the tree.
-void ConfigObject::CollectDescendants(std::set<std::string>& names) const {
-  const ObjectRegistry& registry = Registry();
-  for (const auto& [childName, child] : registry.ChildrenOf(name)) {
-    registry.CollectSubtree(child->name, names);
-  }
-}
-
-int ConfigObject::DeleteChildren(std::set<std::string> names) {
-  ObjectRegistry& registry = Registry();
-  std::set<std::string> dropped;
-  int removed = 0;
-  for (const std::string& childName : names) {
-    ConfigObject* child = registry.Find(childName);
-    if (child == nullptr || child->parent != this) continue;
-    // The installation removes what lies below the child; its answer changes nothing here.
-    if (child->node != nullptr && node != nullptr) node->RemoveChild(child->node.get());
-    child->CollectDescendants(dropped);
-    ++removed;
-    dropped.insert(childName);
-  }
-  registry.DestroySubtrees(dropped);
-  return removed;
-}
 
 // What HELP prints for this command.
 extern const char* const kDelHelp[] = {
@@ -50,8 +25,8 @@ extern const char* const kDelHelp[] = {
 };
 
 bool HandleObjectDel(CommandContext& command) {
-  ObjectRegistry& registry = Registry();
-  ConfigObject* object = Registry().Find(command.objectName);
+  const ObjectRegistry& registry = command.workspace.registry();
+  ConfigObject* object = command.workspace.registry().Find(command.objectName);
   const unsigned count = tokenCount(command.line);
 
   std::set<std::string> requested;
@@ -67,17 +42,17 @@ bool HandleObjectDel(CommandContext& command) {
   if (requested.empty()) {
     return command.Fail(ResultCode::kInvalidObject,
                         "No valid objects specified in DEL subcommand for object \"%s\".\n",
-                        object->name.c_str());
+                        object->name().c_str());
   }
 
   const int removed = object->DeleteChildren(std::move(requested));
   if (removed == 0) {
     return command.Fail(ResultCode::kChildFailed, "Subcommand DEL failed on object \"%s\".\n",
-                        object->name.c_str());
+                        object->name().c_str());
   }
   if (command.options.verbose) {
-    ConsolePrint("%d entries have been removed from %s %s.\n", removed, KindName(object->kind),
-                 object->name.c_str());
+    command.console.Print("%d entries have been removed from %s %s.\n", removed, KindName(object->kind()),
+                 object->name().c_str());
   }
   return true;
 }

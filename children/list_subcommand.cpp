@@ -5,23 +5,30 @@
 #include <string>
 #include <vector>
 
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/child_identity.h"
+#include "model/object_name_checks.h"
+#include "model/workspace.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
-#include "runtime/console.h"
-#include "runtime/formatted.h"
-#include "runtime/pager.h"
+#include "runtime/listing_output.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 
 namespace {
 
-// The listing line of one child from its record, by the child's kind; nothing when the record
-// lacks a key that the line needs. Host and port (or community) are the first two words of
+// The registered object that stands for a child, found by the child's identity among the
+// object's registered children; empty when none does.
+std::string RegisteredName(const ConfigObject& object, const std::string& identityKey) {
+  const ConfigObject* child =
+      object.workspace().registry().ChildWithIdentity(object, identityKey);
+  return child == nullptr ? std::string() : child->name();
+}
+
+// The listing row of one child from its record, by the child's kind; nothing when the record
+// lacks a key that the row needs. Host and port (or community) are the first two words of
 // the record's values, as they are entered.
-std::optional<std::string> EntryLine(ObjectKind childKind, const ChildDefinitionData& record) {
+std::optional<ListingRow> EntryRow(const ConfigObject& object, ObjectKind childKind,
+                                   const ChildDefinitionData& record) {
   switch (childKind) {
     case ObjectKind::Broker: {
       if (!record.exists("ipaddr") || !record.exists("port")) return std::nullopt;
@@ -29,17 +36,22 @@ std::optional<std::string> EntryLine(ObjectKind childKind, const ChildDefinition
           std::string(" ") + record.getv("ipaddr") + " " + record.getv("port");
       auto port = static_cast<uint16_t>(ParseIntLikeAtoi(getToken(2, entry)));
       if (port == 0) port = kDefaultPort;
-      return Formatted("HOST: %-20s  PORT: %-5d", getToken(1, entry).c_str(),
-                       static_cast<int>(port));
+      std::string address = getToken(1, entry);
+      std::string name = RegisteredName(object, BrokerIdentityKey(address, port));
+      return BrokerEntry{std::move(name), std::move(address), port};
     }
-    case ObjectKind::DSM:
+    case ObjectKind::DSM: {
       if (!record.exists("name")) return std::nullopt;
-      return Formatted("NAME: %s", record.getv("name"));
+      std::string dsmName = record.getv("name");
+      return DsmEntry{RegisteredName(object, DsmIdentityKey(dsmName)), std::move(dsmName)};
+    }
     case ObjectKind::Target: {
       if (!record.exists("ipaddr") || !record.exists("community")) return std::nullopt;
       const std::string entry = std::string(record.getv("ipaddr")) + " " + record.getv("community");
-      return Formatted("HOST: %-20s  COMMUNITY: %s", getToken(1, entry).c_str(),
-                       getToken(2, entry).c_str());
+      std::string address = getToken(1, entry);
+      std::string community = getToken(2, entry);
+      std::string name = RegisteredName(object, TargetIdentityKey(address, community));
+      return TargetEntry{std::move(name), std::move(address), std::move(community)};
     }
     default:
       return std::nullopt;
@@ -48,18 +60,30 @@ std::optional<std::string> EntryLine(ObjectKind childKind, const ChildDefinition
 
 // Walks the children of object's node, in the installation's order. Every node the walker
 // hands out is released once its record has been read.
-std::vector<std::string> CollectEntryLines(const ConfigObject& object, ObjectKind childKind) {
-  std::vector<std::string> entries;
-  if (object.node == nullptr || CurrentServerSession() == nullptr) return entries;
-  std::unique_ptr<TreeWalker> walker(object.node->GetChildWalker());
+std::vector<ListingRow> CollectEntryRows(const ConfigObject& object, ObjectKind childKind) {
+  std::vector<ListingRow> entries;
+  if (!object.IsAvailable()) return entries;
+  std::unique_ptr<TreeWalker> walker(object.node()->GetChildWalker());
   if (walker == nullptr) return entries;
   for (walker->First(); !walker->AtEnd(); walker->Next()) {
     std::unique_ptr<TreeNode> child(walker->Current());
     if (child == nullptr) continue;
-    std::optional<std::string> line = EntryLine(childKind, child->GetDefinitionData());
-    if (line) entries.push_back(std::move(*line));
+    std::optional<ListingRow> row = EntryRow(object, childKind, child->GetDefinitionData());
+    if (row) entries.push_back(std::move(*row));
   }
   return entries;
+}
+
+// The listing of an object's children, by the kind of the children.
+ListingKind ChildListingKind(ObjectKind childKind) {
+  switch (childKind) {
+    case ObjectKind::Broker:
+      return ListingKind::kBrokers;
+    case ObjectKind::DSM:
+      return ListingKind::kDsms;
+    default:
+      return ListingKind::kTargets;
+  }
 }
 
 }  // namespace
@@ -89,31 +113,20 @@ extern const char* const kListHelp[] = {
 };
 
 bool HandleObjectList(CommandContext& command) {
-  const ConfigObject* object = Registry().Find(command.objectName);
-  const KindTraits* traits = TraitsOf(object->kind);
+  const ConfigObject* object = command.workspace.registry().Find(command.objectName);
+  const KindTraits* traits = TraitsOf(object->kind());
   if (traits == nullptr || traits->listHeader == nullptr) {
     return command.Fail(ResultCode::kNotApplicable, "Cannot execute LIST on %s object \"%s\".\n",
-                        KindName(object->kind), command.objectName.c_str());
+                        KindName(object->kind()), command.objectName.c_str());
   }
 
-  const std::vector<std::string> entries = CollectEntryLines(*object, traits->childKind);
+  const Listing listing{ChildListingKind(traits->childKind), object->name()};
+  RowList entries(CollectEntryRows(*object, traits->childKind));
   if (entries.empty()) {
     // Not a listing, so not paged and not captured.
-    ConsolePrint(traits->noChildrenText, object->name.c_str());
+    PrintEmptyListing(command.console, listing);
     return true;
   }
-
-  ListingPager pager(command.options);
-  for (pager.Start();;) {
-    PagerAnswer answer;
-    if (pager.atHeader()) {
-      answer = pagedPrint(command, pager.lineNumber(), traits->listHeader, object->name.c_str());
-    } else if (pager.item() < entries.size()) {
-      answer = pagedPrint(command, pager.lineNumber(), "%s", entries[pager.item()].c_str());
-    } else {
-      break;
-    }
-    if (!pager.Follow(answer)) break;
-  }
+  PageListing(command, listing, entries);
   return true;
 }

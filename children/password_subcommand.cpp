@@ -1,25 +1,10 @@
 // obj.PASSWORD (also PASSWD, PASS) newpassword: changes the password with which the installation
 // reaches the object, and tells every node from the root down to the object.
-#include "objects/object_registry.h"
-#include "objects/server_session.h"
+#include "model/workspace.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-
-bool ConfigObject::SetPassword(const char* newPassword) {
-  const ServerSession* session = CurrentServerSession();
-  if (node == nullptr || session == nullptr || session->root == nullptr || newPassword == nullptr) {
-    return false;
-  }
-  const ChildDefinitionData record = node->GetDefinitionData();
-  if (!session->root->ChangeChildPassword(record, newPassword)) return false;
-  session->root->AuthenticationChanged(record);
-  for (const ConfigObject* link = this; link != nullptr; link = link->parent) {
-    if (link->node != nullptr) link->node->AuthenticationChanged(record);
-  }
-  return true;
-}
 
 // What HELP prints for this command.
 extern const char* const kPasswordHelp[] = {
@@ -33,7 +18,7 @@ extern const char* const kPasswordHelp[] = {
 };
 
 bool HandleObjectPassword(CommandContext& command) {
-  ConfigObject* object = Registry().Find(command.objectName);
+  ConfigObject* object = command.workspace.registry().Find(command.objectName);
   if (object == nullptr) {
     return command.Fail(ResultCode::kReservedObject,
                         "Subcommand PASSWORD may not be used on the ALL object.\n");
@@ -41,11 +26,11 @@ bool HandleObjectPassword(CommandContext& command) {
   const std::string newPassword = getToken(2, command.line);
   if (!object->SetPassword(newPassword.c_str())) {
     return command.Fail(ResultCode::kPasswordFailed, "Failed to set password on object \"%s\".\n",
-                        object->name.c_str());
+                        object->name().c_str());
   }
   if (command.options.verbose) {
-    ConsolePrint("Password has been changed for %s object %s.\n", KindName(object->kind),
-                 object->name.c_str());
+    command.console.Print("Password has been changed for %s object %s.\n", KindName(object->kind()),
+                 object->name().c_str());
   }
   return true;
 }

@@ -1,9 +1,8 @@
 // obj.SPAWN name ...: registers an object for a child that is already in the object's
 // configuration (a broker of an agent, a DSM or the autoconfig object of a broker, a target of
 // a DSM). Nothing is written to the configuration.
-#include "objects/child_identity.h"
-#include "objects/object_name_checks.h"
-#include "objects/object_registry.h"
+#include "model/object_name_checks.h"
+#include "model/workspace.h"
 #include "runtime/c_number.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
@@ -11,52 +10,6 @@
 #include "runtime/failure_record.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-
-// The duplicate tests ask whether a registered child of this object has the record the new one
-// would have. The registry keeps every child's identity keyed by parent, so each test is one
-// lookup whatever the number of siblings.
-
-bool ConfigObject::SpawnBroker(const std::string& childName, const char* address, uint16_t port,
-                               const char* password) {
-  ObjectRegistry& registry = Registry();
-  if (kind != ObjectKind::Agent || registry.Find(childName) != nullptr ||
-      registry.HasChildWithIdentity(*this, BrokerIdentityKey(address, port))) {
-    return false;
-  }
-  return KeepOrDiscard(
-      LocateByAddress(childName, ObjectKind::Broker, address, port, password, this), childName);
-}
-
-bool ConfigObject::SpawnDsm(const std::string& childName, const char* dsmName) {
-  ObjectRegistry& registry = Registry();
-  if (kind != ObjectKind::Broker || registry.Find(childName) != nullptr ||
-      registry.HasChildWithIdentity(*this, DsmIdentityKey(dsmName))) {
-    return false;
-  }
-  return KeepOrDiscard(LocateDsmByName(childName, ObjectKind::DSM, dsmName, this), childName);
-}
-
-bool ConfigObject::SpawnTarget(const std::string& childName, const char* address,
-                               const char* community) {
-  ObjectRegistry& registry = Registry();
-  if (kind != ObjectKind::DSM || registry.Find(childName) != nullptr ||
-      registry.HasChildWithIdentity(*this, TargetIdentityKey(address, community))) {
-    return false;
-  }
-  return KeepOrDiscard(
-      LocateTargetByAddress(childName, ObjectKind::Target, address, community, this), childName);
-}
-
-bool ConfigObject::SpawnLocalChild(const std::string& childName, ObjectKind childKind) {
-  ObjectRegistry& registry = Registry();
-  const bool served = (kind == ObjectKind::Agent && childKind == ObjectKind::Broker) ||
-                      (kind == ObjectKind::Broker && childKind == ObjectKind::AutoConfig);
-  // At most one of each: on an agent every registered broker counts, however it was made.
-  if (!served || registry.Find(childName) != nullptr || registry.HasChildOfKind(*this, childKind)) {
-    return false;
-  }
-  return KeepOrDiscard(LocateLocalChild(childName, childKind, this), childName);
-}
 
 // What HELP prints for this command.
 extern const char* const kSpawnHelp[] = {
@@ -117,13 +70,13 @@ extern const char* const kSpawnHelp[] = {
 };
 
 bool HandleObjectSpawn(CommandContext& command) {
-  ConfigObject* object = Registry().Find(command.objectName);
+  ConfigObject* object = command.workspace.registry().Find(command.objectName);
   const std::string name = getToken(2, command.line);
   if (!AcceptNewObjectName(command, name)) return false;
 
   const std::string what = getToken(3, command.line);
   bool spawned;
-  switch (object->kind) {
+  switch (object->kind()) {
     case ObjectKind::Agent:
       if (EqualsIgnoringCase(what, "BROKER")) {
         spawned = object->SpawnLocalChild(name, ObjectKind::Broker);
@@ -146,25 +99,26 @@ bool HandleObjectSpawn(CommandContext& command) {
     }
     default:
       return command.Fail(ResultCode::kNotApplicable, "Cannot execute SPAWN on %s object \"%s\".\n",
-                          KindName(object->kind), object->name.c_str());
+                          KindName(object->kind()), object->name().c_str());
   }
 
   if (!spawned) {
     // A target that is not there is common in bulk scripts; QUIET keeps those failures silent.
-    if (object->kind == ObjectKind::DSM && command.options.quiet) {
+    if (object->kind() == ObjectKind::DSM && command.options.quiet) {
       command.session.resultCode = ResultCode::kChildFailed;
-      NoteSilentFailure("SPAWN failed on \"" + object->name + "\"; SET QUIET OFF shows why");
+      NoteSilentFailure("SPAWN failed on \"" + object->name() + "\"; SET QUIET OFF shows why");
       return false;
     }
     return command.Fail(ResultCode::kChildFailed, "Subcommand SPAWN failed on object \"%s\".\n",
-                        object->name.c_str());
+                        object->name().c_str());
   }
 
   if (command.options.verbose) {
     // The target form has always said "spwaned"; scripts that read the output rely on it.
-    const char* verb = object->kind == ObjectKind::DSM ? "spwaned" : "spawned";
-    ConsolePrint("%s entry %s has been %s from %s %s.\n", KindName(Registry().Find(name)->kind),
-                 name.c_str(), verb, KindName(object->kind), object->name.c_str());
+    const char* verb = object->kind() == ObjectKind::DSM ? "spwaned" : "spawned";
+    command.console.Print("%s entry %s has been %s from %s %s.\n",
+                 KindName(command.workspace.registry().Find(name)->kind()), name.c_str(), verb,
+                 KindName(object->kind()), object->name().c_str());
   }
   return true;
 }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "entry/process_console.h"
+#include "entry/process_workspace.h"
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
 #include "runtime/failure_record.h"
@@ -20,7 +22,7 @@ extern "C" {
 HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   StringLineSource source(commands);
   StringTextSink sink;
-  ScriptSession session(&source, &sink);
+  ScriptSession session(ProcessWorkspace(), &source, &sink, ProcessConsole());
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
   ClearInterrupt();  // a request ends the run it was made in, not the next one
@@ -42,7 +44,7 @@ HXO_API int HXO_RunScript(const char* fileName) {
   ScriptOptions options = ScriptOptions::EntryDefaults();
   // A person typing at a terminal sees the prompt.
   if (fileName == nullptr && isatty(STDIN_FILENO)) options.quiet = false;
-  const int code = runScript(fileName, options);
+  const int code = runScript(fileName, options, ProcessConsole());
   ClearInterrupt();
   return code;
 }

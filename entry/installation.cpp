@@ -1,13 +1,12 @@
 // The entry points about the installation itself: opening it before a script runs, the plan of
-// the changes made to one that writes nothing, and writing a snapshot. The first two go through
-// the optional entry points of orbitane/extensions.h; an implementation without them has nothing
-// to open and makes no plans.
+// the changes made to one that writes nothing, and writing a snapshot. All three go through the
+// optional entry points of orbitane/extensions.h; an implementation without them has nothing to
+// open, makes no plans and takes no snapshots.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -42,13 +41,7 @@ bool NamesOpenDescriptor(std::string_view name) {
 // reader), or an open descriptor.
 bool WriteInto(const std::string& path, std::string_view text, std::string& problem) {
   const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
-  bool ok = fd >= 0;
-  for (size_t done = 0; ok && done < text.size();) {
-    const ssize_t written = write(fd, text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    ok = written >= 0;
-    if (ok) done += static_cast<size_t>(written);
-  }
+  bool ok = fd >= 0 && WriteWhole(fd, text);
   int error = errno;
   if (fd >= 0 && close(fd) != 0 && ok) {
     ok = false;
@@ -70,8 +63,7 @@ bool WriteSnapshotFile(const std::string& path, const std::string& text, std::st
   if (NamesOpenDescriptor(path) || (exists && !S_ISREG(info.st_mode))) {
     return WriteInto(path, text, problem);
   }
-  char resolved[PATH_MAX];
-  const std::string target = realpath(path.c_str(), resolved) != nullptr ? resolved : path;
+  const std::string target = ReplacementTarget(path);
   if (!MayReplaceFile(target, problem)) {
     problem = path + ": " + problem;
     return false;

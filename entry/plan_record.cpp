@@ -10,8 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "entry/process_workspace.h"
 #include "hxo/hxo.h"
-#include "objects/process_state.h"
 #include "orbitane/extensions.h"
 #include "orbitane/orbitaneapi.h"
 #include "orbitane/sha256.h"
@@ -29,10 +29,10 @@ std::string Dump(const Json& value) {
 char* NamedFingerprints() {
   std::vector<const char*> names;
   std::vector<TreeNode*> nodes;
-  for (const auto& [name, object] : ProcessState::Get().registry) {
-    if (object->node == nullptr) continue;
-    names.push_back(object->name.c_str());
-    nodes.push_back(object->node.get());
+  for (const auto& [name, object] : ProcessWorkspace().registry()) {
+    if (object->node() == nullptr) continue;
+    names.push_back(object->name().c_str());
+    nodes.push_back(object->node());
   }
   return OrbitaneFingerprints(names.data(), nodes.data(), names.size());
 }

@@ -4,10 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "entry/process_console.h"
+#include "entry/process_workspace.h"
 #include "entry/script_session.h"
 #include "hxo/hxo.h"
 #include "interp/completion.h"
-#include "objects/process_state.h"
 #include "runtime/failure_explanation.h"
 #include "runtime/failure_record.h"
 #include "runtime/interrupt.h"
@@ -35,8 +36,9 @@ char** NewList(const std::vector<std::string>& words) {
 int RunReaderSession() {
   if (lineReader == nullptr) return -1;
   ReaderLineSource source(lineReader, lineReaderContext);
-  FileTextSink sink(stdout);
-  ScriptSession session(&source, &sink);
+  Console& console = ProcessConsole();
+  FileTextSink sink(console.outputStream());
+  ScriptSession session(ProcessWorkspace(), &source, &sink, console);
   session.state.name = "STDIN";
   ScriptOptions options = ScriptOptions::EntryDefaults();
   options.quiet = false;
@@ -63,24 +65,26 @@ HXO_API void HXO_SetLineReader(HXO_LineReader reader, void* context) {
 
 HXO_API int HXO_RunCommands(const char* name, const char* commands) {
   StringLineSource source(commands);
-  FileTextSink sink(stdout);
-  ScriptSession session(&source, &sink);
+  Console& console = ProcessConsole();
+  FileTextSink sink(console.outputStream());
+  ScriptSession session(ProcessWorkspace(), &source, &sink, console);
   session.state.name = name != nullptr ? name : "stringbuf";
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
   ClearInterrupt();  // a request ends the run it was made in, not the next one
-  std::fflush(stdout);
+  console.FlushOutput();
   return code;
 }
 
 HXO_API char** HXO_Complete(const char* line, int start, int end) {
   if (line == nullptr || start < 0 || end < start) return NewList({});
-  return NewList(CompletionsFor(line, static_cast<size_t>(start), static_cast<size_t>(end)));
+  return NewList(CompletionsFor(ProcessWorkspace(), line, static_cast<size_t>(start),
+                                static_cast<size_t>(end)));
 }
 
 HXO_API char** HXO_PendingObjects(void) {
   std::vector<std::string> names;
-  for (const auto& [name, object] : ProcessState::Get().registry) {
+  for (const auto& [name, object] : ProcessWorkspace().registry()) {
     if (object->HasPropertyChanges() || object->RuleValuesChanged()) names.emplace_back(name);
   }
   return NewList(names);

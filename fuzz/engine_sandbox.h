@@ -12,8 +12,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "objects/process_state.h"
-#include "objects/server_session.h"
+#include "entry/process_workspace.h"
 
 namespace engine_sandbox {
 
@@ -44,8 +43,8 @@ inline const std::string& Enter(std::initializer_list<const char*> patterns) {
 
 // Drops the declared objects and the server session (the installation goes with it).
 inline void EndSession() {
-  ProcessState::Get().registry.Clear();
-  CloseServerSession();
+  ProcessWorkspace().registry().Clear();
+  ProcessWorkspace().CloseServerSession();
   std::clearerr(stdin);
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "objects/object_kind.h"
+#include "model/object_kind.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "interp/command_table.h"
-#include "objects/object_kind.h"
-#include "objects/process_state.h"
+#include "model/object_kind.h"
+#include "model/workspace.h"
 #include "runtime/case_insensitive.h"
 #include "runtime/tokens.h"
 
@@ -48,9 +48,9 @@ void OfferRows(Candidates& candidates, std::span<const CommandRow> rows, const s
   }
 }
 
-void OfferObjectNames(Candidates& candidates) {
-  for (const auto& entry : ProcessState::Get().registry) {
-    candidates.Offer(entry.second->name + std::string(kSeparator));
+void OfferObjectNames(Candidates& candidates, const ObjectRegistry& registry) {
+  for (const auto& entry : registry) {
+    candidates.Offer(entry.second->name() + std::string(kSeparator));
   }
   candidates.Offer("ALL" + std::string(kSeparator));
   for (int kind = 0; const KindTraits* traits = TraitsOf(static_cast<ObjectKind>(kind)); ++kind) {
@@ -60,7 +60,8 @@ void OfferObjectNames(Candidates& candidates) {
 
 // The property names of the object named by first word "object.SET" (or UNSET, RESET), when
 // its working set is loaded; completing never loads one.
-void OfferPropertyNames(Candidates& candidates, const std::string& firstWord) {
+void OfferPropertyNames(Candidates& candidates, const ObjectRegistry& registry,
+                        const std::string& firstWord) {
   const size_t separator = firstWord.find(kSeparator);
   if (separator == std::string::npos) return;
   const std::string subcommand = firstWord.substr(separator + kSeparator.size());
@@ -68,17 +69,17 @@ void OfferPropertyNames(Candidates& candidates, const std::string& firstWord) {
       !EqualsIgnoringCase(subcommand, "RESET")) {
     return;
   }
-  ConfigObject* object = ProcessState::Get().registry.Find(firstWord.substr(0, separator));
-  if (object == nullptr || !object->workingProperties) return;
+  ConfigObject* object = registry.Find(firstWord.substr(0, separator));
+  if (object == nullptr || !object->HasWorkingSet()) return;
   for (const auto& [name, value] : object->GetAllProperties()) candidates.Offer(name);
 }
 
 // The kinds of object that name stands for: a registered object's own, the kind of a reserved
 // word, every kind for ALL; none for a name that is neither.
-KindSet KindsNamedBy(const std::string& name, bool& reserved) {
+KindSet KindsNamedBy(const ObjectRegistry& registry, const std::string& name, bool& reserved) {
   reserved = false;
-  if (const ConfigObject* object = ProcessState::Get().registry.Find(name)) {
-    return KindBit(object->kind);
+  if (const ConfigObject* object = registry.Find(name)) {
+    return KindBit(object->kind());
   }
   if (EqualsIgnoringCase(name, "ALL")) {
     reserved = true;
@@ -93,7 +94,8 @@ KindSet KindsNamedBy(const std::string& name, bool& reserved) {
 
 }  // namespace
 
-std::vector<std::string> CompletionsFor(std::string_view line, size_t start, size_t end) {
+std::vector<std::string> CompletionsFor(const Workspace& workspace, std::string_view line,
+                                        size_t start, size_t end) {
   end = std::min(end, line.size());
   start = std::min(start, end);
   Candidates candidates(line.substr(start, end - start));
@@ -104,15 +106,16 @@ std::vector<std::string> CompletionsFor(std::string_view line, size_t start, siz
     const size_t separator = prefix.find(kSeparator);
     if (separator == std::string::npos) {
       OfferRows(candidates, SessionCommands(), "");
-      OfferObjectNames(candidates);
+      OfferObjectNames(candidates, workspace.registry());
     } else {
       bool reserved = false;
-      const KindSet kinds = KindsNamedBy(prefix.substr(0, separator), reserved);
+      const KindSet kinds =
+          KindsNamedBy(workspace.registry(), prefix.substr(0, separator), reserved);
       OfferRows(candidates, ObjectSubcommands(), prefix.substr(0, separator + kSeparator.size()),
                 kinds, reserved);
     }
   } else if (wordsBefore == 1) {
-    OfferPropertyNames(candidates, getToken(1, before));
+    OfferPropertyNames(candidates, workspace.registry(), getToken(1, before));
   }
   return std::move(candidates.words);
 }

@@ -23,14 +23,15 @@ extern const char* const kPauseHelp[] = {
 };
 
 bool HandlePrint(CommandContext& command) {
-  ConsoleWrite(RestOfLineView(2, command.line));
-  ConsoleWrite("\n");
+  command.console.Write(RestOfLineView(2, command.line));
+  command.console.Write("\n");
   return true;
 }
 
 bool HandlePause(CommandContext& command) {
   const std::string prompt = restOfLine(2, command.line);
   std::string answer;
-  AskForAnswer(prompt.empty() ? std::string_view("Press enter to continue ...") : prompt, answer);
+  AskForAnswer(command.console,
+               prompt.empty() ? std::string_view("Press enter to continue ...") : prompt, answer);
   return true;
 }

@@ -37,7 +37,7 @@ extern const char* const kExecHelp[] = {
 bool HandleExec(CommandContext& command) {
   const std::string shellCommand = restOfLine(2, command.line);
   // The command's own output must come after everything printed before it.
-  std::fflush(stdout);
+  command.console.FlushOutput();
   const int waitStatus = std::system(shellCommand.c_str());
   // Ctrl-C at the terminal reaches the command, not this process, which waits ignoring it; a
   // command ended that way ends EXEC as interrupted, which the interpreter loop reports.
@@ -51,6 +51,7 @@ bool HandleExec(CommandContext& command) {
                         "The following command returned error code %d: %s\n", status,
                         shellCommand.c_str());
   }
-  if (command.options.verbose) ConsolePrint("Successfully ran command: %s\n", shellCommand.c_str());
+  if (command.options.verbose)
+    command.console.Print("Successfully ran command: %s\n", shellCommand.c_str());
   return true;
 }

@@ -69,5 +69,5 @@ void ExplainRefusal(const CommandContext& command) {
     const char* wayOut = WayOut(reason, name);
     if (*wayOut != '\0') line += std::string("; ") + wayOut;
   }
-  if (!line.empty()) ConsoleError("  %s\n", line.c_str());
+  if (!line.empty()) command.console.Error("  %s\n", line.c_str());
 }

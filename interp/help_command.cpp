@@ -1,8 +1,10 @@
 // HELP: prints the general screen or the text of one command.
+#include <vector>
+
 #include "interp/command_table.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
-#include "runtime/pager.h"
+#include "runtime/listing_output.h"
 #include "runtime/tokens.h"
 
 bool HandleHelp(CommandContext& command) {
@@ -13,22 +15,18 @@ bool HandleHelp(CommandContext& command) {
   // At the terminal a subcommand's name alone is enough.
   if (found == topics.end() && command.options.terminalSession) found = topics.find("obj." + topic);
   if (found == topics.end()) {
-    ConsoleError("No help available for %s.\n", topic.c_str());
+    command.console.Error("No help available for %s.\n", topic.c_str());
     return false;
   }
-  if (!command.options.terminalSession) {
-    for (HelpLines line = found->second; *line != nullptr; ++line) ConsolePrint("%s\n", *line);
-    return false;
-  }
+  std::vector<ListingRow> lines;
+  for (HelpLines line = found->second; *line != nullptr; ++line) lines.push_back(TextLine{*line});
+  RowList rows(std::move(lines));
+  const Listing listing{ListingKind::kHelp, found->first};
   // At the terminal a text longer than the window is paged like any listing.
-  size_t count = 0;
-  while (found->second[count] != nullptr) ++count;
-  ListingPager pager(command.options, false);
-  pager.Start();
-  while (pager.item() < count) {
-    const PagerAnswer answer =
-        pagedPrint(command, pager.lineNumber(), "%s", found->second[pager.item()]);
-    if (!pager.Follow(answer)) break;
+  if (command.options.terminalSession) {
+    PageListing(command, listing, rows);
+  } else {
+    PrintListing(command.console, listing, rows);
   }
   return false;
 }

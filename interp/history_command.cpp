@@ -5,8 +5,28 @@
 #include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
+#include "runtime/listing_output.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
+
+namespace {
+
+// The stored lines with their numbers, one at a time.
+class HistoryRows : public RowSource {
+ public:
+  explicit HistoryRows(const CommandHistory& history) : history(history) {}
+  std::optional<ListingRow> Next() override {
+    if (next >= history.size()) return std::nullopt;
+    ++next;
+    return HistoryEntry{next, std::string(history[next - 1])};
+  }
+
+ private:
+  const CommandHistory& history;
+  size_t next = 0;
+};
+
+}  // namespace
 
 // What HELP prints for this command.
 extern const char* const kHistoryHelp[] = {
@@ -34,16 +54,14 @@ extern const char* const kHistoryHelp[] = {
 bool HandleHistory(CommandContext& command) {
   const std::string subcommand = getToken(2, command.line);
   if (subcommand.empty()) {
-    // Entries keep their own command.line ends, if any; nothing is added.
-    for (size_t i = 0; i < command.session.history.size(); ++i) {
-      ConsolePrint("%zu. ", i + 1);
-      ConsoleWrite(command.session.history[i]);
-    }
+    // Written to standard output, neither paged nor captured.
+    HistoryRows rows(command.session.history);
+    PrintListing(command.console, {ListingKind::kHistory, ""}, rows);
     return false;
   }
   if (EqualsIgnoringCase(subcommand, "CLEAR")) {
     command.session.history.clear();
-    if (command.options.verbose) ConsolePrint("Command history has been cleared.\n");
+    if (command.options.verbose) command.console.Print("Command history has been cleared.\n");
     return false;
   }
   if (EqualsIgnoringCase(subcommand, "SAVE")) {
@@ -62,7 +80,7 @@ bool HandleHistory(CommandContext& command) {
                           fileName.c_str(), std::strerror(error));
     }
     if (command.options.verbose) {
-      ConsolePrint("Command history has been saved to file %s.\n", fileName.c_str());
+      command.console.Print("Command history has been saved to file %s.\n", fileName.c_str());
     }
     return false;
   }

@@ -24,13 +24,15 @@ extern const char* const kIncludeHelp[] = {
 
 bool HandleInclude(CommandContext& command) {
   const std::string fileName = getToken(2, command.line);
-  const int code = command.session.runScriptFile(fileName.c_str(), command.options);
+  const int code =
+      command.session.runScriptFile(command.workspace, fileName.c_str(), command.options,
+                                    command.console);
   if (code != ResultCode::kOk) {
     // A failure inside the included script does not stop this one; an end-all request does.
     if (code == ResultCode::kEndAll) command.session.stopRequested = true;
     return false;
   }
   if (command.options.verbose)
-    ConsolePrint("Script file %s completed successfully.\n", fileName.c_str());
+    command.console.Print("Script file %s completed successfully.\n", fileName.c_str());
   return true;
 }

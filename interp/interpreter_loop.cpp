@@ -8,8 +8,8 @@
 #include "interp/command_table.h"
 #include "interp/failure_reasons.h"
 #include "interp/name_suggestion.h"
-#include "objects/object_kind.h"
-#include "objects/process_state.h"
+#include "model/object_kind.h"
+#include "model/workspace.h"
 #include "runtime/bounded_line.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
@@ -39,9 +39,11 @@ bool ContinueAfter(int& code, const ScriptOptions& options) {
 enum class StepAnswer { Run, Skip, Abort };
 
 // Shows the line about to run and asks whether to run it, skip it or abort the script.
-StepAnswer AskBeforeCommand(const std::string& sessionName, std::string_view line) {
+StepAnswer AskBeforeCommand(Console& console, const std::string& sessionName,
+                            std::string_view line) {
   std::string answer;
-  AskForAnswer("\n" + sessionName + ": " + std::string(line) +
+  AskForAnswer(console,
+               "\n" + sessionName + ": " + std::string(line) +
                    "Press 'S' to skip command, 'A' to abort script, or any other to continue.\n",
                answer);
   if (InterruptRequested()) return StepAnswer::Abort;
@@ -54,7 +56,7 @@ StepAnswer AskBeforeCommand(const std::string& sessionName, std::string_view lin
 // "subcommand" for the missing-parameters message.
 bool RunRow(const CommandRow& row, CommandContext& command, const char* kind) {
   if (row.registeredObjectOnly &&
-      ProcessState::Get().registry.Find(command.objectName) == nullptr) {
+      command.workspace.registry().Find(command.objectName) == nullptr) {
     return command.Fail(ResultCode::kReservedObject,
                         "Subcommand %s may not be used on reserved objects.\n", row.name);
   }
@@ -79,7 +81,7 @@ bool RunObjectSubcommand(CommandContext& command, std::string_view word, bool& r
   if (separator == 0) return command.Fail(ResultCode::kBadObjectName, "Bad object name \"\".\n");
   command.objectName.assign(word.substr(0, separator));
   const std::string_view subcommandName = word.substr(separator + separatorText.size());
-  if (ProcessState::Get().registry.Find(command.objectName) == nullptr &&
+  if (command.workspace.registry().Find(command.objectName) == nullptr &&
       !isReservedObjectName(command.objectName.c_str())) {
     command.Fail(ResultCode::kInvalidObject, "Invalid object \"%s\" specified.\n",
                  command.objectName.c_str());
@@ -109,8 +111,9 @@ void NoteInterrupt(CommandContext& command) {
 
 }  // namespace
 
-void RunInterpreterLoop(SessionState& session, LineSource& source, bool interactive,
-                        ScriptOptions options) {
+void RunInterpreterLoop(Workspace& workspace, SessionState& session, LineSource& source,
+                        bool interactive, ScriptOptions options) {
+  Console& console = *session.console;
   session.stopRequested = false;
   if (session.serverName.empty()) session.serverName = "KORAS";
   if (session.userName.empty()) session.userName = "root";
@@ -127,15 +130,15 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
     if (session.stopRequested || !ContinueAfter(session.resultCode, options)) break;
     // A script that is not at the terminal ends at an interrupt between its commands too.
     if (!options.terminalSession && InterruptRequested()) {
-      if (TakeUnreportedInterrupt()) ConsoleError("%s: Interrupted.\n", session.name.c_str());
+      if (TakeUnreportedInterrupt()) console.Error("%s: Interrupted.\n", session.name.c_str());
       session.resultCode = ResultCode::kInterrupted;
       break;
     }
     ++lineNumber;
-    if (interactive && !options.quiet) ConsolePrint("%s> ", "");
+    if (interactive && !options.quiet) console.Print("%s> ", "");
     if (!source.NextLine(line) && source.StoppedAtLongLine()) {
       // Nothing after such a line can be read as the script meant it.
-      CommandContext{session, options, lineNumber, line, {}}.Fail(
+      CommandContext{workspace, session, options, console, lineNumber, line, {}}.Fail(
           ResultCode::kMissingParameters, "Line longer than %zu bytes; the script ends here.\n",
           kMaxLineBytes);
       break;
@@ -151,7 +154,7 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       long long n = ParseIntLikeAtoi(line.substr(1));
       long long size = static_cast<long long>(session.history.size());
       if (n == 0 || std::llabs(n) > size) {
-        CommandContext refused{session, options, lineNumber, line, {}};
+        CommandContext refused{workspace, session, options, console, lineNumber, line, {}};
         refused.Fail(ResultCode::kUnknownCommand, "Unknown history entry: %.*s.\n",
                      static_cast<int>(line.size() - 1), line.data() + 1);
         continue;
@@ -160,12 +163,12 @@ void RunInterpreterLoop(SessionState& session, LineSource& source, bool interact
       word = TokenView(1, line);
       fromHistory = true;
     }
-    CommandContext command{session, options, lineNumber, line, {}};
-    const FailureWatch failureWatch;
+    CommandContext command{workspace, session, options, console, lineNumber, line, {}};
+    const FailureWatch failureWatch(console);
     ForgetRefusal();
 
     if (options.stepping) {
-      StepAnswer answer = AskBeforeCommand(session.name, line);
+      StepAnswer answer = AskBeforeCommand(console, session.name, line);
       if (answer == StepAnswer::Skip) continue;
       if (answer == StepAnswer::Abort) break;
     }

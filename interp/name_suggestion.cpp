@@ -5,8 +5,8 @@
 #include <numeric>
 
 #include "interp/command_table.h"
-#include "objects/object_kind.h"
-#include "objects/process_state.h"
+#include "model/object_kind.h"
+#include "model/workspace.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/failure_explanation.h"
@@ -71,8 +71,8 @@ void SuggestName(const CommandContext& command, std::string_view typed, NameKind
   if (kind == NameKind::Command) AddRows(names, SessionCommands());
   if (kind == NameKind::Subcommand) AddRows(names, ObjectSubcommands());
   if (kind == NameKind::Object) {
-    names.reserve(ProcessState::Get().registry.size() + 6);
-    for (const auto& entry : ProcessState::Get().registry) names.push_back(entry.first);
+    names.reserve(command.workspace.registry().size() + 6);
+    for (const auto& entry : command.workspace.registry()) names.push_back(entry.first);
     names.push_back("ALL");
     for (int kindIndex = 0; const KindTraits* traits = TraitsOf(static_cast<ObjectKind>(kindIndex));
          ++kindIndex) {
@@ -80,5 +80,5 @@ void SuggestName(const CommandContext& command, std::string_view typed, NameKind
     }
   }
   const std::string nearest = NearestName(typed, names, kind == NameKind::Object);
-  if (!nearest.empty()) ConsoleError("  did you mean %s?\n", nearest.c_str());
+  if (!nearest.empty()) command.console.Error("  did you mean %s?\n", nearest.c_str());
 }

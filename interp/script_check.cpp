@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "interp/command_table.h"
-#include "objects/object_kind.h"
+#include "model/object_kind.h"
 #include "props/log_switches.h"
 #include "runtime/c_number.h"
 #include "runtime/case_insensitive.h"
@@ -66,15 +66,15 @@ void ScriptChecker::CheckFileAt(const std::string& path, const Place* includedFr
       ReportAtToken(*includedFrom, 2, true,
                     "INCLUDE of " + Quoted(path) + ", which cannot be read: " + reason);
     } else {
-      diagnostics_.push_back({path, 0, 0, true, "cannot read the script: " + reason});
-      ++errors_;
+      reported.push_back({path, 0, 0, true, "cannot read the script: " + reason});
+      ++errorCount;
     }
     return;
   }
   const std::string text(std::istreambuf_iterator<char>(stream), {});
-  includeStack_.push_back(path);
+  includeStack.push_back(path);
   CheckText(path, text);
-  includeStack_.pop_back();
+  includeStack.pop_back();
 }
 
 void ScriptChecker::CheckText(const std::string& name, std::string_view text) {
@@ -93,9 +93,9 @@ void ScriptChecker::CheckText(const std::string& name, std::string_view text) {
 }
 
 void ScriptChecker::Report(const Place& place, size_t offset, bool error, std::string message) {
-  diagnostics_.push_back(
+  reported.push_back(
       {place.file, place.line, static_cast<int>(offset) + 1, error, std::move(message)});
-  errors_ += error;
+  errorCount += error;
 }
 
 void ScriptChecker::ReportAtToken(const Place& place, unsigned token, bool error,
@@ -170,7 +170,7 @@ bool ScriptChecker::AcceptNewName(const Place& place, unsigned token) {
 }
 
 void ScriptChecker::Declare(std::string_view name, Kind kind) {
-  Declared& declared = objects_[std::string(name)];
+  Declared& declared = declaredObjects[std::string(name)];
   declared = Declared{kind, false, ""};
 }
 
@@ -219,7 +219,8 @@ void ScriptChecker::CheckSessionCommand(const Place& place, std::string_view nam
   } else if (command == "AGENT") {
     const std::string_view object = place.Word(2);
     if (!AcceptNewName(place, 2)) return;
-    if (auto found = objects_.find(object); found != objects_.end() && !found->second.dropped) {
+    if (auto found = declaredObjects.find(object);
+        found != declaredObjects.end() && !found->second.dropped) {
       ReportAtToken(place, 2, true, "Redeclaration of existing object " + Quoted(object) + ".");
     }
     CheckPort(place, 4);
@@ -231,11 +232,12 @@ void ScriptChecker::CheckSessionCommand(const Place& place, std::string_view nam
     for (unsigned n = 2; n <= count; ++n) {
       const std::string_view object = place.Word(n);
       if (EqualsIgnoringCase(object, "ALL")) {
-        for (auto& [name, declared] : objects_) declared = {declared.kind, true, where};
+        for (auto& [name, declared] : declaredObjects) declared = {declared.kind, true, where};
         return;
       }
-      auto found = objects_.find(object);
-      if (found == objects_.end() || (found->second.dropped && found->second.where != where)) {
+      auto found = declaredObjects.find(object);
+      if (found == declaredObjects.end() ||
+          (found->second.dropped && found->second.where != where)) {
         ReportAtToken(place, n, false,
                       "object " + Quoted(object) + " is not declared here: DROP passes it over");
       } else {
@@ -244,15 +246,15 @@ void ScriptChecker::CheckSessionCommand(const Place& place, std::string_view nam
     }
   } else if (command == "INCLUDE") {
     const std::string path(place.Word(2));
-    if (++includesFollowed_ > kMaxIncludesFollowed) {
-      if (includesFollowed_ == kMaxIncludesFollowed + 1) {
+    if (++includesFollowed > kMaxIncludesFollowed) {
+      if (includesFollowed == kMaxIncludesFollowed + 1) {
         ReportAtToken(place, 2, false,
                       "not followed: more than " + std::to_string(kMaxIncludesFollowed) +
                           " INCLUDEs in one check");
       }
       return;
     }
-    if (includeStack_.size() >= kMaxIncludeDepth) {
+    if (includeStack.size() >= kMaxIncludeDepth) {
       ReportAtToken(place, 2, true,
                     "scripts may be nested at most " + std::to_string(kMaxIncludeDepth) + " deep");
       return;
@@ -271,8 +273,8 @@ bool ScriptChecker::CheckObjectName(const Place& place, std::string_view object,
     }
     return false;
   }
-  auto found = objects_.find(object);
-  if (found == objects_.end()) {
+  auto found = declaredObjects.find(object);
+  if (found == declaredObjects.end()) {
     ReportAtToken(place, 1, true,
                   "object " + Quoted(object) +
                       " is not declared: AGENT, SPAWN or ADD declares it before its first use");
@@ -295,7 +297,7 @@ void ScriptChecker::CheckSubcommand(const Place& place, std::string_view object,
     return;
   }
   const bool declared = CheckObjectName(place, object, !row->registeredObjectOnly, row->name);
-  const Kind parent = declared ? objects_.find(object)->second.kind : Kind::Unknown;
+  const Kind parent = declared ? declaredObjects.find(object)->second.kind : Kind::Unknown;
   const std::string_view line = place.text;
   const unsigned count = place.count();
   if (count < row->minimumTokens) {

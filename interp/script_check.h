@@ -25,9 +25,9 @@ class ScriptChecker {
   // Checks text as the script named name.
   void CheckText(const std::string& name, std::string_view text);
 
-  const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
-  int errors() const { return errors_; }
-  int warnings() const { return static_cast<int>(diagnostics_.size()) - errors_; }
+  const std::vector<Diagnostic>& diagnostics() const { return reported; }
+  int errors() const { return errorCount; }
+  int warnings() const { return static_cast<int>(reported.size()) - errorCount; }
 
  private:
   enum class Kind { Unknown, Agent, Broker, Dsm, Target, Autoconfig };
@@ -71,11 +71,11 @@ class ScriptChecker {
   void Report(const Place& place, size_t offset, bool error, std::string message);
   void ReportAtToken(const Place& place, unsigned token, bool error, std::string message);
 
-  std::map<std::string, Declared, std::less<>> objects_;
-  std::vector<std::string> includeStack_;
-  size_t includesFollowed_ = 0;
-  std::vector<Diagnostic> diagnostics_;
-  int errors_ = 0;
+  std::map<std::string, Declared, std::less<>> declaredObjects;
+  std::vector<std::string> includeStack;
+  size_t includesFollowed = 0;
+  std::vector<Diagnostic> reported;
+  int errorCount = 0;
 };
 
 // The diagnostics as "file:line:column: error: text" lines, or as one JSON document with the

@@ -37,6 +37,14 @@ __attribute__((weak)) char* OrbitaneFingerprints(const char* const* names, TreeN
 // written back. Null when recorded is not such a list. Release it with SharedHeapFree.
 __attribute__((weak)) char* OrbitaneDrift(const char* recorded);
 
+// A snapshot of the installation below the given agents (nodes the implementation handed out;
+// an agent given twice is written once), as an installation file that the simulated installation
+// loads, for the session that server and user name. Null when it cannot be taken, with *problem
+// set to one line saying why (the node whose properties or children cannot be read). Release
+// either text with SharedHeapFree.
+__attribute__((weak)) char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server,
+                                             const char* user, char** problem);
+
 // What a rehearsal on this installation cannot show (one line, released with SharedHeapFree), or
 // null when it shows everything a real run would meet.
 __attribute__((weak)) char* OrbitaneRehearsalLimits();

@@ -1,5 +1,6 @@
 // The replacement with POSIX calls: O_TMPFILE and linkat where they work, O_EXCL and a name from
-// getrandom elsewhere; fchown and fchmod before the rename; fsync of the file and the folder.
+// getrandom elsewhere; fchown and fchmod before the rename; fsync of the file and the folder;
+// realpath for the target.
 #include "orbitane/file_replacement.h"
 
 #include <fcntl.h>
@@ -8,19 +9,15 @@
 
 #include <cerrno>
 #include <cinttypes>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 namespace {
 
 constexpr int kNameAttempts = 100;
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string Reason() { return std::strerror(errno); }
 
@@ -105,17 +102,36 @@ bool Keep(int fd, const struct stat* keep) {
 }
 
 bool Fill(TemporaryFile& file, std::string_view text, const struct stat* keep) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t written = write(file.fd, text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return false;
-    done += static_cast<size_t>(written);
-  }
-  return Keep(file.fd, keep) && fsync(file.fd) == 0;
+  return WriteWhole(file.fd, text) && Keep(file.fd, keep) && fsync(file.fd) == 0;
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string ReplacementTarget(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved) == nullptr) return path;
+  return resolved;
+}
+
+bool WriteWhole(int fd, std::string_view text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = write(fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
 
 bool MayReplaceFile(const std::string& target, std::string& problem) {
   struct stat info {};

@@ -8,6 +8,17 @@
 #include <string>
 #include <string_view>
 
+// The folder of path: "." for a bare name, "/" for a file at the top.
+std::string FolderOf(const std::string& path);
+
+// The file that a replacement of path replaces: the target of path when path is (or passes
+// through) a symbolic link, else path itself. The link stays; the new file goes beside the target.
+std::string ReplacementTarget(const std::string& path);
+
+// Writes all of text to fd, going on after interruptions and partial writes. False, with errno
+// set, when a write fails.
+bool WriteWhole(int fd, std::string_view text);
+
 // Whether the file at target may be replaced: it has a write permission bit and the user may
 // write it, and the user may create files in its folder. problem says what is in the way
 // ("the file is not writable (mode 0444)", "its folder F is not writable"). A target that does

@@ -4,16 +4,16 @@
 
 #include <openssl/evp.h>
 
-Sha256::Sha256() : context_(EVP_MD_CTX_new()) {
-  if (context_ == nullptr || EVP_DigestInit_ex(context_, EVP_sha256(), nullptr) != 1) {
-    EVP_MD_CTX_free(context_);
+Sha256::Sha256() : context(EVP_MD_CTX_new()) {
+  if (context == nullptr || EVP_DigestInit_ex(context, EVP_sha256(), nullptr) != 1) {
+    EVP_MD_CTX_free(context);
     throw std::bad_alloc();
   }
 }
 
-Sha256::~Sha256() { EVP_MD_CTX_free(context_); }
+Sha256::~Sha256() { EVP_MD_CTX_free(context); }
 
-void Sha256::Add(std::string_view bytes) { EVP_DigestUpdate(context_, bytes.data(), bytes.size()); }
+void Sha256::Add(std::string_view bytes) { EVP_DigestUpdate(context, bytes.data(), bytes.size()); }
 
 void Sha256::AddField(std::string_view text) {
   const std::string length = std::to_string(text.size()) + ":";
@@ -24,8 +24,8 @@ void Sha256::AddField(std::string_view text) {
 std::string Sha256::Hex() {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int size = 0;
-  EVP_DigestFinal_ex(context_, digest, &size);
-  EVP_DigestInit_ex(context_, EVP_sha256(), nullptr);
+  EVP_DigestFinal_ex(context, digest, &size);
+  EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
   static const char kDigits[] = "0123456789abcdef";
   std::string hex;
   hex.reserve(2 * size);

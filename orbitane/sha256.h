@@ -21,7 +21,7 @@ class Sha256 {
   std::string Hex();
 
  private:
-  evp_md_ctx_st* context_;
+  evp_md_ctx_st* context;
 };
 
 std::string Sha256Hex(std::string_view bytes);

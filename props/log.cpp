@@ -2,37 +2,15 @@
 #include <algorithm>
 #include <chrono>
 
-#include "objects/object_name_checks.h"
+#include "model/object_name_checks.h"
+#include "model/workspace.h"
 #include "props/log_switches.h"
 #include "props/log_view.h"
-#include "props/object_access.h"
 #include "props/object_selection.h"
 #include "runtime/command_context.h"
 #include "runtime/interrupt.h"
-#include "runtime/pager.h"
+#include "runtime/listing_output.h"
 #include "runtime/result_codes.h"
-
-namespace {
-
-// Lines go through the session's pager; prompts and waits are the console's.
-class SessionLogConsole : public LogConsole {
- public:
-  explicit SessionLogConsole(const CommandContext& command) : command(command) {}
-
-  PagerAnswer PrintLine(int pageLine, std::string_view line) override {
-    return pagedPrint(command, pageLine, "%.*s", static_cast<int>(line.size()), line.data());
-  }
-  // Only the end of the log prompts here; with no input left to answer, the display ends.
-  PagerAnswer Prompt(const char* prompt) override { return pagerPrompt(prompt, kPagerQuit); }
-  bool Wait(int seconds) override {
-    return WaitUnlessInterrupted(std::chrono::seconds(std::max(seconds, 0)));
-  }
-
- private:
-  const CommandContext& command;
-};
-
-}  // namespace
 
 // What HELP prints for this command.
 extern const char* const kLogHelp[] = {
@@ -58,7 +36,7 @@ extern const char* const kLogHelp[] = {
 };
 
 bool HandleObjectLog(CommandContext& command) {
-  ConfigObject* object = Registry().Find(command.objectName);
+  ConfigObject* object = command.workspace.registry().Find(command.objectName);
 
   const LogSwitchParse parse = ParseLogSwitches(command.line);
   if (parse.error != LogSwitchError::kNone) {
@@ -66,10 +44,13 @@ bool HandleObjectLog(CommandContext& command) {
   }
 
   bool shown = false;
-  if (IsAvailable(*object)) {
-    SessionLogConsole console(command);
-    LogView view(*object->node, console, parse.switches, PageLength(command.options),
-                 command.options.followDelay);
+  if (object->IsAvailable()) {
+    PagedListing listing(command, {ListingKind::kLog, command.objectName});
+    LogView view(*object->node(), listing, parse.switches, command.options.followDelay,
+                 [&command](int seconds) {
+                   return WaitUnlessInterrupted(command.console,
+                                                std::chrono::seconds(std::max(seconds, 0)));
+                 });
     shown = view.Show();
   }
   if (!shown) {

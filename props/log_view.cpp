@@ -22,15 +22,15 @@ std::vector<LogLine> SplitLogLines(std::string_view data) {
   return result;
 }
 
-LogView::LogView(TreeNode& node, LogConsole& console, const LogSwitches& switches, int linesPerPage,
-                 int followDelay)
+LogView::LogView(TreeNode& node, PagedListing& listing, const LogSwitches& switches,
+                 int followDelay, Wait wait)
     : node(node),
-      console(console),
+      listing(listing),
       follow(switches.follow),
       interactive(switches.interactive),
       backup(switches.backup),
-      linesPerPage(linesPerPage),
       followDelay(followDelay),
+      wait(std::move(wait)),
       tailCount(switches.tailCount) {}
 
 LogView::~LogView() { ReleasePiece(); }
@@ -91,28 +91,25 @@ bool LogView::FetchPiece() {
 }
 
 LogView::PrintOutcome LogView::PrintLines(size_t first) {
-  const int back = BackStep();
+  const int back = listing.backStep();
   int printed = 0;
   size_t index = first;
   while (index < lines.size()) {
     const LogLine& line = lines[index];
-    const PagerAnswer answer = console.PrintLine(pageLine, data.substr(line.offset, line.length));
+    const PagerMove move =
+        listing.Show(TextLine{std::string(data.substr(line.offset, line.length))});
     ++printed;
-    switch (answer) {
-      case kPagerNoPrompt:
-        if (pageLine < INT_MAX) ++pageLine;  // without paging it only counts
+    switch (move) {
+      case PagerMove::kNext:
         ++index;
         break;
-      case kPagerContinue:
-        pageLine = 1;
-        ++index;
-        break;
-      case kPagerQuit:
+      case PagerMove::kQuit:
         done = true;
         ReleasePiece();
         return PrintOutcome::kQuit;
-      case kPagerBack:
-        pageLine = 1;
+      case PagerMove::kRestart:
+      case PagerMove::kBackAPage:
+        // A log has no start of its own to go back to: back always shows the lines before.
         if (printed > back) {
           // The previous page is still in this piece.
           printed -= back + 1;
@@ -131,15 +128,14 @@ LogView::PrintOutcome LogView::PrintLines(size_t first) {
 }
 
 void LogView::BackFromEnd() {
-  tailCount = BackStep();
+  tailCount = listing.backStep();
   readOffset -= kLogPieceSize;
 }
 
 bool LogView::AtEndOfData() {
-  if (follow) return console.Wait(followDelay);
+  if (follow) return wait(followDelay);
   if (!interactive) return false;
-  pageLine = 1;
-  const PagerAnswer answer = console.Prompt("--EOF--");
+  const PagerAnswer answer = AskAtEnd();
   if (answer == kPagerQuit) return false;
   if (answer == kPagerBack) BackFromEnd();
   return true;
@@ -205,10 +201,9 @@ bool LogView::Show() {
       ReleasePiece();
       if (!done && isShort) {
         if (follow) {
-          if (!console.Wait(followDelay)) done = true;
+          if (!wait(followDelay)) done = true;
         } else if (interactive) {
-          pageLine = 1;
-          const PagerAnswer answer = console.Prompt("--EOF--");
+          const PagerAnswer answer = AskAtEnd();
           if (answer == kPagerQuit) done = true;
           if (answer == kPagerBack) BackFromEnd();
         }

@@ -5,24 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
 #include "orbitane/orbitaneapi.h"
 #include "props/log_switches.h"
-#include "runtime/pager.h"
-
-// Where a log run prints, asks and waits.
-class LogConsole {
- public:
-  virtual ~LogConsole() = default;
-  // Prints one line as number pageLine of the page; the pager's answer.
-  virtual PagerAnswer PrintLine(int pageLine, std::string_view line) = 0;
-  // Shows prompt and reads an answer.
-  virtual PagerAnswer Prompt(const char* prompt) = 0;
-  // Waits before the next look at a followed log; false when the follow must end.
-  virtual bool Wait(int seconds) = 0;
-};
+#include "runtime/listing_output.h"
 
 // The lines of a piece: non-empty runs between "\n" and "\r", as offsets from the piece's base.
 struct LogLine {
@@ -37,8 +26,12 @@ constexpr size_t kFullPieceLength = kLogPieceSize - 12;
 
 class LogView {
  public:
-  LogView(TreeNode& node, LogConsole& console, const LogSwitches& switches, int linesPerPage,
-          int followDelay);
+  // Waits before the next look at a followed log; false when the follow must end.
+  using Wait = std::function<bool(int seconds)>;
+
+  // The log's lines are shown as the rows of listing.
+  LogView(TreeNode& node, PagedListing& listing, const LogSwitches& switches, int followDelay,
+          Wait wait);
   ~LogView();
   LogView(const LogView&) = delete;
   LogView& operator=(const LogView&) = delete;
@@ -59,19 +52,19 @@ class LogView {
   bool AtEndOfData();
   // A back answer at the end of the log shows its last lines again.
   void BackFromEnd();
-  int BackStep() const { return PagerBackStep(linesPerPage); }
+  // Asks at the end of the log; with no input left to answer, the display ends.
+  PagerAnswer AskAtEnd() { return listing.Ask("--EOF--", kPagerQuit); }
 
   TreeNode& node;
-  LogConsole& console;
+  PagedListing& listing;
   const bool follow;
   const bool interactive;
   const int backup;
-  const int linesPerPage;
   const int followDelay;
+  const Wait wait;
 
   int64_t tailCount;
   int64_t readOffset = 0;  // offset in the log of the current piece's data
-  int pageLine = 1;
   bool positioning = false;
   bool done = false;
 

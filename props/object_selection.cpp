@@ -2,8 +2,9 @@
 
 #include "runtime/case_insensitive.h"
 
-ObjectSelection::ObjectSelection(const std::string& objectName) {
-  object = Registry().Find(objectName);
+ObjectSelection::ObjectSelection(const ObjectRegistry& registry, const std::string& objectName)
+    : objects(registry) {
+  object = registry.Find(objectName);
   if (object != nullptr) return;
   all = EqualsIgnoringCase(objectName, "ALL");
   if (!all) kind = KindByReservedWord(objectName);
@@ -11,7 +12,7 @@ ObjectSelection::ObjectSelection(const std::string& objectName) {
 
 bool ObjectSelection::Includes(const ConfigObject& candidate) const {
   if (object != nullptr) return false;
-  return all || (kind != nullptr && candidate.kind == kind->kind);
+  return all || (kind != nullptr && candidate.kind() == kind->kind);
 }
 
 WalkOutcome ForEach(const CommandContext& command, const ObjectSelection& selection,
@@ -21,7 +22,7 @@ WalkOutcome ForEach(const CommandContext& command, const ObjectSelection& select
     if (!action(*single)) outcome = {true, 1};
     return outcome;
   }
-  for (const auto& [name, object] : Registry()) {
+  for (const auto& [name, object] : selection.registry()) {
     if (!selection.Includes(*object) || action(*object)) continue;
     ++outcome.failures;
     if (!command.options.continueOnError) {

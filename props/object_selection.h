@@ -6,15 +6,24 @@
 #include <functional>
 #include <string>
 
-#include "objects/config_object.h"
-#include "objects/object_kind.h"
-#include "objects/object_registry.h"
+#include "model/config_object.h"
+#include "model/object_kind.h"
+#include "model/object_registry.h"
 #include "runtime/command_context.h"
+
+// How a walk over a selection ended.
+struct WalkOutcome {
+  bool stopped = false;  // a failure ended it (always so for a single object that failed)
+  int failures = 0;
+};
 
 class ObjectSelection {
  public:
-  explicit ObjectSelection(const std::string& objectName);
+  // objectName resolved among the objects of registry.
+  ObjectSelection(const ObjectRegistry& registry, const std::string& objectName);
 
+  // The objects a reserved name selects from.
+  const ObjectRegistry& registry() const { return objects; }
   // The registered object of that name, or null for a reserved name.
   ConfigObject* single() const { return object; }
   // False when the name is neither registered nor reserved.
@@ -25,15 +34,10 @@ class ObjectSelection {
   const char* label() const { return all ? "all" : kind != nullptr ? kind->displayName : ""; }
 
  private:
+  const ObjectRegistry& objects;
   ConfigObject* object = nullptr;
   bool all = false;
   const KindTraits* kind = nullptr;
-};
-
-// How a walk over a selection ended.
-struct WalkOutcome {
-  bool stopped = false;  // a failure ended it (always so for a single object that failed)
-  int failures = 0;
 };
 
 // Applies action to the single object, or to each selected object in key order. The action

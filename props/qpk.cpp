@@ -1,38 +1,42 @@
 // obj.QPK [rule [value]]: lists the rules with the sensitivity values in force, shows one rule,
 // or sets the object's own value for a rule (-1 removes it), on one object or a selection.
+#include <map>
 #include <vector>
 
+#include "model/workspace.h"
 #include "props/object_selection.h"
 #include "props/selection_listing.h"
 #include "runtime/c_number.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
-#include "runtime/formatted.h"
-#include "runtime/pager.h"
+#include "runtime/listing_output.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 
 namespace {
 
-constexpr const char kHeaderFormat[] = "RULE %-65s   VALUE";
-constexpr const char kHeaderTitle[] = "DESCRIPTION";
 constexpr const char kNoRule[] =
     "Could not obtain rule descriptions or rule \"%s\" does not exist for object \"%s\".\n";
 constexpr const char kSetFailed[] = "Failed to set %d rule value on object \"%s\".\n";
 
-// Brackets mark a value that comes from above (or the full sensitivity of a rule set nowhere).
-char OpeningMark(const RuleRow& row) { return row.inherited ? '[' : ' '; }
-char ClosingMark(const RuleRow& row) { return row.inherited ? ']' : ' '; }
+RuleEntry RuleRowOf(const ConfigObject& object, int32_t rule, const RuleRow& row) {
+  RuleEntry entry{object.name(), rule, row.description, std::nullopt, row.value};
+  if (!row.inherited) {
+    entry.ownValue = row.value;
+    entry.inheritedValue = object.InheritedRuleValue(rule);
+  }
+  return entry;
+}
 
 // Sets one object's own value; reports the failure (without looking at CONTINUE).
 bool SetRuleOnObject(const CommandContext& command, ConfigObject& object,
                      const std::string& ruleToken, int32_t rule, int32_t value) {
   if (object.GetRuleDescription(rule) == nullptr) {
     return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   if (!object.SetRuleValue(rule, value)) {
-    return command.Fail(ResultCode::kRuleValueFailed, kSetFailed, rule, object.name.c_str());
+    return command.Fail(ResultCode::kRuleValueFailed, kSetFailed, rule, object.name().c_str());
   }
   return true;
 }
@@ -40,20 +44,11 @@ bool SetRuleOnObject(const CommandContext& command, ConfigObject& object,
 // The header and every rule of one object, paged.
 void ListRuleTable(const CommandContext& command, ConfigObject& object) {
   const RuleTable table = object.GetRuleTable();
-  const std::vector<std::pair<int32_t, RuleRow>> rows(table.begin(), table.end());
-  ListingPager pager(command.options);
-  pager.Start();
-  while (pager.atHeader() || pager.item() < rows.size()) {
-    PagerAnswer answer;
-    if (pager.atHeader()) {
-      answer = pagedPrint(command, pager.lineNumber(), kHeaderFormat, kHeaderTitle);
-    } else {
-      const auto& [rule, row] = rows[pager.item()];
-      answer = pagedPrint(command, pager.lineNumber(), "%-4d %-65s = %c%2d%c", rule,
-                          row.description.c_str(), OpeningMark(row), row.value, ClosingMark(row));
-    }
-    if (!pager.Follow(answer)) return;
-  }
+  std::vector<ListingRow> rows;
+  rows.reserve(table.size());
+  for (const auto& [rule, row] : table) rows.push_back(RuleRowOf(object, rule, row));
+  RowList listed(std::move(rows));
+  PageListing(command, {ListingKind::kRules, command.objectName}, listed);
 }
 
 }  // namespace
@@ -87,7 +82,7 @@ bool HandleObjectQpk(CommandContext& command) {
   const int32_t rule = ParseIntLikeAtoi(ruleToken);
   const int32_t value = ParseIntLikeAtoi(valueToken);
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   ConfigObject* single = selection.single();
   if (!valueToken.empty()) {
@@ -96,10 +91,10 @@ bool HandleObjectQpk(CommandContext& command) {
     });
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
-      ConsolePrint("Rule value of %d for %s object %s has been set to %s.\n", rule,
-                   KindName(single->kind), single->name.c_str(), valueToken.c_str());
+      command.console.Print("Rule value of %d for %s object %s has been set to %s.\n", rule,
+                   KindName(single->kind()), single->name().c_str(), valueToken.c_str());
     } else if (command.options.verbose) {
-      ConsolePrint("Rule value of %d for %s objects has been set to %s.\n", rule, selection.label(),
+      command.console.Print("Rule value of %d for %s objects has been set to %s.\n", rule, selection.label(),
                    valueToken.c_str());
     }
     return true;
@@ -111,18 +106,16 @@ bool HandleObjectQpk(CommandContext& command) {
     }
     // The header and one row per selected object; objects without the rule are reported and
     // take no line.
-    return PageSelection(command, selection, Formatted(kHeaderFormat, kHeaderTitle).c_str(),
-                         [&](ConfigObject& object) -> std::optional<std::string> {
-                           const RuleRow row = object.GetRule(rule);
-                           if (row.description.empty()) {
-                             command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
-                                          object.name.c_str());
-                             return std::nullopt;
-                           }
-                           return Formatted("%s: %-4d %-65s = %c%2d%c", object.name.c_str(), rule,
-                                            row.description.c_str(), OpeningMark(row), row.value,
-                                            ClosingMark(row));
-                         });
+    SelectionRows rows(command, selection, [&](ConfigObject& object) -> std::optional<ListingRow> {
+      const RuleRow row = object.GetRule(rule);
+      if (row.description.empty()) {
+        command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(), object.name().c_str());
+        return std::nullopt;
+      }
+      return RuleRowOf(object, rule, row);
+    });
+    PageListing(command, {ListingKind::kRuleSelection, command.objectName}, rows);
+    return !rows.stopped();
   }
   if (ruleToken.empty()) {
     ListRuleTable(command, *single);
@@ -131,10 +124,9 @@ bool HandleObjectQpk(CommandContext& command) {
   const RuleRow row = single->GetRule(rule);
   if (row.description.empty()) {
     return command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
-                        single->name.c_str());
+                        single->name().c_str());
   }
-  ConsolePrint("RULE %-65s   VALUE\n", kHeaderTitle);
-  ConsolePrint("%-4d %-65s = %c%2d%c\n", rule, row.description.c_str(), OpeningMark(row), row.value,
-               ClosingMark(row));
+  RowList listed({RuleRowOf(*single, rule, row)});
+  PrintListing(command.console, {ListingKind::kRule, command.objectName}, listed);
   return true;
 }

@@ -1,65 +1,12 @@
-// obj.RUN command [arguments] (also obj.EXEC): remote commands on one object or a selection,
-// and the command path that COMMIT uses for "restart" and "reload".
-#include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <thread>
+// obj.RUN command [arguments] (also obj.EXEC): remote commands on one object or a selection.
+#include "model/remote_command.h"
 
-#include "props/object_access.h"
+#include "model/workspace.h"
 #include "props/object_selection.h"
-#include "props/remote_command.h"
-#include "runtime/c_number.h"
-#include "runtime/case_insensitive.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
-#include "runtime/interrupt.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
-
-namespace {
-
-constexpr auto kStatusPollInterval = std::chrono::milliseconds(2000);
-
-void ShowProgress(const char* text) {
-  ConsolePrint("%s", text);
-  std::fflush(stdout);
-}
-
-}  // namespace
-
-ReconfigStatus ParseReconfigStatus(const char* status) {
-  ReconfigStatus result;
-  if (status[0] == '1') {
-    result.running = true;
-    return result;
-  }
-  // The result follows the flag and one separator; without it the run cannot be called good.
-  if (status[0] == '\0' || status[1] == '\0') return result;
-  result.succeeded = ParseIntLikeAtoi(status + 2) == 0;
-  return result;
-}
-
-bool RunObjectCommand(ConfigObject& object, const char* command, const char* arguments,
-                      bool showProgress) {
-  if (!IsAvailable(object)) return false;
-  if (!EqualsIgnoringCase(command, "autoconfig") && !EqualsIgnoringCase(command, "reconfig")) {
-    return object.node->ExecuteCommand(command, arguments);
-  }
-  if (!object.node->ExecuteCommand("reconfig", arguments)) return false;
-
-  if (showProgress) ShowProgress("Autoconfig is running ");
-  ReconfigStatus status;
-  do {
-    if (!WaitUnlessInterrupted(kStatusPollInterval)) return false;
-    if (showProgress) ShowProgress(".");
-    char* text = object.node->GetNamedDataItem("autoconfig_status");
-    if (text == nullptr) return false;
-    status = ParseReconfigStatus(text);
-    SharedHeapFree(text);
-  } while (status.running);
-  if (showProgress) ConsolePrint("\n");
-  return status.succeeded;
-}
 
 // What HELP prints for this command.
 extern const char* const kRunHelp[] = {
@@ -81,24 +28,24 @@ bool HandleObjectRun(CommandContext& command) {
   const std::string remoteCommand = getToken(2, command.line);
   const std::string arguments = restOfLine(3, command.line);
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
-    if (RunObjectCommand(object, remoteCommand.c_str(), arguments.c_str(),
+    if (RunObjectCommand(object, remoteCommand.c_str(), arguments.c_str(), command.console,
                          command.options.verbose)) {
       return true;
     }
     return command.Fail(ResultCode::kSubcommandFailed, "Run of \"%s\" failed on object \"%s\".\n",
-                        remoteCommand.c_str(), object.name.c_str());
+                        remoteCommand.c_str(), object.name().c_str());
   });
   if (outcome.stopped || !command.options.verbose) return !outcome.stopped;
   if (ConfigObject* single = selection.single()) {
-    ConsolePrint("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
-                 KindName(single->kind), single->name.c_str());
+    command.console.Print("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
+                 KindName(single->kind()), single->name().c_str());
   } else {
     // "all %sobjects": the selection's message has always been worded so.
-    ConsolePrint("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
-                 selection.label());
+    command.console.Print("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
+                          selection.label());
   }
   return true;
 }

@@ -1,58 +1,36 @@
 #include "props/selection_listing.h"
 
-#include "runtime/pager.h"
+SelectionRows::SelectionRows(const CommandContext& command, const ObjectSelection& selection,
+                             RowOf rowOf)
+    : command(command),
+      selection(selection),
+      rowOf(std::move(rowOf)),
+      next(selection.registry().begin()),
+      last(next) {}
 
-bool PageSelection(const CommandContext& command, const ObjectSelection& selection,
-                   const char* header,
-                   const std::function<std::optional<std::string>(ConfigObject&)>& lineOf) {
-  const int linesPerPage = PageLength(command.options);
-  const ObjectRegistry& registry = Registry();
-  auto entry = registry.begin();
-  int lineNumber = 1;
-  bool atHeader = header != nullptr;
-  while (atHeader || entry != registry.end()) {
-    PagerAnswer answer;
-    if (atHeader) {
-      answer = pagedPrint(command, lineNumber, "%s", header);
-    } else {
-      ConfigObject& object = *entry->second;
-      if (!selection.Includes(object)) {
-        ++entry;
-        continue;
-      }
-      const std::optional<std::string> line = lineOf(object);
-      if (!line) {
-        if (!command.options.continueOnError) return false;
-        ++entry;
-        continue;
-      }
-      answer = pagedPrint(command, lineNumber, "%s", line->c_str());
+std::optional<ListingRow> SelectionRows::Next() {
+  for (; next != selection.registry().end(); ++next) {
+    ConfigObject& object = *next->second;
+    if (!selection.Includes(object)) continue;
+    std::optional<ListingRow> row = rowOf(object);
+    if (!row) {
+      if (command.options.continueOnError) continue;
+      failed = true;
+      return std::nullopt;
     }
-    if (answer == kPagerQuit) return true;
-    if (answer == kPagerBack) {
-      if (!PagerBackStaysInListing(lineNumber + 1, linesPerPage)) {
-        atHeader = header != nullptr;
-        entry = registry.begin();
-        lineNumber = 1;
-      } else {
-        // Back over the previous page's selected objects, the one just shown included.
-        const int step = PagerBackStep(linesPerPage);
-        for (int stepped = 0; stepped < step && entry != registry.begin();) {
-          --entry;
-          if (selection.Includes(*entry->second)) {
-            ++stepped;
-            --lineNumber;
-          }
-        }
-      }
-      continue;
-    }
-    if (atHeader) {
-      atHeader = false;
-    } else {
-      ++entry;
-    }
-    ++lineNumber;
+    last = next++;
+    return row;
   }
-  return true;
+  return std::nullopt;
+}
+
+void SelectionRows::Rewind() { next = selection.registry().begin(); }
+
+void SelectionRows::StepBack(int count) {
+  // Back over the selected objects before the one last shown; those without a row count too.
+  next = last;
+  for (int stepped = 0; stepped < count && next != selection.registry().begin();) {
+    --next;
+    if (selection.Includes(*next->second)) ++stepped;
+  }
 }

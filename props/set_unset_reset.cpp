@@ -1,15 +1,16 @@
 // obj.SET [option [value]], obj.UNSET option, obj.RESET option: list and edit properties in the
 // objects' working copies. Nothing reaches the installation before COMMIT.
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "model/workspace.h"
 #include "props/object_selection.h"
 #include "props/selection_listing.h"
 #include "runtime/command_context.h"
 #include "runtime/console.h"
-#include "runtime/formatted.h"
-#include "runtime/pager.h"
+#include "runtime/listing_output.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 
@@ -19,18 +20,22 @@ constexpr const char kNoProperty[] =
     "Could not obtain properties or property \"%s\" does not exist for object \"%s\".\n";
 constexpr const char kSetFailed[] = "Failed to set \"%s\" value on object \"%s\".\n";
 
+PropertyEntry PropertyRow(const ConfigObject& object, const std::string& name, const char* value,
+                          bool changed) {
+  return {object.name(), name, value, changed};
+}
+
 // Every property of one object, one paged line each, in byte-wise name order.
 void ListAllProperties(const CommandContext& command, ConfigObject& object) {
   const std::map<std::string, std::string> all = object.GetAllProperties();
-  const std::vector<std::pair<std::string, std::string>> entries(all.begin(), all.end());
-  ListingPager pager(command.options, /*withHeader=*/false);
-  for (pager.Start(); pager.item() < entries.size();) {
-    const auto& [name, value] = entries[pager.item()];
-    if (!pager.Follow(
-            pagedPrint(command, pager.lineNumber(), "%s = %s", name.c_str(), value.c_str()))) {
-      return;
-    }
+  const std::set<std::string> changed = object.ChangedPropertyNames();
+  std::vector<ListingRow> rows;
+  rows.reserve(all.size());
+  for (const auto& [name, value] : all) {
+    rows.push_back(PropertyRow(object, name, value.c_str(), changed.count(name) != 0));
   }
+  RowList listed(std::move(rows));
+  PageListing(command, {ListingKind::kProperties, command.objectName}, listed);
 }
 
 // Sets option to value on one object; reports the failure (without looking at CONTINUE).
@@ -38,11 +43,11 @@ bool SetOnObject(const CommandContext& command, ConfigObject& object, const std:
                  const std::string& value) {
   if (object.GetProperty(option.c_str()) == nullptr) {
     return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   if (!object.SetProperty(option.c_str(), value.c_str())) {
     return command.Fail(ResultCode::kSubcommandFailed, kSetFailed, option.c_str(),
-                        object.name.c_str());
+                        object.name().c_str());
   }
   return true;
 }
@@ -59,21 +64,21 @@ bool ClearProperty(const CommandContext& command, const ClearingCommand& clearin
   const std::string option = getToken(2, command.line);
   const char* value = clearing.restore ? nullptr : "";
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   const WalkOutcome outcome = ForEach(command, selection, [&](ConfigObject& object) {
     if (object.SetProperty(option.c_str(), value)) return true;
     return command.Fail(ResultCode::kSubcommandFailed,
                         "Failed to %s \"%s\" value on object \"%s\".\n", clearing.verb,
-                        option.c_str(), object.name.c_str());
+                        option.c_str(), object.name().c_str());
   });
   if (outcome.stopped) return false;
   if (!command.options.verbose) return true;
   if (ConfigObject* object = selection.single()) {
-    ConsolePrint("Value of %s for %s object %s has been %s.\n", option.c_str(),
-                 KindName(object->kind), object->name.c_str(), clearing.verb);
+    command.console.Print("Value of %s for %s object %s has been %s.\n", option.c_str(),
+                 KindName(object->kind()), object->name().c_str(), clearing.verb);
   } else {
-    ConsolePrint("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
+    command.console.Print("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
                  clearing.verb);
   }
   return true;
@@ -134,7 +139,7 @@ bool HandleObjectSet(CommandContext& command) {
   const std::string option = getToken(2, command.line);
   const std::string value = restOfLine(3, command.line);
 
-  ObjectSelection selection(command.objectName);
+  ObjectSelection selection(command.workspace.registry(), command.objectName);
   if (!selection.valid()) return false;
   ConfigObject* single = selection.single();
   if (!value.empty()) {
@@ -143,10 +148,10 @@ bool HandleObjectSet(CommandContext& command) {
     });
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
-      ConsolePrint("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
-                   KindName(single->kind), single->name.c_str(), value.c_str());
+      command.console.Print("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
+                   KindName(single->kind()), single->name().c_str(), value.c_str());
     } else if (command.options.verbose) {
-      ConsolePrint("Value of %s for %s objects has been set to %s.\n", option.c_str(),
+      command.console.Print("Value of %s for %s objects has been set to %s.\n", option.c_str(),
                    selection.label(), value.c_str());
     }
     return true;
@@ -157,16 +162,16 @@ bool HandleObjectSet(CommandContext& command) {
                           "Insufficient paramaters for SET subcommand on reserved object.\n");
     }
     // One line per selected object that has the property: "name: option = value".
-    return PageSelection(
-        command, selection, nullptr, [&](ConfigObject& object) -> std::optional<std::string> {
-          const char* current = object.GetProperty(option.c_str());
-          if (current == nullptr) {
-            command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
-                         object.name.c_str());
-            return std::nullopt;
-          }
-          return Formatted("%s: %s = %s", object.name.c_str(), option.c_str(), current);
-        });
+    SelectionRows rows(command, selection, [&](ConfigObject& object) -> std::optional<ListingRow> {
+      const char* current = object.GetProperty(option.c_str());
+      if (current == nullptr) {
+        command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(), object.name().c_str());
+        return std::nullopt;
+      }
+      return PropertyRow(object, option, current, object.ChangedPropertyNames().count(option) != 0);
+    });
+    PageListing(command, {ListingKind::kPropertySelection, command.objectName}, rows);
+    return !rows.stopped();
   }
   if (option.empty()) {
     ListAllProperties(command, *single);
@@ -175,9 +180,11 @@ bool HandleObjectSet(CommandContext& command) {
   const char* current = single->GetProperty(option.c_str());
   if (current == nullptr) {
     return command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
-                        single->name.c_str());
+                        single->name().c_str());
   }
-  ConsolePrint("%s = %s\n", option.c_str(), current);
+  RowList row(
+      {PropertyRow(*single, option, current, single->ChangedPropertyNames().count(option) != 0)});
+  PrintListing(command.console, {ListingKind::kProperty, command.objectName}, row);
   return true;
 }
 

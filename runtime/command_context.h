@@ -1,16 +1,24 @@
-// What every command handler is given: the line it runs, the session it runs in, the session's
-// options, and the one way to fail (a message on standard error and a result code).
+// What every command handler is given: the workspace it acts on, the line it runs, the session
+// it runs in, the session's options, the console it writes to, and the one way to fail (a
+// message on standard error and a result code).
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "runtime/console.h"
 #include "runtime/script_options.h"
 #include "runtime/session_state.h"
 
+// Declared by the object model, which is built on this folder; a handler that uses it includes
+// model/workspace.h.
+class Workspace;
+
 struct CommandContext {
+  Workspace& workspace;  // the objects and the server session the command works on
   SessionState& session;
   ScriptOptions& options;  // the running script's options; SET changes them
+  Console& console;        // the session's: everything the command shows or reads goes through it
   int lineNumber;
   std::string_view line;   // valid while the handler runs
   std::string objectName;  // object subcommands: the name before the separator, as typed

@@ -1,43 +1,34 @@
 #include "runtime/console.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "runtime/bounded_line.h"
 
-void ConsolePrint(const char* format, ...) {
+void Console::Print(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  std::vfprintf(stdout, format, arguments);
+  std::vfprintf(output, format, arguments);
   va_end(arguments);
 }
 
 // The library runs on one thread, so the stream's lock is not needed.
-void ConsoleWrite(std::string_view text) { fwrite_unlocked(text.data(), 1, text.size(), stdout); }
+void Console::Write(std::string_view text) { fwrite_unlocked(text.data(), 1, text.size(), output); }
 
-namespace {
-unsigned long errorWrites = 0;
-}  // namespace
-
-unsigned long ConsoleErrorCount() { return errorWrites; }
-
-void ConsoleErrorV(const char* format, va_list arguments) {
+void Console::ErrorV(const char* format, va_list arguments) {
   ++errorWrites;
-  std::fflush(stdout);
-  std::vfprintf(stderr, format, arguments);
+  std::fflush(output);
+  std::vfprintf(error, format, arguments);
 }
 
-void ConsoleError(const char* format, ...) {
+void Console::Error(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  ConsoleErrorV(format, arguments);
+  ErrorV(format, arguments);
   va_end(arguments);
 }
 
-bool ConsoleReadLine(std::string& line) {
-  std::fflush(stdout);
+bool Console::ReadLine(std::string& line) {
+  std::fflush(output);
   // Of a line longer than the bound, the rest is left for the next read.
-  if (ReadBoundedLine(stdin, line) == LineRead::kEnd) return false;
+  if (ReadBoundedLine(input, line) == LineRead::kEnd) return false;
   if (line.back() == '\n') line.pop_back();
   return true;
 }

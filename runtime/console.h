@@ -1,23 +1,48 @@
-// The console: standard output, standard error and standard input, kept in order.
+// The console a session writes to and reads from: its standard output, standard error and
+// standard input, kept in order.
 //
 // Standard output is flushed before anything is read from standard input and before anything is
 // written to standard error, so that a transcript taken with 2>&1 shows everything in the order
-// it happened and a prompt is on the screen before the program waits.
+// it happened and a prompt is on the screen before the program waits. The exported functions
+// give their sessions the process's console (entry/process_console.h); a session hands its
+// console to everything below its handlers that writes or reads.
 #pragma once
 
 #include <cstdarg>
+#include <cstdio>
 #include <string>
+#include <string_view>
 
-// printf to standard output. User text is only ever passed as an argument, never as format.
-void ConsolePrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Writes text to standard output unchanged.
-void ConsoleWrite(std::string_view text);
-// printf to standard error, after flushing standard output.
-void ConsoleError(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void ConsoleErrorV(const char* format, va_list arguments);
-// How many writes to standard error the library has made: whether a command said anything.
-unsigned long ConsoleErrorCount();
-// Reads one line from standard input (after flushing standard output), without its line end;
-// at most kMaxLineBytes of it (runtime/bounded_line.h). False at the end of input with nothing
-// read.
-bool ConsoleReadLine(std::string& line);
+class Console {
+ public:
+  Console(FILE* output, FILE* error, FILE* input) : output(output), error(error), input(input) {}
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+
+  // printf to standard output. User text is only ever passed as an argument, never as format.
+  void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Writes text to standard output unchanged.
+  void Write(std::string_view text);
+  // printf to standard error, after flushing standard output.
+  void Error(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void ErrorV(const char* format, va_list arguments);
+  // How many writes to standard error this console has taken: whether a command said anything.
+  unsigned long errorCount() const { return errorWrites; }
+  // Reads one line from standard input (after flushing standard output), without its line end;
+  // at most kMaxLineBytes of it (runtime/bounded_line.h). False at the end of input with nothing
+  // read.
+  bool ReadLine(std::string& line);
+  // Flushes standard output, before another writer (a child process, the terminal) shows
+  // something, or before a wait.
+  void FlushOutput() { std::fflush(output); }
+
+  // The streams themselves, for the session's sink and for reading a script from standard input.
+  FILE* outputStream() const { return output; }
+  FILE* inputStream() const { return input; }
+
+ private:
+  FILE* output;
+  FILE* error;
+  FILE* input;
+  unsigned long errorWrites = 0;
+};

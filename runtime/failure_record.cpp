@@ -13,7 +13,8 @@ bool stopped = false;
 
 }  // namespace
 
-FailureWatch::FailureWatch() : errorsBefore(ConsoleErrorCount()), recordsBefore(records) {
+FailureWatch::FailureWatch(const Console& console)
+    : console(console), errorsBefore(console.errorCount()), recordsBefore(records) {
   pendingWhat.clear();
 }
 
@@ -25,7 +26,7 @@ void FailureWatch::Settle(const SessionState& session, int lineNumber,
           lineNumber,
           std::string(line),
           session.resultCode,
-          ConsoleErrorCount() != errorsBefore,
+          console.errorCount() != errorsBefore,
           std::move(pendingWhat)};
   pendingWhat.clear();
   ++records;

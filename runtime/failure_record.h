@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+class Console;
 struct SessionState;
 
 struct FailureRecord {
@@ -21,10 +22,11 @@ struct FailureRecord {
 // nested session recorded a failure meanwhile, it becomes the run's last failure.
 class FailureWatch {
  public:
-  FailureWatch();
+  explicit FailureWatch(const Console& console);
   void Settle(const SessionState& session, int lineNumber, std::string_view line) const;
 
  private:
+  const Console& console;
   unsigned long errorsBefore;
   unsigned long recordsBefore;
 };

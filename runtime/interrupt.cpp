@@ -1,8 +1,9 @@
 #include "runtime/interrupt.h"
 
 #include <atomic>
-#include <cstdio>
 #include <thread>
+
+#include "runtime/console.h"
 
 namespace {
 
@@ -31,8 +32,8 @@ bool TakeUnreportedInterrupt() {
 
 void ClearInterrupt() { interruptState.store(kNone); }
 
-bool WaitUnlessInterrupted(std::chrono::milliseconds duration) {
-  std::fflush(stdout);
+bool WaitUnlessInterrupted(Console& console, std::chrono::milliseconds duration) {
+  console.FlushOutput();
   const auto end = std::chrono::steady_clock::now() + duration;
   while (!InterruptRequested()) {
     const auto now = std::chrono::steady_clock::now();

@@ -5,6 +5,8 @@
 
 #include <chrono>
 
+class Console;
+
 // Asks the running command to end. Safe to call from a signal handler.
 void RequestInterrupt();
 // Whether an interrupt was requested and not yet cleared.
@@ -14,6 +16,6 @@ bool TakeUnreportedInterrupt();
 // Forgets the request (a new line is being read at the terminal).
 void ClearInterrupt();
 
-// Flushes standard output, so that a reader at the far end of a pipe sees everything printed so
-// far, then waits duration. False, at once or part way, when an interrupt is requested.
-bool WaitUnlessInterrupted(std::chrono::milliseconds duration);
+// Flushes the console's standard output, so that a reader at the far end of a pipe sees everything
+// printed so far, then waits duration. False, at once or part way, when an interrupt is requested.
+bool WaitUnlessInterrupted(Console& console, std::chrono::milliseconds duration);

@@ -1,38 +1,30 @@
 #include "runtime/pager.h"
 
-#include <cstdarg>
-#include <cstdio>
+#include <climits>
 #include <string>
 
 #include "runtime/command_context.h"
 #include "runtime/console.h"
-#include "runtime/formatted.h"
 #include "runtime/interrupt.h"
 #include "runtime/page_length.h"
 #include "runtime/prompt_input.h"
 
-PagerAnswer pagedPrint(const CommandContext& command, int lineNumber, const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  std::string text = FormattedV(format, arguments);
-  va_end(arguments);
-  text.push_back('\n');
-
+PagerAnswer pagedPrint(const CommandContext& command, int64_t lineNumber, std::string_view text) {
   if (command.session.sink != nullptr) {
-    command.session.sink->write(text.c_str());
+    command.session.sink->write(std::string(text).c_str());
   } else {
-    ConsoleWrite(text);
+    command.console.Write(text);
   }
 
   const int linesPerPage = PageLength(command.options);
   if (linesPerPage < 3) return kPagerNoPrompt;
   if (lineNumber % (linesPerPage - 1) != 0) return kPagerNoPrompt;
-  return pagerPrompt("--more--");
+  return pagerPrompt(command.console, "--more--");
 }
 
-PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput) {
+PagerAnswer pagerPrompt(Console& console, const char* prompt, PagerAnswer atEndOfInput) {
   char key;
-  const bool answered = AskForKey(std::string(prompt) + " ", key);
+  const bool answered = AskForKey(console, std::string(prompt) + " ", key);
   if (InterruptRequested()) return kPagerQuit;
   if (!answered) return atEndOfInput;
   if (key == 'Q' || key == 'q') return kPagerQuit;
@@ -40,25 +32,42 @@ PagerAnswer pagerPrompt(const char* prompt, PagerAnswer atEndOfInput) {
   return kPagerContinue;
 }
 
-bool ListingPager::Follow(PagerAnswer answer) {
-  if (answer == kPagerQuit) return false;
-  int nextLine = line + 1;
-  if (answer == kPagerBack) {
-    if (PagerBackStaysInListing(nextLine, linesPerPage)) {
-      // The first line of the previous page: a page is linesPerPage - 1 lines back from the
-      // first line of the page just shown.
-      line = nextLine - (PagerBackStep(linesPerPage) + 1);
-      itemIndex -= static_cast<size_t>(PagerBackStep(linesPerPage));
-    } else {
-      Start();
-    }
-    return true;
+Pager::Pager(const CommandContext& command)
+    : command(command), linesPerPage(PageLength(command.options)) {}
+
+PagerMove Pager::Print(std::string_view text) {
+  const PagerAnswer answer = pagedPrint(command, lineOnPage, text);
+  switch (answer) {
+    case kPagerNoPrompt:
+      if (lineOnPage < INT64_MAX) ++lineOnPage;  // without paging it only counts
+      return PagerMove::kNext;
+    case kPagerContinue:
+      lineOnPage = 1;
+      ++page;
+      return PagerMove::kNext;
+    case kPagerQuit:
+      return PagerMove::kQuit;
+    case kPagerBack:
+      break;
   }
-  line = nextLine;
-  if (header) {
-    header = false;
-  } else {
-    ++itemIndex;
+  // The prompt ended page number page; going back shows the page before it, or the listing's
+  // start when that is the first page.
+  lineOnPage = 1;
+  if (page < 2) {
+    page = 0;
+    return PagerMove::kRestart;
   }
-  return true;
+  --page;
+  return PagerMove::kBackAPage;
+}
+
+PagerAnswer Pager::Ask(const char* prompt, PagerAnswer atEndOfInput) {
+  lineOnPage = 1;
+  return pagerPrompt(command.console, prompt, atEndOfInput);
+}
+
+int Pager::backStep() const {
+  // At most INT_MAX, however long a page was set to be.
+  const long long step = 2LL * linesPerPage - 3;
+  return step > INT_MAX ? INT_MAX : static_cast<int>(step);
 }

@@ -33,7 +33,6 @@ bool ReadTerminalLine(int fd, std::string& answer) {
 }
 
 void WriteToTerminal(int fd, std::string_view text) {
-  std::fflush(stdout);
   for (size_t written = 0; written < text.size();) {
     ssize_t n = write(fd, text.data() + written, text.size() - written);
     if (n < 0 && errno == EINTR) continue;
@@ -65,18 +64,19 @@ bool ReadTerminalKey(int fd, const termios& saved, char& key) {
 
 void SetPromptChannel(PromptChannel newChannel) { channel = newChannel; }
 
-bool AskForAnswer(std::string_view prompt, std::string& answer) {
+bool AskForAnswer(Console& console, std::string_view prompt, std::string& answer) {
   answer.clear();
   if (InterruptRequested()) return false;
   switch (channel) {
     case PromptChannel::Standard: {
-      ConsoleWrite(prompt);
-      const bool read = ConsoleReadLine(answer);
+      console.Write(prompt);
+      const bool read = console.ReadLine(answer);
       return read && !InterruptRequested();
     }
     case PromptChannel::Terminal: {
       const int fd = TerminalFd();
       if (fd < 0) return false;
+      console.FlushOutput();
       WriteToTerminal(fd, prompt);
       return ReadTerminalLine(fd, answer) && !InterruptRequested();
     }
@@ -86,16 +86,17 @@ bool AskForAnswer(std::string_view prompt, std::string& answer) {
   return false;
 }
 
-bool AskForKey(std::string_view prompt, char& key) {
+bool AskForKey(Console& console, std::string_view prompt, char& key) {
   key = '\0';
   termios saved;
   const int fd = channel == PromptChannel::Terminal ? TerminalFd() : -1;
   if (fd < 0 || InterruptRequested() || tcgetattr(fd, &saved) != 0) {
     std::string answer;
-    const bool answered = AskForAnswer(prompt, answer);
+    const bool answered = AskForAnswer(console, prompt, answer);
     if (!answer.empty()) key = answer[0];
     return answered;
   }
+  console.FlushOutput();
   WriteToTerminal(fd, prompt);
   return ReadTerminalKey(fd, saved, key) && !InterruptRequested();
 }

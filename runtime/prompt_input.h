@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+class Console;
+
 enum class PromptChannel {
   Standard,  // prompt on standard output, answer from standard input
   Terminal,  // both on the controlling terminal (/dev/tty); None when there is none
@@ -16,11 +18,12 @@ enum class PromptChannel {
 
 void SetPromptChannel(PromptChannel channel);
 
-// Shows prompt and reads one answer line, without its line end. False with an empty answer at
+// Shows prompt and reads one answer line, without its line end, on the console (or the
+// terminal, after flushing the console's standard output). False with an empty answer at
 // the end of input, without a terminal, or when an interrupt is requested while it waits.
-bool AskForAnswer(std::string_view prompt, std::string& answer);
+bool AskForAnswer(Console& console, std::string_view prompt, std::string& answer);
 
 // As AskForAnswer for a prompt answered by one key, as a pager's: at a terminal the first key
 // pressed is the answer, without Enter, and whatever else was typed is discarded; from a file
 // the first character of the next line. False as AskForAnswer.
-bool AskForKey(std::string_view prompt, char& key);
+bool AskForKey(Console& console, std::string_view prompt, char& key);

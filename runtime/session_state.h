@@ -6,15 +6,21 @@
 #include <string>
 
 #include "runtime/command_history.h"
+#include "runtime/console.h"
 #include "runtime/script_options.h"
 #include "runtime/text_sink.h"
 
-struct SessionState {
-  // Runs a script file as a session nested in the running one and gives its result code.
-  using ScriptRunner = int (*)(const char* fileName, const ScriptOptions& options);
+class Workspace;
 
-  std::string name;          // "stringbuf", "STDIN" or the script file name as given
-  TextSink* sink = nullptr;  // where paged output goes
+struct SessionState {
+  // Runs a script file in workspace as a session nested in the running one and gives its
+  // result code.
+  using ScriptRunner = int (*)(Workspace& workspace, const char* fileName,
+                               const ScriptOptions& options, Console& console);
+
+  std::string name;            // "stringbuf", "STDIN" or the script file name as given
+  TextSink* sink = nullptr;    // where paged output goes
+  Console* console = nullptr;  // what the session writes to and reads from; set by its builder
   int resultCode = 0;
   bool stopRequested = false;  // end the loop before the next line
   CommandHistory history;      // successful command lines, oldest first

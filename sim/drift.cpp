@@ -22,15 +22,16 @@ using Value = std::optional<std::string_view>;
 // once, on the first record below it, so that many records under one parent cost one pass.
 class PathFinder {
  public:
-  explicit PathFinder(const Entry& root) : root_(root) {}
+  explicit PathFinder(const Entry& root) : root(root) {}
 
   const Entry* Find(array path) {
-    const Entry* entry = &root_;
+    const Entry* entry = &root;
     for (element step : path) {
-      auto [index, made] = children_.try_emplace(entry);
+      auto [index, made] = childrenByDescription.try_emplace(entry);
       if (made) {
-        if (entry->autoconfig) {
-          index->second.emplace(Describe(*entry->autoconfig), entry->autoconfig.get());
+        if (entry->Details().autoconfig) {
+          index->second.emplace(Describe(*entry->Details().autoconfig),
+                                entry->Details().autoconfig.get());
         }
         for (const std::shared_ptr<Entry>& child : entry->children.InOrder()) {
           if (child != nullptr) index->second.emplace(Describe(*child), child.get());
@@ -44,8 +45,9 @@ class PathFinder {
   }
 
  private:
-  const Entry& root_;
-  std::unordered_map<const Entry*, std::unordered_map<std::string, const Entry*>> children_;
+  const Entry& root;
+  std::unordered_map<const Entry*, std::unordered_map<std::string, const Entry*>>
+      childrenByDescription;
 };
 
 void AppendValue(std::string& out, Value value, bool bare) {
@@ -65,21 +67,21 @@ class DriftWriter {
   void Compare(object record, const Entry* now) {
     const array path = record["path"].get_array().value_unsafe();
     element named;
-    name_ = !record["object"].get(named) ? std::string(Text(named))
-            : path.size() == 0           ? std::string("the installation")
-                               : std::string(Text(path.at(path.size() - 1).value_unsafe()));
+    name = !record["object"].get(named) ? std::string(Text(named))
+           : path.size() == 0           ? std::string("the installation")
+                              : std::string(Text(path.at(path.size() - 1).value_unsafe()));
     if (now == nullptr) {
       Line("- ", "gone");
       return;
     }
     if (Text(record["fingerprint"].value_unsafe()) == Fingerprint(*now)) return;
-    const size_t before = out_.size();
+    const size_t before = out.size();
     Properties(record["properties"].get_object().value_unsafe(), *now);
     Children(record["children"].get_array().value_unsafe(), *now);
-    if (out_.size() == before) Line("~ ", "changed");
+    if (out.size() == before) Line("~ ", "changed");
   }
 
-  std::string Finish() { return std::move(out_); }
+  std::string Finish() { return std::move(out); }
 
  private:
   void Properties(object recorded, const Entry& now) {
@@ -113,18 +115,18 @@ class DriftWriter {
   }
 
   void Change(const std::string& what, Value was, Value is, bool bare) {
-    out_ += "~ " + name_ + ": " + what + " ";
-    AppendValue(out_, was, bare);
-    out_ += " -> ";
-    AppendValue(out_, is, bare);
-    out_ += " since the plan\n";
+    out += "~ " + name + ": " + what + " ";
+    AppendValue(out, was, bare);
+    out += " -> ";
+    AppendValue(out, is, bare);
+    out += " since the plan\n";
   }
 
   void Children(array recorded, const Entry& now) {
     std::set<std::string> was;
     for (element child : recorded) was.emplace(Text(child));
     std::set<std::string> is;
-    if (now.autoconfig) is.insert(Describe(*now.autoconfig));
+    if (now.Details().autoconfig) is.insert(Describe(*now.Details().autoconfig));
     for (const std::shared_ptr<Entry>& child : now.children.InOrder()) {
       if (child != nullptr) is.insert(Describe(*child));
     }
@@ -137,11 +139,11 @@ class DriftWriter {
   }
 
   void Line(const char* mark, const std::string& what) {
-    out_ += mark + name_ + ": " + what + " since the plan\n";
+    out += mark + name + ": " + what + " since the plan\n";
   }
 
-  std::string name_;
-  std::string out_;
+  std::string name;
+  std::string out;
 };
 
 // Whether record has the members Compare reads, of the types it reads them as.

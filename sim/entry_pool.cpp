@@ -55,7 +55,6 @@ void* EntryPool::Allocate(size_t bytes) {
     if (size < bytes) size = bytes;
     void* start = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (start == MAP_FAILED) throw std::bad_alloc();
-    madvise(start, size, MADV_HUGEPAGE);
     chunks.push_back({start, size});
     next = static_cast<char*>(start);
     room = size;

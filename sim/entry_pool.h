@@ -1,9 +1,11 @@
 // Where the entries of one installation live: blocks of one size (an entry with its shared_ptr
 // control block) carved in order out of large chunks, so that loading a site of 100,000 nodes
-// makes a few dozen allocations instead of 100,000, its entries lie side by side in the order
-// of the file, and the chunks are asked for transparent huge pages, which cuts the page faults
-// of a large load. A freed block goes on a free list and is the next one handed out, so adding
-// and removing entries for ever does not grow the pool.
+// makes a few dozen allocations instead of 100,000 and its entries lie side by side in the order
+// of the file. The chunks are not asked for transparent huge pages: with the kernel's usual
+// setting, a huge page asked for with madvise is made by compacting memory at fault time, which
+// on a busy machine made a large load several times slower than faulting small pages. A freed
+// block goes on a free list and is the next one handed out, so adding and removing entries for
+// ever does not grow the pool.
 //
 // The pool is shared by the allocators stored in the control blocks, so it outlives every weak
 // pointer to an entry, even one that a node still holds after its installation was unloaded.

@@ -11,7 +11,7 @@ namespace {
 // in file order.
 template <class Visit>
 void ForEachChild(const Entry& entry, Visit visit) {
-  if (entry.autoconfig) visit(*entry.autoconfig);
+  if (entry.Details().autoconfig) visit(*entry.Details().autoconfig);
   for (const std::shared_ptr<Entry>& child : entry.children.InOrder()) {
     if (child != nullptr) visit(*child);
   }
@@ -21,54 +21,54 @@ class RecordWriter {
  public:
   RecordWriter(const std::vector<bool>& read,
                const std::unordered_map<uint64_t, std::string>& names)
-      : read_(read), names_(names) {}
+      : readIds(read), names(names) {}
 
   // Writes the records of entry and everything below it.
   void Walk(const Entry& entry) {
-    if (entry.kind != Kind::Root) path_.push_back(&entry);
-    if (entry.id < read_.size() && read_[entry.id]) Write(entry);
+    if (entry.kind != Kind::Root) path.push_back(&entry);
+    if (entry.id < readIds.size() && readIds[entry.id]) Write(entry);
     ForEachChild(entry, [this](const Entry& child) { Walk(child); });
-    if (entry.kind != Kind::Root) path_.pop_back();
+    if (entry.kind != Kind::Root) path.pop_back();
   }
 
-  std::string Finish() { return out_ + (out_.empty() ? "[]" : "\n]"); }
+  std::string Finish() { return out + (out.empty() ? "[]" : "\n]"); }
 
  private:
   void Write(const Entry& entry) {
-    out_ += out_.empty() ? "[\n{\"path\": [" : ",\n{\"path\": [";
-    for (size_t i = 0; i < path_.size(); ++i) {
-      if (i != 0) out_ += ", ";
-      AppendJsonString(out_, Describe(*path_[i]));
+    out += out.empty() ? "[\n{\"path\": [" : ",\n{\"path\": [";
+    for (size_t i = 0; i < path.size(); ++i) {
+      if (i != 0) out += ", ";
+      AppendJsonString(out, Describe(*path[i]));
     }
-    out_ += "]";
+    out += "]";
     // A name that is not UTF-8 (a script's bytes) cannot be a JSON text: the path names the node.
-    if (auto name = names_.find(entry.id); name != names_.end() && IsValidUtf8(name->second)) {
-      out_ += ", \"object\": ";
-      AppendJsonString(out_, name->second);
+    if (auto name = names.find(entry.id); name != names.end() && IsValidUtf8(name->second)) {
+      out += ", \"object\": ";
+      AppendJsonString(out, name->second);
     }
-    out_ += ", \"fingerprint\": \"" + Fingerprint(entry) + "\", \"properties\": {";
+    out += ", \"fingerprint\": \"" + Fingerprint(entry) + "\", \"properties\": {";
     bool first = true;
     for (const auto& [key, value] : entry.properties) {
-      if (!first) out_ += ", ";
+      if (!first) out += ", ";
       first = false;
-      AppendJsonString(out_, key);
-      out_ += ": ";
-      AppendJsonString(out_, value);
+      AppendJsonString(out, key);
+      out += ": ";
+      AppendJsonString(out, value);
     }
-    out_ += "}, \"children\": [";
+    out += "}, \"children\": [";
     first = true;
     ForEachChild(entry, [&](const Entry& child) {
-      if (!first) out_ += ", ";
+      if (!first) out += ", ";
       first = false;
-      AppendJsonString(out_, Describe(child));
+      AppendJsonString(out, Describe(child));
     });
-    out_ += "]}";
+    out += "]}";
   }
 
-  const std::vector<bool>& read_;
-  const std::unordered_map<uint64_t, std::string>& names_;
-  std::vector<const Entry*> path_;
-  std::string out_;
+  const std::vector<bool>& readIds;
+  const std::unordered_map<uint64_t, std::string>& names;
+  std::vector<const Entry*> path;
+  std::string out;
 };
 
 }  // namespace

@@ -1,42 +1,9 @@
-// Type names, identity keys and the checks on identity texts.
+// Identity keys, descriptions and the checks on identity texts.
 #include "sim/identity.h"
 
 #include <charconv>
 
 namespace sim {
-
-const char* TypeName(Kind kind) {
-  switch (kind) {
-    case Kind::Root:
-      return "Root";
-    case Kind::Agent:
-      return "Agent";
-    case Kind::Broker:
-      return "Broker";
-    case Kind::AutoConfig:
-      return "AutoConfig";
-    case Kind::Dsm:
-      return "DSM";
-    case Kind::Target:
-      return "Target";
-  }
-  return "Unknown";
-}
-
-std::optional<Kind> ChildKind(Kind parent) {
-  switch (parent) {
-    case Kind::Root:
-      return Kind::Agent;
-    case Kind::Agent:
-      return Kind::Broker;
-    case Kind::Broker:
-      return Kind::Dsm;
-    case Kind::Dsm:
-      return Kind::Target;
-    default:
-      return std::nullopt;
-  }
-}
 
 std::optional<std::array<uint8_t, 4>> ParseDottedDecimal(std::string_view text) {
   auto isDigit = [](char c) { return static_cast<unsigned>(c - '0') <= 9; };

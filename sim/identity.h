@@ -10,14 +10,10 @@
 #include <string_view>
 
 #include "orbitane/orbitaneapi.h"
+#include "sim/kind.h"
 #include "sim/model.h"
 
 namespace sim {
-
-// "Root", "Agent", "Broker", "AutoConfig", "DSM" or "Target".
-const char* TypeName(Kind kind);
-// The kind of the children that the walker of a node of this kind goes over, if any.
-std::optional<Kind> ChildKind(Kind parent);
 
 // Four decimal numbers 0 to 255 separated by dots, without signs or leading zeros: the form that
 // the engine writes into records, so that equal addresses are equal texts.

@@ -1,90 +1,61 @@
-// Pretty-printed JSON output.
+// JSON output in either layout.
 #include "sim/json_text.h"
 
 namespace sim {
 
 void AppendJsonString(std::string& out, std::string_view text) {
-  static const char kHex[] = "0123456789abcdef";
-  out += '"';
-  size_t plain = 0;  // start of the run of bytes that need no escape
-  for (size_t i = 0; i < text.size(); ++i) {
-    auto c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x20 && c != '"' && c != '\\') continue;
-    out.append(text.data() + plain, i - plain);
-    plain = i + 1;
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      default:
-        out += "\\u00";
-        out += kHex[c >> 4];
-        out += kHex[c & 15];
-    }
-  }
-  out.append(text.data() + plain, text.size() - plain);
-  out += '"';
+  AppendEscaped(out, text, kJsonEscapes);
 }
 
 void JsonText::Newline() {
-  out_ += '\n';
-  out_.append(open_.size() * 2, ' ');
+  out += '\n';
+  out.append(open.size() * 2, ' ');
 }
 
-void JsonText::BeforeValue() {
-  if (afterKey_) {
-    afterKey_ = false;
+void JsonText::BeforeValue(bool object) {
+  if (afterKey) {
+    afterKey = false;
     return;
   }
-  if (open_.empty()) return;
-  if (!open_.back().empty) out_ += ',';
-  open_.back().empty = false;
-  Newline();
+  if (open.empty()) return;
+  Open& enclosing = open.back();
+  if (!enclosing.empty) out += ',';
+  if (layout == Layout::Indented) {
+    Newline();
+  } else if (lineBreak || (object && enclosing.list)) {
+    out += '\n';
+  } else if (!enclosing.empty) {
+    out += ' ';
+  }
+  lineBreak = false;
+  enclosing.empty = false;
 }
 
 void JsonText::Key(std::string_view key) {
   BeforeValue();
-  AppendJsonString(out_, key);
-  out_ += ": ";
-  afterKey_ = true;
+  AppendEscaped(out, key, escapes);
+  out += ": ";
+  afterKey = true;
 }
 
 void JsonText::BeginObject() {
-  BeforeValue();
-  out_ += '{';
-  open_.push_back(Open{});
+  BeforeValue(true);
+  out += '{';
+  open.push_back(Open{});
 }
 
 void JsonText::BeginList() {
   BeforeValue();
-  out_ += '[';
-  open_.push_back(Open{});
+  out += '[';
+  open.push_back(Open{true, true});
 }
 
 void JsonText::Close(char bracket) {
-  bool empty = open_.back().empty;
-  open_.pop_back();
-  if (!empty) Newline();
-  out_ += bracket;
-  if (open_.empty()) out_ += '\n';
+  const bool empty = open.back().empty;
+  open.pop_back();
+  if (!empty && layout == Layout::Indented) Newline();
+  out += bracket;
+  if (open.empty()) out += '\n';
 }
 
 void JsonText::EndObject() { Close('}'); }
@@ -92,17 +63,17 @@ void JsonText::EndList() { Close(']'); }
 
 void JsonText::Text(std::string_view text) {
   BeforeValue();
-  AppendJsonString(out_, text);
+  AppendEscaped(out, text, escapes);
 }
 
 void JsonText::Number(int64_t number) {
   BeforeValue();
-  out_ += std::to_string(number);
+  out += std::to_string(number);
 }
 
 void JsonText::Boolean(bool value) {
   BeforeValue();
-  out_ += value ? "true" : "false";
+  out += value ? "true" : "false";
 }
 
 void JsonText::Texts(const std::vector<std::string>& texts) {

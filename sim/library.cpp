@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
+#include <vector>
 
 #include "orbitane/extensions.h"
 #include "orbitane/file_replacement.h"
@@ -13,7 +15,6 @@
 #include "sim/plan.h"
 #include "sim/refusal.h"
 #include "sim/report.h"
-#include "sim/site_access.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
 
@@ -61,28 +62,28 @@ std::string Shortened(std::string problem) {
 // The authenticated hold; it gives the root node only while its installation is loaded.
 class SimRootHolder final : public TreeRootHolder {
  public:
-  explicit SimRootHolder(std::weak_ptr<Site> site) : site_(std::move(site)) {}
+  explicit SimRootHolder(std::weak_ptr<Site> site) : heldSite(std::move(site)) {}
   TreeNode* GetRootNode(const ChildDefinitionData& record) override {
     const Trace& trace = Library::Get().trace();
     if (trace.On()) trace.Write("GetRootNode" + TraceRecord(record));
-    std::shared_ptr<Site> site = site_.lock();
+    std::shared_ptr<Site> site = heldSite.lock();
     if (!site || site != Library::Get().site()) return nullptr;
     return new SimNode(site->root);
   }
 
  private:
-  std::weak_ptr<Site> site_;
+  std::weak_ptr<Site> heldSite;
 };
 
 }  // namespace
 
-void Library::StartTrace() { trace_.SetFile(Env("ORBITANE_SIM_TRACE"), Env("ORBITANE_SIM")); }
+void Library::StartTrace() { callTrace.SetFile(Env("ORBITANE_SIM_TRACE"), Env("ORBITANE_SIM")); }
 
 void Library::Init() {
   StartTrace();
-  if (trace_.On()) trace_.Write("initAPI");
-  if (preloaded_) {
-    preloaded_ = false;
+  if (callTrace.On()) callTrace.Write("initAPI");
+  if (preloaded) {
+    preloaded = false;
     return;
   }
   Load();
@@ -92,71 +93,71 @@ int Library::Open(std::string& message) {
   StartTrace();
   std::string problem;
   const int status = LoadQuietly(problem);
-  preloaded_ = status == 0;  // after a failure the next Init tries again
+  preloaded = status == 0;  // after a failure the next Init tries again
   if (status != 0)
-    message = OneLineProblem(file_.empty() ? "(built-in installation)" : file_, problem);
+    message = OneLineProblem(siteFile.empty() ? "(built-in installation)" : siteFile, problem);
   return status;
 }
 
 void Library::Destroy() {
-  if (trace_.On()) trace_.Write("destroyAPI");
-  retired_ = std::move(site_);
-  ++generation_;
-  loaded_ = false;
+  if (callTrace.On()) callTrace.Write("destroyAPI");
+  retired = std::move(loadedSite);
+  ++loadGeneration;
+  hasLoaded = false;
 }
 
 std::shared_ptr<Site> Library::EnsureSite() {
-  if (!loaded_) {
+  if (!hasLoaded) {
     StartTrace();
     Load();
   }
-  return site_;
+  return loadedSite;
 }
 
 void Library::Load() {
   std::string problem;
   if (LoadQuietly(problem) != 0)
-    ReportProblem(file_.empty() ? "(built-in installation)" : file_, problem);
+    ReportProblem(siteFile.empty() ? "(built-in installation)" : siteFile, problem);
 }
 
 int Library::LoadQuietly(std::string& problem) {
   constexpr int kInvalid = 65, kUnreadable = 66;
-  site_.reset();
-  retired_.reset();
-  ++generation_;
-  loaded_ = true;
-  preloaded_ = false;
-  loadedText_ = SiteText();
-  file_ = Env("ORBITANE_SIM");
-  firstStoppedWrite_ = FirstStoppedWrite();
-  writes_ = 0;
-  written_ = 0;
-  lastWritten_.clear();
-  if (file_.empty()) {
-    writeBack_ = false;
-    site_ = ReadSite(DefaultSiteJson(), problem);
-    if (!site_) return kInvalid;
-    site_->firstAddedId = site_->byId.size();
-    read_.assign(site_->byId.size(), false);
+  loadedSite.reset();
+  retired.reset();
+  ++loadGeneration;
+  hasLoaded = true;
+  preloaded = false;
+  loadedText = SiteText();
+  siteFile = Env("ORBITANE_SIM");
+  firstStoppedWrite = FirstStoppedWrite();
+  writesTried = 0;
+  writesDone = 0;
+  lastWritten.clear();
+  if (siteFile.empty()) {
+    writeBack = false;
+    loadedSite = ReadSite(DefaultSiteJson(), problem);
+    if (!loadedSite) return kInvalid;
+    loadedSite->firstAddedId = loadedSite->byId.size();
+    entriesRead.assign(loadedSite->byId.size(), false);
     return 0;
   }
-  writeBack_ = !EnvFlag("ORBITANE_SIM_READONLY");
-  target_ = WriteTarget(file_);
-  std::optional<FileText> file = ReadSiteFile(file_, problem);
+  writeBack = !EnvFlag("ORBITANE_SIM_READONLY");
+  target = ReplacementTarget(siteFile);
+  std::optional<FileText> file = ReadSiteFile(siteFile, problem);
   if (!file) return kUnreadable;
-  stamp_ = file->stamp;
-  site_ = ReadSite(file->text.view(), problem, file->text.slack());
-  if (!site_) {
+  siteStamp = file->stamp;
+  loadedSite = ReadSite(file->text.view(), problem, file->text.slack());
+  if (!loadedSite) {
     problem = Shortened(std::move(problem));
     return kInvalid;
   }
-  site_->firstAddedId = site_->byId.size();
-  read_.assign(site_->byId.size(), false);
-  if (writeBack_) {
-    DigestIfRecent(stamp_, file->text.view());
-    RemoveStaleTemporaries(target_);
+  loadedSite->firstAddedId = loadedSite->byId.size();
+  entriesRead.assign(loadedSite->byId.size(), false);
+  if (writeBack) {
+    DigestIfRecent(siteStamp, file->text.view());
+    RemoveStaleTemporaries(target);
   } else {
-    loadedText_ = std::move(file->text);
+    loadedText = std::move(file->text);
   }
   return 0;
 }
@@ -175,16 +176,16 @@ static std::shared_ptr<Site> ReadBase(const std::string& baseline, const std::st
 
 std::optional<std::string> Library::Plan(bool json) {
   if (!EnsureSite()) return std::nullopt;
-  std::shared_ptr<Site> before = ReadBase(baseline_, file_, loadedText_, writeBack_);
+  std::shared_ptr<Site> before = ReadBase(baseline, siteFile, loadedText, writeBack);
   if (!before) return std::nullopt;
   size_t changes = 0;
-  std::string plan = PlanText(*before, *site_, json, &changes);
+  std::string plan = PlanText(*before, *loadedSite, json, &changes);
   // A real run writes the file back after each change and refuses one that would pass the
   // loader's limit; a rehearsal writes nothing, so it says so here, once, for the end state.
-  if (!file_.empty() && !writeBack_ && changes != 0) {
-    if (const size_t size = WriteSite(*site_).size();
+  if (!siteFile.empty() && !writeBack && changes != 0) {
+    if (const size_t size = WriteSite(*loadedSite).size();
         static_cast<int64_t>(size) > kMaxSiteFileBytes) {
-      ReportProblem(file_, "a real run would refuse these changes: " + TooLargeToLoad(size));
+      ReportProblem(siteFile, "a real run would refuse these changes: " + TooLargeToLoad(size));
     }
   }
   return plan;
@@ -193,42 +194,42 @@ std::optional<std::string> Library::Plan(bool json) {
 std::optional<std::string> Library::Fingerprints(
     const std::unordered_map<uint64_t, std::string>& names) {
   if (!EnsureSite()) return std::nullopt;
-  std::shared_ptr<Site> loaded = ReadBase(baseline_, file_, loadedText_, writeBack_);
+  std::shared_ptr<Site> loaded = ReadBase(baseline, siteFile, loadedText, writeBack);
   if (!loaded) return std::nullopt;
-  return FingerprintRecords(*loaded, read_, names);
+  return FingerprintRecords(*loaded, entriesRead, names);
 }
 
 std::optional<std::string> Library::Drift(std::string_view recorded) {
   if (!EnsureSite()) return std::nullopt;
-  std::optional<std::string> drift = sim::Drift(*site_, recorded);
-  if (drift && writeBack_) baseline_ = WriteSite(*site_);
+  std::optional<std::string> drift = sim::Drift(*loadedSite, recorded);
+  if (drift && writeBack) baseline = WriteSite(*loadedSite);
   return drift;
 }
 
 bool Library::Persist(const Change& change) {
-  if (!writeBack_ || !site_) return true;
+  if (!writeBack || !loadedSite) return true;
   const std::string what = std::string(change.what) + " of " + Describe(change.entry);
   std::string error;
-  if (!MayReplaceFile(target_, error)) {
+  if (!MayReplaceFile(target, error)) {
     ReportUnwritten(what, error, " (use --read-only to try changes in memory only)");
     return false;
   }
-  std::string text = WriteSite(*site_);
+  std::string text = WriteSite(*loadedSite);
   if (static_cast<int64_t>(text.size()) > kMaxSiteFileBytes) {
     // Every later load would refuse the file.
     ReportUnwritten(what, TooLargeToLoad(text.size()));
     return false;
   }
-  ++writes_;
-  const bool stopBeforeRename = firstStoppedWrite_ != 0 && writes_ >= firstStoppedWrite_;
-  switch (ReplaceSiteFile(target_, text, stamp_, stopBeforeRename, error)) {
+  ++writesTried;
+  const bool stopBeforeRename = firstStoppedWrite != 0 && writesTried >= firstStoppedWrite;
+  switch (ReplaceSiteFile(target, text, siteStamp, stopBeforeRename, error)) {
     case WriteOutcome::Written:
-      ++written_;
-      lastWritten_ = what;
+      ++writesDone;
+      lastWritten = what;
       return true;
     case WriteOutcome::ChangedByOther:
       ReportUnwritten(what, "the installation file was changed by another process",
-                      written_ == 0 ? ": run the script again on the new file" : "");
+                      writesDone == 0 ? ": run the script again on the new file" : "");
       break;
     case WriteOutcome::Failed:
       ReportUnwritten(what, error);
@@ -238,20 +239,20 @@ bool Library::Persist(const Change& change) {
 }
 
 void Library::ReportRefused(std::string_view problem) const {
-  ReportProblem(file_.empty() ? "(built-in installation)" : file_, problem);
+  ReportProblem(siteFile.empty() ? "(built-in installation)" : siteFile, problem);
 }
 
 void Library::ReportUnwritten(const std::string& change, std::string problem,
                               std::string_view advice) {
-  if (written_ == 0) {
+  if (writesDone == 0) {
     problem += "; nothing was written";
   } else {
     problem += "; not written: " + change +
-               "; written before it since the load: " + std::to_string(written_) +
-               (written_ == 1 ? " change" : " changes") + ", the last: " + lastWritten_;
+               "; written before it since the load: " + std::to_string(writesDone) +
+               (writesDone == 1 ? " change" : " changes") + ", the last: " + lastWritten;
   }
   problem += advice;
-  ReportProblem(file_, problem);
+  ReportProblem(siteFile, problem);
 }
 
 }  // namespace sim
@@ -269,6 +270,32 @@ char* OrbitanePlan(const char* format) {
   const bool json = format != nullptr && std::string_view(format) == "json";
   std::optional<std::string> plan = sim::Library::Get().Plan(json);
   return plan ? SharedHeapStrdup(plan->c_str()) : nullptr;
+}
+
+char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server, const char* user,
+                       char** problem) {
+  if (problem != nullptr) *problem = nullptr;
+  std::string error = "there is no installation to take a snapshot of";
+  std::optional<std::string> text;
+  if (const std::shared_ptr<sim::Site>& site = sim::Library::Get().site()) {
+    std::vector<sim::SnapshotAgent> chosen;
+    std::unordered_set<std::string> seen;
+    for (int i = 0; i < count; ++i) {
+      if (agents[i] == nullptr) continue;
+      // A node of this library describes its agent as its record does, without a traced call.
+      const auto* node = dynamic_cast<const sim::SimNode*>(agents[i]);
+      std::string description =
+          node != nullptr ? node->Description()
+                          : sim::DescribeRecord(sim::Kind::Agent, agents[i]->GetDefinitionData());
+      if (!seen.insert(description).second) continue;
+      chosen.push_back({node != nullptr ? node->Live() : nullptr, std::move(description)});
+    }
+    text = sim::WriteSnapshot(*site, chosen, server != nullptr ? server : "",
+                              user != nullptr ? user : "", error);
+  }
+  if (text) return SharedHeapStrdup(text->c_str());
+  if (problem != nullptr) *problem = SharedHeapStrdup(error.c_str());
+  return nullptr;
 }
 
 char* OrbitaneFingerprints(const char* const* names, TreeNode* const* nodes, size_t count) {

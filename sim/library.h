@@ -53,10 +53,10 @@ class Library {
   // Loads on first use when initAPI was not called; the installation or null.
   std::shared_ptr<Site> EnsureSite();
   // The loaded installation, or null.
-  const std::shared_ptr<Site>& site() const { return site_; }
+  const std::shared_ptr<Site>& site() const { return loadedSite; }
   // Changes whenever the loaded installation does (a load, destroyAPI): nodes and walkers remember
   // the generation they were made in and are dead in any other.
-  uint64_t generation() const { return generation_; }
+  uint64_t generation() const { return loadGeneration; }
 
   // After a change: writes the whole installation back when it came from a writable file. False,
   // with one line on stderr, when it could not be written; the caller then undoes the change.
@@ -74,7 +74,7 @@ class Library {
   // A node of entry was handed to the engine: the entry counts as read by the run (for a saved
   // plan's fingerprints). Only entries of the load are marked.
   void NoteRead(const Entry& entry) {
-    if (entry.id < read_.size()) read_[entry.id] = true;
+    if (entry.id < entriesRead.size()) entriesRead[entry.id] = true;
   }
   // The fingerprints (fingerprint.h) of the entries read since the load, as they were loaded;
   // names gives the engine's names by id. None when the plan would be none.
@@ -83,7 +83,7 @@ class Library {
   // after this comparison, also when they are written back.
   std::optional<std::string> Drift(std::string_view recorded);
 
-  const Trace& trace() const { return trace_; }
+  const Trace& trace() const { return callTrace; }
 
  private:
   void Load();
@@ -94,23 +94,23 @@ class Library {
   // Starts the trace of ORBITANE_SIM_TRACE, unless it names the site file.
   void StartTrace();
 
-  std::shared_ptr<Site> site_;
-  std::shared_ptr<Site> retired_;  // ended by destroyAPI, released at the next load
-  uint64_t generation_ = 0;
-  bool loaded_ = false;
-  std::string file_;        // as named by ORBITANE_SIM; empty for the built-in installation
-  std::string target_;      // the file that write-backs replace (file_ with links resolved)
-  SiteText loadedText_;     // the file as loaded, kept when nothing is written back (for Plan)
-  std::string baseline_;    // the installation when Drift compared it, the base of Plan then
-  std::vector<bool> read_;  // by id, the entries of the load that the run read (NoteRead)
-  bool preloaded_ = false;  // Open loaded the installation; the next Init keeps it
-  bool writeBack_ = false;
-  int firstStoppedWrite_ = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
-  int writes_ = 0;             // write-backs tried since the load
-  int written_ = 0;            // write-backs that reached the file since the load
-  std::string lastWritten_;    // the change of the last of them
-  FileStamp stamp_;
-  Trace trace_;
+  std::shared_ptr<Site> loadedSite;
+  std::shared_ptr<Site> retired;  // ended by destroyAPI, released at the next load
+  uint64_t loadGeneration = 0;
+  bool hasLoaded = false;
+  std::string siteFile;  // as named by ORBITANE_SIM; empty for the built-in installation
+  std::string target;    // the file that write-backs replace (siteFile with links resolved)
+  SiteText loadedText;   // the file as loaded, kept when nothing is written back (for Plan)
+  std::string baseline;  // the installation when Drift compared it, the base of Plan then
+  std::vector<bool> entriesRead;  // by id, the entries of the load that the run read (NoteRead)
+  bool preloaded = false;         // Open loaded the installation; the next Init keeps it
+  bool writeBack = false;
+  int firstStoppedWrite = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
+  int writesTried = 0;        // write-backs tried since the load
+  int writesDone = 0;         // write-backs that reached the file since the load
+  std::string lastWritten;    // the change of the last of them
+  FileStamp siteStamp;
+  Trace callTrace;
 };
 
 // The built-in installation: the text of examples/site.json, embedded at build time.

@@ -21,34 +21,36 @@ uint32_t HashOf(const std::string& key) {
 }  // namespace
 
 std::optional<size_t> ChildList::FindSlot(const std::string& key, uint32_t hash) const {
-  if (!lists_ || lists_->slots.empty()) return std::nullopt;
-  const std::vector<Slot>& slots = lists_->slots;
+  if (!storage || storage->slots.empty()) return std::nullopt;
+  const std::vector<Slot>& slots = storage->slots;
   const size_t mask = slots.size() - 1;
   for (size_t at = hash & mask;; at = (at + 1) & mask) {
     const Slot& slot = slots[at];
     if (slot.seqPlusOne == 0) return std::nullopt;
     if (slot.seqPlusOne != kRemovedSlot && slot.hash == hash &&
-        lists_->keys[slot.seqPlusOne - 1] == key) {
+        IdentityKey(*storage->order[slot.seqPlusOne - 1]) == key) {
       return at;
     }
   }
 }
 
 void ChildList::Reserve() {
-  std::vector<Slot>& slots = lists_->slots;
-  if ((lists_->taken + 1) * 2 <= slots.size()) return;
+  std::vector<Slot>& slots = storage->slots;
+  if ((storage->taken + 1) * 2 <= slots.size()) return;
   size_t size = 16;
-  while (size < (lists_->live + 1) * 4) size *= 2;  // a quarter full after a rebuild
+  // At most a third full after a rebuild, so that at least a sixth of the table is taken again
+  // (by additions or removed places) before the next one: rebuilds stay rare whatever the mix.
+  while (size < (storage->live + 1) * 3) size *= 2;
   std::vector<Slot> old(size);
   old.swap(slots);
   const size_t mask = size - 1;
-  lists_->taken = 0;
+  storage->taken = 0;
   for (const Slot& slot : old) {
     if (slot.seqPlusOne == 0 || slot.seqPlusOne == kRemovedSlot) continue;
     size_t at = slot.hash & mask;
     while (slots[at].seqPlusOne != 0) at = (at + 1) & mask;
     slots[at] = slot;
-    ++lists_->taken;
+    ++storage->taken;
   }
 }
 
@@ -56,66 +58,60 @@ bool ChildList::Index(const std::string& key, Seq seq) {
   Reserve();
   const uint32_t hash = HashOf(key);
   if (FindSlot(key, hash)) return false;
-  std::vector<Slot>& slots = lists_->slots;
+  std::vector<Slot>& slots = storage->slots;
   const size_t mask = slots.size() - 1;
   size_t at = hash & mask;
   while (slots[at].seqPlusOne != 0 && slots[at].seqPlusOne != kRemovedSlot) at = (at + 1) & mask;
-  if (slots[at].seqPlusOne == 0) ++lists_->taken;
+  if (slots[at].seqPlusOne == 0) ++storage->taken;
   slots[at] = Slot{hash, static_cast<uint32_t>(seq + 1)};
   return true;
 }
 
 Entry* ChildList::Find(const std::string& key) const {
   std::optional<Seq> seq = FindSeq(key);
-  return seq ? lists_->order[*seq].get() : nullptr;
+  return seq ? storage->order[*seq].get() : nullptr;
 }
 
 std::optional<ChildList::Seq> ChildList::FindSeq(const std::string& key) const {
   std::optional<size_t> at = FindSlot(key, HashOf(key));
   if (!at) return std::nullopt;
-  return lists_->slots[*at].seqPlusOne - 1;
+  return storage->slots[*at].seqPlusOne - 1;
 }
 
 bool ChildList::Append(std::string key, std::shared_ptr<Entry> entry) {
-  if (!lists_) lists_ = std::make_unique<Lists>();
-  const Seq seq = lists_->order.size();
+  if (!storage) storage = std::make_unique<Lists>();
+  const Seq seq = storage->order.size();
   if (seq + 1 >= kRemovedSlot) return false;  // beyond what a slot can name
   if (!Index(key, seq)) return false;
-  lists_->order.push_back(std::move(entry));
-  lists_->keys.push_back(std::move(key));
-  ++lists_->live;
+  storage->order.push_back(std::move(entry));
+  ++storage->live;
   return true;
 }
 
 std::optional<ChildList::Removed> ChildList::Remove(const std::string& key) {
   std::optional<size_t> at = FindSlot(key, HashOf(key));
   if (!at) return std::nullopt;
-  Slot& slot = lists_->slots[*at];
+  Slot& slot = storage->slots[*at];
   Removed removed;
   removed.seq = slot.seqPlusOne - 1;
-  removed.key = std::move(lists_->keys[removed.seq]);
-  lists_->keys[removed.seq].clear();
-  removed.entry = std::move(lists_->order[removed.seq]);
+  removed.key = key;
+  removed.entry = std::move(storage->order[removed.seq]);
   slot.seqPlusOne = kRemovedSlot;
-  --lists_->live;
+  --storage->live;
   return removed;
 }
 
 void ChildList::Restore(Removed removed) {
-  if (!lists_) lists_ = std::make_unique<Lists>();
-  if (removed.seq >= lists_->order.size()) {
-    lists_->order.resize(removed.seq + 1);
-    lists_->keys.resize(removed.seq + 1);
-  }
+  if (!storage) storage = std::make_unique<Lists>();
+  if (removed.seq >= storage->order.size()) storage->order.resize(removed.seq + 1);
   Index(removed.key, removed.seq);
-  lists_->keys[removed.seq] = std::move(removed.key);
-  lists_->order[removed.seq] = std::move(removed.entry);
-  ++lists_->live;
-  if (removed.seq < lists_->firstLive) lists_->firstLive = removed.seq;
+  storage->order[removed.seq] = std::move(removed.entry);
+  ++storage->live;
+  if (removed.seq < storage->firstLive) storage->firstLive = removed.seq;
 }
 
 std::optional<ChildList::Seq> ChildList::NextLive(Seq from) const {
-  const auto& order = lists_->order;
+  const auto& order = storage->order;
   for (Seq seq = from; seq < order.size(); ++seq) {
     if (order[seq] != nullptr) return seq;
   }
@@ -123,36 +119,36 @@ std::optional<ChildList::Seq> ChildList::NextLive(Seq from) const {
 }
 
 std::optional<ChildList::Seq> ChildList::First() const {
-  if (!lists_ || lists_->live == 0) return std::nullopt;
-  std::optional<Seq> first = NextLive(lists_->firstLive);
-  if (first) lists_->firstLive = *first;  // no child lives before it
+  if (!storage || storage->live == 0) return std::nullopt;
+  std::optional<Seq> first = NextLive(storage->firstLive);
+  if (first) storage->firstLive = *first;  // no child lives before it
   return first;
 }
 
 std::optional<ChildList::Seq> ChildList::After(Seq seq) const {
-  if (!lists_) return std::nullopt;
+  if (!storage) return std::nullopt;
   return NextLive(seq + 1);
 }
 
 const std::shared_ptr<Entry>& ChildList::At(Seq seq) const {
   static const std::shared_ptr<Entry> kNone;
-  if (!lists_ || seq >= lists_->order.size()) return kNone;
-  return lists_->order[seq];
+  if (!storage || seq >= storage->order.size()) return kNone;
+  return storage->order[seq];
 }
 
 const std::vector<std::shared_ptr<Entry>>& ChildList::InOrder() const {
   static const auto* const kNone = new std::vector<std::shared_ptr<Entry>>();
-  return lists_ ? lists_->order : *kNone;
+  return storage ? storage->order : *kNone;
 }
 
 const EntryDetails& Entry::Details() const {
   static const EntryDetails kNone;
-  return details_ ? *details_ : kNone;
+  return rareDetails ? *rareDetails : kNone;
 }
 
 EntryDetails& Entry::EditDetails() {
-  if (!details_) details_ = std::make_unique<EntryDetails>();
-  return *details_;
+  if (!rareDetails) rareDetails = std::make_unique<EntryDetails>();
+  return *rareDetails;
 }
 
 bool Entry::Fails(const char* operation) const {

@@ -30,8 +30,10 @@ struct Entry;
 // Positions are sequence numbers that never move (a child's place in one vector, left empty
 // when it is removed), so a walker stays valid while children are added or removed, and a walk
 // reads the children in order from contiguous memory. The index is a table of (hash, position)
-// pairs probed in order, beside the keys by position: adding a child allocates nothing of its
-// own, and lookups and removals cost one probe sequence whatever the number of children.
+// pairs probed in order: adding a child allocates nothing of its own, and lookups and removals
+// cost one probe sequence whatever the number of children. A key is not stored: a slot whose
+// hash matches is confirmed against the child's own identity key, which never changes while the
+// child is attached (a large installation would otherwise keep a second copy of every key).
 class ChildList {
  public:
   using Seq = uint64_t;
@@ -46,7 +48,8 @@ class ChildList {
   // The child with that identity key, or null.
   Entry* Find(const std::string& key) const;
   std::optional<Seq> FindSeq(const std::string& key) const;
-  // Appends a child at the end; false (and nothing done) when the key is taken.
+  // Appends a child at the end; false (and nothing done) when the key is taken. key is the child's
+  // IdentityKey.
   bool Append(std::string key, std::shared_ptr<Entry> entry);
   std::optional<Removed> Remove(const std::string& key);
   void Restore(Removed removed);
@@ -56,7 +59,7 @@ class ChildList {
   // The child at seq, or null when it has been removed; valid until the list changes.
   const std::shared_ptr<Entry>& At(Seq seq) const;
 
-  size_t size() const { return lists_ ? lists_->live : 0; }
+  size_t size() const { return storage ? storage->live : 0; }
   // Every place in file order; the place of a removed child holds null.
   const std::vector<std::shared_ptr<Entry>>& InOrder() const;
 
@@ -71,7 +74,6 @@ class ChildList {
   // Made on the first child, so that the many leaves of an installation stay small.
   struct Lists {
     std::vector<std::shared_ptr<Entry>> order;  // by seq
-    std::vector<std::string> keys;              // by seq; a removed child's is cleared
     std::vector<Slot> slots;                    // a power of two, at most half of them taken
     size_t taken = 0;                           // slots not free (live or removed)
     size_t live = 0;                            // children not removed
@@ -85,7 +87,7 @@ class ChildList {
   void Reserve();
   // The first place at or after from that holds a child.
   std::optional<Seq> NextLive(Seq from) const;
-  std::unique_ptr<Lists> lists_;
+  std::unique_ptr<Lists> storage;
 };
 
 // Reconfiguration bookkeeping of one node (the "reconfig" object of the file).
@@ -98,7 +100,8 @@ struct Reconfig {
 };
 
 // What few entries have: a version, logs, commands, failures, a journal, reconfiguration
-// bookkeeping, a log feed, supplied passwords and a local broker. Kept apart from the entry so
+// bookkeeping, a log feed, supplied passwords, a local broker, a password and an autoconfig
+// object. Kept apart from the entry so
 // that the many plain targets of a large installation stay small.
 struct EntryDetails {
   std::optional<std::string> version;
@@ -108,8 +111,10 @@ struct EntryDetails {
   std::vector<std::string> fail;
   std::vector<std::string> journal;
   Reconfig reconfig;
-  std::vector<std::string> logFeed;  // lines still to come, first one first
-  std::weak_ptr<Entry> localBroker;  // agents only: the broker marked "local", if any
+  std::vector<std::string> logFeed;   // lines still to come, first one first
+  std::weak_ptr<Entry> localBroker;   // agents only: the broker marked "local", if any
+  std::string password;               // agents, brokers and DSMs that ask for one
+  std::shared_ptr<Entry> autoconfig;  // brokers only
   // Passwords that the engine supplied for children, by child identity key. Not written back.
   std::unordered_map<std::string, std::string> suppliedPasswords;
 };
@@ -122,16 +127,14 @@ struct Entry {
   uint64_t id = 0;          // unique within one load; handed out as the record key "sim_id"
   Entry* parent = nullptr;  // valid while the entry is attached (the parent owns it)
 
-  // Identity and authentication.
+  // Identity (the password, which few entries have, is among the details).
   std::string ipaddr;
   std::string name;
   std::string community = "public";
-  std::string password;
 
   TextMap properties;  // in key order
 
-  ChildList children;                 // agents, brokers, DSMs or targets
-  std::shared_ptr<Entry> autoconfig;  // brokers only
+  ChildList children;  // agents, brokers, DSMs or targets (a broker's autoconfig is a detail)
 
   // The record that nodes of this entry hand out, made on first use and shared by them: the
   // fields it shows never change once the entry is attached, and walks make many nodes.
@@ -145,7 +148,7 @@ struct Entry {
   bool Fails(const char* operation) const;
 
  private:
-  std::unique_ptr<EntryDetails> details_;
+  std::unique_ptr<EntryDetails> rareDetails;
 };
 
 struct Rule {

@@ -25,37 +25,38 @@ bool IsAutoconfigRecord(const ChildDefinitionData& record) {
 }  // namespace
 
 bool PassesPassword(const Entry& parent, const Entry& child, const std::string& key) {
-  if (child.password.empty()) return true;
+  if (child.Details().password.empty()) return true;
   const std::shared_ptr<Site>& site = Library::Get().site();
   if (site && site->anyPassword) return true;
   const std::string* supplied = SuppliedPassword(parent, key);
-  return supplied != nullptr && *supplied == child.password;
+  return supplied != nullptr && *supplied == child.Details().password;
 }
 
 SimNode::SimNode(const std::shared_ptr<Entry>& entry)
-    : entry_(entry),
-      generation_(Library::Get().generation()),
-      kind_(entry->kind),
-      record_(DefinitionOf(*entry)) {
+    : weakEntry(entry),
+      madeIn(Library::Get().generation()),
+      nodeKind(entry->kind),
+      definitionRecord(DefinitionOf(*entry)) {
   Library::Get().NoteRead(*entry);
   // The record holds everything a description shows, except an autoconfig object's broker.
-  if (kind_ == Kind::AutoConfig) {
-    description_ = std::make_unique<std::string>(Describe(*entry));
+  if (nodeKind == Kind::AutoConfig) {
+    describedAs = std::make_unique<std::string>(Describe(*entry));
   }
 }
 
 const std::string& SimNode::Description() const {
-  if (!description_) description_ = std::make_unique<std::string>(DescribeRecord(kind_, *record_));
-  return *description_;
+  if (!describedAs)
+    describedAs = std::make_unique<std::string>(DescribeRecord(nodeKind, *definitionRecord));
+  return *describedAs;
 }
 
 std::shared_ptr<Entry> SimNode::Live() const {
   // An ended session's installation may still be in memory (Library::Destroy).
-  if (generation_ != Library::Get().generation()) {
+  if (madeIn != Library::Get().generation()) {
     Refuse(kOrbitaneRefusalNoSession, "the session that reached " + Description() + " has ended");
     return nullptr;
   }
-  std::shared_ptr<Entry> entry = entry_.lock();
+  std::shared_ptr<Entry> entry = weakEntry.lock();
   // A removed entry may still be held for a moment by an undo record; it is no longer attached.
   if (!entry || (entry->kind != Kind::Root && entry->parent == nullptr)) {
     Refuse(kOrbitaneRefusalGone, Description() + " is no longer in the installation");
@@ -73,12 +74,12 @@ void SimNode::TraceCall(const char* operation, std::string_view arguments) const
 
 const char* SimNode::GetTypeName() {
   TraceCall("GetTypeName");
-  return TypeName(kind_);
+  return TypeName(nodeKind);
 }
 
 const ChildDefinitionData& SimNode::GetDefinitionData() {
   TraceCall("GetDefinitionData");
-  return *record_;
+  return *definitionRecord;
 }
 
 void SimNode::VendorReservedA() { TraceCall("VendorReservedA"); }
@@ -97,7 +98,7 @@ bool SimNode::NormalizeChildData(ChildDefinitionData& record) {
 TreeWalker* SimNode::GetChildWalker() {
   TraceCall("GetChildWalker");
   std::shared_ptr<Entry> entry = Live();
-  std::optional<Kind> childKind = ChildKind(kind_);
+  std::optional<Kind> childKind = ChildKind(nodeKind);
   if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;
   // The description names the parent in the walker's trace lines; without a trace it is not made.
   return new SimWalker(entry, *childKind, Tracing() ? Description() : std::string());
@@ -106,7 +107,7 @@ TreeWalker* SimNode::GetChildWalker() {
 void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char* password) {
   if (Tracing()) TraceCall("SupplyChildPassword", TraceRecord(record) + TracePassword(password));
   std::shared_ptr<Entry> entry = Live();
-  std::optional<Kind> childKind = ChildKind(kind_);
+  std::optional<Kind> childKind = ChildKind(nodeKind);
   if (!entry || !childKind) return;
   if (std::optional<std::string> key = RecordKey(*childKind, record)) {
     entry->EditDetails().suppliedPasswords[*key] = password == nullptr ? "" : password;
@@ -119,7 +120,7 @@ TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
   if (!entry) return nullptr;
   std::shared_ptr<Entry> child;
   const char* kind = record.getv("kind");
-  if (kind_ == Kind::Root) {
+  if (nodeKind == Kind::Root) {
     std::optional<std::string> key = RecordKey(Kind::Agent, record);
     std::optional<ChildList::Seq> seq = key ? entry->children.FindSeq(*key) : std::nullopt;
     if (seq) child = entry->children.At(*seq);
@@ -127,14 +128,14 @@ TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
       Refuse(kOrbitaneRefusalPassword, Describe(*child) + " does not take the password given");
       return nullptr;
     }
-  } else if (kind_ == Kind::Agent && kind != nullptr && EqualsIgnoringCase(kind, "broker")) {
+  } else if (nodeKind == Kind::Agent && kind != nullptr && EqualsIgnoringCase(kind, "broker")) {
     child = entry->Details().localBroker.lock();
-  } else if (kind_ == Kind::Broker && IsAutoconfigRecord(record)) {
-    child = entry->autoconfig;
+  } else if (nodeKind == Kind::Broker && IsAutoconfigRecord(record)) {
+    child = entry->Details().autoconfig;
   }
   if (!child) {
     Refuse(kOrbitaneRefusalNotConfigured,
-           kind_ == Kind::Root
+           nodeKind == Kind::Root
                ? "no " + DescribeRecord(Kind::Agent, record) + " in the installation"
                : Description() + " has no such child in its configuration");
     return nullptr;
@@ -152,7 +153,7 @@ bool SimNode::CanAddChild(const ChildDefinitionData& record) {
     Refuse(kOrbitaneRefusalNoAnswer, std::string(ipaddr) + " does not answer");
     return false;
   }
-  std::optional<Kind> childKind = ChildKind(kind_);
+  std::optional<Kind> childKind = ChildKind(nodeKind);
   if (!childKind) return true;
   std::optional<std::string> key = RecordKey(*childKind, record);
   const Entry* existing = key ? entry->children.Find(*key) : nullptr;
@@ -168,8 +169,8 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
   std::shared_ptr<Entry> entry = Live();
   const std::shared_ptr<Site>& site = Library::Get().site();
   if (!entry || !site || entry->Fails("AddChild")) return nullptr;
-  if (kind_ != Kind::Agent && kind_ != Kind::Dsm) return nullptr;
-  const Kind childKind = kind_ == Kind::Agent ? Kind::Broker : Kind::Target;
+  if (nodeKind != Kind::Agent && nodeKind != Kind::Dsm) return nullptr;
+  const Kind childKind = nodeKind == Kind::Agent ? Kind::Broker : Kind::Target;
 
   const char* ipaddr = record.getv("ipaddr");
   const char* port = record.getv("port");
@@ -189,7 +190,9 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
   const std::string key = IdentityKey(*child);
   if (childKind == Kind::Broker) {
     // The broker keeps the password with which the engine reached it.
-    if (const std::string* supplied = SuppliedPassword(*entry, key)) child->password = *supplied;
+    if (const std::string* supplied = SuppliedPassword(*entry, key)) {
+      child->EditDetails().password = *supplied;
+    }
   }
   child->parent = entry.get();
   if (!entry->children.Append(key, child)) {
@@ -209,11 +212,11 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
 bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
   if (parent.Fails("RemoveChild")) return false;
   if (child.kind == Kind::AutoConfig) {
-    std::shared_ptr<Entry> removed = std::move(parent.autoconfig);
+    std::shared_ptr<Entry> removed = std::move(parent.EditDetails().autoconfig);
     removed->parent = nullptr;
     return KeepOrUndo({"the removal of the autoconfig object", parent}, [&] {
       removed->parent = &parent;
-      parent.autoconfig = removed;
+      parent.EditDetails().autoconfig = removed;
     });
   }
   std::optional<ChildList::Removed> removed = parent.children.Remove(IdentityKey(child));
@@ -229,10 +232,11 @@ bool SimNode::RemoveChildByData(const ChildDefinitionData& record) {
   if (Tracing()) TraceCall("RemoveChildByData", TraceRecord(record));
   std::shared_ptr<Entry> entry = Live();
   if (!entry) return false;
-  if (kind_ == Kind::Broker && IsAutoconfigRecord(record)) {
-    return entry->autoconfig && RemoveEntry(*entry, *entry->autoconfig);
+  if (nodeKind == Kind::Broker && IsAutoconfigRecord(record)) {
+    const std::shared_ptr<Entry>& autoconfig = entry->Details().autoconfig;
+    return autoconfig && RemoveEntry(*entry, *autoconfig);
   }
-  std::optional<Kind> childKind = ChildKind(kind_);
+  std::optional<Kind> childKind = ChildKind(nodeKind);
   std::optional<std::string> key = childKind ? RecordKey(*childKind, record) : std::nullopt;
   Entry* child = key ? entry->children.Find(*key) : nullptr;
   if (child == nullptr && childKind) {
@@ -259,7 +263,7 @@ bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char*
   if (Tracing()) TraceCall("ChangeChildPassword", TraceRecord(record) + TracePassword(password));
   std::shared_ptr<Entry> entry = Live();
   const std::shared_ptr<Site>& site = Library::Get().site();
-  if (!entry || !site || kind_ != Kind::Root || password == nullptr || !IsValidUtf8(password)) {
+  if (!entry || !site || nodeKind != Kind::Root || password == nullptr || !IsValidUtf8(password)) {
     return false;
   }
   // The record's own "sim_id" tells which node it names; a record without one can name an agent.
@@ -284,9 +288,10 @@ bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char*
   if (named->kind != Kind::Agent && named->kind != Kind::Broker && named->kind != Kind::Dsm) {
     return false;
   }
-  std::string previous = named->password;
-  named->password = password;
-  return KeepOrUndo({"the new password", *named}, [&] { named->password = previous; });
+  std::string previous = named->Details().password;
+  named->EditDetails().password = password;
+  return KeepOrUndo({"the new password", *named},
+                    [&] { named->EditDetails().password = previous; });
 }
 
 }  // namespace sim

@@ -52,13 +52,13 @@ class SimNode final : public TreeNode {
   static bool Tracing();
   bool RemoveEntry(Entry& parent, Entry& child);
 
-  std::weak_ptr<Entry> entry_;
-  uint64_t generation_;  // of the installation the entry belongs to (Library::generation)
-  Kind kind_;
-  std::shared_ptr<const ChildDefinitionData> record_;  // the entry's, kept after it goes
+  std::weak_ptr<Entry> weakEntry;
+  uint64_t madeIn;  // of the installation the entry belongs to (Library::generation)
+  Kind nodeKind;
+  std::shared_ptr<const ChildDefinitionData> definitionRecord;  // the entry's, kept after it goes
   // Made on first use (tracing, or an autoconfig object's node): a walk makes many nodes that
   // are never described, and a text in each would make them a third larger.
-  mutable std::unique_ptr<std::string> description_;
+  mutable std::unique_ptr<std::string> describedAs;
 };
 
 // Whether the child may be handed out under the password test: it has no password, or the

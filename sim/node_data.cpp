@@ -74,7 +74,7 @@ bool SimNode::SetProperties(const NodePropertySet& set) {
   }
   std::shared_ptr<Entry> entry = Live();
   // The root has no place for properties in the site file.
-  if (!entry || kind_ == Kind::Root || entry->Fails("SetProperties")) return false;
+  if (!entry || nodeKind == Kind::Root || entry->Fails("SetProperties")) return false;
   if (collector.invalid != nullptr) {
     ReportNotUtf8("property \"" + Printable(collector.invalid) + "\"", *entry,
                   "none of its properties were written");
@@ -102,7 +102,7 @@ char* SimNode::GetNamedDataItem(const char* item) {
 
   if (name == "version:1") {
     const std::optional<std::string>& version = entry->Details().version;
-    return kind_ == Kind::Broker && version ? Copy(*version) : nullptr;
+    return nodeKind == Kind::Broker && version ? Copy(*version) : nullptr;
   }
   if (name == "rulelist") return site->rules.empty() ? nullptr : Copy(RuleListText(site->rules));
   if (name == "autoconfig_status") return Copy(NextReconfigStatus(entry->EditDetails().reconfig));
@@ -133,7 +133,7 @@ bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
                                   (arguments && *arguments ? " " + TraceText(arguments) : ""));
   std::shared_ptr<Entry> entry = Live();
   // The root has no journal and no commands; texts must be UTF-8 to be journaled.
-  if (!entry || kind_ == Kind::Root || command == nullptr || entry->Fails("ExecuteCommand")) {
+  if (!entry || nodeKind == Kind::Root || command == nullptr || entry->Fails("ExecuteCommand")) {
     return false;
   }
   const std::string args = arguments == nullptr ? "" : arguments;

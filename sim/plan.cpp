@@ -47,20 +47,23 @@ Value Lookup(const std::map<Key, std::string>& map, const Key& key) {
 
 class Planner {
  public:
-  Planner(bool json, uint64_t firstAddedId) : json_(json), firstAddedId_(firstAddedId) {
-    if (json_) out_ = "{\"format\": 1, \"changes\": [";
+  Planner(bool json, uint64_t firstAddedId) : asJson(json), firstAdded(firstAddedId) {
+    if (asJson) out = "{\"format\": 1, \"changes\": [";
   }
 
   // Compares two entries of the same identity; before is null for an added entry.
   void Compare(const Entry* before, const Entry& after) {
     Properties(before, after);
-    if (before == nullptr ? !after.password.empty() : before->password != after.password) {
+    const std::string& password = after.Details().password;
+    if (before == nullptr ? !password.empty() : before->Details().password != password) {
       Line(
           "password", [](std::string& text) { text += "~ password: changed"; }, nullptr);
     }
     Commands(before, after);
-    if (after.autoconfig || (before && before->autoconfig)) {
-      Child(before ? before->autoconfig.get() : nullptr, after.autoconfig.get());
+    const Entry* autoconfig = after.Details().autoconfig.get();
+    const Entry* autoconfigBefore = before ? before->Details().autoconfig.get() : nullptr;
+    if (autoconfig != nullptr || autoconfigBefore != nullptr) {
+      Child(autoconfigBefore, autoconfig);
     }
     size_t kept = 0;  // children of before that after still has
     if (before != nullptr) {
@@ -82,31 +85,31 @@ class Planner {
     }
   }
 
-  size_t changes() const { return changes_; }
+  size_t changes() const { return changeCount; }
 
   std::string Finish() {
-    if (json_) return out_ + (changes_ == 0 ? "]}\n" : "\n]}\n");
-    return changes_ == 0 ? "No changes.\n" : out_;
+    if (asJson) return out + (changeCount == 0 ? "]}\n" : "\n]}\n");
+    return changeCount == 0 ? "No changes.\n" : out;
   }
 
  private:
   // Enters a child present before, after or both.
   void Child(const Entry* before, const Entry* after) {
-    path_.push_back(Describe(after != nullptr ? *after : *before));
+    openPath.push_back(Describe(after != nullptr ? *after : *before));
     // An addition or removal is a line of the parent's block.
     if (after == nullptr) {
       Line(
-          "remove", [&](std::string& text) { text += "- " + path_.back(); }, nullptr, 1);
+          "remove", [&](std::string& text) { text += "- " + openPath.back(); }, nullptr, 1);
     } else {
       if (before == nullptr) {
         Line(
-            "add", [&](std::string& text) { text += "+ " + path_.back(); }, nullptr, 1);
-        printed_ = path_.size();  // the added line stands for the header
+            "add", [&](std::string& text) { text += "+ " + openPath.back(); }, nullptr, 1);
+        headersPrinted = openPath.size();  // the added line stands for the header
       }
       Compare(before, *after);
     }
-    path_.pop_back();
-    if (printed_ > path_.size()) printed_ = path_.size();
+    openPath.pop_back();
+    if (headersPrinted > openPath.size()) headersPrinted = openPath.size();
   }
 
   void Properties(const Entry* before, const Entry& after) {
@@ -183,7 +186,7 @@ class Planner {
 
   // An entry the run made, after the load: one of the same identity before it is not the same
   // entry but one that the run deleted.
-  bool Added(const Entry& entry) const { return entry.id >= firstAddedId_; }
+  bool Added(const Entry& entry) const { return entry.id >= firstAdded; }
 
   void Commands(const Entry* before, const Entry& after) {
     static const std::vector<std::string> kNone;
@@ -205,46 +208,46 @@ class Planner {
     }
   }
 
-  // One change of the node at the end of path_: in text, the headers not yet printed, then the line
-  // in the block of the node up (0) or of its parent (1); in JSON, one object.
+  // One change of the node at the end of openPath: in text, the headers not yet printed, then the
+  // line in the block of the node up (0) or of its parent (1); in JSON, one object.
   template <class TextLine, class JsonFields>
   void Line(const char* op, TextLine textLine, JsonFields jsonFields, size_t up = 0) {
-    ++changes_;
-    if (json_) {
-      out_ += changes_ == 1 ? "\n" : ",\n";
-      out_ += "{\"op\": \"";
-      out_ += op;
-      out_ += "\", \"path\": [";
-      for (size_t i = 0; i < path_.size(); ++i) {
-        if (i != 0) out_ += ", ";
-        AppendJsonString(out_, path_[i]);
+    ++changeCount;
+    if (asJson) {
+      out += changeCount == 1 ? "\n" : ",\n";
+      out += "{\"op\": \"";
+      out += op;
+      out += "\", \"path\": [";
+      for (size_t i = 0; i < openPath.size(); ++i) {
+        if (i != 0) out += ", ";
+        AppendJsonString(out, openPath[i]);
       }
-      out_ += "]";
+      out += "]";
       if constexpr (!std::is_same_v<JsonFields, std::nullptr_t>) {
-        out_ += ", ";
-        jsonFields(out_);
+        out += ", ";
+        jsonFields(out);
       }
-      out_ += "}";
+      out += "}";
       return;
     }
-    const size_t depth = path_.size() - up;
-    for (size_t i = printed_; i < depth; ++i) {
-      out_.append(i * 2, ' ');
-      out_ += path_[i];
-      out_ += '\n';
+    const size_t depth = openPath.size() - up;
+    for (size_t i = headersPrinted; i < depth; ++i) {
+      out.append(i * 2, ' ');
+      out += openPath[i];
+      out += '\n';
     }
-    if (printed_ < depth) printed_ = depth;
-    out_.append(depth * 2, ' ');
-    textLine(out_);
-    out_ += '\n';
+    if (headersPrinted < depth) headersPrinted = depth;
+    out.append(depth * 2, ' ');
+    textLine(out);
+    out += '\n';
   }
 
-  bool json_;
-  uint64_t firstAddedId_;
-  std::string out_;
-  std::vector<std::string> path_;  // the node being compared and its ancestors (root excluded)
-  size_t printed_ = 0;             // how many of path_ have their header line printed
-  size_t changes_ = 0;
+  bool asJson;
+  uint64_t firstAdded;
+  std::string out;
+  std::vector<std::string> openPath;  // the node being compared and its ancestors (root excluded)
+  size_t headersPrinted = 0;          // how many of openPath have their header line printed
+  size_t changeCount = 0;
 };
 
 }  // namespace

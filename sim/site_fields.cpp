@@ -138,19 +138,6 @@ bool IsFailableOperation(std::string_view name) {
                      [name](const char* operation) { return name == operation; });
 }
 
-const std::vector<std::string>& DefaultCommands(Kind kind) {
-  // Built once, never destroyed: nodes may be used during exit-time destruction.
-  static const auto* const kDefaults = new std::vector<std::string>[6] {
-    {},                                     // Root
-        {"restart", "reload"},              // Agent
-        {"update", "reload", "restart"},    // Broker
-        {"reload", "reconfig"},             // AutoConfig
-        {"reconfig", "reload", "restart"},  // DSM
-        {"reconfig", "reload"},             // Target
-  };
-  return kDefaults[static_cast<int>(kind)];
-}
-
 const std::vector<std::string>& CommandsOf(const Entry& entry) {
   return entry.Details().commandsGiven ? entry.Details().commands : DefaultCommands(entry.kind);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/kind.h"
 #include "sim/model.h"
 
 namespace sim {
@@ -57,8 +58,6 @@ std::optional<Field> LookupField(Holder holder, Kind kind, std::string_view key)
 const char* Expectation(Field field);
 // Whether the operation may be listed in "fail".
 bool IsFailableOperation(std::string_view name);
-// The commands a node of that kind accepts when the file does not list them.
-const std::vector<std::string>& DefaultCommands(Kind kind);
 // The commands the entry accepts: its own list, or the defaults of its kind (shared, so that an
 // installation of many nodes does not hold many copies).
 const std::vector<std::string>& CommandsOf(const Entry& entry);

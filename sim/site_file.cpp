@@ -42,12 +42,6 @@ FileStamp StampFrom(const struct stat& info) {
   return stamp;
 }
 
-std::string Folder(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Closes a descriptor when it goes out of scope.
 struct Descriptor {
   explicit Descriptor(int fd) : fd(fd) {}
@@ -87,28 +81,29 @@ void DigestIfRecent(FileStamp& stamp, std::string_view bytes) {
   if (Nanoseconds(now) - stamp.ctimeNs < kTimeDoubtNs) stamp.digest = DigestOf(bytes);
 }
 
-SiteText::SiteText(size_t size) : size_(size), mapped_(size + kSiteTextSlack) {
-  void* start = mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+SiteText::SiteText(size_t size) : length(size), mappedLength(size + kSiteTextSlack) {
+  void* start =
+      mmap(nullptr, mappedLength, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (start == MAP_FAILED) throw std::bad_alloc();
-  madvise(start, mapped_, MADV_HUGEPAGE);
-  bytes_ = static_cast<char*>(start);
+  madvise(start, mappedLength, MADV_HUGEPAGE);
+  mappedBytes = static_cast<char*>(start);
 }
 
 SiteText::~SiteText() {
-  if (bytes_ != nullptr) munmap(bytes_, mapped_);
+  if (mappedBytes != nullptr) munmap(mappedBytes, mappedLength);
 }
 
 SiteText::SiteText(SiteText&& other) noexcept
-    : bytes_(std::exchange(other.bytes_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      mapped_(std::exchange(other.mapped_, 0)) {}
+    : mappedBytes(std::exchange(other.mappedBytes, nullptr)),
+      length(std::exchange(other.length, 0)),
+      mappedLength(std::exchange(other.mappedLength, 0)) {}
 
 SiteText& SiteText::operator=(SiteText&& other) noexcept {
   if (this != &other) {
-    if (bytes_ != nullptr) munmap(bytes_, mapped_);
-    bytes_ = std::exchange(other.bytes_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-    mapped_ = std::exchange(other.mapped_, 0);
+    if (mappedBytes != nullptr) munmap(mappedBytes, mappedLength);
+    mappedBytes = std::exchange(other.mappedBytes, nullptr);
+    length = std::exchange(other.length, 0);
+    mappedLength = std::exchange(other.mappedLength, 0);
   }
   return *this;
 }
@@ -208,7 +203,7 @@ WriteOutcome ReplaceSiteFile(const std::string& path, const std::string& text, F
 
 void RemoveStaleTemporaries(const std::string& path) {
   const std::string prefix = TemporaryNamePrefix(path);
-  DIR* folder = ::opendir(Folder(path).c_str());
+  DIR* folder = ::opendir(FolderOf(path).c_str());
   if (folder == nullptr) return;
   while (const dirent* entry = ::readdir(folder)) {
     const std::string_view name(entry->d_name);

@@ -54,16 +54,16 @@ class SiteText {
   SiteText(const SiteText&) = delete;
   SiteText& operator=(const SiteText&) = delete;
 
-  char* data() { return bytes_; }
-  std::string_view view() const { return {bytes_, size_}; }
+  char* data() { return mappedBytes; }
+  std::string_view view() const { return {mappedBytes, length}; }
   // Shortens the text (a file that shrank while it was read); the slack only grows.
-  void Shorten(size_t size) { size_ = size < size_ ? size : size_; }
-  size_t slack() const { return mapped_ - size_; }
+  void Shorten(size_t size) { length = size < length ? size : length; }
+  size_t slack() const { return mappedLength - length; }
 
  private:
-  char* bytes_ = nullptr;
-  size_t size_ = 0;
-  size_t mapped_ = 0;
+  char* mappedBytes = nullptr;
+  size_t length = 0;
+  size_t mappedLength = 0;
 };
 
 struct FileText {

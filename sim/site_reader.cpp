@@ -23,10 +23,10 @@ constexpr std::size_t kReservedProperties = 64;
 }  // namespace
 
 bool Reader::key(string_t& key) {
-  Level& level = stack_.back();
+  Level& level = levels.back();
   level.key = key;
   if (key.find('\0') != std::string::npos) {
-    return Fail(stack_.size() - 1, "a key must not contain a NUL character");
+    return Fail(levels.size() - 1, "a key must not contain a NUL character");
   }
   std::optional<Holder> holder;
   switch (level.frame) {
@@ -46,20 +46,20 @@ bool Reader::key(string_t& key) {
       return true;  // users and properties take any key
   }
   level.field = LookupField(*holder, level.kind, key);
-  if (!level.field) return Fail(stack_.size() - 1, "unknown key \"" + key + "\"");
+  if (!level.field) return Fail(levels.size() - 1, "unknown key \"" + key + "\"");
   uint64_t bit = uint64_t{1} << static_cast<int>(*level.field);
-  if (level.seen & bit) return Fail(stack_.size() - 1, "duplicate key \"" + key + "\"");
+  if (level.seen & bit) return Fail(levels.size() - 1, "duplicate key \"" + key + "\"");
   level.seen |= bit;
   return true;
 }
 
 bool Reader::OnContainer(bool object, std::size_t elements) {
-  if (stack_.empty()) {
+  if (levels.empty()) {
     if (!object) return Fail(0, "must be an object");
     Push(Frame::Top);
     return true;
   }
-  Level& level = stack_.back();
+  Level& level = levels.back();
   if (IsList(level.frame)) {
     ++level.count;
     if (object && level.frame == Frame::Rules) return Push(Frame::Rule), true;
@@ -68,7 +68,7 @@ bool Reader::OnContainer(bool object, std::size_t elements) {
                                                                                    : "a text");
   }
   if (level.frame == Frame::Users || level.frame == Frame::Properties) {
-    return Fail(stack_.size() - 1, "\"" + level.key + "\" must be a text");
+    return Fail(levels.size() - 1, "\"" + level.key + "\" must be a text");
   }
   const Field field = *level.field;
   if (object) {
@@ -77,7 +77,7 @@ bool Reader::OnContainer(bool object, std::size_t elements) {
       Push(Frame::Properties);
       // One block for all of them when their number is known (a file holds few per entry).
       if (elements != std::size_t(-1) && elements <= kReservedProperties) {
-        stack_.back().properties.reserve(elements);
+        levels.back().properties.reserve(elements);
       }
       return true;
     }
@@ -110,7 +110,7 @@ bool Reader::OnContainer(bool object, std::size_t elements) {
     case Field::Journal:
     case Field::LogFeed: {
       Push(Frame::Texts);
-      stack_.back().field = field;
+      levels.back().field = field;
       return true;
     }
     default:
@@ -119,10 +119,10 @@ bool Reader::OnContainer(bool object, std::size_t elements) {
 }
 
 bool Reader::end_array() {
-  Level level = std::move(stack_.back());
-  stack_.pop_back();
+  Level level = std::move(levels.back());
+  levels.pop_back();
   if (level.frame == Frame::Texts) {
-    Entry& entry = *stack_.back().entry;
+    Entry& entry = *levels.back().entry;
     switch (*level.field) {
       case Field::Logs:
         entry.EditDetails().logs = std::move(level.texts);
@@ -148,7 +148,7 @@ bool Reader::end_array() {
 }
 
 bool Reader::end_object() {
-  Level& level = stack_.back();
+  Level& level = levels.back();
   switch (level.frame) {
     case Frame::Top:
       if (!FinishTop()) return false;
@@ -158,28 +158,28 @@ bool Reader::end_object() {
       break;
     case Frame::Rule:
       if (!(level.seen & (uint64_t{1} << static_cast<int>(Field::Number)))) {
-        return Fail(stack_.size() - 1, "\"number\" is missing");
+        return Fail(levels.size() - 1, "\"number\" is missing");
       }
-      if (!ruleNumbers_.insert(level.rule.number).second) {
-        return Fail(stack_.size() - 1, "another rule has the same \"number\" (" +
+      if (!ruleNumbers.insert(level.rule.number).second) {
+        return Fail(levels.size() - 1, "another rule has the same \"number\" (" +
                                            std::to_string(level.rule.number) + ")");
       }
-      site_->rules.push_back(std::move(level.rule));
+      building->rules.push_back(std::move(level.rule));
       break;
     case Frame::Reconfig:
-      stack_[stack_.size() - 2].entry->EditDetails().reconfig.present = true;
+      levels[levels.size() - 2].entry->EditDetails().reconfig.present = true;
       break;
     case Frame::Properties: {
       TextMap::Texts texts;
       texts.reserve(level.properties.size());
       for (const auto& [key, value] : level.properties) texts.emplace_back(key, value);
-      stack_[stack_.size() - 2].entry->properties.Assign(texts);
+      levels[levels.size() - 2].entry->properties.Assign(texts);
       break;
     }
     default:
       break;
   }
-  stack_.pop_back();
+  levels.pop_back();
   return true;
 }
 

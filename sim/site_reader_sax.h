@@ -60,11 +60,11 @@ struct PlainTarget {
 // The handler. On failure error holds "<json path>: <problem>" and the handler returns false.
 class Reader final : public nlohmann::json_sax<Json> {
  public:
-  explicit Reader(std::string& error) : error_(error), site_(std::make_shared<Site>()) {
-    site_->root = site_->NewEntry(Kind::Root);
+  explicit Reader(std::string& error) : errorText(error), building(std::make_shared<Site>()) {
+    building->root = building->NewEntry(Kind::Root);
   }
 
-  std::shared_ptr<Site> TakeSite() { return std::move(site_); }
+  std::shared_ptr<Site> TakeSite() { return std::move(building); }
 
   bool null() override { return OnScalar(Scalar{}); }
   bool boolean(bool value) override {
@@ -92,23 +92,23 @@ class Reader final : public nlohmann::json_sax<Json> {
   }
   bool string(string_t& value) override {
     if (value.find('\0') != std::string::npos) {
-      if (stack_.empty() || IsList(stack_.back().frame)) {
-        return Fail(stack_.size(), "must not contain a NUL character");
+      if (levels.empty() || IsList(levels.back().frame)) {
+        return Fail(levels.size(), "must not contain a NUL character");
       }
-      return Fail(stack_.size() - 1,
-                  "\"" + stack_.back().key + "\" must not contain a NUL character");
+      return Fail(levels.size() - 1,
+                  "\"" + levels.back().key + "\" must not contain a NUL character");
     }
     Scalar scalar;
     scalar.type = Scalar::Text;
     scalar.text = &value;
     return OnScalar(scalar);
   }
-  bool binary(binary_t&) override { return Fail(stack_.size(), "binary values are not JSON"); }
+  bool binary(binary_t&) override { return Fail(levels.size(), "binary values are not JSON"); }
 
   // Whether the value about to be read is an element of a DSM's "targets" list.
   bool ReadingTargets() const {
-    return !stack_.empty() && stack_.back().frame == Frame::Nodes &&
-           stack_.back().kind == Kind::Target;
+    return !levels.empty() && levels.back().frame == Frame::Nodes &&
+           levels.back().kind == Kind::Target;
   }
   // Adds the next element of that list without its events: the entry the events of target would
   // make, or the same error (a target of the DSM with the same identity).
@@ -127,26 +127,26 @@ class Reader final : public nlohmann::json_sax<Json> {
     const std::string marker = "parse error at ";
     size_t at = message.find(marker);
     if (at != std::string::npos) message = message.substr(at + marker.size());
-    error_.clear();
+    errorText.clear();
     for (unsigned char c : message) {  // the last token read may hold any byte
       if (c < 0x20 || c >= 0x7F) {
         static const char kHex[] = "0123456789ABCDEF";
-        error_ += "\\x";
-        error_ += kHex[c >> 4];
-        error_ += kHex[c & 15];
+        errorText += "\\x";
+        errorText += kHex[c >> 4];
+        errorText += kHex[c & 15];
       } else {
-        error_ += static_cast<char>(c);
+        errorText += static_cast<char>(c);
       }
     }
     return false;
   }
 
  private:
-  // The JSON path of the value at depth (stack_.size() is the value being read now).
+  // The JSON path of the value at depth (levels.size() is the value being read now).
   std::string Path(size_t depth) const {
     std::string path;
-    for (size_t i = 1; i <= depth && i <= stack_.size(); ++i) {
-      const Level& outer = stack_[i - 1];
+    for (size_t i = 1; i <= depth && i <= levels.size(); ++i) {
+      const Level& outer = levels[i - 1];
       if (IsList(outer.frame)) {
         path += "[" + std::to_string(outer.count == 0 ? 0 : outer.count - 1) + "]";
       } else {
@@ -158,17 +158,17 @@ class Reader final : public nlohmann::json_sax<Json> {
   }
 
   bool Fail(size_t depth, const std::string& problem) {
-    error_ = Path(depth) + ": " + problem;
+    errorText = Path(depth) + ": " + problem;
     return false;
   }
   // A value of the wrong type for the key being read in the innermost object.
   bool WrongType() {
-    const Level& level = stack_.back();
+    const Level& level = levels.back();
     const char* expected = level.field ? Expectation(*level.field) : "a text";
-    return Fail(stack_.size() - 1, "\"" + level.key + "\" must be " + expected);
+    return Fail(levels.size() - 1, "\"" + level.key + "\" must be " + expected);
   }
   bool WrongElement(const char* expected) {
-    return Fail(stack_.size(), std::string("must be ") + expected);
+    return Fail(levels.size(), std::string("must be ") + expected);
   }
 
   bool OnScalar(const Scalar& value);
@@ -184,14 +184,14 @@ class Reader final : public nlohmann::json_sax<Json> {
     Level level;
     level.frame = frame;
     level.kind = kind;
-    if (frame == Frame::Node) level.entry = site_->NewEntry(kind);
-    stack_.push_back(std::move(level));
+    if (frame == Frame::Node) level.entry = building->NewEntry(kind);
+    levels.push_back(std::move(level));
   }
 
-  std::string& error_;
-  std::shared_ptr<Site> site_;
-  std::vector<Level> stack_;
-  std::unordered_set<int32_t> ruleNumbers_;
+  std::string& errorText;
+  std::shared_ptr<Site> building;
+  std::vector<Level> levels;
+  std::unordered_set<int32_t> ruleNumbers;
 };
 
 }  // namespace sim::sax

@@ -25,36 +25,36 @@ bool IsDuplicateKey(Level& level, const std::vector<std::pair<std::string, std::
 }  // namespace
 
 bool Reader::OnScalar(const Scalar& value) {
-  if (stack_.empty()) return Fail(0, "must be an object");
-  Level& level = stack_.back();
+  if (levels.empty()) return Fail(0, "must be an object");
+  Level& level = levels.back();
   if (IsList(level.frame)) ++level.count;
   const bool text = value.type == Scalar::Text;
   switch (level.frame) {
     case Frame::Texts:
       if (!text) return WrongElement("a text");
       if (level.field == Field::Fail && !IsFailableOperation(*value.text)) {
-        return Fail(stack_.size(), "\"" + *value.text + "\" is not an operation that can fail");
+        return Fail(levels.size(), "\"" + *value.text + "\" is not an operation that can fail");
       }
       level.texts.push_back(std::move(*value.text));
       return true;
     case Frame::Unreachable:
       if (!text) return WrongElement("a text");
-      site_->unreachableKeys.insert(LowerAscii(*value.text));
-      site_->unreachable.push_back(std::move(*value.text));
+      building->unreachableKeys.insert(LowerAscii(*value.text));
+      building->unreachable.push_back(std::move(*value.text));
       return true;
     case Frame::Rules:
     case Frame::Nodes:
       return WrongElement("an object");
     case Frame::Users:
-      if (!text) return Fail(stack_.size() - 1, "\"" + level.key + "\" must be a text");
-      if (!site_->users.emplace(level.key, std::move(*value.text)).second) {
-        return Fail(stack_.size() - 1, "duplicate key \"" + level.key + "\"");
+      if (!text) return Fail(levels.size() - 1, "\"" + level.key + "\" must be a text");
+      if (!building->users.emplace(level.key, std::move(*value.text)).second) {
+        return Fail(levels.size() - 1, "duplicate key \"" + level.key + "\"");
       }
       return true;
     case Frame::Properties: {
-      if (!text) return Fail(stack_.size() - 1, "\"" + level.key + "\" must be a text");
+      if (!text) return Fail(levels.size() - 1, "\"" + level.key + "\" must be a text");
       if (IsDuplicateKey(level, level.properties)) {
-        return Fail(stack_.size() - 1, "duplicate key \"" + level.key + "\"");
+        return Fail(levels.size() - 1, "duplicate key \"" + level.key + "\"");
       }
       // In file order until the object ends (end_object sorts them).
       level.properties.emplace_back(level.key, std::move(*value.text));
@@ -66,15 +66,15 @@ bool Reader::OnScalar(const Scalar& value) {
         return true;
       }
       if (level.field == Field::Server && text) {
-        site_->server = std::move(*value.text);
+        building->server = std::move(*value.text);
         return true;
       }
       if (level.field == Field::Comment && text) {
-        site_->comment = std::move(*value.text);
+        building->comment = std::move(*value.text);
         return true;
       }
       if (level.field == Field::AnyPassword && value.type == Scalar::Bool) {
-        site_->anyPassword = value.boolean;
+        building->anyPassword = value.boolean;
         return true;
       }
       return WrongType();
@@ -86,14 +86,14 @@ bool Reader::OnScalar(const Scalar& value) {
       }
       if (level.field == Field::Description && text) {
         if (value.text->find_first_of("\r\n") != std::string::npos) {
-          return Fail(stack_.size() - 1, "\"description\" must not contain a line break");
+          return Fail(levels.size() - 1, "\"description\" must not contain a line break");
         }
         level.rule.description = std::move(*value.text);
         return true;
       }
       return WrongType();
     case Frame::Reconfig: {
-      Reconfig& reconfig = stack_[stack_.size() - 2].entry->EditDetails().reconfig;
+      Reconfig& reconfig = levels[levels.size() - 2].entry->EditDetails().reconfig;
       const bool whole = value.type == Scalar::Integer && value.integer.has_value();
       const int64_t number = whole ? *value.integer : 0;
       switch (*level.field) {
@@ -145,7 +145,7 @@ bool Reader::OnNodeScalar(Level& level, const Scalar& value) {
     case Field::Name:
     case Field::Community:
       if (!text) return WrongType();
-      if (level.field == Field::Password) entry.password = std::move(*value.text);
+      if (level.field == Field::Password) entry.EditDetails().password = std::move(*value.text);
       if (level.field == Field::Version) entry.EditDetails().version = std::move(*value.text);
       if (level.field == Field::Name) entry.name = std::move(*value.text);
       if (level.field == Field::Community) entry.community = std::move(*value.text);
@@ -156,7 +156,7 @@ bool Reader::OnNodeScalar(Level& level, const Scalar& value) {
 }
 
 bool Reader::FinishTop() {
-  const Level& level = stack_.back();
+  const Level& level = levels.back();
   for (Field required : {Field::Format, Field::Server, Field::Agents}) {
     if (!(level.seen & (uint64_t{1} << static_cast<int>(required)))) {
       const char* name = required == Field::Format   ? "format"
@@ -165,13 +165,13 @@ bool Reader::FinishTop() {
       return Fail(0, std::string("\"") + name + "\" is missing");
     }
   }
-  if (!(level.seen & (uint64_t{1} << static_cast<int>(Field::Users)))) site_->users["root"] = "";
+  if (!(level.seen & (uint64_t{1} << static_cast<int>(Field::Users)))) building->users["root"] = "";
   return true;
 }
 
 bool Reader::FinishNode() {
-  const size_t depth = stack_.size() - 1;
-  Level& level = stack_.back();
+  const size_t depth = levels.size() - 1;
+  Level& level = levels.back();
   std::shared_ptr<Entry> entry = level.entry;
   auto has = [&level](Field field) {
     return (level.seen & (uint64_t{1} << static_cast<int>(field))) != 0;
@@ -184,9 +184,9 @@ bool Reader::FinishNode() {
   if (entry->kind == Kind::Dsm && !has(Field::Name)) entry->name = "dsm1";
 
   if (entry->kind == Kind::AutoConfig) {
-    Entry& broker = *stack_[depth - 1].entry;
+    Entry& broker = *levels[depth - 1].entry;
     entry->parent = &broker;
-    broker.autoconfig = std::move(entry);
+    broker.EditDetails().autoconfig = std::move(entry);
     return true;
   }
   std::string key = IdentityKey(*entry);
@@ -194,20 +194,20 @@ bool Reader::FinishNode() {
 }
 
 bool Reader::AddTarget(const PlainTarget& target) {
-  ++stack_.back().count;
-  std::shared_ptr<Entry> entry = site_->NewEntry(Kind::Target);
+  ++levels.back().count;
+  std::shared_ptr<Entry> entry = building->NewEntry(Kind::Target);
   entry->ipaddr = target.ipaddr;
   if (target.community) entry->community = *target.community;
   if (target.alive) entry->alive = *target.alive;
   entry->properties.AssignSorted(target.properties);
   std::string key = TargetKey(target.address, entry->community);
-  return Attach(std::move(entry), stack_.size(), std::move(key));
+  return Attach(std::move(entry), levels.size(), std::move(key));
 }
 
 bool Reader::Attach(std::shared_ptr<Entry> entry, size_t depth, std::string key) {
   // The owner is the node (or the top level) that holds the list this node is in.
-  Entry& owner = depth >= 2 && stack_[depth - 2].frame == Frame::Node ? *stack_[depth - 2].entry
-                                                                      : *site_->root;
+  Entry& owner = depth >= 2 && levels[depth - 2].frame == Frame::Node ? *levels[depth - 2].entry
+                                                                      : *building->root;
   if (entry->kind == Kind::Broker && entry->local) {
     if (!owner.Details().localBroker.expired()) {
       return Fail(depth, "only one broker of an agent may be \"local\"");

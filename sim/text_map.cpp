@@ -12,7 +12,7 @@ constexpr size_t kSortedByInsertion = 16;
 }  // namespace
 
 TextMap::Item TextMap::At(size_t index) const {
-  const uint32_t* starts = block_.get() + 1 + 2 * index;
+  const uint32_t* starts = storage.get() + 1 + 2 * index;
   const char* texts = TextsStart();
   // Each text ends one byte (its NUL) before the next one starts.
   return Item{std::string_view(texts + starts[0], starts[1] - starts[0] - 1),
@@ -64,7 +64,7 @@ void TextMap::Assign(Texts& texts) {
 
 void TextMap::AssignSorted(const Texts& texts) {
   if (texts.empty()) {
-    block_.reset();
+    storage.reset();
     return;
   }
   size_t bytes = 0;
@@ -88,7 +88,7 @@ void TextMap::AssignSorted(const Texts& texts) {
     }
   }
   *starts = static_cast<uint32_t>(at - start);
-  block_ = std::move(block);
+  storage = std::move(block);
 }
 
 }  // namespace sim

@@ -32,17 +32,17 @@ class TextMap {
     using pointer = void;
     using reference = Item;
 
-    const_iterator(const TextMap* map, size_t index) : map_(map), index_(index) {}
-    Item operator*() const { return map_->At(index_); }
+    const_iterator(const TextMap* map, size_t index) : owner(map), position(index) {}
+    Item operator*() const { return owner->At(position); }
     const_iterator& operator++() {
-      ++index_;
+      ++position;
       return *this;
     }
-    bool operator==(const const_iterator& other) const { return index_ == other.index_; }
+    bool operator==(const const_iterator& other) const { return position == other.position; }
 
    private:
-    const TextMap* map_;
-    size_t index_;
+    const TextMap* owner;
+    size_t position;
   };
 
   TextMap() = default;
@@ -51,9 +51,9 @@ class TextMap {
 
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, size()}; }
-  size_t size() const { return block_ ? block_[0] : 0; }
+  size_t size() const { return storage ? storage[0] : 0; }
   bool empty() const { return size() == 0; }
-  void swap(TextMap& other) noexcept { block_.swap(other.block_); }
+  void swap(TextMap& other) noexcept { storage.swap(other.storage); }
   Item At(size_t index) const;
 
   // The value of key, if the map has it.
@@ -68,11 +68,11 @@ class TextMap {
   static void SortByKey(Texts& texts);
 
  private:
-  // block_[0]: the number of items n; block_[1 .. 2n + 1]: where each text starts, counted in
+  // storage[0]: the number of items n; storage[1 .. 2n + 1]: where each text starts, counted in
   // bytes from the first text (key, value, key, value, ..., then the end); the texts follow.
-  std::unique_ptr<uint32_t[]> block_;
+  std::unique_ptr<uint32_t[]> storage;
   const char* TextsStart() const {
-    return reinterpret_cast<const char*>(block_.get() + 2 * size() + 2);
+    return reinterpret_cast<const char*>(storage.get() + 2 * size() + 2);
   }
 };
 

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "orbitane/file_replacement.h"
+#include "sim/escaping.h"
 #include "sim/report.h"
 
 namespace sim {
@@ -23,74 +25,44 @@ bool SameFile(const std::string& one, const std::string& other) {
 }  // namespace
 
 void Trace::SetFile(std::string path, const std::string& siteFile) {
-  reported_ = false;
-  path_.clear();
+  failureReported = false;
+  tracePath.clear();
   if (!path.empty() && !siteFile.empty() && SameFile(path, siteFile)) {
-    if (refused_ != path) {
+    if (refusedPath != path) {
       ReportProblem(path, "the trace would be written into the installation file " + siteFile +
                               "; no trace is written");
     }
-    refused_ = std::move(path);
+    refusedPath = std::move(path);
     return;
   }
-  path_ = std::move(path);
+  tracePath = std::move(path);
 }
 
 void Trace::Write(std::string_view line) const {
-  if (path_.empty()) return;
+  if (tracePath.empty()) return;
   std::string text(line);
   text += '\n';
   // Opened without waiting, so that a FIFO that nobody reads fails rather than blocks; written
   // with waiting, so that a slow reader loses nothing.
   const int fd =
-      ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+      ::open(tracePath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   int error = 0;
-  bool written = fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
-  for (size_t done = 0; written && done < text.size();) {
-    const ssize_t count = ::write(fd, text.data() + done, text.size() - done);
-    if (count < 0 && errno == EINTR) continue;
-    written = count > 0;
-    if (written) done += static_cast<size_t>(count);
-  }
+  bool written = fd >= 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0 &&
+                 WriteWhole(fd, text);
   if (!written) error = errno != 0 ? errno : EIO;
   if (fd >= 0 && ::close(fd) != 0 && written) {
     written = false;
     error = errno;
   }
-  if (written || reported_) return;
-  reported_ = true;
-  ReportProblem(path_, std::string("cannot write the trace: ") + std::strerror(error));
+  if (written || failureReported) return;
+  failureReported = true;
+  ReportProblem(tracePath, std::string("cannot write the trace: ") + std::strerror(error));
 }
 
 std::string TraceText(std::string_view text) {
-  static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (byte < 0x20 || byte == 0x7F) {
-          out += "\\x";
-          out += kHex[byte >> 4];
-          out += kHex[byte & 15];
-        } else {
-          out += c;
-        }
-    }
-  }
+  AppendEscaped(out, text, kTraceEscapes);
   return out;
 }
 

@@ -24,7 +24,7 @@ class Trace {
   // reported on standard error once per path ("the trace would be written into the installation
   // file FILE; no trace is written") and tracing is off.
   void SetFile(std::string path, const std::string& siteFile);
-  bool On() const { return !path_.empty(); }
+  bool On() const { return !tracePath.empty(); }
   // Appends one line (a line feed is added). The file is opened in append mode for each line, so
   // the trace is complete at any moment and survives the process. A trace that cannot be
   // written does not make the call fail; the first such failure after SetFile is reported on
@@ -32,9 +32,9 @@ class Trace {
   void Write(std::string_view line) const;
 
  private:
-  std::string path_;
-  std::string refused_;  // the last path refused, reported once
-  mutable bool reported_ = false;
+  std::string tracePath;
+  std::string refusedPath;  // the last path refused, reported once
+  mutable bool failureReported = false;
 };
 
 // The text with the escapes described above.

@@ -30,14 +30,14 @@ class SimWalker final : public TreeWalker {
   // Whether calls are traced: arguments are formatted for the trace only then.
   static bool Tracing();
 
-  std::weak_ptr<Entry> parent_;  // tells whether the parent still exists
-  Entry* parentEntry_;           // the parent, used only while parent_ has not expired
-  uint64_t generation_;          // of the parent's installation (Library::generation)
-  Kind childKind_;
-  std::string description_;  // of the parent, for the trace (empty when not tracing)
+  std::weak_ptr<Entry> weakParent;  // tells whether the parent still exists
+  Entry* parentEntry;               // the parent, used only while weakParent has not expired
+  uint64_t madeIn;                  // of the parent's installation (Library::generation)
+  Kind walkedKind;
+  std::string parentDescription;  // of the parent, for the trace (empty when not tracing)
   // The position: a sequence number of the parent's child list, which stays meaningful when
   // children are added or removed meanwhile.
-  std::optional<ChildList::Seq> at_;
+  std::optional<ChildList::Seq> place;
 };
 
 }  // namespace sim

@@ -122,6 +122,21 @@ const ShellRow kSnapshots[] = {
      " -c 'AGENT a 127.0.0.1'; echo $?; test -e snap.json || echo none",
      "", "73\nnone\n",
      "hxo_cmdline: no snapshot: the properties of Broker 127.0.0.1:5465 cannot be read\n", 0},
+    // The children of the second broker, and the properties of an autoconfig object (named by
+    // its broker's address), are no more passed off as none.
+    {"ANodeWhoseChildrenCannotBeRead",
+     "printf '{\"format\":1,\"server\":\"KORAS\",\"agents\":[{\"ipaddr\":\"127.0.0.1\","
+     "\"brokers\":[{\"ipaddr\":\"127.0.0.1\"},{\"ipaddr\":\"127.0.0.2\",\"fail\":"
+     "[\"GetChildWalker\"]}]}]}' > s.json; $HXO --sim s.json --snapshot snap.json"
+     " -c 'AGENT a 127.0.0.1'; echo $?",
+     "", "73\n", "hxo_cmdline: no snapshot: the children of Broker 127.0.0.2:5465 cannot be read\n",
+     0},
+    {"AnAutoconfigObjectWhosePropertiesCannotBeRead",
+     "printf '{\"format\":1,\"server\":\"KORAS\",\"agents\":[{\"ipaddr\":\"127.0.0.1\","
+     "\"brokers\":[{\"ipaddr\":\"127.0.0.1\",\"autoconfig\":{\"fail\":[\"GetProperties\"]}}]}]}'"
+     " > s.json; $HXO --sim s.json --snapshot snap.json -c 'AGENT a 127.0.0.1'; echo $?",
+     "", "73\n",
+     "hxo_cmdline: no snapshot: the properties of AutoConfig 127.0.0.1:5465 cannot be read\n", 0},
 };
 
 TEST(FileSafety, WhatIsPlantedIsNeitherFollowedNorWaitedOn) { ExpectShellRows(kPlanted); }

@@ -1,6 +1,6 @@
-// AUTH, AGENT, DROP and the subcommands ADD, SPAWN, DEL, LIST and PASSWORD, run by the program
+// AUTH, AGENT, DROP and the subcommands ADD, SPAWN, DEL, LIST and PASSWORD, run in-process
 // against a small installation; what they ask the installation, from the simulator's trace.
-#include "support.h"
+#include "in_process.h"
 
 namespace {
 
@@ -110,12 +110,6 @@ TEST(Subcommands, MessagesAndCodes) {
            "", 0},
           {kTree + "lb.SPAWN a1 dsm2\n", "", "t.hxo:7: Subcommand SPAWN failed on object \"lb\".\n",
            26},
-          // A failing target SPAWN is silent under QUIET ON, yet it stops the script: the program
-          // says where.
-          {kTree + "d1.SPAWN t9 10.2.0.7\nPRINT not reached\n", "",
-           "hxo_cmdline: t.hxo:7: the script stopped with code 26 (SPAWN failed on \"d1\"; SET "
-           "QUIET OFF shows why)\n",
-           26},
           // Declared targets compare their community ignoring case.
           {"SET QUIET OFF\n" + kTree + "d1.SPAWN t3 10.2.0.2 secret\n", "",
            "t.hxo:8: Subcommand SPAWN failed on object \"d1\".\n", 26},
@@ -137,6 +131,16 @@ TEST(Subcommands, MessagesAndCodes) {
            25},
       },
       kSite);
+  ExpectRows(
+      {
+          // A failing target SPAWN is silent under QUIET ON, yet it stops the script: the program
+          // says where.
+          {kTree + "d1.SPAWN t9 10.2.0.7\nPRINT not reached\n", "",
+           "hxo_cmdline: t.hxo:7: the script stopped with code 26 (SPAWN failed on \"d1\"; SET "
+           "QUIET OFF shows why)\n",
+           26},
+      },
+      kSite, "", {}, RunIn::kProgram);
 }
 
 // The simulator's calls that begin with call, after running script against kSite; the
@@ -144,7 +148,7 @@ TEST(Subcommands, MessagesAndCodes) {
 std::vector<std::string> Calls(const std::string& script, const std::string& call) {
   Folder folder;
   folder.Write("site.json", kSite);
-  folder.Run(script, "", "ORBITANE_SIM=site.json ORBITANE_SIM_TRACE=trace");
+  RunScript(folder, script, "", true, true);
   std::vector<std::string> lines = LinesStartingWith(folder.Read("trace"), call);
   for (std::string& line : lines) line = line.substr(0, line.find(" sim_id="));
   return lines;

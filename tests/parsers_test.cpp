@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "children/address.h"
-#include "objects/object_kind.h"
+#include "model/address.h"
+#include "model/object_kind.h"
 #include "props/log_switches.h"
-#include "props/rule_list.h"
-#include "props/rule_value_text.h"
+#include "model/rule_list.h"
+#include "model/rule_value_text.h"
 #include "runtime/c_number.h"
 #include "runtime/tokens.h"
 

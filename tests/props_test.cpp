@@ -1,8 +1,8 @@
-// SET, UNSET, RESET, QPK, COMMIT, LOG and RUN on objects, run by the program against a small
+// SET, UNSET, RESET, QPK, COMMIT, LOG and RUN on objects, run in-process against a small
 // installation file; what COMMIT and RUN write into it.
 #include <nlohmann/json.hpp>
 
-#include "support.h"
+#include "in_process.h"
 
 namespace {
 
@@ -132,8 +132,7 @@ SiteRun RunOnSite(const std::string& script, const std::string& site = kSite,
   Folder folder;
   folder.Write("site.json", site);
   SiteRun run;
-  run.result =
-      folder.Run(kPreamble + script, input, "ORBITANE_SIM=site.json ORBITANE_SIM_TRACE=trace");
+  run.result = RunScript(folder, kPreamble + script, input, true, true);
   run.site = json::parse(folder.Read("site.json"));
   run.trace = folder.Read("trace");
   return run;

@@ -1,9 +1,9 @@
-// Script commands and the interpreter loop, run by the program; the program's command line; the
+// Script commands and the interpreter loop, run in-process; the program's command line; the
 // library's entry points called in this process.
 #include <algorithm>
 
 #include "hxo/hxo.h"
-#include "support.h"
+#include "in_process.h"
 
 namespace {
 
@@ -41,9 +41,6 @@ TEST(ScriptCommands, MessagesAndCodes) {
        7},
       {"EXEC kill -9 $$\n", "",
        "t.hxo:1: The following command returned error code 137: kill -9 $$\n", 28},
-      {"SET VERBOSE ON\nEXEC echo from  shell\n",
-       "VERBOSE has been set to ON.\nfrom shell\nSuccessfully ran command: echo from  shell\n", "",
-       0},
       {"SET VERBOSE ON\nBYE\n", "VERBOSE has been set to ON.\nGoodbye.\n", "", 6},
       {"abort all\nPRINT never\n", "", "t.hxo:1: ABORT command received, no changes committed.\n",
        6},
@@ -63,6 +60,14 @@ TEST(ScriptCommands, MessagesAndCodes) {
       {"HELP a1.ADD\nHELP ADD\nHISTORY\nPRINT end\n", "end\n",
        "No help available for a1.ADD.\nNo help available for ADD.\n", 0},
   });
+  // A command's own output comes in its place among the script's.
+  ExpectRows(
+      {
+          {"SET VERBOSE ON\nEXEC echo from  shell\n",
+           "VERBOSE has been set to ON.\nfrom shell\nSuccessfully ran command: echo from  shell\n",
+           "", 0},
+      },
+      "", "", {}, RunIn::kProgram);
 }
 
 TEST(ScriptCommands, Include) {
@@ -97,9 +102,9 @@ TEST(ScriptCommands, Include) {
 
 TEST(ScriptCommands, SavedHistoryRunsAgainAsAScript) {
   Folder folder;
-  Result result = folder.Run(
-      "PRINT one\nPRINT two  three\nHISTORY SAVE h.hxo\nINCLUDE h.hxo\n"
-      "SET VERBOSE ON\nHISTORY CLEAR\nHISTORY SAVE empty.hxo\n");
+  Result result = RunScript(folder,
+                            "PRINT one\nPRINT two  three\nHISTORY SAVE h.hxo\nINCLUDE h.hxo\n"
+                            "SET VERBOSE ON\nHISTORY CLEAR\nHISTORY SAVE empty.hxo\n");
   EXPECT_EQ(folder.Read("h.hxo"), "PRINT one\nPRINT two  three\n");
   EXPECT_EQ(folder.Read("empty.hxo"), "");
   EXPECT_EQ(result.out,
@@ -115,8 +120,8 @@ TEST(ScriptCommands, SavedHistoryRunsAgainAsAScript) {
 TEST(ScriptCommands, HistoryEntriesOutliveTheirReading) {
   Folder folder;
   const std::string comments(12 << 20, '#');
-  Result result =
-      folder.Run("PRINT first\n" + comments + std::string("\n!1\nPRINT a\0b\n!-1\nHISTORY\n", 26));
+  Result result = RunScript(
+      folder, "PRINT first\n" + comments + std::string("\n!1\nPRINT a\0b\n!-1\nHISTORY\n", 26));
   EXPECT_EQ(result.out,
             "first\nfirst\na\na\n1. PRINT first\n2. PRINT first\n3. PRINT a\n"
             "4. PRINT a\n");
@@ -124,7 +129,7 @@ TEST(ScriptCommands, HistoryEntriesOutliveTheirReading) {
   EXPECT_EQ(result.out, "a\nb\na\n1. PRINT a\n2. PRINT b\n3. PRINT a\n");
   // HISTORY SAVE onto the running script rewrites it shorter; the script goes on as it was read.
   const std::string padding(8192, '#');
-  result = folder.Run("PRINT a\nHISTORY SAVE t.hxo\n" + padding + "\nPRINT b\nHISTORY\n");
+  result = RunScript(folder, "PRINT a\nHISTORY SAVE t.hxo\n" + padding + "\nPRINT b\nHISTORY\n");
   EXPECT_EQ(result.out, "a\nb\n1. PRINT a\n2. PRINT b\n");
   EXPECT_EQ(folder.Read("t.hxo"), "PRINT a\n");
 }
@@ -136,7 +141,7 @@ TEST(ScriptCommands, LongHistoryReadsBackPastItsFirstChunks) {
   std::string lines;
   for (int i = 0; i < 20000; ++i) lines += "PRINT " + std::to_string(i) + "\n";
   Result result =
-      folder.Run(lines + "!1\n!17000\nHISTORY SAVE h.hxo\nHISTORY CLEAR\nPRINT again\n!1\n");
+      RunScript(folder, lines + "!1\n!17000\nHISTORY SAVE h.hxo\nHISTORY CLEAR\nPRINT again\n!1\n");
   const std::string tail = "19999\n0\n16999\nagain\nagain\n";
   ASSERT_GE(result.out.size(), tail.size());
   EXPECT_EQ(result.out.substr(result.out.size() - tail.size()), tail);
@@ -170,15 +175,13 @@ TEST(InterpreterLoop, MessagesAndCodes) {
 }
 
 TEST(InterpreterLoop, LongLinesAndBinaryInput) {
-  Folder folder;
   const std::string word(100000, 'w');
-  Result result = folder.Run("PRINT " + word + "\nPRINT end\n");
-  EXPECT_EQ(result.out, word + "\nend\n");
-  // A NUL ends the text of its line; bytes of any value make an unknown command.
-  result = folder.Run(std::string("PRINT a\0hidden\n\x01\x02\xff\xfe\nPRINT after\n", 32));
-  EXPECT_EQ(result.out, "a\n");
-  EXPECT_EQ(result.err, "t.hxo:2: Unknown command: \x01\x02\xff\xfe.\n");
-  EXPECT_EQ(result.code, 8);
+  ExpectRows({
+      {"PRINT " + word + "\nPRINT end\n", word + "\nend\n", "", 0},
+      // A NUL ends the text of its line; bytes of any value make an unknown command.
+      {std::string("PRINT a\0hidden\n\x01\x02\xff\xfe\nPRINT after\n", 32), "a\n",
+       "t.hxo:2: Unknown command: \x01\x02\xff\xfe.\n", 8},
+  });
 }
 
 TEST(Cmdline, Forms) {

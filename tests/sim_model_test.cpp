@@ -24,6 +24,15 @@ std::vector<ChildList::Seq> Walk(const ChildList& list) {
   return seqs;
 }
 
+// A DSM entry, whose identity key is its name (lower-case here): the list confirms a key against
+// the child's own.
+std::shared_ptr<sim::Entry> DsmNamed(const std::string& name) {
+  auto entry = std::make_shared<sim::Entry>();
+  entry->kind = sim::Kind::Dsm;
+  entry->name = name;
+  return entry;
+}
+
 // Appends, removals and restores in a long random mix, checked against a plain map after each
 // step: the index grows, fills with removed places and is rebuilt many times over.
 TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
@@ -40,7 +49,7 @@ TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
     const std::string key = randomKey();
     const unsigned action = random() % 8;
     if (action < 4) {
-      const bool added = list.Append(key, std::make_shared<sim::Entry>());
+      const bool added = list.Append(key, DsmNamed(key));
       ASSERT_EQ(added, expected.count(key) == 0) << key;
       if (added) expected[key] = next++;
     } else if (action < 7) {

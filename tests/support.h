@@ -45,12 +45,6 @@ class Folder {
     const int status = std::system(command.c_str());
     return {Read("stdout"), Read("stderr"), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
   }
-  // Runs script as t.hxo.
-  Result Run(const std::string& script, const std::string& input = "",
-             const std::string& env = "") const {
-    Write("t.hxo", script);
-    return Program("t.hxo", input, env);
-  }
   std::string path;
 };
 
@@ -72,24 +66,6 @@ struct Row {
   int code;
   std::string input = "";
 };
-
-// Runs every row after preamble, each in a folder of its own that holds files and, when site is
-// given, the installation file site.json.
-inline void ExpectRows(const std::vector<Row>& rows, const std::string& site = "",
-                       const std::string& preamble = "",
-                       const std::vector<std::pair<std::string, std::string>>& files = {}) {
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.script);
-    Folder folder;
-    if (!site.empty()) folder.Write("site.json", site);
-    for (const auto& [name, text] : files) folder.Write(name, text);
-    folder.Write("t.hxo", preamble + row.script);
-    Result result = folder.Program(site.empty() ? "t.hxo" : "--sim site.json t.hxo", row.input);
-    EXPECT_EQ(result.out, row.out);
-    EXPECT_EQ(result.err, row.err);
-    EXPECT_EQ(result.code, row.code);
-  }
-}
 
 // One row of a shell table: a bash command line, run in a fresh folder with $HXO the program and
 // $SITE the built-in installation's file, and exactly what it must print and its exit status.

@@ -1,0 +1,90 @@
+#include "model/child_identity.h"
+
+#include <cctype>
+
+#include "runtime/c_number.h"
+
+namespace {
+
+constexpr char kFieldSeparator = '\0';
+
+// Appends text in lower case.
+void AppendFolded(std::string& key, std::string_view text) {
+  for (char c : text) key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+}
+
+// A key: its tag and text in lower case, with room for more characters after them.
+std::string StartKey(char tag, std::string_view text, size_t more) {
+  std::string key;
+  key.reserve(1 + text.size() + more);
+  key.push_back(tag);
+  AppendFolded(key, text);
+  return key;
+}
+
+bool MissingOrEmpty(const ChildDefinitionData& record, const char* key) {
+  const char* value = record.getv(key);
+  return value == nullptr || *value == '\0';
+}
+
+bool MissingOrZero(const ChildDefinitionData& record, const char* key) {
+  const char* value = record.getv(key);
+  return value == nullptr || ParseIntLikeAtoi(value) == 0;
+}
+
+}  // namespace
+
+std::string BrokerIdentityKey(std::string_view address, uint16_t port) {
+  const std::string number = std::to_string(port);
+  std::string key = StartKey('B', address, 1 + number.size());
+  key.push_back(kFieldSeparator);
+  key += number;
+  return key;
+}
+
+std::string DsmIdentityKey(std::string_view dsmName) { return StartKey('D', dsmName, 0); }
+
+std::string TargetIdentityKey(std::string_view address, std::string_view community) {
+  std::string key = StartKey('T', address, 1 + community.size());
+  key.push_back(kFieldSeparator);
+  AppendFolded(key, community);
+  return key;
+}
+
+std::vector<std::string> IdentityKeys(const ConfigObject& child) {
+  std::vector<std::string> keys;
+  ChildDefinitionData record = DefinitionWithIdentityDefaults(child);
+  const char* address = record.getv("ipaddr");
+  const char* port = record.getv("port");
+  const char* name = record.getv("name");
+  const char* community = record.getv("community");
+  if (address != nullptr && port != nullptr) {
+    keys.push_back(BrokerIdentityKey(address, static_cast<uint16_t>(ParseIntLikeAtoi(port))));
+  }
+  if (name != nullptr) keys.push_back(DsmIdentityKey(name));
+  if (address != nullptr && community != nullptr) {
+    keys.push_back(TargetIdentityKey(address, community));
+  }
+  return keys;
+}
+
+ChildDefinitionData DefinitionWithIdentityDefaults(const ConfigObject& object) {
+  ChildDefinitionData record;
+  if (!object.IsAvailable()) return record;
+  record = object.node()->GetDefinitionData();
+  const KindTraits* traits = TraitsOf(object.kind());
+  if (traits == nullptr) return record;
+  if (traits->defaultPort != 0 && MissingOrZero(record, "port")) {
+    record.setv("port", std::to_string(traits->defaultPort).c_str());
+  }
+  if (traits->defaultName != nullptr && MissingOrEmpty(record, "name")) {
+    record.setv("name", traits->defaultName);
+  }
+  if (traits->defaultCommunity != nullptr && MissingOrEmpty(record, "community")) {
+    record.setv("community", traits->defaultCommunity);
+  }
+  if (traits->defaultAddress != nullptr && !record.exists("ipaddr")) {
+    record.setv("ipaddr", traits->defaultAddress);
+  }
+  return record;
+}

@@ -1,0 +1,169 @@
+#include "model/object_registry.h"
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include "model/child_identity.h"
+#include "model/workspace.h"
+#include "runtime/case_insensitive.h"
+
+ObjectRegistry::~ObjectRegistry() { Clear(); }
+
+ConfigObject* ObjectRegistry::Find(const std::string& name) const {
+  auto found = objects.find(name);
+  return found == objects.end() ? nullptr : found->second.get();
+}
+
+void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObject> object) {
+  // One descent finds the place: the entry to replace, or where the new one goes.
+  auto at = objects.lower_bound(name);
+  if (at != objects.end() && at->first == name) {
+    // Replacing an entry: the old object leaves every index and is destroyed (its name, which
+    // the key views, with it).
+    std::unique_ptr<ConfigObject> old = std::move(at->second);
+    at = objects.erase(at);
+    LeaveFamily(name, *old);
+  }
+  if (object == nullptr) return;  // a null object only removes the name
+  object->registeredIdentityKeys = IdentityKeys(*object);
+
+  // The family's key stays where it is until the family goes, which is after its last member.
+  auto familyAt = families.try_emplace(ParentName(*object)).first;
+  object->registeredParentName = &familyAt->first;
+  Family& family = familyAt->second;
+  family.children.emplace(object->name(), object.get());
+  ++family.kindCounts[KindIndex(object->kind())];
+  for (const std::string& key : object->registeredIdentityKeys) {
+    family.identities[std::hash<std::string>()(key)].Add(object.get());
+  }
+  const std::string_view key = object->name();
+  objects.emplace_hint(at, key, std::move(object));
+}
+
+std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
+  auto found = objects.find(name);
+  if (found == objects.end()) return nullptr;
+  std::unique_ptr<ConfigObject> object = std::move(found->second);
+  objects.erase(found);
+  LeaveFamily(name, *object);
+  return object;
+}
+
+void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& object) {
+  if (object.registeredParentName == nullptr) return;
+  auto familyAt = families.find(*object.registeredParentName);
+  if (familyAt == families.end()) return;
+  Family& family = familyAt->second;
+  family.children.erase(name);
+  --family.kindCounts[KindIndex(object.kind())];
+  for (const std::string& key : object.registeredIdentityKeys) {
+    auto holders = family.identities.find(std::hash<std::string>()(key));
+    if (holders == family.identities.end()) continue;
+    holders->second.Remove(&object);
+    if (holders->second.empty()) family.identities.erase(holders);
+  }
+  if (family.children.empty()) families.erase(familyAt);
+}
+
+void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
+  // Only the roots of the subtrees leave a family that stays (their parents are not in names);
+  // the families of the names themselves go whole, and with them the keys the others hold.
+  for (const std::string& name : names) {
+    auto found = objects.find(name);
+    if (found == objects.end()) continue;
+    const std::string* parentName = found->second->registeredParentName;
+    if (parentName != nullptr && names.count(*parentName) == 0) LeaveFamily(name, *found->second);
+  }
+  for (const std::string& name : names) families.erase(name);
+  for (const std::string& name : names) objects.erase(name);
+}
+
+void ObjectRegistry::Clear() {
+  // Children point to their parents but never use them when destroyed, so any order will do.
+  objects.clear();
+  families.clear();
+}
+
+const ObjectRegistry::Children& ObjectRegistry::ChildrenOf(const std::string& parentName) const {
+  static const Children none;
+  auto found = families.find(parentName);
+  return found == families.end() ? none : found->second.children;
+}
+
+bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
+                                          const std::string& identityKey) const {
+  return ChildWithIdentity(parent, identityKey) != nullptr;
+}
+
+const ConfigObject* ObjectRegistry::ChildWithIdentity(const ConfigObject& parent,
+                                                      const std::string& identityKey) const {
+  auto familyAt = families.find(parent.name());
+  if (familyAt == families.end()) return nullptr;
+  auto holders = familyAt->second.identities.find(std::hash<std::string>()(identityKey));
+  if (holders == familyAt->second.identities.end()) return nullptr;
+  // Every object indexed under a parent's name has that parent as its link (a parent leaves
+  // the registry only together with its subtree), so the first holder normally answers; keys
+  // of one hash share their holders, so the key itself is compared too.
+  const ConfigObject* found = nullptr;
+  holders->second.Any([&](const ConfigObject* child) {
+    if (child->parent() != &parent) return false;
+    const std::vector<std::string>& keys = child->registeredIdentityKeys;
+    if (std::find(keys.begin(), keys.end(), identityKey) == keys.end()) return false;
+    found = child;
+    return true;
+  });
+  return found;
+}
+
+bool ObjectRegistry::HasChildOfKind(const ConfigObject& parent, ObjectKind kind) const {
+  auto familyAt = families.find(parent.name());
+  return familyAt != families.end() && familyAt->second.kindCounts[KindIndex(kind)] != 0;
+}
+
+void ObjectRegistry::Holders::Add(const ConfigObject* child) {
+  if (single == nullptr && many == nullptr) {
+    single = child;
+    return;
+  }
+  if (many == nullptr) {
+    many = std::make_unique<std::unordered_set<const ConfigObject*>>();
+    many->insert(single);
+    single = nullptr;
+  }
+  many->insert(child);
+}
+
+void ObjectRegistry::Holders::Remove(const ConfigObject* child) {
+  if (single == child) {
+    single = nullptr;
+  } else if (many != nullptr) {
+    many->erase(child);
+    if (many->empty()) many.reset();
+  }
+}
+
+void ObjectRegistry::CollectSubtree(const std::string& name, std::set<std::string>& names) const {
+  if (objects.count(name) == 0) return;
+  if (!names.insert(name).second) return;  // its subtree is in names already
+  // Depth first with an explicit stack: a long chain of objects must not exhaust the call stack.
+  std::vector<const Children*> pending{&ChildrenOf(name)};
+  while (!pending.empty()) {
+    const Children& children = *pending.back();
+    pending.pop_back();
+    for (const auto& [childName, child] : children) {
+      if (names.emplace(childName).second) pending.push_back(&ChildrenOf(child->name()));
+    }
+  }
+}
+
+std::string ParentName(const ConfigObject& object) {
+  return object.parent() == nullptr ? std::string() : object.parent()->name();
+}
+
+bool KeepOrDiscard(std::unique_ptr<ConfigObject> object, const std::string& name) {
+  if (object == nullptr || !object->IsAlive()) return false;
+  ObjectRegistry& registry = object->workspace().registry();
+  registry.Insert(name, std::move(object));
+  return true;
+}

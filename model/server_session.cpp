@@ -1,0 +1,9 @@
+#include "model/server_session.h"
+
+ServerSession::ServerSession() { initAPI(); }
+
+ServerSession::~ServerSession() {
+  root.reset();
+  holder.reset();
+  destroyAPI();
+}

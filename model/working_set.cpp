@@ -1,0 +1,122 @@
+// The working copy of an object's properties: loaded from the node on first use, edited by SET,
+// UNSET, RESET and QPK, written back and dropped by a commit.
+#include <cstring>
+#include <memory>
+
+#include "model/config_object.h"
+#include "model/property_visitors.h"
+#include "model/rule_value_text.h"
+
+namespace {
+
+constexpr const char kOwnRules[] = "qpk_own";
+constexpr const char kInheritedRules[] = "qpk_inherited";
+constexpr const char kExclude[] = "EXCLUDE";
+constexpr const char kCableCommunity[] = "CABLE_CMTY";
+constexpr const char kCableDsmName[] = "_cmmt";
+
+// Whether any child of node has a definition record named exactly "_cmmt". A child whose record
+// has no "name" entry is not that DSM.
+bool HasCableCommunityDsm(TreeNode& node) {
+  std::unique_ptr<TreeWalker> walker(node.GetChildWalker());
+  if (!walker) return false;
+  for (walker->First(); !walker->AtEnd(); walker->Next()) {
+    std::unique_ptr<TreeNode> child(walker->Current());
+    if (!child) continue;
+    const char* childName = child->GetDefinitionData().getv("name");
+    if (childName != nullptr && std::strcmp(childName, kCableDsmName) == 0) return true;
+  }
+  return false;
+}
+
+// A target whose broker holds the cable-community DSM shows CABLE_CMTY (empty when the node has
+// none), so that SET can give it a value; a target of that DSM itself does not.
+void AddCableCommunity(ConfigObject& object, NodePropertySet& properties) {
+  if (object.kind() != ObjectKind::Target || properties.PropertyExists(kCableCommunity)) return;
+  ConfigObject* dsm = object.parent();
+  if (dsm == nullptr || dsm->name() == kCableDsmName) return;
+  ConfigObject* broker = dsm->parent();
+  if (broker == nullptr || broker->node() == nullptr) return;
+  if (HasCableCommunityDsm(*broker->node())) {
+    properties.SetPropertyValueWithAction(kCableCommunity, "", ACTION_NONE);
+  }
+}
+
+}  // namespace
+
+bool ConfigObject::EnsurePropertiesLoaded() {
+  if (!IsAvailable()) return false;
+  if (workingProperties) return true;
+  std::unique_ptr<NodePropertySet> loaded(treeNode->GetProperties());
+  if (!loaded) return false;
+
+  if (setAsideValues) setAsideValues->ownRuleValues.clear();
+  if (const char* own = loaded->GetPropertyValue(kOwnRules)) {
+    SetAside& aside = EditSetAside();
+    aside.ownRuleText = own;
+    ReadRuleValueText(aside.ownRuleText, aside.ownRuleValues);
+    loaded->EraseProperty(kOwnRules);
+  }
+  // The inherited values are recomputed from the ancestors at every commit.
+  loaded->EraseProperty(kInheritedRules);
+  if (const char* exclude = loaded->GetPropertyValue(kExclude)) {
+    EditSetAside().excludeText = exclude;
+    loaded->EraseProperty(kExclude);
+  }
+  AddCableCommunity(*this, *loaded);
+
+  // Saved after the fix-up, so that a property added by it is no pending change.
+  savedProperties = *loaded;
+  workingProperties = std::move(loaded);
+  return true;
+}
+
+const char* ConfigObject::GetProperty(const char* propertyName) {
+  if (!EnsurePropertiesLoaded() || !workingProperties->PropertyExists(propertyName)) {
+    return nullptr;
+  }
+  return workingProperties->GetPropertyValue(propertyName);
+}
+
+bool ConfigObject::SetProperty(const char* propertyName, const char* value) {
+  if (!EnsurePropertiesLoaded()) return false;
+  if (value != nullptr) {
+    workingProperties->SetPropertyValue(propertyName, value);
+  } else {
+    // Restoring: the value of the last load, marked as unchanged.
+    workingProperties->SetPropertyValueWithAction(
+        propertyName, savedProperties.GetPropertyValue(propertyName), ACTION_NONE);
+  }
+  return true;
+}
+
+std::map<std::string, std::string> ConfigObject::GetAllProperties() {
+  if (!EnsurePropertiesLoaded()) return {};
+  PropertyCollector collector;
+  workingProperties->DoForEachProperty(collector);
+  return std::move(collector.properties);
+}
+
+bool ConfigObject::HasPropertyChanges() const {
+  if (!IsAvailable() || !workingProperties) return false;
+  ChangeDetector detector;
+  workingProperties->DoForEachProperty(detector);
+  return detector.changed;
+}
+
+std::set<std::string> ConfigObject::ChangedPropertyNames() const {
+  PendingChangeCollector pending;
+  if (workingProperties) workingProperties->DoForEachProperty(pending);
+  return std::move(pending.names);
+}
+
+bool ConfigObject::RuleValuesChanged() const {
+  if (!IsAvailable() || !workingProperties) return false;
+  return WriteRuleValueText(setAside().ownRuleValues) != setAside().ownRuleText;
+}
+
+void ConfigObject::CollectRuleValues(std::map<int32_t, int32_t>& values) {
+  if (parentObject != nullptr) parentObject->CollectRuleValues(values);
+  if (!EnsurePropertiesLoaded()) return;
+  for (const auto& [rule, value] : setAside().ownRuleValues) values[rule] = value;
+}
