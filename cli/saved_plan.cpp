@@ -12,8 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -82,12 +80,16 @@ int MarkApplied(const SavedPlan& saved) {
   const std::time_t seconds = std::time(nullptr);
   std::tm utc{};
   std::strftime(now, sizeof now, "%Y-%m-%dT%H:%M:%SZ", gmtime_r(&seconds, &utc));
-  std::ifstream file(saved.file, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  std::string updated = text.str();
-  const size_t end = updated.rfind('}');
-  if (end == std::string::npos) return kNotAPlan;
+  struct stat status {};
+  if (stat(saved.file, &status) != 0 || !S_ISREG(status.st_mode)) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: nothing was run: the plan %s cannot be marked as applied: it is not "
+                 "a regular file\n",
+                 saved.file);
+    return kCannotCreate;
+  }
+  std::string updated(saved.text->data(), saved.text->size());
+  const size_t end = updated.rfind('}');  // a saved plan is an object: there is one
   updated.insert(end, ",\n\"applied\": \"" + std::string(now) + "\"");
   if (ReplacePlanFile(Resolved(saved.file), updated)) return 0;
   std::fprintf(stderr,
@@ -152,7 +154,8 @@ std::string WithPlanRecord(const std::string& plan, const char* script) {
 }
 
 int ReadSavedPlan(SavedPlan& saved) {
-  simdjson::padded_string padded;
+  saved.text = std::make_shared<simdjson::padded_string>();
+  simdjson::padded_string& padded = *saved.text;
   if (simdjson::padded_string::load(saved.file).get(padded)) {
     std::fprintf(stderr, "hxo_cmdline: cannot read the plan %s: %s\n", saved.file,
                  std::strerror(errno));

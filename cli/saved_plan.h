@@ -3,7 +3,12 @@
 // the plan.
 #pragma once
 
+#include <memory>
 #include <string>
+
+namespace simdjson {
+struct padded_string;
+}
 
 // The exit status of a plan that no longer holds (the installation or a script changed since, or
 // the plan was applied already): nothing was run. As EX_TEMPFAIL of sysexits.h: make a new plan.
@@ -29,6 +34,7 @@ struct SavedPlan {
   std::string record;          // "made_from", as HXO_CheckPlanRecord takes it
   std::string changes;         // the planned changes, as simdjson writes them (minified)
   bool complete = true;        // the planned run went to its end
+  std::shared_ptr<simdjson::padded_string> text;  // the file as read, which the mark goes into
 };
 
 // Before the installation is opened: reads the plan and points ORBITANE_SIM at the installation
