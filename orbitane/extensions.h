@@ -3,6 +3,8 @@
 // the engine does without it.
 #pragma once
 
+#include <cstddef>
+
 class TreeNode;
 
 extern "C" {
@@ -18,6 +20,22 @@ __attribute__((weak)) int OrbitaneOpenInstallation(char** message);
 // sent, in tree order; format "text" or "json". Null when the implementation cannot tell. Release
 // it with SharedHeapFree.
 __attribute__((weak)) char* OrbitanePlan(const char* format);
+
+// The fingerprints of every node read or changed since the installation was opened, as each was
+// then, for a saved plan: a JSON list with one object per node, in tree order, holding "path"
+// (as the plan's), "fingerprint" (a SHA-256 of its entry, properties, rule values and children),
+// "properties" and "children" (what the fingerprint was made of, so that a difference can be
+// named), and "object" when one of the count nodes given is that node (the name beside it). Null
+// when the implementation cannot tell (its changes went to a file). Release it with
+// SharedHeapFree.
+__attribute__((weak)) char* OrbitaneFingerprints(const char* const* names, TreeNode* const* nodes,
+                                                 size_t count);
+
+// Compares fingerprints that OrbitaneFingerprints gave with the installation as it is now: one
+// line per difference ("~ hq: POLL_INTERVAL \"60\" -> \"45\" since the plan"), empty when none.
+// From then on OrbitanePlan gives the changes made since this comparison, also when they are
+// written back. Null when recorded is not such a list. Release it with SharedHeapFree.
+__attribute__((weak)) char* OrbitaneDrift(const char* recorded);
 
 // A snapshot of the installation below the given agents (nodes the implementation handed out;
 // an agent given twice is written once), as an installation file that the simulated installation

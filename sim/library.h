@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "sim/model.h"
 #include "sim/site_file.h"
@@ -76,6 +78,17 @@ class Library {
   // The script that restores the installation as it was loaded; none when what it was is not
   // kept (changes go to the file, and KeepLoaded came after the load).
   std::optional<UndoScript> Undo();
+  // A node of entry was handed to the engine: the entry counts as read by the run (for a saved
+  // plan's fingerprints). Only entries of the load are marked.
+  void NoteRead(const Entry& entry) {
+    if (entry.id < entriesRead.size()) entriesRead[entry.id] = true;
+  }
+  // The fingerprints (fingerprint.h) of the entries read since the load, as they were loaded;
+  // names gives the engine's names by id. None when the plan would be none.
+  std::optional<std::string> Fingerprints(const std::unordered_map<uint64_t, std::string>& names);
+  // The drift (fingerprint.h) of recorded since then; from now on Plan gives the changes made
+  // after this comparison, also when they are written back.
+  std::optional<std::string> Drift(std::string_view recorded);
 
   const Trace& trace() const { return callTrace; }
 
@@ -98,7 +111,9 @@ class Library {
   std::string target;      // the file that write-backs replace (siteFile with links resolved)
   SiteText loadedText;     // the file as loaded, kept when nothing is written back (for Plan)
   bool keepText = false;   // loadedText is kept when changes are written back too (for Undo)
-  bool preloaded = false;  // Open loaded the installation; the next Init keeps it
+  std::string baseline;    // the installation when Drift compared it, the base of Plan then
+  std::vector<bool> entriesRead;  // by id, the entries of the load that the run read (NoteRead)
+  bool preloaded = false;         // Open loaded the installation; the next Init keeps it
   bool writeBack = false;
   int firstStoppedWrite = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
   int writesTried = 0;        // write-backs tried since the load
