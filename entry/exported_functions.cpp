@@ -25,7 +25,8 @@ HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   ScriptSession session(ProcessWorkspace(), &source, &sink, ProcessConsole());
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
-  ClearInterrupt();  // a request ends the run it was made in, not the next one
+  ClearInterrupt();                // a request ends the run it was made in, not the next one
+  ProcessConsole().FlushOutput();  // a line left unended, in JSON
   if (output != nullptr) *output = strdup(sink.contents().c_str());
   return code != 0 ? 1 : 0;
 }
@@ -46,6 +47,7 @@ HXO_API int HXO_RunScript(const char* fileName) {
   if (fileName == nullptr && isatty(STDIN_FILENO)) options.quiet = false;
   const int code = runScript(fileName, options, ProcessConsole());
   ClearInterrupt();
+  ProcessConsole().FlushOutput();
   return code;
 }
 

@@ -4,10 +4,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "runtime/command_context.h"
 #include "runtime/console.h"
 #include "runtime/interrupt.h"
+#include "runtime/output_format.h"
 #include "runtime/result_codes.h"
 #include "runtime/tokens.h"
 
@@ -20,6 +23,19 @@ int ShellStatus(int waitStatus) {
   if (WIFEXITED(waitStatus)) return WEXITSTATUS(waitStatus);
   if (WIFSIGNALED(waitStatus)) return 128 + WTERMSIG(waitStatus);
   return waitStatus;
+}
+
+// Runs the command with its standard output read into the console, so that in JSON each of its
+// lines becomes a document of its own; gives the status as std::system does.
+int RunReadingOutput(const std::string& shellCommand, Console& console) {
+  FILE* child = popen(shellCommand.c_str(), "r");
+  if (child == nullptr) return -1;
+  char buffer[4096];
+  for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, child)) > 0;) {
+    console.Write(std::string_view(buffer, read));
+  }
+  console.FlushOutput();
+  return pclose(child);
 }
 
 }  // namespace
@@ -38,7 +54,8 @@ bool HandleExec(CommandContext& command) {
   const std::string shellCommand = restOfLine(2, command.line);
   // The command's own output must come after everything printed before it.
   command.console.FlushOutput();
-  const int waitStatus = std::system(shellCommand.c_str());
+  const int waitStatus = JsonOutput() ? RunReadingOutput(shellCommand, command.console)
+                                      : std::system(shellCommand.c_str());
   // Ctrl-C at the terminal reaches the command, not this process, which waits ignoring it; a
   // command ended that way ends EXEC as interrupted, which the interpreter loop reports.
   if (waitStatus != -1 && WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == SIGINT) {
@@ -52,6 +69,6 @@ bool HandleExec(CommandContext& command) {
                         shellCommand.c_str());
   }
   if (command.options.verbose)
-    command.console.Print("Successfully ran command: %s\n", shellCommand.c_str());
+    command.Confirm("Successfully ran command: %s\n", shellCommand.c_str());
   return true;
 }

@@ -21,7 +21,10 @@ class RecordingRenderer : public ListingRenderer {
  public:
   void Begin(const Listing& listing) override { listings.push_back({listing, {}, false}); }
   void Row(const ListingRow& row) override { listings.back().rows.push_back(row); }
-  void End() override { listings.back().ended = true; }
+  std::string End() override {
+    listings.back().ended = true;
+    return {};
+  }
   std::vector<Recorded> listings;
 };
 

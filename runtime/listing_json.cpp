@@ -1,0 +1,156 @@
+#include "runtime/listing_json.h"
+
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "runtime/output_format.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* ListingName(ListingKind kind) {
+  switch (kind) {
+    case ListingKind::kBrokers:
+      return "brokers";
+    case ListingKind::kDsms:
+      return "dsms";
+    case ListingKind::kTargets:
+      return "targets";
+    case ListingKind::kProperties:
+    case ListingKind::kProperty:
+    case ListingKind::kPropertySelection:
+      return "properties";
+    case ListingKind::kRules:
+    case ListingKind::kRule:
+    case ListingKind::kRuleSelection:
+      return "rules";
+    case ListingKind::kLog:
+      return "log";
+    case ListingKind::kHistory:
+      return "history";
+    case ListingKind::kObjects:
+      return "objects";
+    case ListingKind::kHelp:
+      return "help";
+  }
+  return "unknown";
+}
+
+// Where the rows go: log and help are lines of text, OBJECTS a tree, the others rows.
+const char* RowsKey(ListingKind kind) {
+  switch (kind) {
+    case ListingKind::kLog:
+    case ListingKind::kHelp:
+      return "lines";
+    case ListingKind::kObjects:
+      return "tree";
+    default:
+      return "rows";
+  }
+}
+
+Json NameOrNull(const std::string& registeredName) {
+  return registeredName.empty() ? Json() : Json(registeredName);
+}
+
+Json ObjectNode(const ObjectTreeEntry& entry) {
+  Json node{{"name", entry.name}, {"kind", entry.kind}};
+  if (entry.address) node["address"] = *entry.address;
+  if (entry.port) node["port"] = *entry.port;
+  if (entry.dsmName) node["dsmName"] = *entry.dsmName;
+  if (entry.community) node["community"] = *entry.community;
+  if (entry.version) node["version"] = *entry.version ? Json(**entry.version) : Json();
+  node["children"] = Json::array();
+  return node;
+}
+
+class JsonRenderer : public ListingRenderer {
+ public:
+  void Begin(const Listing& listing) override {
+    kind = listing.kind;
+    document = Json{{"type", "listing"}, {"listing", ListingName(kind)}};
+    if (!listing.object.empty())
+      document[kind == ListingKind::kHelp ? "topic" : "object"] = listing.object;
+    document[RowsKey(kind)] = Json::array();
+    openNodes.clear();
+  }
+
+  void Row(const ListingRow& row) override {
+    if (const auto* entry = std::get_if<ObjectTreeEntry>(&row)) return AddNode(*entry);
+    document[RowsKey(kind)].push_back(std::visit(*this, row));
+  }
+
+  std::string End() override {
+    CloseNodes(0);
+    std::string line = JsonLine(document);
+    document = Json();
+    return line;
+  }
+
+  Json operator()(const BrokerEntry& entry) const {
+    return {{"name", NameOrNull(entry.registeredName)},
+            {"address", entry.address},
+            {"port", entry.port}};
+  }
+  Json operator()(const DsmEntry& entry) const {
+    return {{"name", NameOrNull(entry.registeredName)}, {"dsmName", entry.name}};
+  }
+  Json operator()(const TargetEntry& entry) const {
+    return {{"name", NameOrNull(entry.registeredName)},
+            {"address", entry.address},
+            {"community", entry.community}};
+  }
+  Json operator()(const PropertyEntry& entry) const {
+    Json row;
+    if (kind == ListingKind::kPropertySelection) row["object"] = entry.object;
+    row["name"] = entry.name;
+    row["value"] = entry.value;
+    row["changed"] = entry.changed;
+    return row;
+  }
+  Json operator()(const RuleEntry& entry) const {
+    Json row;
+    if (kind == ListingKind::kRuleSelection) row["object"] = entry.object;
+    row["rule"] = entry.number;
+    row["description"] = entry.description;
+    row["own"] = entry.ownValue ? Json(*entry.ownValue) : Json();
+    row["inherited"] = entry.inheritedValue;
+    row["value"] = entry.value();
+    return row;
+  }
+  Json operator()(const TextLine& line) const { return line.text; }
+  Json operator()(const HistoryEntry& entry) const {
+    std::string_view line = entry.line;
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    return {{"number", entry.number}, {"line", line}};
+  }
+  Json operator()(const ObjectTreeEntry& entry) const { return ObjectNode(entry); }
+
+ private:
+  // The tree comes in depth-first order: a node is open until one at its depth or above comes.
+  void AddNode(const ObjectTreeEntry& entry) {
+    CloseNodes(entry.depth);
+    openNodes.push_back(ObjectNode(entry));
+  }
+  void CloseNodes(size_t depth) {
+    while (openNodes.size() > depth) {
+      Json node = std::move(openNodes.back());
+      openNodes.pop_back();
+      Json& children = openNodes.empty() ? document["tree"] : openNodes.back()["children"];
+      children.push_back(std::move(node));
+    }
+  }
+
+  ListingKind kind = ListingKind::kLog;
+  Json document;
+  std::vector<Json> openNodes;  // the path from a root to the node last added
+};
+
+}  // namespace
+
+ListingRenderer& JsonListingRenderer() {
+  static JsonRenderer& renderer = *new JsonRenderer;
+  return renderer;
+}
