@@ -442,7 +442,7 @@ int Run(int argc, char** argv) {
     ReportUnreportedFailure(status, jsonOutput);
     if (status != 0 && status != HXO_RESULT_INTERRUPTED) status = 1;
   } else if (terminalSession) {
-    Greet();
+    if (!jsonOutput) Greet();  // a person's line, not one of the documents
     status = RunTerminalSession();
   } else {
     status = HXO_RunScript(script);
