@@ -64,8 +64,10 @@ class PagedListing {
   PagedListing& operator=(const PagedListing&) = delete;
 
   PagerMove Show(const ListingRow& row);
-  // A prompt of the listing's own; a new page starts after it.
+  // A prompt of the listing's own; a new page starts after it. Another format asks nothing: the
+  // listing ends there.
   PagerAnswer Ask(const char* prompt, PagerAnswer atEndOfInput) {
+    if (renderer != nullptr) return kPagerQuit;
     return pager.Ask(prompt, atEndOfInput);
   }
   // How many rows a kBackAPage move steps back from the row just shown.
