@@ -61,14 +61,19 @@ void Console::JsonText(std::string_view text) { WriteLines(output, pendingText, 
 
 void Console::JsonNote(std::string_view text) { WriteLines(error, pendingNote, text, "note"); }
 
-void Console::FlushOutput() {
+void Console::FlushText() {
   if (JsonOutput()) WritePending(output, pendingText, "text");
   std::fflush(output);
 }
 
+void Console::FlushOutput() {
+  FlushText();
+  if (JsonOutput()) WritePending(error, pendingNote, "note");
+}
+
 void Console::ErrorV(const char* format, va_list arguments) {
   ++errorWrites;
-  FlushOutput();
+  FlushText();
   if (JsonOutput()) {
     JsonNote(FormattedV(format, arguments));
   } else {
@@ -86,7 +91,7 @@ void Console::Error(const char* format, ...) {
 void Console::Failure(std::string_view script, int line, std::optional<int> code,
                       std::string_view message) {
   ++errorWrites;
-  FlushOutput();
+  FlushText();
   if (!JsonOutput()) {
     std::string text;
     if (!script.empty())

@@ -45,7 +45,8 @@ class Console {
   bool ReadLine(std::string& line);
   // Flushes standard output, before another writer (a child process, the terminal) shows
   // something, or before a wait.
-  // In JSON, a line begun and not yet ended goes out first as a document of its own.
+  // In JSON, a line begun and not yet ended (on either stream) goes out first as a document of its
+  // own.
   void FlushOutput();
 
   // The streams themselves, for the session's sink and for reading a script from standard input.
@@ -61,6 +62,7 @@ class Console {
   // as documents of type "text" (standard output) and "note" (standard error).
   std::string pendingText;
   std::string pendingNote;
+  void FlushText();  // standard output only
   void JsonText(std::string_view text);
   void JsonNote(std::string_view text);
 };

@@ -140,7 +140,8 @@ HXO_API void HXO_SetExplain(int on);
    HXO_ExecuteCommandsGetOutput holds those documents); confirmations are documents of type
    "message" and other text of type "text" on standard output; each failure is a document of
    type "error" on standard error (script, line, code and the message as the text says it), and
-   other lines there are of type "note". EXEC's standard output is read into "text" documents.
+   other lines there are of type "note". EXEC's command has its standard output read into "text"
+   documents and its standard error into "note" documents.
    Returns 0, or 1 for an unknown format (nothing changes). */
 HXO_API int HXO_SetOutputFormat(const char* format);
 
