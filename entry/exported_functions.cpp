@@ -25,8 +25,9 @@ HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   ScriptSession session(ProcessWorkspace(), &source, &sink, ProcessConsole());
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
-  ClearInterrupt();                // a request ends the run it was made in, not the next one
-  ProcessConsole().FlushOutput();  // a line left unended, in JSON
+  ClearInterrupt();  // a request ends the run it was made in, not the next one
+  // In JSON, a line the script left unended goes out as a document of its own.
+  ProcessConsole().FlushOutput();
   if (output != nullptr) *output = strdup(sink.contents().c_str());
   return code != 0 ? 1 : 0;
 }
