@@ -14,6 +14,7 @@
 
 #include "cli/signals.h"
 #include "cli/terminal_session.h"
+#include "cli/undo_option.h"
 #include "hxo/hxo.h"
 
 namespace {
@@ -24,8 +25,8 @@ constexpr int kOutputError = 74;         // as EX_IOERR of sysexits.h, beside 64
 
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [--read-only | --dry-run[=json]] [--plan FILE]\n"
-    "                   [--snapshot FILE] [--explain] [--output=text|json]\n"
-    "                   [-c COMMANDS | SCRIPT | -]\n"
+    "                   [--snapshot FILE] [--undo FILE] [--explain]\n"
+    "                   [--output=text|json] [-c COMMANDS | SCRIPT | -]\n"
     "       hxo_cmdline --check[=json] SCRIPT...\n"
     "       hxo_cmdline --help | --version\n"
     "\n"
@@ -343,6 +344,7 @@ int Run(int argc, char** argv) {
   const char* script = nullptr;
   bool optionsEnded = false;
   InstallationOptions installation;
+  UndoOption undo;
   const char* checkFormat = nullptr;  // "text" or "json" with --check
   const char* outputFormat = "text";
   std::vector<const char*> scripts;
@@ -357,6 +359,7 @@ int Run(int argc, char** argv) {
       if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
         std::fputs(kUsage, stdout);
         std::fputs(kInstallationUsage, stdout);
+        std::fputs(kUndoUsage, stdout);
         return 0;
       }
       if (std::strcmp(argument, "--version") == 0) {
@@ -393,6 +396,10 @@ int Run(int argc, char** argv) {
         checkFormat = "json";
         continue;
       }
+      if (int taken = TakeUndoOption(argc, argv, i, undo); taken != 0) {
+        if (taken < 0) return UsageError("missing value after ", argument);
+        continue;
+      }
       if (int taken = TakeInstallationOption(argc, argv, i, installation); taken != 0) {
         if (taken < 0) return UsageError("missing or unknown value in ", argument);
         continue;
@@ -418,6 +425,9 @@ int Run(int argc, char** argv) {
   // The plan printed after the script would end the JSON Lines with another document kind.
   if (jsonOutput && installation.planFormat != nullptr && installation.planFile == nullptr) {
     return UsageError("--output=json with a dry run needs --plan FILE", "");
+  }
+  if (int status = PrepareUndo(undo, installation.planFormat != nullptr, script); status != 0) {
+    return status;
   }
   if (int status = PrepareInstallation(installation); status != 0) return status;
 
@@ -453,6 +463,7 @@ int Run(int argc, char** argv) {
   }
   if (int failed = PrintPlan(installation); failed != 0) status = failed;
   if (int failed = WriteSnapshot(installation); failed != 0) status = failed;
+  if (int failed = WriteUndo(undo, script, commands); failed != 0) status = failed;
   return status;
 }
 

@@ -27,6 +27,18 @@ __attribute__((weak)) char* OrbitanePlan(const char* format);
 __attribute__((weak)) char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server,
                                              const char* user, char** problem);
 
+// From the next time the installation is opened or loaded on, keeps what it held then, also when
+// changes go to its file, so that OrbitaneUndoScript can tell what a real run changed. Returns 1.
+__attribute__((weak)) int OrbitaneKeepLoadedState();
+
+// A script of the command language that takes the installation back to what it held when it was
+// opened: entries added deleted, entries removed added again with their properties and own rule
+// values, properties and rule values set back, each object changed committed; it begins with
+// comments naming what it cannot restore. *lost receives one line for each removed entry that no
+// command can create again (a DSM, an autoconfig object), or null. Null when the implementation
+// did not keep what the installation held. Release both with SharedHeapFree.
+__attribute__((weak)) char* OrbitaneUndoScript(char** lost);
+
 // What a rehearsal on this installation cannot show (one line, released with SharedHeapFree), or
 // null when it shows everything a real run would meet.
 __attribute__((weak)) char* OrbitaneRehearsalLimits();

@@ -16,6 +16,7 @@
 #include "sim/report.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
+#include "sim/undo_script.h"
 
 namespace sim {
 namespace {
@@ -153,17 +154,20 @@ int Library::LoadQuietly(std::string& problem) {
   if (writeBack) {
     DigestIfRecent(siteStamp, file->text.view());
     RemoveStaleTemporaries(target);
-  } else {
-    loadedText = std::move(file->text);
   }
+  if (!writeBack || keepText) loadedText = std::move(file->text);
   return 0;
+}
+
+std::shared_ptr<Site> Library::AsLoaded() const {
+  if (writeBack && !keepText) return nullptr;
+  std::string error;
+  return ReadSite(siteFile.empty() ? DefaultSiteJson() : loadedText.view(), error);
 }
 
 std::optional<std::string> Library::Plan(bool json) {
   if (!EnsureSite() || writeBack) return std::nullopt;
-  std::string error;
-  std::shared_ptr<Site> before =
-      ReadSite(siteFile.empty() ? DefaultSiteJson() : loadedText.view(), error);
+  std::shared_ptr<Site> before = AsLoaded();
   if (!before) return std::nullopt;
   size_t changes = 0;
   std::string plan = PlanText(*before, *loadedSite, json, &changes);
@@ -176,6 +180,13 @@ std::optional<std::string> Library::Plan(bool json) {
     }
   }
   return plan;
+}
+
+std::optional<UndoScript> Library::Undo() {
+  if (!EnsureSite()) return std::nullopt;
+  std::shared_ptr<Site> before = AsLoaded();
+  if (!before) return std::nullopt;
+  return MakeUndoScript(*before, *loadedSite);
 }
 
 bool Library::Persist(const Change& change) {
@@ -268,6 +279,23 @@ char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server, c
   if (text) return SharedHeapStrdup(text->c_str());
   if (problem != nullptr) *problem = SharedHeapStrdup(error.c_str());
   return nullptr;
+}
+
+int OrbitaneKeepLoadedState() {
+  sim::Library::Get().KeepLoaded();
+  return 1;
+}
+
+char* OrbitaneUndoScript(char** lost) {
+  if (lost != nullptr) *lost = nullptr;
+  std::optional<sim::UndoScript> undo = sim::Library::Get().Undo();
+  if (!undo) return nullptr;
+  if (lost != nullptr && !undo->lost.empty()) {
+    std::string lines;
+    for (const std::string& line : undo->lost) lines += line + "\n";
+    *lost = SharedHeapStrdup(lines.c_str());
+  }
+  return SharedHeapStrdup(undo->text.c_str());
 }
 
 char* OrbitaneRehearsalLimits() {

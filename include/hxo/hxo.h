@@ -50,6 +50,23 @@ HXO_API int HXO_GetPlan(const char* format, char** plan);
    node's properties or children cannot be read. */
 HXO_API int HXO_WriteSnapshot(const char* fileName, char** message);
 
+/* Makes the installation keep what it holds when it is opened (HXO_OpenInstallation, or the first
+   AUTH or AGENT), so that HXO_WriteUndo can write the script that takes it back there after a
+   run. Call it before the installation is opened. Returns 1, or 0 when the linked implementation
+   cannot tell what a run changed (the simulated installation can). */
+HXO_API int HXO_PrepareUndo(void);
+
+/* After the scripts of a run, writes, atomically, a script of this language that restores the
+   entries, properties and rule values they changed: entries added are deleted, entries removed
+   are added again with their properties and rule values, properties and rule values are set
+   back, and each object changed is committed. It declares the objects it needs (AGENT, SPAWN),
+   and begins with heading (comment lines given by the caller) and comments naming what it cannot
+   restore: passwords (never read), commands sent, and entries no command creates again (a DSM,
+   an autoconfig object). fileName is written as HXO_WriteSnapshot writes. Returns 0 and, when lost
+   is not null, one line for each entry that cannot be created again (or NULL); 1 with message
+   (when not null) saying why nothing was written. Release both with free(). */
+HXO_API int HXO_WriteUndo(const char* fileName, const char* heading, char** lost, char** message);
+
 /* Checks the script file fileName, and the files it INCLUDEs, without running anything and
    without an installation: every line against the language's commands and subcommands, the
    parameters each needs (numbers, ports, switches, rule numbers and values), a '#' that does not
