@@ -10,45 +10,39 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const char* ListingName(ListingKind kind) {
+// The listing's name in the documents, and where its rows go: log and help are lines of text,
+// OBJECTS a tree, the others rows.
+struct ListingNames {
+  const char* name;
+  const char* rowsKey;
+};
+
+ListingNames NamesOf(ListingKind kind) {
   switch (kind) {
     case ListingKind::kBrokers:
-      return "brokers";
+      return {"brokers", "rows"};
     case ListingKind::kDsms:
-      return "dsms";
+      return {"dsms", "rows"};
     case ListingKind::kTargets:
-      return "targets";
+      return {"targets", "rows"};
     case ListingKind::kProperties:
     case ListingKind::kProperty:
     case ListingKind::kPropertySelection:
-      return "properties";
+      return {"properties", "rows"};
     case ListingKind::kRules:
     case ListingKind::kRule:
     case ListingKind::kRuleSelection:
-      return "rules";
+      return {"rules", "rows"};
     case ListingKind::kLog:
-      return "log";
+      return {"log", "lines"};
     case ListingKind::kHistory:
-      return "history";
+      return {"history", "rows"};
     case ListingKind::kObjects:
-      return "objects";
+      return {"objects", "tree"};
     case ListingKind::kHelp:
-      return "help";
+      return {"help", "lines"};
   }
-  return "unknown";
-}
-
-// Where the rows go: log and help are lines of text, OBJECTS a tree, the others rows.
-const char* RowsKey(ListingKind kind) {
-  switch (kind) {
-    case ListingKind::kLog:
-    case ListingKind::kHelp:
-      return "lines";
-    case ListingKind::kObjects:
-      return "tree";
-    default:
-      return "rows";
-  }
+  return {"unknown", "rows"};
 }
 
 Json NameOrNull(const std::string& registeredName) {
@@ -70,16 +64,17 @@ class JsonRenderer : public ListingRenderer {
  public:
   void Begin(const Listing& listing) override {
     kind = listing.kind;
-    document = Json{{"type", "listing"}, {"listing", ListingName(kind)}};
+    rowsKey = NamesOf(kind).rowsKey;
+    document = Json{{"type", "listing"}, {"listing", NamesOf(kind).name}};
     if (!listing.object.empty())
       document[kind == ListingKind::kHelp ? "topic" : "object"] = listing.object;
-    document[RowsKey(kind)] = Json::array();
+    document[rowsKey] = Json::array();
     openNodes.clear();
   }
 
   void Row(const ListingRow& row) override {
     if (const auto* entry = std::get_if<ObjectTreeEntry>(&row)) return AddNode(*entry);
-    document[RowsKey(kind)].push_back(std::visit(*this, row));
+    document[rowsKey].push_back(std::visit(*this, row));
   }
 
   std::string End() override {
@@ -144,6 +139,7 @@ class JsonRenderer : public ListingRenderer {
   }
 
   ListingKind kind = ListingKind::kLog;
+  const char* rowsKey = "rows";
   Json document;
   std::vector<Json> openNodes;  // the path from a root to the node last added
 };
