@@ -4,7 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "runtime/output_format.h"
 
 namespace {
 
@@ -45,6 +44,10 @@ ListingNames NamesOf(ListingKind kind) {
   return {"unknown", "rows"};
 }
 
+std::string Dump(const Json& value) {
+  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 Json NameOrNull(const std::string& registeredName) {
   return registeredName.empty() ? Json() : Json(registeredName);
 }
@@ -62,26 +65,39 @@ Json ObjectNode(const ObjectTreeEntry& entry) {
 
 class JsonRenderer : public ListingRenderer {
  public:
+  // The document is written as the rows come, so that a long listing is held as text only; the
+  // tree of OBJECTS, whose nodes are closed only by the nodes after them, is built whole.
   void Begin(const Listing& listing) override {
     kind = listing.kind;
-    rowsKey = NamesOf(kind).rowsKey;
-    document = Json{{"type", "listing"}, {"listing", NamesOf(kind).name}};
+    const ListingNames names = NamesOf(kind);
+    Json head{{"type", "listing"}, {"listing", names.name}};
     if (!listing.object.empty())
-      document[kind == ListingKind::kHelp ? "topic" : "object"] = listing.object;
-    document[rowsKey] = Json::array();
+      head[kind == ListingKind::kHelp ? "topic" : "object"] = listing.object;
+    text = Dump(head);
+    text.pop_back();  // its closing brace: the rows come first
+    text.append(",\"").append(names.rowsKey).append("\":");
+    if (kind != ListingKind::kObjects) text += '[';
+    rows = 0;
+    tree = Json::array();
     openNodes.clear();
   }
 
   void Row(const ListingRow& row) override {
     if (const auto* entry = std::get_if<ObjectTreeEntry>(&row)) return AddNode(*entry);
-    document[rowsKey].push_back(std::visit(*this, row));
+    if (rows++ > 0) text += ',';
+    text += Dump(std::visit(*this, row));
   }
 
   std::string End() override {
-    CloseNodes(0);
-    std::string line = JsonLine(document);
-    document = Json();
-    return line;
+    if (kind == ListingKind::kObjects) {
+      CloseNodes(0);
+      text += Dump(tree);
+      tree = Json();
+    } else {
+      text += ']';
+    }
+    text += "}\n";
+    return std::move(text);
   }
 
   Json operator()(const BrokerEntry& entry) const {
@@ -133,14 +149,15 @@ class JsonRenderer : public ListingRenderer {
     while (openNodes.size() > depth) {
       Json node = std::move(openNodes.back());
       openNodes.pop_back();
-      Json& children = openNodes.empty() ? document["tree"] : openNodes.back()["children"];
+      Json& children = openNodes.empty() ? tree : openNodes.back()["children"];
       children.push_back(std::move(node));
     }
   }
 
   ListingKind kind = ListingKind::kLog;
-  const char* rowsKey = "rows";
-  Json document;
+  std::string text;  // the document so far
+  size_t rows = 0;
+  Json tree;
   std::vector<Json> openNodes;  // the path from a root to the node last added
 };
 
