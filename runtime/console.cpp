@@ -20,11 +20,19 @@ std::string_view WithoutLineEnd(std::string_view text) {
   return text;
 }
 
+// {"type":type,"text":text} and its line end, without building a document for every line.
+std::string LineDocument(const char* type, std::string_view text) {
+  std::string document = "{\"type\":\"";
+  document.append(type).append("\",\"text\":");
+  document += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+  return document.append("}\n");
+}
+
 // Appends text to pending and writes each line it completes as a document of type.
 void WriteLines(FILE* stream, std::string& pending, std::string_view text, const char* type) {
   for (size_t end; (end = text.find('\n')) != std::string_view::npos; text.remove_prefix(end + 1)) {
     pending.append(text.substr(0, end));
-    WriteAll(stream, JsonLine(Json{{"type", type}, {"text", pending}}));
+    WriteAll(stream, LineDocument(type, pending));
     pending.clear();
   }
   pending.append(text);
@@ -32,7 +40,7 @@ void WriteLines(FILE* stream, std::string& pending, std::string_view text, const
 
 void WritePending(FILE* stream, std::string& pending, const char* type) {
   if (pending.empty()) return;
-  WriteAll(stream, JsonLine(Json{{"type", type}, {"text", pending}}));
+  WriteAll(stream, LineDocument(type, pending));
   pending.clear();
 }
 
