@@ -82,8 +82,8 @@ bool HandleObjectAdd(CommandContext& command) {
 
   if (command.options.verbose) {
     const ConfigObject* child = command.workspace.registry().Find(name);
-    command.console.Print("%s entry %s has been added to %s %s.\n", KindName(child->kind()), name.c_str(),
-                 KindName(object->kind()), object->name().c_str());
+    command.Confirm("%s entry %s has been added to %s %s.\n", KindName(child->kind()), name.c_str(),
+                    KindName(object->kind()), object->name().c_str());
   }
   return true;
 }

@@ -51,8 +51,8 @@ bool HandleObjectDel(CommandContext& command) {
                         object->name().c_str());
   }
   if (command.options.verbose) {
-    command.console.Print("%d entries have been removed from %s %s.\n", removed, KindName(object->kind()),
-                 object->name().c_str());
+    command.Confirm("%d entries have been removed from %s %s.\n", removed, KindName(object->kind()),
+                    object->name().c_str());
   }
   return true;
 }

@@ -29,8 +29,8 @@ bool HandleObjectPassword(CommandContext& command) {
                         object->name().c_str());
   }
   if (command.options.verbose) {
-    command.console.Print("Password has been changed for %s object %s.\n", KindName(object->kind()),
-                 object->name().c_str());
+    command.Confirm("Password has been changed for %s object %s.\n", KindName(object->kind()),
+                    object->name().c_str());
   }
   return true;
 }

@@ -116,9 +116,9 @@ bool HandleObjectSpawn(CommandContext& command) {
   if (command.options.verbose) {
     // The target form has always said "spwaned"; scripts that read the output rely on it.
     const char* verb = object->kind() == ObjectKind::DSM ? "spwaned" : "spawned";
-    command.console.Print("%s entry %s has been %s from %s %s.\n",
-                 KindName(command.workspace.registry().Find(name)->kind()), name.c_str(), verb,
-                 KindName(object->kind()), object->name().c_str());
+    command.Confirm("%s entry %s has been %s from %s %s.\n",
+                    KindName(command.workspace.registry().Find(name)->kind()), name.c_str(), verb,
+                    KindName(object->kind()), object->name().c_str());
   }
   return true;
 }

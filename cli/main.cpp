@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/saved_plan.h"
 #include "cli/signals.h"
 #include "cli/terminal_session.h"
@@ -25,8 +27,9 @@ constexpr int kOutputError = 74;         // as EX_IOERR of sysexits.h, beside 64
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [--read-only | --dry-run[=json]] [--plan FILE]\n"
     "                   [--snapshot FILE] [--undo FILE] [--explain]\n"
-    "                   [-c COMMANDS | SCRIPT | -]\n"
-    "       hxo_cmdline [--sim FILE] [--read-only] [--undo FILE] [--explain] --apply FILE\n"
+    "                   [--output=text|json] [-c COMMANDS | SCRIPT | -]\n"
+    "       hxo_cmdline [--sim FILE] [--read-only] [--undo FILE] [--explain]\n"
+    "                   [--output=text|json] --apply FILE\n"
     "       hxo_cmdline --check[=json] SCRIPT...\n"
     "       hxo_cmdline --help | --version\n"
     "\n"
@@ -44,6 +47,10 @@ const char kUsage[] =
     "  --explain     after a failure's message, say why the installation refused\n"
     "                and the way out, and the nearest name after a typo, as the\n"
     "                terminal session does\n"
+    "  --output=json write JSON Lines for a program: each listing one document\n"
+    "                with named fields, confirmations and printed text too;\n"
+    "                failures as documents on standard error; nothing paged\n"
+    "                (see docs/output.md); --output=text is the default\n"
     "  --            end of the options: what follows is the script's name\n"
     "  --help        show this text\n"
     "  --version     show the version\n"
@@ -68,13 +75,24 @@ int UsageError(const char* problem, const char* detail) {
 // After a script that stopped on a failure whose command wrote nothing (QUIET keeps a failed
 // SPAWN on a DSM silent): one line saying where it stopped, so that a cron job's log is not
 // empty.
-void ReportUnreportedFailure(int status) {
+void ReportUnreportedFailure(int status, bool json) {
   char* script = nullptr;
   char* command = nullptr;
   char* what = nullptr;
   int line = 0;
   const int code = HXO_UnreportedFailure(&script, &line, &command, &what);
-  if (code != 0 && code == status) {
+  if (code != 0 && code == status && json) {
+    const std::string message =
+        "the script stopped with code " + std::to_string(code) +
+        (what != nullptr ? std::string(" (") + what + ")" : std::string(" at: ") + command);
+    const nlohmann::ordered_json document{{"type", "error"},
+                                          {"script", script},
+                                          {"line", line},
+                                          {"code", code},
+                                          {"message", message}};
+    std::fprintf(stderr, "%s\n",
+                 document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  } else if (code != 0 && code == status) {
     if (what != nullptr) {
       std::fprintf(stderr, "hxo_cmdline: %s:%d: the script stopped with code %d (%s)\n", script,
                    line, code, what);
@@ -365,6 +383,7 @@ int Run(int argc, char** argv) {
   InstallationOptions installation;
   UndoOption undo;
   const char* checkFormat = nullptr;  // "text" or "json" with --check
+  const char* outputFormat = "text";
   std::vector<const char*> scripts;
   const char* applyFile = nullptr;  // --apply: the saved plan
   SavedPlan saved;
@@ -389,6 +408,15 @@ int Run(int argc, char** argv) {
       }
       if (std::strcmp(argument, "--explain") == 0) {
         HXO_SetExplain(1);
+        continue;
+      }
+      if (std::strcmp(argument, "--output") == 0 || std::strncmp(argument, "--output=", 9) == 0) {
+        if (argument[8] == '\0' && i + 1 >= argc)
+          return UsageError("missing value after ", argument);
+        outputFormat = argument[8] == '=' ? argument + 9 : argv[++i];
+        if (HXO_SetOutputFormat(outputFormat) != 0) {
+          return UsageError("unknown output format (text or json): ", outputFormat);
+        }
         continue;
       }
       if (std::strcmp(argument, "--sim") == 0 || std::strcmp(argument, "-c") == 0) {
@@ -442,6 +470,11 @@ int Run(int argc, char** argv) {
 
   if (simFile != nullptr) setenv("ORBITANE_SIM", simFile, 1);
   SettlePlanFormat(installation);
+  const bool jsonOutput = std::strcmp(outputFormat, "json") == 0;
+  // The plan printed after the script would end the JSON Lines with another document kind.
+  if (jsonOutput && installation.planFormat != nullptr && installation.planFile == nullptr) {
+    return UsageError("--output=json with a dry run needs --plan FILE", "");
+  }
   if (applyFile != nullptr) {
     if (int status = PrepareApply(applyFile, installation.readOnly, saved, script); status != 0) {
       return status;
@@ -474,14 +507,14 @@ int Run(int argc, char** argv) {
   int status;
   if (commands != nullptr) {
     status = HXO_RunCommands("-c", commands);
-    ReportUnreportedFailure(status);
+    ReportUnreportedFailure(status, jsonOutput);
     if (status != 0 && status != HXO_RESULT_INTERRUPTED) status = 1;
   } else if (terminalSession) {
-    Greet();
+    if (!jsonOutput) Greet();  // a person's line, not one of the documents
     status = RunTerminalSession();
   } else {
     status = HXO_RunScript(script);
-    ReportUnreportedFailure(status);
+    ReportUnreportedFailure(status, jsonOutput);
   }
   if (status == HXO_RESULT_INTERRUPTED || (!terminalSession && WasInterrupted())) {
     status = kInterruptedStatus;

@@ -26,6 +26,8 @@ HXO_API int HXO_ExecuteCommandsGetOutput(const char* commands, char** output) {
   ForgetLastFailure();
   const int code = session.Run(ScriptOptions::EntryDefaults());
   ClearInterrupt();  // a request ends the run it was made in, not the next one
+  // In JSON, a line the script left unended goes out as a document of its own.
+  ProcessConsole().FlushOutput();
   if (output != nullptr) *output = strdup(sink.contents().c_str());
   return code != 0 ? 1 : 0;
 }
@@ -46,6 +48,7 @@ HXO_API int HXO_RunScript(const char* fileName) {
   if (fileName == nullptr && isatty(STDIN_FILENO)) options.quiet = false;
   const int code = runScript(fileName, options, ProcessConsole());
   ClearInterrupt();
+  ProcessConsole().FlushOutput();
   return code;
 }
 

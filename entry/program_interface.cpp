@@ -12,6 +12,7 @@
 #include "runtime/failure_explanation.h"
 #include "runtime/failure_record.h"
 #include "runtime/interrupt.h"
+#include "runtime/output_format.h"
 #include "runtime/page_length.h"
 #include "runtime/prompt_input.h"
 #include "runtime/reader_line_source.h"
@@ -111,5 +112,17 @@ HXO_API int HXO_UnreportedFailure(char** script, int* line, char** command, char
 }
 
 HXO_API void HXO_SetExplain(int on) { SetExplainEveryScript(on != 0); }
+
+HXO_API int HXO_SetOutputFormat(const char* format) {
+  if (format == nullptr) return 1;
+  if (std::strcmp(format, "text") == 0) {
+    SetOutputFormat(OutputFormat::kText);
+  } else if (std::strcmp(format, "json") == 0) {
+    SetOutputFormat(OutputFormat::kJson);
+  } else {
+    return 1;
+  }
+  return 0;
+}
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include "entry/process_workspace.h"
 #include "interp/interpreter_loop.h"
 #include "runtime/console.h"
+#include "runtime/formatted.h"
 #include "runtime/result_codes.h"
 #include "runtime/scripts_run.h"
 
@@ -77,8 +78,9 @@ int RunScriptInWorkspace(Workspace& workspace, const char* fileName, const Scrip
   // Every nested script runs on the stack of the one that includes it; a chain of files that
   // include each other ends here, far before the stack does.
   if (fileName != nullptr && workspace.runningScripts().size() >= kMaxScriptNesting) {
-    console.Error("%s: Script not started: scripts may be nested at most %zu deep.\n", fileName,
-                  kMaxScriptNesting);
+    console.Failure(fileName, 0, ResultCode::kSessionNotCreated,
+                    Formatted("Script not started: scripts may be nested at most %zu deep.\n",
+                              kMaxScriptNesting));
     return ResultCode::kSessionNotCreated;
   }
   auto session = fileName != nullptr
@@ -88,16 +90,16 @@ int RunScriptInWorkspace(Workspace& workspace, const char* fileName, const Scrip
   const char* name = session->state.name.c_str();
   switch (code) {
     case ResultCode::kNotAuthenticated:
-      console.Error("Not authenticated to any object server.\n");
+      console.Failure({}, 0, code, "Not authenticated to any object server.\n");
       break;
     case ResultCode::kScriptAlreadyLoaded:
-      console.Error("%s: Script already loaded, and would cause an infinate loop.\n", name);
+      console.Failure(name, 0, code, "Script already loaded, and would cause an infinate loop.\n");
       break;
     case ResultCode::kCannotOpenScript:
-      console.Error("%s: Cannot open file.\n", name);
+      console.Failure(name, 0, code, "Cannot open file.\n");
       break;
     case ResultCode::kUndefined:
-      console.Error("%s: Undefined error.\n", name);
+      console.Failure(name, 0, code, "Undefined error.\n");
       break;
     default:
       break;

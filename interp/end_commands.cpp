@@ -36,7 +36,7 @@ bool HandleAbort(CommandContext& command) {
 }
 
 bool HandleQuit(CommandContext& command) {
-  if (command.options.verbose) command.console.Print("Goodbye.\n");
+  if (command.options.verbose) command.Confirm("Goodbye.\n");
   command.session.resultCode = ResultCode::kEndAll;
   return false;
 }

@@ -61,7 +61,7 @@ bool HandleHistory(CommandContext& command) {
   }
   if (EqualsIgnoringCase(subcommand, "CLEAR")) {
     command.session.history.clear();
-    if (command.options.verbose) command.console.Print("Command history has been cleared.\n");
+    if (command.options.verbose) command.Confirm("Command history has been cleared.\n");
     return false;
   }
   if (EqualsIgnoringCase(subcommand, "SAVE")) {
@@ -80,7 +80,7 @@ bool HandleHistory(CommandContext& command) {
                           fileName.c_str(), std::strerror(error));
     }
     if (command.options.verbose) {
-      command.console.Print("Command history has been saved to file %s.\n", fileName.c_str());
+      command.Confirm("Command history has been saved to file %s.\n", fileName.c_str());
     }
     return false;
   }

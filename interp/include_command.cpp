@@ -24,15 +24,14 @@ extern const char* const kIncludeHelp[] = {
 
 bool HandleInclude(CommandContext& command) {
   const std::string fileName = getToken(2, command.line);
-  const int code =
-      command.session.runScriptFile(command.workspace, fileName.c_str(), command.options,
-                                    command.console);
+  const int code = command.session.runScriptFile(command.workspace, fileName.c_str(),
+                                                 command.options, command.console);
   if (code != ResultCode::kOk) {
     // A failure inside the included script does not stop this one; an end-all request does.
     if (code == ResultCode::kEndAll) command.session.stopRequested = true;
     return false;
   }
   if (command.options.verbose)
-    command.console.Print("Script file %s completed successfully.\n", fileName.c_str());
+    command.Confirm("Script file %s completed successfully.\n", fileName.c_str());
   return true;
 }

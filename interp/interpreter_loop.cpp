@@ -130,7 +130,9 @@ void RunInterpreterLoop(Workspace& workspace, SessionState& session, LineSource&
     if (session.stopRequested || !ContinueAfter(session.resultCode, options)) break;
     // A script that is not at the terminal ends at an interrupt between its commands too.
     if (!options.terminalSession && InterruptRequested()) {
-      if (TakeUnreportedInterrupt()) console.Error("%s: Interrupted.\n", session.name.c_str());
+      if (TakeUnreportedInterrupt()) {
+        console.Failure(session.name, 0, ResultCode::kInterrupted, "Interrupted.\n");
+      }
       session.resultCode = ResultCode::kInterrupted;
       break;
     }

@@ -81,7 +81,7 @@ bool HandleSet(CommandContext& command) {
       return command.Fail(ResultCode::kOnOffExpected,
                           "ON, OFF or TYPO paramater expected for CONTINUE.\n");
     }
-    if (command.options.verbose) command.console.Print("CONTINUE has been set to %s.\n", setting);
+    if (command.options.verbose) command.Confirm("CONTINUE has been set to %s.\n", setting);
     return true;
   }
 
@@ -103,7 +103,7 @@ bool HandleSet(CommandContext& command) {
     command.options.*flag.field = on;
     bool isVerbose = flag.field == &ScriptOptions::verbose;
     if (isVerbose ? on : command.options.verbose) {
-      command.console.Print("%s has been set to %s.\n", flag.name, on ? "ON" : "OFF");
+      command.Confirm("%s has been set to %s.\n", flag.name, on ? "ON" : "OFF");
     }
     return true;
   }
@@ -115,8 +115,7 @@ bool HandleSet(CommandContext& command) {
                           "LINES PER PAGE must be any posetive number except 1.\n");
     }
     command.options.linesPerPage = lines;
-    if (command.options.verbose)
-      command.console.Print("LINES PER PAGE has been set to %d.\n", lines);
+    if (command.options.verbose) command.Confirm("LINES PER PAGE has been set to %d.\n", lines);
     return true;
   }
 
@@ -128,7 +127,7 @@ bool HandleSet(CommandContext& command) {
     }
     command.options.followDelay = delay;
     if (command.options.verbose)
-      command.console.Print("FOLLOW DELAY has been set to %d seconds.\n", delay);
+      command.Confirm("FOLLOW DELAY has been set to %d seconds.\n", delay);
     return true;
   }
 

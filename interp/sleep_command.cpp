@@ -23,7 +23,7 @@ bool HandleSleep(CommandContext& command) {
     return command.Fail(ResultCode::kMissingParameters,
                         "Sleep requires a number greater than 0.\n");
   }
-  if (command.options.verbose) command.console.Print("Sleeping for %d seconds.\n", seconds);
+  if (command.options.verbose) command.Confirm("Sleeping for %d seconds.\n", seconds);
   // An interrupt ends the wait; the interpreter loop reports it.
   return WaitUnlessInterrupted(command.console, std::chrono::seconds(seconds));
 }

@@ -41,10 +41,10 @@ bool HandleObjectCommit(CommandContext& command) {
 
   if (!command.options.verbose) return true;
   if (ConfigObject* single = selection.single()) {
-    command.console.Print("Properties for %s object %s have been committed.\n", KindName(single->kind()),
-                 single->name().c_str());
+    command.Confirm("Properties for %s object %s have been committed.\n", KindName(single->kind()),
+                    single->name().c_str());
   } else {
-    command.console.Print("Properties for %s objects have been committed.\n", selection.label());
+    command.Confirm("Properties for %s objects have been committed.\n", selection.label());
   }
   return true;
 }

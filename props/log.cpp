@@ -47,7 +47,8 @@ bool HandleObjectLog(CommandContext& command) {
   if (object->IsAvailable()) {
     PagedListing listing(command, {ListingKind::kLog, command.objectName});
     LogView view(*object->node(), listing, parse.switches, command.options.followDelay,
-                 [&command](int seconds) {
+                 [&command, &listing](int seconds) {
+                   listing.SendShownRows();
                    return WaitUnlessInterrupted(command.console,
                                                 std::chrono::seconds(std::max(seconds, 0)));
                  });

@@ -91,11 +91,11 @@ bool HandleObjectQpk(CommandContext& command) {
     });
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
-      command.console.Print("Rule value of %d for %s object %s has been set to %s.\n", rule,
-                   KindName(single->kind()), single->name().c_str(), valueToken.c_str());
+      command.Confirm("Rule value of %d for %s object %s has been set to %s.\n", rule,
+                      KindName(single->kind()), single->name().c_str(), valueToken.c_str());
     } else if (command.options.verbose) {
-      command.console.Print("Rule value of %d for %s objects has been set to %s.\n", rule, selection.label(),
-                   valueToken.c_str());
+      command.Confirm("Rule value of %d for %s objects has been set to %s.\n", rule,
+                      selection.label(), valueToken.c_str());
     }
     return true;
   }
@@ -109,7 +109,8 @@ bool HandleObjectQpk(CommandContext& command) {
     SelectionRows rows(command, selection, [&](ConfigObject& object) -> std::optional<ListingRow> {
       const RuleRow row = object.GetRule(rule);
       if (row.description.empty()) {
-        command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(), object.name().c_str());
+        command.Fail(ResultCode::kRuleUnavailable, kNoRule, ruleToken.c_str(),
+                     object.name().c_str());
         return std::nullopt;
       }
       return RuleRowOf(object, rule, row);

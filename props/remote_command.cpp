@@ -40,12 +40,12 @@ bool HandleObjectRun(CommandContext& command) {
   });
   if (outcome.stopped || !command.options.verbose) return !outcome.stopped;
   if (ConfigObject* single = selection.single()) {
-    command.console.Print("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
-                 KindName(single->kind()), single->name().c_str());
+    command.Confirm("Command %s ran successfully for %s object %s.\n", remoteCommand.c_str(),
+                    KindName(single->kind()), single->name().c_str());
   } else {
     // "all %sobjects": the selection's message has always been worded so.
-    command.console.Print("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
-                          selection.label());
+    command.Confirm("Command %s ran successfully for all %sobjects.\n", remoteCommand.c_str(),
+                    selection.label());
   }
   return true;
 }

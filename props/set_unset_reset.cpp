@@ -75,11 +75,11 @@ bool ClearProperty(const CommandContext& command, const ClearingCommand& clearin
   if (outcome.stopped) return false;
   if (!command.options.verbose) return true;
   if (ConfigObject* object = selection.single()) {
-    command.console.Print("Value of %s for %s object %s has been %s.\n", option.c_str(),
-                 KindName(object->kind()), object->name().c_str(), clearing.verb);
+    command.Confirm("Value of %s for %s object %s has been %s.\n", option.c_str(),
+                    KindName(object->kind()), object->name().c_str(), clearing.verb);
   } else {
-    command.console.Print("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
-                 clearing.verb);
+    command.Confirm("Value of %s for %s objects has been %s.\n", option.c_str(), selection.label(),
+                    clearing.verb);
   }
   return true;
 }
@@ -148,11 +148,11 @@ bool HandleObjectSet(CommandContext& command) {
     });
     if (outcome.stopped) return false;
     if (command.options.verbose && single != nullptr) {
-      command.console.Print("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
-                   KindName(single->kind()), single->name().c_str(), value.c_str());
+      command.Confirm("Value of %s for %s object %s has been set to %s.\n", option.c_str(),
+                      KindName(single->kind()), single->name().c_str(), value.c_str());
     } else if (command.options.verbose) {
-      command.console.Print("Value of %s for %s objects has been set to %s.\n", option.c_str(),
-                   selection.label(), value.c_str());
+      command.Confirm("Value of %s for %s objects has been set to %s.\n", option.c_str(),
+                      selection.label(), value.c_str());
     }
     return true;
   }
@@ -165,7 +165,8 @@ bool HandleObjectSet(CommandContext& command) {
     SelectionRows rows(command, selection, [&](ConfigObject& object) -> std::optional<ListingRow> {
       const char* current = object.GetProperty(option.c_str());
       if (current == nullptr) {
-        command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(), object.name().c_str());
+        command.Fail(ResultCode::kNoSuchProperty, kNoProperty, option.c_str(),
+                     object.name().c_str());
         return std::nullopt;
       }
       return PropertyRow(object, option, current, object.ChangedPropertyNames().count(option) != 0);

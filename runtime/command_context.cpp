@@ -3,22 +3,31 @@
 #include <cstdarg>
 
 #include "runtime/failure_explanation.h"
+#include "runtime/formatted.h"
 
 void CommandContext::Report(const char* format, ...) const {
-  console.Error("%s:%d: ", session.name.c_str(), lineNumber);
   va_list arguments;
   va_start(arguments, format);
-  console.ErrorV(format, arguments);
+  const std::string message = FormattedV(format, arguments);
   va_end(arguments);
+  console.Failure(session.name, lineNumber, std::nullopt, message);
 }
 
 bool CommandContext::Fail(int code, const char* format, ...) const {
   session.resultCode = code;
-  console.Error("%s:%d: ", session.name.c_str(), lineNumber);
   va_list arguments;
   va_start(arguments, format);
-  console.ErrorV(format, arguments);
+  const std::string message = FormattedV(format, arguments);
   va_end(arguments);
+  console.Failure(session.name, lineNumber, code, message);
   ExplainFailure(*this);
   return false;
+}
+
+void CommandContext::Confirm(const char* format, ...) const {
+  va_list arguments;
+  va_start(arguments, format);
+  const std::string text = FormattedV(format, arguments);
+  va_end(arguments);
+  console.Message(session.name, lineNumber, text);
 }

@@ -28,6 +28,9 @@ struct CommandContext {
   bool Fail(int code, const char* format, ...) const __attribute__((format(printf, 3, 4)));
   // The same message without setting a result code.
   void Report(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+  // The confirmation of a command that succeeded, on standard output: the caller prints it only
+  // when VERBOSE is on.
+  void Confirm(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 };
 
 // A session command or an object subcommand. True when the line enters the history.

@@ -10,6 +10,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,16 @@ class Console {
   // printf to standard error, after flushing standard output.
   void Error(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void ErrorV(const char* format, va_list arguments);
+  // A failure: "script:line: " and the message (with its line end) on standard error; the script
+  // is left out when empty, the line when 0 (a script that did not start). In JSON a document
+  // of type "error", the code null when the message sets none.
+  void Failure(std::string_view script, int line, std::optional<int> code,
+               std::string_view message);
+  // The confirmation of a successful command (with its line end): as it stands, or in JSON a
+  // document of type "message" naming the script and the line.
+  void Message(std::string_view script, int line, std::string_view text);
+  // One JSON document (a listing), written to standard output as it is.
+  void Document(std::string_view document);
   // How many writes to standard error this console has taken: whether a command said anything.
   unsigned long errorCount() const { return errorWrites; }
   // Reads one line from standard input (after flushing standard output), without its line end;
@@ -34,7 +45,9 @@ class Console {
   bool ReadLine(std::string& line);
   // Flushes standard output, before another writer (a child process, the terminal) shows
   // something, or before a wait.
-  void FlushOutput() { std::fflush(output); }
+  // In JSON, a line begun and not yet ended (on either stream) goes out first as a document of its
+  // own.
+  void FlushOutput();
 
   // The streams themselves, for the session's sink and for reading a script from standard input.
   FILE* outputStream() const { return output; }
@@ -45,4 +58,11 @@ class Console {
   FILE* error;
   FILE* input;
   unsigned long errorWrites = 0;
+  // In JSON: the plain text written since the last line end, on each stream; whole lines go out
+  // as documents of type "text" (standard output) and "note" (standard error).
+  std::string pendingText;
+  std::string pendingNote;
+  void FlushText();  // standard output only
+  void JsonText(std::string_view text);
+  void JsonNote(std::string_view text);
 };

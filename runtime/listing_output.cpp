@@ -23,7 +23,7 @@ void RowList::StepBack(int count) {
 }
 
 PagedListing::PagedListing(const CommandContext& command, Listing listing)
-    : listing(std::move(listing)), pager(command), renderer(otherRenderer) {
+    : listing(std::move(listing)), pager(command), renderer(otherRenderer), command(command) {
   if (renderer != nullptr) {
     renderer->Begin(this->listing);
   } else {
@@ -32,7 +32,26 @@ PagedListing::PagedListing(const CommandContext& command, Listing listing)
 }
 
 PagedListing::~PagedListing() {
-  if (renderer != nullptr) renderer->End();
+  if (renderer != nullptr && rendering) WriteRendered();
+}
+
+// Where the pager writes: the session's sink (captured by a string session), else the console.
+void PagedListing::WriteRendered() {
+  const std::string rendered = renderer->End();
+  command.console.FlushOutput();
+  if (command.session.sink != nullptr) {
+    command.session.sink->write(rendered.c_str());
+  } else {
+    command.console.Document(rendered);
+  }
+}
+
+void PagedListing::SendShownRows() {
+  if (renderer == nullptr || !rowsShown) return;
+  WriteRendered();
+  command.console.FlushOutput();
+  rendering = false;  // the next row begins the next listing
+  rowsShown = false;
 }
 
 void PagedListing::ShowHeader() {
@@ -42,7 +61,10 @@ void PagedListing::ShowHeader() {
 
 PagerMove PagedListing::Show(const ListingRow& row) {
   if (renderer != nullptr) {
+    if (!rendering) renderer->Begin(listing);
+    rendering = true;
     renderer->Row(row);
+    rowsShown = true;
     return PagerMove::kNext;
   }
   const PagerMove move = pager.Print(ListingRowText(listing, row));
@@ -72,7 +94,7 @@ void PrintListing(Console& console, const Listing& listing, RowSource& rows) {
   if (otherRenderer != nullptr) {
     otherRenderer->Begin(listing);
     while (const std::optional<ListingRow> row = rows.Next()) otherRenderer->Row(*row);
-    otherRenderer->End();
+    console.Document(otherRenderer->End());
     return;
   }
   if (const std::optional<std::string> header = ListingHeaderText(listing)) console.Write(*header);
@@ -84,7 +106,7 @@ void PrintListing(Console& console, const Listing& listing, RowSource& rows) {
 void PrintEmptyListing(Console& console, const Listing& listing) {
   if (otherRenderer != nullptr) {
     otherRenderer->Begin(listing);
-    otherRenderer->End();
+    console.Document(otherRenderer->End());
     return;
   }
   if (const std::optional<std::string> text = EmptyListingText(listing)) console.Write(*text);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "runtime/command_context.h"
@@ -41,13 +42,14 @@ class RowList : public PageableRows {
 };
 
 // Receives every listing whole in place of its text: another output format. While one is set,
-// nothing is paged and no listing text is written.
+// nothing is paged and no listing text is written: what End gives is written where the text
+// would have gone.
 class ListingRenderer {
  public:
   virtual ~ListingRenderer() = default;
   virtual void Begin(const Listing& listing) = 0;
   virtual void Row(const ListingRow& row) = 0;
-  virtual void End() = 0;
+  virtual std::string End() = 0;
 };
 // Null (the default) for the text.
 void SetListingRenderer(ListingRenderer* renderer);
@@ -62,19 +64,28 @@ class PagedListing {
   PagedListing& operator=(const PagedListing&) = delete;
 
   PagerMove Show(const ListingRow& row);
-  // A prompt of the listing's own; a new page starts after it.
+  // A prompt of the listing's own; a new page starts after it. Another format asks nothing: the
+  // listing ends there.
   PagerAnswer Ask(const char* prompt, PagerAnswer atEndOfInput) {
+    if (renderer != nullptr) return kPagerQuit;
     return pager.Ask(prompt, atEndOfInput);
   }
   // How many rows a kBackAPage move steps back from the row just shown.
   int backStep() const { return pager.backStep(); }
+  // Before a wait (a followed log): another format sends the rows shown so far as one listing
+  // and goes on in a new one.
+  void SendShownRows();
 
  private:
   void ShowHeader();
+  void WriteRendered();
 
   Listing listing;
   Pager pager;
   ListingRenderer* const renderer;
+  const CommandContext& command;
+  bool rendering = true;  // another format: a listing is begun and not yet written
+  bool rowsShown = false;
 };
 
 // Pages a listing: its header, then its rows, going back and quitting as the answers say.

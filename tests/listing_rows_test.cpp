@@ -1,10 +1,13 @@
 // The rows behind the listings, as a renderer other than the text sees them: the fields the text
 // leaves out, and that nothing is paged or written as text meanwhile.
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "hxo/hxo.h"
 #include "runtime/listing_output.h"
@@ -21,7 +24,10 @@ class RecordingRenderer : public ListingRenderer {
  public:
   void Begin(const Listing& listing) override { listings.push_back({listing, {}, false}); }
   void Row(const ListingRow& row) override { listings.back().rows.push_back(row); }
-  void End() override { listings.back().ended = true; }
+  std::string End() override {
+    listings.back().ended = true;
+    return {};
+  }
   std::vector<Recorded> listings;
 };
 
@@ -100,6 +106,32 @@ TEST(ListingRows, CarryWhatTheTextLeavesOut) {
   EXPECT_EQ(tree[3].kind, "Target");
   EXPECT_EQ(tree[3].address, "10.2.0.1");
   EXPECT_TRUE(tree[3].community.has_value());
+}
+
+// A program embedding the library: in JSON the captured output holds one document a paged
+// listing, and text comes back byte for byte.
+TEST(ListingRows, JsonIsCapturedAndTextComesBack) {
+  EXPECT_EQ(HXO_SetOutputFormat("xml"), 1);
+  ASSERT_EQ(HXO_SetOutputFormat("json"), 0);
+  char* captured = nullptr;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(
+      HXO_ExecuteCommandsGetOutput("AGENT a 127.0.0.1\na.SET POLL_INTERVAL 7\na.SET\n", &captured),
+      0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  ASSERT_NE(captured, nullptr);
+  EXPECT_EQ(std::string(captured).find('\n'), std::strlen(captured) - 1);
+  const nlohmann::json listing = nlohmann::json::parse(captured);
+  std::free(captured);
+  EXPECT_EQ(listing["listing"], "properties");
+  EXPECT_EQ(listing["object"], "a");
+  EXPECT_EQ(listing["rows"][2],
+            nlohmann::json::parse(R"({"name":"POLL_INTERVAL","value":"7","changed":true})"));
+
+  ASSERT_EQ(HXO_SetOutputFormat("text"), 0);
+  EXPECT_EQ(HXO_ExecuteCommandsGetOutput("a.SET POLL_INTERVAL 8\na.SET\n", &captured), 0);
+  EXPECT_STREQ(captured, "LOG_LEVEL = INFO\nMAX_QUEUE = 5000\nPOLL_INTERVAL = 8\n");
+  std::free(captured);
 }
 
 }  // namespace

@@ -50,6 +50,6 @@ bool HandleAgent(CommandContext& command) {
   }
   command.workspace.registry().Insert(name, std::move(agent));
   if (command.options.verbose)
-    command.console.Print("Agent object named %s has been created.\n", name.c_str());
+    command.Confirm("Agent object named %s has been created.\n", name.c_str());
   return true;
 }

@@ -41,8 +41,8 @@ bool HandleAuth(CommandContext& command) {
   }
   command.session.failedAuthLine = 0;
   if (command.options.verbose) {
-    command.console.Print("Authenticated as Ilvaris %s as user %s.\n",
-                          command.session.serverName.c_str(), command.session.userName.c_str());
+    command.Confirm("Authenticated as Ilvaris %s as user %s.\n", command.session.serverName.c_str(),
+                    command.session.userName.c_str());
   }
   return true;
 }

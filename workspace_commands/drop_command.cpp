@@ -55,7 +55,7 @@ bool HandleDrop(CommandContext& command) {
   }
 
   if (command.options.verbose) {
-    command.console.Print("%d object references have been dropped.\n", static_cast<int>(dropped));
+    command.Confirm("%d object references have been dropped.\n", static_cast<int>(dropped));
   }
   return true;
 }

@@ -178,6 +178,17 @@ HXO_API int HXO_UnreportedFailure(char** script, int* line, char** command, char
    object name the nearest known one ("  did you mean PRINT?"). The messages do not change. */
 HXO_API void HXO_SetExplain(int on);
 
+/* What scripts write: "text" (the default, for a person) or "json" (for a program: JSON Lines,
+   one document a line, described in docs/output.md). In JSON every listing is one document of
+   type "listing" with its rows as named fields, never paged (the captured output of
+   HXO_ExecuteCommandsGetOutput holds those documents); confirmations are documents of type
+   "message" and other text of type "text" on standard output; each failure is a document of
+   type "error" on standard error (script, line, code and the message as the text says it), and
+   other lines there are of type "note". EXEC's command has its standard output read into "text"
+   documents and its standard error into "note" documents.
+   Returns 0, or 1 for an unknown format (nothing changes). */
+HXO_API int HXO_SetOutputFormat(const char* format);
+
 /* The limits of a rehearsal on the installation in use, as one line, when it cannot show
    everything a real run would meet (a snapshot does not know which addresses answer); NULL
    otherwise. Release it with free(). */
