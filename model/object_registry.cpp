@@ -1,6 +1,5 @@
 #include "model/object_registry.h"
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 
