@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/saved_plan.h"
 #include "cli/signals.h"
 #include "cli/terminal_session.h"
+#include "cli/undo_option.h"
 #include "hxo/hxo.h"
 
 namespace {
@@ -22,7 +24,9 @@ constexpr int kOutputError = 74;         // as EX_IOERR of sysexits.h, beside 64
 
 const char kUsage[] =
     "usage: hxo_cmdline [--sim FILE] [--read-only | --dry-run[=json]] [--plan FILE]\n"
-    "                   [--snapshot FILE] [--explain] [-c COMMANDS | SCRIPT | -]\n"
+    "                   [--snapshot FILE] [--undo FILE] [--explain]\n"
+    "                   [-c COMMANDS | SCRIPT | -]\n"
+    "       hxo_cmdline [--sim FILE] [--read-only] [--undo FILE] [--explain] --apply FILE\n"
     "       hxo_cmdline --check[=json] SCRIPT...\n"
     "       hxo_cmdline --help | --version\n"
     "\n"
@@ -153,6 +157,7 @@ struct InstallationOptions {
   const char* planFile = nullptr;    // where the plan goes; standard output when null
   int planOutput = -1;               // standard output kept aside while the script writes to stderr
   const char* snapshot = nullptr;    // the file a snapshot goes to
+  const char* script = nullptr;      // the script file run, which a JSON plan file records
 };
 
 // Takes argv[i] (and its value) when it is one of these options: 1 taken, 0 not one of them,
@@ -287,8 +292,10 @@ int PrintPlan(const InstallationOptions& options) {
   if (options.planFile == nullptr) {
     std::fputs(plan, stdout);
   } else {
+    const bool json = std::strcmp(options.planFormat, "json") == 0;
+    const std::string text = json ? WithPlanRecord(plan, options.script) : std::string(plan);
     const int fd = open(options.planFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool written = fd >= 0 && WriteAll(fd, plan);
+    bool written = fd >= 0 && WriteAll(fd, text.c_str());
     int error = errno;
     if (fd >= 0 && close(fd) != 0 && written) {
       written = false;
@@ -305,6 +312,37 @@ int PrintPlan(const InstallationOptions& options) {
 }
 
 // ---- end of the options about the installation ----
+
+// ---- --apply: a saved plan's script run for real ----
+
+const char kApplyUsage[] =
+    "\n"
+    "  --apply FILE       run the script of the saved plan FILE (written with\n"
+    "                     --plan FILE.json) for real, only when the script files and\n"
+    "                     every node it read are still as the plan recorded them;\n"
+    "                     afterwards, compare what changed with the plan; with\n"
+    "                     --read-only, check and run without writing anything\n"
+    "\n"
+    "--apply: exit status 75 when nothing was run because the plan no longer holds\n"
+    "(each difference named) or was applied already, 70 when the run changed\n"
+    "something else than the plan says.\n";
+
+// The saved plan's checks before the script, when one is applied: 0 to go on, else the status.
+int PrepareApply(const char* planFile, bool readOnly, SavedPlan& saved, const char*& script) {
+  if (HXO_CanApplyPlans() == 0) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: --apply needs the simulated installation; review the plan and run "
+                 "its script itself (hxo_cmdline SCRIPT)\n");
+    return kUnavailable;
+  }
+  saved.file = planFile;
+  saved.readOnly = readOnly;
+  if (int status = ReadSavedPlan(saved); status != 0) return status;
+  script = saved.script.c_str();
+  return 0;
+}
+
+// ---- end of --apply ----
 
 // --check: the scripts checked without running them; 0 when none has an error, else 1.
 int CheckScripts(const std::vector<const char*>& scripts, const char* format) {
@@ -325,8 +363,11 @@ int Run(int argc, char** argv) {
   const char* script = nullptr;
   bool optionsEnded = false;
   InstallationOptions installation;
+  UndoOption undo;
   const char* checkFormat = nullptr;  // "text" or "json" with --check
   std::vector<const char*> scripts;
+  const char* applyFile = nullptr;  // --apply: the saved plan
+  SavedPlan saved;
 
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
@@ -338,6 +379,8 @@ int Run(int argc, char** argv) {
       if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
         std::fputs(kUsage, stdout);
         std::fputs(kInstallationUsage, stdout);
+        std::fputs(kUndoUsage, stdout);
+        std::fputs(kApplyUsage, stdout);
         return 0;
       }
       if (std::strcmp(argument, "--version") == 0) {
@@ -365,6 +408,14 @@ int Run(int argc, char** argv) {
         checkFormat = "json";
         continue;
       }
+      if (int taken = TakeUndoOption(argc, argv, i, undo); taken != 0) {
+        if (taken < 0) return UsageError("missing value after ", argument);
+        continue;
+      }
+      if (int taken = TakeApplyOption(argc, argv, i, applyFile); taken != 0) {
+        if (taken < 0) return UsageError("missing value after ", argument);
+        continue;
+      }
       if (int taken = TakeInstallationOption(argc, argv, i, installation); taken != 0) {
         if (taken < 0) return UsageError("missing or unknown value in ", argument);
         continue;
@@ -383,10 +434,27 @@ int Run(int argc, char** argv) {
     return UsageError("give either a script or -c, not both", "");
   }
   if (script != nullptr && std::strcmp(script, "-") == 0) script = nullptr;
+  if (applyFile != nullptr && (script != nullptr || commands != nullptr ||
+                               installation.planFormat != nullptr || installation.planFile)) {
+    return UsageError("--apply runs the plan's own script: give no script, -c, --dry-run or --plan",
+                      "");
+  }
 
   if (simFile != nullptr) setenv("ORBITANE_SIM", simFile, 1);
   SettlePlanFormat(installation);
+  if (applyFile != nullptr) {
+    if (int status = PrepareApply(applyFile, installation.readOnly, saved, script); status != 0) {
+      return status;
+    }
+  }
+  if (int status = PrepareUndo(undo, installation.planFormat != nullptr, script); status != 0) {
+    return status;
+  }
   if (int status = PrepareInstallation(installation); status != 0) return status;
+  if (applyFile != nullptr) {
+    if (int status = CheckSavedPlan(saved); status != 0) return status;
+  }
+  installation.script = script;
 
   const bool scriptOnStdin = script == nullptr && commands == nullptr;
   const bool stdinIsTerminal = isatty(STDIN_FILENO);
@@ -418,8 +486,12 @@ int Run(int argc, char** argv) {
   if (status == HXO_RESULT_INTERRUPTED || (!terminalSession && WasInterrupted())) {
     status = kInterruptedStatus;
   }
+  if (applyFile != nullptr) {
+    if (int failed = CompareWithSavedPlan(saved); failed != 0) status = failed;
+  }
   if (int failed = PrintPlan(installation); failed != 0) status = failed;
   if (int failed = WriteSnapshot(installation); failed != 0) status = failed;
+  if (int failed = WriteUndo(undo, script, commands); failed != 0) status = failed;
   return status;
 }
 

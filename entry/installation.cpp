@@ -51,6 +51,8 @@ bool WriteInto(const std::string& path, std::string_view text, std::string& prob
   return ok;
 }
 
+}  // namespace
+
 // A regular file (or none yet) is replaced whole, through any link to it, keeping its mode,
 // owner and group, and only when it may be written; anything else is written into.
 bool WriteSnapshotFile(const std::string& path, const std::string& text, std::string& problem) {
@@ -73,8 +75,6 @@ bool WriteSnapshotFile(const std::string& path, const std::string& text, std::st
   struct stat written {};
   return ReplaceFile(target, text, replacement, written, problem);
 }
-
-}  // namespace
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "interp/interpreter_loop.h"
 #include "runtime/console.h"
 #include "runtime/result_codes.h"
+#include "runtime/scripts_run.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ ScriptSession::ScriptSession(Workspace& workspace, const std::string& fileName, 
     return;
   }
   source = ownedSource.get();
+  const auto* copied = dynamic_cast<const CopiedFileLineSource*>(source);
+  NoteScriptRun(fileName, copied != nullptr ? std::optional(copied->text()) : std::nullopt);
   ownedSink = std::make_unique<FileTextSink>(console.outputStream());
   state.sink = ownedSink.get();
   loadedScripts.insert(fileName);

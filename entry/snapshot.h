@@ -10,3 +10,9 @@
 // cannot take snapshots, or when the properties or the children of a node cannot be read (problem
 // names the node): a snapshot is never passed off with an empty set in their place.
 bool MakeSnapshot(std::string& text, std::string& problem);
+
+// Writes text to path as a snapshot goes there (an undo script too): a regular file, or a name
+// that does not exist yet, is replaced atomically through any link to it, keeping its mode,
+// owner and group, and only when it may be written; a FIFO, a device or an open descriptor
+// ("/dev/stdout") is written into; a folder is refused. False with problem set on failure.
+bool WriteSnapshotFile(const std::string& path, const std::string& text, std::string& problem);

@@ -236,7 +236,7 @@ using Change = std::tuple<std::string, std::vector<std::string>, std::string>;  
 
 void CollectIds(const sim::Entry& entry, std::set<uint64_t>& ids) {
   ids.insert(entry.id);
-  if (entry.autoconfig) CollectIds(*entry.autoconfig, ids);
+  if (entry.Details().autoconfig) CollectIds(*entry.Details().autoconfig, ids);
   for (const auto& child : entry.children.InOrder()) {
     if (child) CollectIds(*child, ids);
   }
@@ -261,7 +261,7 @@ void ExpectAfter(const sim::Site& before, const sim::Site& after, const sim::Ent
     ExpectAfter(before, after, child, path, expected);
     path.pop_back();
   };
-  if (entry.autoconfig) visit(*entry.autoconfig);
+  if (entry.Details().autoconfig) visit(*entry.Details().autoconfig);
   for (const auto& child : entry.children.InOrder()) {
     if (child) visit(*child);
   }
@@ -279,7 +279,7 @@ void ExpectRemoved(const sim::Entry& entry, const std::set<uint64_t>& live,
     }
     path.pop_back();
   };
-  if (entry.autoconfig) visit(*entry.autoconfig);
+  if (entry.Details().autoconfig) visit(*entry.Details().autoconfig);
   for (const auto& child : entry.children.InOrder()) {
     if (child) visit(*child);
   }

@@ -3,6 +3,8 @@
 // the engine does without it.
 #pragma once
 
+#include <cstddef>
+
 class TreeNode;
 
 extern "C" {
@@ -19,6 +21,22 @@ __attribute__((weak)) int OrbitaneOpenInstallation(char** message);
 // it with SharedHeapFree.
 __attribute__((weak)) char* OrbitanePlan(const char* format);
 
+// The fingerprints of every node read or changed since the installation was opened, as each was
+// then, for a saved plan: a JSON list with one object per node, in tree order, holding "path"
+// (as the plan's), "fingerprint" (a SHA-256 of its entry, properties, rule values and children),
+// "properties" and "children" (what the fingerprint was made of, so that a difference can be
+// named), and "object" when one of the count nodes given is that node (the name beside it). Null
+// when the implementation cannot tell (its changes went to a file). Release it with
+// SharedHeapFree.
+__attribute__((weak)) char* OrbitaneFingerprints(const char* const* names, TreeNode* const* nodes,
+                                                 size_t count);
+
+// Compares fingerprints that OrbitaneFingerprints gave with the installation as it is now: one
+// line per difference ("~ hq: POLL_INTERVAL \"60\" -> \"45\" since the plan"), empty when none.
+// From then on OrbitanePlan gives the changes made since this comparison, also when they are
+// written back. Null when recorded is not such a list. Release it with SharedHeapFree.
+__attribute__((weak)) char* OrbitaneDrift(const char* recorded);
+
 // A snapshot of the installation below the given agents (nodes the implementation handed out;
 // an agent given twice is written once), as an installation file that the simulated installation
 // loads, for the session that server and user name. Null when it cannot be taken, with *problem
@@ -26,6 +44,18 @@ __attribute__((weak)) char* OrbitanePlan(const char* format);
 // either text with SharedHeapFree.
 __attribute__((weak)) char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server,
                                              const char* user, char** problem);
+
+// From the next time the installation is opened or loaded on, keeps what it held then, also when
+// changes go to its file, so that OrbitaneUndoScript can tell what a real run changed. Returns 1.
+__attribute__((weak)) int OrbitaneKeepLoadedState();
+
+// A script of the command language that takes the installation back to what it held when it was
+// opened: entries added deleted, entries removed added again with their properties and own rule
+// values, properties and rule values set back, each object changed committed; it begins with
+// comments naming what it cannot restore. *lost receives one line for each removed entry that no
+// command can create again (a DSM, an autoconfig object), or null. Null when the implementation
+// did not keep what the installation held. Release both with SharedHeapFree.
+__attribute__((weak)) char* OrbitaneUndoScript(char** lost);
 
 // What a rehearsal on this installation cannot show (one line, released with SharedHeapFree), or
 // null when it shows everything a real run would meet.

@@ -73,6 +73,8 @@ class CopiedFileLineSource : public LineSource {
   // Copies size bytes of the open descriptor fd (size > 0); IsCopied tells whether that worked.
   CopiedFileLineSource(int fd, size_t size);
   bool IsCopied() const { return copy.text() != nullptr; }
+  // The whole text that the script reads.
+  std::string_view text() const { return {copy.text(), copy.size()}; }
 
   bool readLine(char* buffer, int capacity) override;
   bool hasMore() override { return position < copy.size() && !longLine; }

@@ -9,6 +9,7 @@
 #include "orbitane/extensions.h"
 #include "orbitane/file_replacement.h"
 #include "orbitane/orbitaneapi.h"
+#include "sim/fingerprint.h"
 #include "sim/identity.h"
 #include "sim/node.h"
 #include "sim/plan.h"
@@ -16,6 +17,7 @@
 #include "sim/report.h"
 #include "sim/site_reader.h"
 #include "sim/site_writer.h"
+#include "sim/undo_script.h"
 
 namespace sim {
 namespace {
@@ -137,6 +139,7 @@ int Library::LoadQuietly(std::string& problem) {
     loadedSite = ReadSite(DefaultSiteJson(), problem);
     if (!loadedSite) return kInvalid;
     loadedSite->firstAddedId = loadedSite->byId.size();
+    entriesRead.assign(loadedSite->byId.size(), false);
     return 0;
   }
   writeBack = !EnvFlag("ORBITANE_SIM_READONLY");
@@ -150,32 +153,63 @@ int Library::LoadQuietly(std::string& problem) {
     return kInvalid;
   }
   loadedSite->firstAddedId = loadedSite->byId.size();
+  entriesRead.assign(loadedSite->byId.size(), false);
   if (writeBack) {
     DigestIfRecent(siteStamp, file->text.view());
     RemoveStaleTemporaries(target);
-  } else {
-    loadedText = std::move(file->text);
   }
+  if (!writeBack || keepText) loadedText = std::move(file->text);
   return 0;
 }
 
-std::optional<std::string> Library::Plan(bool json) {
-  if (!EnsureSite() || writeBack) return std::nullopt;
+// The installation as a plan or an undo starts from: as Drift last compared it, else as loaded.
+// None when changes went to the file since the load and the loaded text was not kept.
+std::shared_ptr<Site> Library::AsLoaded() const {
+  if (writeBack && baseline.empty() && !keepText) return nullptr;
   std::string error;
-  std::shared_ptr<Site> before =
-      ReadSite(siteFile.empty() ? DefaultSiteJson() : loadedText.view(), error);
+  return ReadSite(!baseline.empty()    ? std::string_view(baseline)
+                  : siteFile.empty()   ? std::string_view(DefaultSiteJson())
+                                       : loadedText.view(),
+                  error);
+}
+
+std::optional<std::string> Library::Plan(bool json) {
+  if (!EnsureSite()) return std::nullopt;
+  std::shared_ptr<Site> before = AsLoaded();
   if (!before) return std::nullopt;
   size_t changes = 0;
   std::string plan = PlanText(*before, *loadedSite, json, &changes);
   // A real run writes the file back after each change and refuses one that would pass the
   // loader's limit; a rehearsal writes nothing, so it says so here, once, for the end state.
-  if (!siteFile.empty() && changes != 0) {
+  if (!siteFile.empty() && !writeBack && changes != 0) {
     if (const size_t size = WriteSite(*loadedSite).size();
         static_cast<int64_t>(size) > kMaxSiteFileBytes) {
       ReportProblem(siteFile, "a real run would refuse these changes: " + TooLargeToLoad(size));
     }
   }
   return plan;
+}
+
+std::optional<UndoScript> Library::Undo() {
+  if (!EnsureSite()) return std::nullopt;
+  std::shared_ptr<Site> before = AsLoaded();
+  if (!before) return std::nullopt;
+  return MakeUndoScript(*before, *loadedSite);
+}
+
+std::optional<std::string> Library::Fingerprints(
+    const std::unordered_map<uint64_t, std::string>& names) {
+  if (!EnsureSite()) return std::nullopt;
+  std::shared_ptr<Site> loaded = AsLoaded();
+  if (!loaded) return std::nullopt;
+  return FingerprintRecords(*loaded, entriesRead, names);
+}
+
+std::optional<std::string> Library::Drift(std::string_view recorded) {
+  if (!EnsureSite()) return std::nullopt;
+  std::optional<std::string> drift = sim::Drift(*loadedSite, recorded);
+  if (drift && writeBack) baseline = WriteSite(*loadedSite);
+  return drift;
 }
 
 bool Library::Persist(const Change& change) {
@@ -268,6 +302,40 @@ char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server, c
   if (text) return SharedHeapStrdup(text->c_str());
   if (problem != nullptr) *problem = SharedHeapStrdup(error.c_str());
   return nullptr;
+}
+
+int OrbitaneKeepLoadedState() {
+  sim::Library::Get().KeepLoaded();
+  return 1;
+}
+
+char* OrbitaneUndoScript(char** lost) {
+  if (lost != nullptr) *lost = nullptr;
+  std::optional<sim::UndoScript> undo = sim::Library::Get().Undo();
+  if (!undo) return nullptr;
+  if (lost != nullptr && !undo->lost.empty()) {
+    std::string lines;
+    for (const std::string& line : undo->lost) lines += line + "\n";
+    *lost = SharedHeapStrdup(lines.c_str());
+  }
+  return SharedHeapStrdup(undo->text.c_str());
+}
+
+char* OrbitaneFingerprints(const char* const* names, TreeNode* const* nodes, size_t count) {
+  std::unordered_map<uint64_t, std::string> byId;
+  for (size_t i = 0; i < count; ++i) {
+    const auto* node = dynamic_cast<const sim::SimNode*>(nodes[i]);
+    if (node == nullptr || names[i] == nullptr) continue;
+    if (std::shared_ptr<sim::Entry> entry = node->Live()) byId.emplace(entry->id, names[i]);
+  }
+  std::optional<std::string> records = sim::Library::Get().Fingerprints(byId);
+  return records ? SharedHeapStrdup(records->c_str()) : nullptr;
+}
+
+char* OrbitaneDrift(const char* recorded) {
+  if (recorded == nullptr) return nullptr;
+  std::optional<std::string> drift = sim::Library::Get().Drift(recorded);
+  return drift ? SharedHeapStrdup(drift->c_str()) : nullptr;
 }
 
 char* OrbitaneRehearsalLimits() {

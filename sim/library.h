@@ -14,10 +14,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "sim/model.h"
 #include "sim/site_file.h"
 #include "sim/trace.h"
+#include "sim/undo_script.h"
 
 namespace sim {
 
@@ -69,11 +72,31 @@ class Library {
   // when its changes go to a file (the plan would not describe what is still to be done).
   std::optional<std::string> Plan(bool json);
 
+  // From the next load on, the installation as it was loaded is kept even when changes go to
+  // its file, so that Undo can tell what a real run changed.
+  void KeepLoaded() { keepText = true; }
+  // The script that restores the installation as it was loaded; none when what it was is not
+  // kept (changes go to the file, and KeepLoaded came after the load).
+  std::optional<UndoScript> Undo();
+  // A node of entry was handed to the engine: the entry counts as read by the run (for a saved
+  // plan's fingerprints). Only entries of the load are marked.
+  void NoteRead(const Entry& entry) {
+    if (entry.id < entriesRead.size()) entriesRead[entry.id] = true;
+  }
+  // The fingerprints (fingerprint.h) of the entries read since the load, as they were loaded;
+  // names gives the engine's names by id. None when the plan would be none.
+  std::optional<std::string> Fingerprints(const std::unordered_map<uint64_t, std::string>& names);
+  // The drift (fingerprint.h) of recorded since then; from now on Plan gives the changes made
+  // after this comparison, also when they are written back.
+  std::optional<std::string> Drift(std::string_view recorded);
+
   const Trace& trace() const { return callTrace; }
 
  private:
   void Load();
   int LoadQuietly(std::string& problem);
+  // The installation as it was loaded, read again; null when it was not kept.
+  std::shared_ptr<Site> AsLoaded() const;
   // Reports a failed write-back of change: problem, what reached the file, then advice.
   void ReportUnwritten(const std::string& change, std::string problem,
                        std::string_view advice = "");
@@ -87,7 +110,10 @@ class Library {
   std::string siteFile;    // as named by ORBITANE_SIM; empty for the built-in installation
   std::string target;      // the file that write-backs replace (siteFile with links resolved)
   SiteText loadedText;     // the file as loaded, kept when nothing is written back (for Plan)
-  bool preloaded = false;  // Open loaded the installation; the next Init keeps it
+  bool keepText = false;   // loadedText is kept when changes are written back too (for Undo)
+  std::string baseline;    // the installation when Drift compared it, the base of Plan then
+  std::vector<bool> entriesRead;  // by id, the entries of the load that the run read (NoteRead)
+  bool preloaded = false;         // Open loaded the installation; the next Init keeps it
   bool writeBack = false;
   int firstStoppedWrite = 0;  // see ORBITANE_SIM_FAIL_BEFORE_RENAME; 0: none
   int writesTried = 0;        // write-backs tried since the load

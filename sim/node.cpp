@@ -37,6 +37,7 @@ SimNode::SimNode(const std::shared_ptr<Entry>& entry)
       madeIn(Library::Get().generation()),
       nodeKind(entry->kind),
       definitionRecord(DefinitionOf(*entry)) {
+  Library::Get().NoteRead(*entry);
   // The record holds everything a description shows, except an autoconfig object's broker.
   if (nodeKind == Kind::AutoConfig) {
     describedAs = std::make_unique<std::string>(Describe(*entry));

@@ -12,15 +12,8 @@
 #include "sim/json_text.h"
 
 namespace sim {
-namespace {
 
-using Rules = std::map<int64_t, std::string>;
-// A value on one side of a change: none when it is not set there.
-using Value = std::optional<std::string_view>;
-
-// Rule values of a qpk property: number and value pairs separated by blanks; none for any other
-// text, which is then compared as a plain property.
-std::optional<Rules> ParseRules(Value text) {
+std::optional<Rules> ParseRules(std::optional<std::string_view> text) {
   Rules rules;
   if (!text) return rules;
   std::vector<std::string_view> words;
@@ -40,6 +33,11 @@ std::optional<Rules> ParseRules(Value text) {
   }
   return rules;
 }
+
+namespace {
+
+// A value on one side of a change: none when it is not set there.
+using Value = std::optional<std::string_view>;
 
 template <class Key>
 Value Lookup(const std::map<Key, std::string>& map, const Key& key) {

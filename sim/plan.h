@@ -1,11 +1,21 @@
 // The plan of a dry run: what differs between an installation as it was loaded and as it is now.
 #pragma once
 
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "sim/model.h"
 
 namespace sim {
+
+// Rule values of a qpk property ("qpk_own", "qpk_inherited") by rule number: number and value
+// pairs separated by blanks, none (or nothing) for an unset property; none for any other text,
+// which is then compared as a plain property.
+using Rules = std::map<int64_t, std::string>;
+std::optional<Rules> ParseRules(std::optional<std::string_view> text);
 
 // The differences from before to after, in tree order (each parent's children in before's order,
 // then the ones after added). Text: one block per node that changed, indented by depth:

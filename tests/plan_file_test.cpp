@@ -79,7 +79,10 @@ TEST(PlanFile, APlanSaysWhereTheScriptStopped) {
     EXPECT_EQ(text.substr(text.size() - std::min(text.size(), row.textEnd.size())), row.textEnd)
         << row.script;
     folder.Program("--plan p.json s.hxo");
-    EXPECT_EQ(folder.Read("p.json"), row.json + "\n") << row.script;
+    std::string json = folder.Read("p.json");  // what it was made from aside (saved_plan_test)
+    const size_t record = json.find(",\n\"made_from\": ");
+    if (record != std::string::npos) json.erase(record, json.rfind('}') - record);
+    EXPECT_EQ(json, row.json + "\n") << row.script;
   }
 }
 

@@ -36,8 +36,35 @@ HXO_API int HXO_CanPlan(void);
    entries added and removed, properties, rule values and passwords changed (passwords named,
    never shown) and commands sent, in tree order. format is "text" or "json" (one document).
    Returns 0 and, when plan is not null, a newly allocated text to be released with free();
-   1 when no plan can be made (unknown format, changes written to a file, no installation). */
+   1 when no plan can be made (unknown format, changes written to a file unless
+   HXO_CheckPlanRecord came first, no installation). */
 HXO_API int HXO_GetPlan(const char* format, char** plan);
+
+/* ---- Saved plans ----
+   A plan saved after a dry run can be applied later, and only as long as what it was made from
+   still holds: the scripts that ran and the nodes of the installation that they read. */
+
+/* 1 when the linked implementation can fingerprint its nodes for saved plans (the simulated
+   installation can), else 0. */
+HXO_API int HXO_CanApplyPlans(void);
+
+/* After a dry run: what its plan was made from, as one JSON object: "scripts" (every script file
+   run so far, each once, with its absolute "path" and the "sha256" of the text that ran, null
+   when it was not read from a regular file) and "nodes" (one object per node of the
+   installation that the scripts read or changed, as it was before the run: its "path" as in the
+   plan, "object" when a registered object names it, a "fingerprint" of its entry, properties,
+   rule values and children, and those "properties" and "children"). Returns 0 and, when record
+   is not null, a text to be released with free(); 1 when the implementation cannot tell. */
+HXO_API int HXO_GetPlanRecord(char** record);
+
+/* Before a plan is applied: compares a record that HXO_GetPlanRecord gave with the script files
+   and the installation as they are now (opened with HXO_OpenInstallation). Returns the number
+   of differences, 0 when everything still holds, and -1 when record is not such a text or the
+   implementation cannot compare; report, when not null, receives one line per difference
+   ("~ hq: POLL_INTERVAL \"60\" -> \"45\" since the plan", "~ FILE: the script changed since
+   the plan"), to be released with free(). After it, HXO_GetPlan gives the changes made from
+   then on, also by a run whose changes are written. */
+HXO_API int HXO_CheckPlanRecord(const char* record, char** report);
 
 /* Writes, atomically, an installation file in the simulated installation's format holding the
    subtrees of every agent that the scripts run so far declared, as the installation reports them
@@ -49,6 +76,23 @@ HXO_API int HXO_GetPlan(const char* format, char** plan);
    message (when not null) set to one line saying why (release it with free()), also when a
    node's properties or children cannot be read. */
 HXO_API int HXO_WriteSnapshot(const char* fileName, char** message);
+
+/* Makes the installation keep what it holds when it is opened (HXO_OpenInstallation, or the first
+   AUTH or AGENT), so that HXO_WriteUndo can write the script that takes it back there after a
+   run. Call it before the installation is opened. Returns 1, or 0 when the linked implementation
+   cannot tell what a run changed (the simulated installation can). */
+HXO_API int HXO_PrepareUndo(void);
+
+/* After the scripts of a run, writes, atomically, a script of this language that restores the
+   entries, properties and rule values they changed: entries added are deleted, entries removed
+   are added again with their properties and rule values, properties and rule values are set
+   back, and each object changed is committed. It declares the objects it needs (AGENT, SPAWN),
+   and begins with heading (comment lines given by the caller) and comments naming what it cannot
+   restore: passwords (never read), commands sent, and entries no command creates again (a DSM,
+   an autoconfig object). fileName is written as HXO_WriteSnapshot writes. Returns 0 and, when lost
+   is not null, one line for each entry that cannot be created again (or NULL); 1 with message
+   (when not null) saying why nothing was written. Release both with free(). */
+HXO_API int HXO_WriteUndo(const char* fileName, const char* heading, char** lost, char** message);
 
 /* Checks the script file fileName, and the files it INCLUDEs, without running anything and
    without an installation: every line against the language's commands and subcommands, the

@@ -1,0 +1,266 @@
+#include "cli/saved_plan.h"
+
+#include <fcntl.h>
+#include <simdjson.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "hxo/hxo.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr int kNotAPlan = 65;
+constexpr int kUnreadable = 66;
+constexpr int kCannotCreate = 73;
+constexpr size_t kDifferencesShown = 20;
+
+std::string Dump(const Json& value) {
+  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// The absolute path of a file, links resolved; path itself when it cannot be resolved.
+std::string Resolved(const char* path) {
+  char resolved[PATH_MAX];
+  return realpath(path, resolved) != nullptr ? resolved : path;
+}
+
+// The installation file in use, resolved; empty for the built-in installation.
+std::string InstallationInUse() {
+  const char* file = std::getenv("ORBITANE_SIM");
+  return file == nullptr || *file == '\0' ? std::string() : Resolved(file);
+}
+
+std::string NameOfInstallation(const std::string& file) {
+  return file.empty() ? "the built-in installation" : file;
+}
+
+// Writes text to a new file beside path and renames it over path, keeping path's mode: a reader
+// sees the old plan or the new one. false with errno set when it could not.
+bool ReplacePlanFile(const std::string& path, const std::string& text) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return false;
+  std::string temporary = path + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return false;
+  bool ok = fchmod(fd, status.st_mode & 07777) == 0;
+  for (size_t done = 0; ok && done < text.size();) {
+    const ssize_t written = write(fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    ok = written > 0;
+    if (ok) done += static_cast<size_t>(written);
+  }
+  ok = ok && fsync(fd) == 0;
+  const int error = errno;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    const int reason = errno != 0 ? errno : error;
+    unlink(temporary.c_str());
+    errno = reason;
+  }
+  return ok;
+}
+
+// The plan file with "applied" (the time, UTC) as its last member.
+int MarkApplied(const SavedPlan& saved) {
+  char now[32];
+  const std::time_t seconds = std::time(nullptr);
+  std::tm utc{};
+  std::strftime(now, sizeof now, "%Y-%m-%dT%H:%M:%SZ", gmtime_r(&seconds, &utc));
+  struct stat status {};
+  if (stat(saved.file, &status) != 0 || !S_ISREG(status.st_mode)) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: nothing was run: the plan %s cannot be marked as applied: it is not "
+                 "a regular file\n",
+                 saved.file);
+    return kCannotCreate;
+  }
+  std::string updated(saved.text->data(), saved.text->size());
+  const size_t end = updated.rfind('}');  // a saved plan is an object: there is one
+  updated.insert(end, ",\n\"applied\": \"" + std::string(now) + "\"");
+  if (ReplacePlanFile(Resolved(saved.file), updated)) return 0;
+  std::fprintf(stderr,
+               "hxo_cmdline: nothing was run: the plan %s cannot be marked as applied: %s\n",
+               saved.file, std::strerror(errno));
+  return kCannotCreate;
+}
+
+// Each change as one line of JSON, sorted, so that two runs' changes compare as lists.
+std::vector<std::string> SortedChanges(const Json& changes) {
+  std::vector<std::string> lines;
+  if (changes.is_array()) {
+    lines.reserve(changes.size());
+    for (const Json& change : changes) lines.push_back(Dump(change));
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// The lines of a not in b, each after label, the first few of them.
+void ReportMissing(const std::vector<std::string>& a, const std::vector<std::string>& b,
+                   const char* label) {
+  std::vector<std::string> missing;
+  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(missing));
+  for (size_t i = 0; i < missing.size() && i < kDifferencesShown; ++i) {
+    std::fprintf(stderr, "  %s: %s\n", label, missing[i].c_str());
+  }
+  if (missing.size() > kDifferencesShown) {
+    std::fprintf(stderr, "  ... and %zu more %s\n", missing.size() - kDifferencesShown, label);
+  }
+}
+
+}  // namespace
+
+int TakeApplyOption(int argc, char** argv, int& i, const char*& planFile) {
+  const char* argument = argv[i];
+  if (std::strncmp(argument, "--apply=", 8) == 0) {
+    planFile = argument + 8;
+  } else if (std::strcmp(argument, "--apply") != 0) {
+    return 0;
+  } else if (i + 1 < argc) {
+    planFile = argv[++i];
+  } else {
+    return -1;
+  }
+  return planFile[0] == '\0' ? -1 : 1;
+}
+
+std::string WithPlanRecord(const std::string& plan, const char* script) {
+  char* record = nullptr;
+  const size_t end = plan.rfind('}');
+  if (end == std::string::npos || HXO_GetPlanRecord(&record) != 0) return plan;
+  char folder[PATH_MAX];
+  const std::string installation = InstallationInUse();
+  std::string madeFrom =
+      "{\"script\": " + Dump(script != nullptr ? Json(Resolved(script)) : Json()) +
+      ", \"directory\": " + Dump(getcwd(folder, sizeof folder) != nullptr ? Json(folder) : Json()) +
+      ", \"installation\": " + Dump(installation.empty() ? Json() : Json(installation)) + ",\n" +
+      (record + 1);  // the record's members follow
+  std::free(record);
+  return plan.substr(0, end) + ",\n\"made_from\": " + madeFrom + plan.substr(end);
+}
+
+int ReadSavedPlan(SavedPlan& saved) {
+  saved.text = std::make_shared<simdjson::padded_string>();
+  simdjson::padded_string& padded = *saved.text;
+  if (simdjson::padded_string::load(saved.file).get(padded)) {
+    std::fprintf(stderr, "hxo_cmdline: cannot read the plan %s: %s\n", saved.file,
+                 std::strerror(errno));
+    return kUnreadable;
+  }
+  simdjson::dom::parser parser;
+  simdjson::dom::object plan, madeFrom;
+  simdjson::dom::element changes;
+  if (parser.parse(padded).get(plan) || plan["changes"].get(changes) ||
+      plan["made_from"].get(madeFrom)) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: %s is not a saved plan: write one with --plan FILE.json SCRIPT\n",
+                 saved.file);
+    return kNotAPlan;
+  }
+  std::string_view script, applied, installation, directory;
+  if (madeFrom["script"].get(script)) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: the plan %s was not made from a script file, so it cannot be "
+                 "applied: save the commands in a file and plan it\n",
+                 saved.file);
+    return kNotAPlan;
+  }
+  saved.script = script;
+  saved.record = simdjson::minify(madeFrom);
+  saved.changes = simdjson::minify(changes);
+  bool complete = true;
+  saved.complete = plan["complete"].get(complete) || complete;
+  if (!madeFrom["directory"].get(directory)) saved.directory = directory;
+  if (!plan["applied"].get(applied) && !saved.readOnly) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: nothing was run: the plan %s was applied at %s; make a new plan\n",
+                 saved.file, std::string(applied).c_str());
+    return kPlanOutdated;
+  }
+  const std::string planned(madeFrom["installation"].get(installation) ? "" : installation);
+  const char* named = std::getenv("ORBITANE_SIM");
+  if (named == nullptr || *named == '\0') {
+    setenv("ORBITANE_SIM", planned.c_str(), 1);
+  } else if (Resolved(named) != planned) {
+    std::fprintf(stderr, "hxo_cmdline: nothing was run: the plan %s was made on %s, not on %s\n",
+                 saved.file, NameOfInstallation(planned).c_str(),
+                 NameOfInstallation(Resolved(named)).c_str());
+    return kPlanOutdated;
+  }
+  if (saved.readOnly) {
+    setenv("ORBITANE_SIM_READONLY", "1", 1);
+  } else {
+    unsetenv("ORBITANE_SIM_READONLY");
+  }
+  return 0;
+}
+
+int CheckSavedPlan(const SavedPlan& saved) {
+  char* report = nullptr;
+  const int differences = HXO_CheckPlanRecord(saved.record.c_str(), &report);
+  if (differences < 0) {
+    std::fprintf(stderr, "hxo_cmdline: %s is not a saved plan: its record cannot be read\n",
+                 saved.file);
+    return kNotAPlan;
+  }
+  if (differences > 0) {
+    std::fprintf(stderr, "hxo_cmdline: nothing was run: %s no longer holds:\n%s", saved.file,
+                 report);
+    std::free(report);
+    return kPlanOutdated;
+  }
+  std::free(report);
+  if (!saved.readOnly) {
+    if (int status = MarkApplied(saved); status != 0) return status;
+  }
+  if (!saved.directory.empty() && chdir(saved.directory.c_str()) != 0) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: nothing was run: cannot enter %s, where the plan was made: %s\n",
+                 saved.directory.c_str(), std::strerror(errno));
+    return kPlanOutdated;
+  }
+  return 0;
+}
+
+int CompareWithSavedPlan(const SavedPlan& saved) {
+  char* text = nullptr;
+  const bool made = HXO_GetPlan("json", &text) == 0;
+  const simdjson::padded_string padded(std::string_view(made ? text : ""));
+  std::free(text);
+  simdjson::dom::parser parser;
+  simdjson::dom::object plan;
+  simdjson::dom::element changes;
+  if (parser.parse(padded).get(plan) || plan["changes"].get(changes)) {
+    std::fprintf(stderr, "hxo_cmdline: the installation cannot say what the run changed\n");
+    return kRunDifferedFromPlan;
+  }
+  bool complete = true;
+  const bool sameEnd = (plan["complete"].get(complete) || complete) == saved.complete;
+  const std::string changed = simdjson::minify(changes);
+  if (changed == saved.changes && sameEnd) return 0;  // the same changes in the same order
+  std::fprintf(stderr, "hxo_cmdline: the run differed from the plan %s:\n", saved.file);
+  const std::vector<std::string> planned = SortedChanges(Json::parse(saved.changes));
+  const std::vector<std::string> changedLines = SortedChanges(Json::parse(changed));
+  ReportMissing(planned, changedLines, "planned, not made");
+  ReportMissing(changedLines, planned, "made, not planned");
+  if (!sameEnd) {
+    std::fprintf(stderr, "  %s\n",
+                 saved.complete ? "this run stopped early, the planned one did not"
+                                : "the planned run stopped early, this one did not");
+  }
+  return kRunDifferedFromPlan;
+}
