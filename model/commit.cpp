@@ -5,26 +5,26 @@
 
 bool ConfigObject::CommitProperties() {
   if (!IsAvailable()) return false;
-  if (!workingProperties) return true;
+  if (!workingSet) return true;
 
   const SetAside& aside = setAside();
   const std::string ownText = WriteRuleValueText(aside.ownRuleValues);
-  workingProperties->SetPropertyValueWithAction(
+  workingSet->properties.SetPropertyValueWithAction(
       "qpk_own", ownText.c_str(), ownText == aside.ownRuleText ? ACTION_NONE : ACTION_CHANGE);
 
   RuleValues inherited;
   if (parentObject != nullptr) parentObject->CollectRuleValues(inherited);
-  workingProperties->SetPropertyValueWithAction("qpk_inherited",
-                                                WriteRuleValueText(inherited).c_str(), ACTION_NONE);
+  workingSet->properties.SetPropertyValueWithAction(
+      "qpk_inherited", WriteRuleValueText(inherited).c_str(), ACTION_NONE);
 
   if (!aside.excludeText.empty()) {
-    workingProperties->SetPropertyValueWithAction("EXCLUDE", aside.excludeText.c_str(),
-                                                  ACTION_NONE);
+    workingSet->properties.SetPropertyValueWithAction("EXCLUDE", aside.excludeText.c_str(),
+                                                      ACTION_NONE);
   }
 
-  const bool written = treeNode->SetProperties(*workingProperties);
+  const bool written = treeNode->SetProperties(workingSet->properties);
   // Written or not, the next access loads the node's properties afresh.
-  workingProperties.reset();
+  workingSet.reset();
   return written;
 }
 

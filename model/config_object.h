@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "model/identity_key_set.h"
 #include "model/object_kind.h"
 #include "orbitane/orbitaneapi.h"
 
@@ -106,9 +107,9 @@ class ConfigObject {
   // --- Property working set ---
   bool EnsurePropertiesLoaded();
   // Whether the working copy is loaded (reading it never loads it).
-  bool HasWorkingSet() const { return workingProperties != nullptr; }
+  bool HasWorkingSet() const { return workingSet != nullptr; }
   // Drops the working copy unwritten; the next access loads the node's properties afresh.
-  void DropWorkingSet() { workingProperties.reset(); }
+  void DropWorkingSet() { workingSet.reset(); }
   const char* GetProperty(const char* propertyName);
   // A null value restores the value saved at the last load.
   bool SetProperty(const char* propertyName, const char* value);
@@ -141,8 +142,13 @@ class ConfigObject {
   std::string objectName;
   ObjectKind objectKind;
   std::unique_ptr<TreeNode> treeNode;
-  std::unique_ptr<NodePropertySet> workingProperties;  // null until loaded
-  NodePropertySet savedProperties;
+  // The working copy of the properties and the values it was loaded with, in one block of its
+  // own: most objects never load theirs, and every object is smaller without them.
+  struct WorkingSet {
+    NodePropertySet properties;
+    NodePropertySet saved;
+  };
+  std::unique_ptr<WorkingSet> workingSet;  // null until loaded
 
   // What few objects have, kept apart so that the many others stay small: the rule descriptions
   // in force (null until needed), and what loading the properties takes out of them: the own
@@ -171,7 +177,7 @@ class ConfigObject {
   // keys, read once on entry. Kept with the object rather than read from the parent link, so
   // that the object can leave the indexes after its parent was destroyed.
   const std::string* registeredParentName = nullptr;
-  std::vector<std::string> registeredIdentityKeys;
+  IdentityKeySet registeredIdentityKeys;
   // Made on first need, so that the many objects without rule values stay small.
   std::unique_ptr<SetAside> setAsideValues;
 };

@@ -1,6 +1,5 @@
 #include "model/object_registry.h"
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -26,7 +25,7 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
     LeaveFamily(name, *old);
   }
   if (object == nullptr) return;  // a null object only removes the name
-  object->registeredIdentityKeys = IdentityKeys(*object);
+  object->registeredIdentityKeys = IdentityKeySet(IdentityKeys(*object));
 
   // The family's key stays where it is until the family goes, which is after its last member.
   auto familyAt = families.try_emplace(ParentName(*object)).first;
@@ -34,9 +33,9 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
   Family& family = familyAt->second;
   family.children.emplace(object->name(), object.get());
   ++family.kindCounts[KindIndex(object->kind())];
-  for (const std::string& key : object->registeredIdentityKeys) {
-    family.identities[std::hash<std::string>()(key)].Add(object.get());
-  }
+  object->registeredIdentityKeys.ForEach([&](std::string_view key) {
+    family.identities[std::hash<std::string_view>()(key)].Add(object.get());
+  });
   const std::string_view key = object->name();
   objects.emplace_hint(at, key, std::move(object));
 }
@@ -57,12 +56,12 @@ void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& ob
   Family& family = familyAt->second;
   family.children.erase(name);
   --family.kindCounts[KindIndex(object.kind())];
-  for (const std::string& key : object.registeredIdentityKeys) {
-    auto holders = family.identities.find(std::hash<std::string>()(key));
-    if (holders == family.identities.end()) continue;
+  object.registeredIdentityKeys.ForEach([&](std::string_view key) {
+    auto holders = family.identities.find(std::hash<std::string_view>()(key));
+    if (holders == family.identities.end()) return;
     holders->second.Remove(&object);
     if (holders->second.empty()) family.identities.erase(holders);
-  }
+  });
   if (family.children.empty()) families.erase(familyAt);
 }
 
@@ -100,7 +99,7 @@ const ConfigObject* ObjectRegistry::ChildWithIdentity(const ConfigObject& parent
                                                       const std::string& identityKey) const {
   auto familyAt = families.find(parent.name());
   if (familyAt == families.end()) return nullptr;
-  auto holders = familyAt->second.identities.find(std::hash<std::string>()(identityKey));
+  auto holders = familyAt->second.identities.find(std::hash<std::string_view>()(identityKey));
   if (holders == familyAt->second.identities.end()) return nullptr;
   // Every object indexed under a parent's name has that parent as its link (a parent leaves
   // the registry only together with its subtree), so the first holder normally answers; keys
@@ -108,8 +107,7 @@ const ConfigObject* ObjectRegistry::ChildWithIdentity(const ConfigObject& parent
   const ConfigObject* found = nullptr;
   holders->second.Any([&](const ConfigObject* child) {
     if (child->parent() != &parent) return false;
-    const std::vector<std::string>& keys = child->registeredIdentityKeys;
-    if (std::find(keys.begin(), keys.end(), identityKey) == keys.end()) return false;
+    if (!child->registeredIdentityKeys.Contains(identityKey)) return false;
     found = child;
     return true;
   });

@@ -102,7 +102,7 @@ bool ConfigObject::SetRuleValue(int32_t rule, int32_t value) {
 
 int ConfigObject::InheritedRuleValue(int32_t rule) const {
   for (const ConfigObject* above = parentObject; above != nullptr; above = above->parentObject) {
-    if (!above->workingProperties) continue;
+    if (!above->workingSet) continue;
     const std::map<int32_t, int32_t>& own = above->setAside().ownRuleValues;
     if (auto found = own.find(rule); found != own.end()) return found->second;
   }

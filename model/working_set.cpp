@@ -46,7 +46,7 @@ void AddCableCommunity(ConfigObject& object, NodePropertySet& properties) {
 
 bool ConfigObject::EnsurePropertiesLoaded() {
   if (!IsAvailable()) return false;
-  if (workingProperties) return true;
+  if (workingSet) return true;
   std::unique_ptr<NodePropertySet> loaded(treeNode->GetProperties());
   if (!loaded) return false;
 
@@ -66,26 +66,27 @@ bool ConfigObject::EnsurePropertiesLoaded() {
   AddCableCommunity(*this, *loaded);
 
   // Saved after the fix-up, so that a property added by it is no pending change.
-  savedProperties = *loaded;
-  workingProperties = std::move(loaded);
+  workingSet = std::make_unique<WorkingSet>();
+  workingSet->saved = *loaded;
+  workingSet->properties = std::move(*loaded);
   return true;
 }
 
 const char* ConfigObject::GetProperty(const char* propertyName) {
-  if (!EnsurePropertiesLoaded() || !workingProperties->PropertyExists(propertyName)) {
+  if (!EnsurePropertiesLoaded() || !workingSet->properties.PropertyExists(propertyName)) {
     return nullptr;
   }
-  return workingProperties->GetPropertyValue(propertyName);
+  return workingSet->properties.GetPropertyValue(propertyName);
 }
 
 bool ConfigObject::SetProperty(const char* propertyName, const char* value) {
   if (!EnsurePropertiesLoaded()) return false;
   if (value != nullptr) {
-    workingProperties->SetPropertyValue(propertyName, value);
+    workingSet->properties.SetPropertyValue(propertyName, value);
   } else {
     // Restoring: the value of the last load, marked as unchanged.
-    workingProperties->SetPropertyValueWithAction(
-        propertyName, savedProperties.GetPropertyValue(propertyName), ACTION_NONE);
+    workingSet->properties.SetPropertyValueWithAction(
+        propertyName, workingSet->saved.GetPropertyValue(propertyName), ACTION_NONE);
   }
   return true;
 }
@@ -93,25 +94,25 @@ bool ConfigObject::SetProperty(const char* propertyName, const char* value) {
 std::map<std::string, std::string> ConfigObject::GetAllProperties() {
   if (!EnsurePropertiesLoaded()) return {};
   PropertyCollector collector;
-  workingProperties->DoForEachProperty(collector);
+  workingSet->properties.DoForEachProperty(collector);
   return std::move(collector.properties);
 }
 
 bool ConfigObject::HasPropertyChanges() const {
-  if (!IsAvailable() || !workingProperties) return false;
+  if (!IsAvailable() || !workingSet) return false;
   ChangeDetector detector;
-  workingProperties->DoForEachProperty(detector);
+  workingSet->properties.DoForEachProperty(detector);
   return detector.changed;
 }
 
 std::set<std::string> ConfigObject::ChangedPropertyNames() const {
   PendingChangeCollector pending;
-  if (workingProperties) workingProperties->DoForEachProperty(pending);
+  if (workingSet) workingSet->properties.DoForEachProperty(pending);
   return std::move(pending.names);
 }
 
 bool ConfigObject::RuleValuesChanged() const {
-  if (!IsAvailable() || !workingProperties) return false;
+  if (!IsAvailable() || !workingSet) return false;
   return WriteRuleValueText(setAside().ownRuleValues) != setAside().ownRuleText;
 }
 
