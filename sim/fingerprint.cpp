@@ -83,7 +83,7 @@ std::string Fingerprint(const Entry& entry) {
     digest.AddField(key);
     digest.AddField(value);
   }
-  ForEachChild(entry, [&digest](const Entry& child) { digest.AddField(Describe(child)); });
+  ForEachChild(entry, [](const Entry& child) { digest.AddField(Describe(child)); });
   return digest.Hex();
 }
 
