@@ -13,6 +13,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 HOSTS = ["site%02d" % n for n in range(1, 21)]
 DRIFTING, FAILING = "site07", "site13"
@@ -95,9 +96,11 @@ class Fleet:
                 out.write("%s ansible_connection=local site=%s poll=%d\n"
                           % (host, self.site(host), 100 + n))
             out.write("[installations:vars]\nhxo_program=%s\n" % (program or self.program))
+        started = time.monotonic()
         run = subprocess.run(["ansible-playbook", "-i", inventory, "play.yml"] + list(options),
                              cwd=self.root, env=self.env, capture_output=True, text=True,
                              timeout=120)
+        print("ansible-playbook %s: %.1f s" % (" ".join(options), time.monotonic() - started))
         try:
             report = json.loads(run.stdout)
         except ValueError:
