@@ -153,27 +153,21 @@ def plan_changes_state(plan):
     return any(change.get("op") in STATE_OPS for change in plan.get("changes", []))
 
 
-def parse_json_lines(text):
-    documents = []
-    for line in text.splitlines():
-        try:
-            document = json.loads(line)
-        except ValueError:
-            continue
-        if isinstance(document, dict):
-            documents.append(document)
-    return documents
+def json_document(line):
+    """The JSON Lines document on the line, or None for a line that is not one (plain text)."""
+    try:
+        document = json.loads(line)
+    except ValueError:
+        return None
+    return document if isinstance(document, dict) else None
 
 
 def program_messages(stderr):
     """The lines of standard error as the text mode prints them: SCRIPT:LINE: MESSAGE."""
     messages = []
     for line in stderr.splitlines():
-        try:
-            document = json.loads(line)
-        except ValueError:
-            document = None
-        if not isinstance(document, dict):
+        document = json_document(line)
+        if document is None:
             messages.append(line)
         elif document.get("type") == "error":
             place = [str(part) for part in (document.get("script"), document.get("line"))
@@ -183,6 +177,11 @@ def program_messages(stderr):
         else:
             messages.append(document.get("text", document.get("message", line)))
     return messages
+
+
+def fail_with_messages(module, stderr, result):
+    module.fail_json(msg="\n".join(program_messages(stderr)) or
+                     "hxo_cmdline ended with status %d" % result["rc"], **result)
 
 
 class Runner(object):
@@ -198,18 +197,12 @@ class Runner(object):
         return self.module.get_bin_path(executable, required=True)
 
     def run(self, arguments, cwd):
-        command = [self.program]
-        if self.sim:
-            command += ["--sim", self.sim]
-        command += ["--output=json"] + arguments
-        rc, stdout, stderr = self.module.run_command(command, cwd=cwd)
-        return rc, stdout, stderr
+        command = [self.program] + (["--sim", self.sim] if self.sim else []) + arguments
+        return self.module.run_command(command, cwd=cwd)
 
     def text_plan(self, script, cwd):
         plan_file = os.path.join(self.workdir, "plan.txt")
-        command = [self.program] + (["--sim", self.sim] if self.sim else [])
-        command += ["--plan", plan_file, "--", script]
-        self.module.run_command(command, cwd=cwd)
+        self.run(["--plan", plan_file, "--", script], cwd)
         try:
             with open(plan_file) as text:
                 return text.read()
@@ -218,7 +211,8 @@ class Runner(object):
 
 
 def result_of(rc, stdout, stderr):
-    return dict(rc=rc, listings=[d for d in parse_json_lines(stdout) if d.get("type") == "listing"],
+    documents = (json_document(line) for line in stdout.splitlines())
+    return dict(rc=rc, listings=[d for d in documents if d and d.get("type") == "listing"],
                 stdout_lines=stdout.splitlines(), stderr_lines=stderr.splitlines())
 
 
@@ -237,7 +231,7 @@ def run_module(module, workdir):
 
     runner = Runner(module, workdir)
     plan_file = os.path.join(workdir, "plan.json")
-    rc, stdout, stderr = runner.run(["--plan", plan_file, "--", script], cwd)
+    rc, stdout, stderr = runner.run(["--output=json", "--plan", plan_file, "--", script], cwd)
     result = result_of(rc, stdout, stderr)
     result.update(changed=False, applied=False)
     plan = None
@@ -246,8 +240,7 @@ def run_module(module, workdir):
             plan = json.load(text)
         result["plan"] = plan
     if rc != 0 or plan is None:
-        module.fail_json(msg="\n".join(program_messages(stderr)) or
-                         "hxo_cmdline ended with status %d" % rc, **result)
+        fail_with_messages(module, stderr, result)
 
     if params["force"]:
         change = bool(plan.get("changes"))
@@ -261,12 +254,11 @@ def run_module(module, workdir):
         result["changed"] = change and module.check_mode
         module.exit_json(**result)
 
-    rc, stdout, stderr = runner.run(["--apply", plan_file], cwd)
+    rc, stdout, stderr = runner.run(["--output=json", "--apply", plan_file], cwd)
     applied = result_of(rc, stdout, stderr)
     result.update(applied, changed=True, applied=True)
     if rc != 0:
-        module.fail_json(msg="\n".join(program_messages(stderr)) or
-                         "hxo_cmdline ended with status %d" % rc, **result)
+        fail_with_messages(module, stderr, result)
     module.exit_json(**result)
 
 
