@@ -1,14 +1,10 @@
 #!/usr/bin/env python3
-"""The hxo.site collection over an inventory of 20 installations (copies of examples/site.json),
-connection local, forks 5: a check run with diff, a real run, a second real run that changes
-nothing, and a run where one site drifts between its dry run and its apply and another's script
-fails. Also ansible-doc of the module and ansible-galaxy collection build.
-
-usage: ansible_test.py HXO_CMDLINE SOURCE_DIR. Exit status 77 (skipped) without ansible-playbook.
-"""
+"""usage: ansible_test.py HXO_CMDLINE SOURCE_DIR (exit status 77, skipped, without ansible).
+The collection over 20 copies of examples/site.json, connection local, forks 5."""
 
 import json
 import os
+import pathlib
 import shutil
 import subprocess
 import sys
@@ -35,8 +31,8 @@ PLAYBOOK = """
 
 # Changes the drifting site after its dry run, before --apply loads it.
 DRIFT_HOOK = """#!/bin/sh
-case " $* " in
-  *" --apply "*"%s"*|*"%s"*" --apply "*)
+case "$*" in
+  *"--sim %s --output=json --apply "*)
     sed -i '0,/"POLL_INTERVAL": "60"/s//"POLL_INTERVAL": "61"/' "%s" ;;
 esac
 exec "%s" "$@"
@@ -124,7 +120,8 @@ def test_documentation_and_build(fleet):
     check(doc.stderr.strip() == "", "ansible-doc warned: " + doc.stderr)
     build = fleet.ansible("ansible-galaxy", "collection", "build", "--output-path", fleet.root,
                           os.path.join(fleet.source, "ansible"))
-    check(build.returncode == 0 and os.path.exists(os.path.join(fleet.root, "hxo-site-1.0.0.tar.gz")),
+    archive = os.path.join(fleet.root, "hxo-site-1.0.0.tar.gz")
+    check(build.returncode == 0 and os.path.exists(archive),
           "collection build failed: " + build.stdout + build.stderr)
     check("WARNING" not in build.stderr, "collection build warned: " + build.stderr)
 
@@ -171,14 +168,12 @@ def test_check_real_and_again(fleet):
 def test_faults_fail_their_host_only(fleet):
     fleet.fresh_sites()
     failing = fleet.site(FAILING)
-    with open(failing) as text:
-        broken = text.read().replace('"ipaddr": "127.0.0.1"', '"ipaddr": "127.0.0.9"', 1)
-    with open(failing, "w") as text:
-        text.write(broken)
+    text = pathlib.Path(failing).read_text()  # its agent hq is not there: AGENT fails
+    pathlib.Path(failing).write_text(text.replace('"127.0.0.1"', '"127.0.0.9"', 1))
     hook = os.path.join(fleet.root, "drift_hook.sh")
     drifting = fleet.site(DRIFTING)
     with open(hook, "w") as out:
-        out.write(DRIFT_HOOK % (drifting, drifting, drifting, fleet.program))
+        out.write(DRIFT_HOOK % (drifting, drifting, fleet.program))
     os.chmod(hook, 0o755)
 
     results, stats, run = fleet.play(program=hook)

@@ -109,8 +109,9 @@ plan:
       end; C(made_from) records what the plan was made from.
   returned: when the dry run wrote a plan
   type: dict
-  sample: {"format": 1, "complete": true, "changes": [{"op": "set", "path": ["Agent 127.0.0.1:5465"],
-           "name": "POLL_INTERVAL", "old": "60", "new": "90"}]}
+  sample: {"format": 1, "complete": true,
+           "changes": [{"op": "set", "path": ["Agent 127.0.0.1:5465"],
+                        "name": "POLL_INTERVAL", "old": "60", "new": "90"}]}
 applied:
   description: Whether the plan was applied (the script run for real).
   returned: always
