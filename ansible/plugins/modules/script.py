@@ -73,6 +73,8 @@ notes:
     installation (a snapshot of a live one, see C(--snapshot)).
   - C(changed) in check mode says whether the plan holds a change of state, or anything at all
     with C(force).
+  - A script that ends with QUIT, EXIT, BYE or ABORT ALL has result code 6, so it fails the task
+    like any other non-zero code; let such a script simply end instead.
 """
 
 EXAMPLES = r"""
