@@ -470,6 +470,10 @@ int Run(int argc, char** argv) {
 
   if (simFile != nullptr) setenv("ORBITANE_SIM", simFile, 1);
   SettlePlanFormat(installation);
+  // A JSON plan records the scripts it was made from (--apply checks them).
+  if (installation.planFormat != nullptr && std::strcmp(installation.planFormat, "json") == 0) {
+    HXO_RecordScripts(1);
+  }
   const bool jsonOutput = std::strcmp(outputFormat, "json") == 0;
   // The plan printed after the script would end the JSON Lines with another document kind.
   if (jsonOutput && installation.planFormat != nullptr && installation.planFile == nullptr) {

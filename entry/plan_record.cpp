@@ -83,6 +83,8 @@ HXO_API int HXO_CanApplyPlans(void) {
                                                                                                 : 0;
 }
 
+HXO_API void HXO_RecordScripts(int on) { DigestScriptRuns(on != 0); }
+
 HXO_API int HXO_GetPlanRecord(char** record) {
   if (record != nullptr) *record = nullptr;
   if (!HXO_CanApplyPlans()) return 1;

@@ -13,6 +13,7 @@ namespace {
 struct Noted {
   std::vector<ScriptRun> runs;
   std::unordered_set<std::string> paths;
+  bool digests = false;
 };
 
 Noted& TheNoted() {
@@ -22,8 +23,11 @@ Noted& TheNoted() {
 
 }  // namespace
 
+void DigestScriptRuns(bool on) { TheNoted().digests = on; }
+
 void NoteScriptRun(const std::string& path, std::optional<std::string_view> text) {
   Noted& noted = TheNoted();
+  if (!noted.digests) return;
   char resolved[PATH_MAX];
   std::string absolute = realpath(path.c_str(), resolved) != nullptr ? resolved : path;
   if (!noted.paths.insert(absolute).second) return;

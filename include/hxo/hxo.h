@@ -48,8 +48,13 @@ HXO_API int HXO_GetPlan(const char* format, char** plan);
    installation can), else 0. */
 HXO_API int HXO_CanApplyPlans(void);
 
+/* Before a dry run whose plan is to be saved: with on, every script file that runs from now on is
+   noted with the SHA-256 of its text for HXO_GetPlanRecord; off (the default) notes none, since
+   the digest is a pass over a whole script before its first line runs. */
+HXO_API void HXO_RecordScripts(int on);
+
 /* After a dry run: what its plan was made from, as one JSON object: "scripts" (every script file
-   run so far, each once, with its absolute "path" and the "sha256" of the text that ran, null
+   run so far while HXO_RecordScripts was on, each once, with its absolute "path" and the "sha256" of the text that ran, null
    when it was not read from a regular file) and "nodes" (one object per node of the
    installation that the scripts read or changed, as it was before the run: its "path" as in the
    plan, "object" when a registered object names it, a "fingerprint" of its entry, properties,
