@@ -115,7 +115,7 @@ extern const char* const kListHelp[] = {
 bool HandleObjectList(CommandContext& command) {
   const ConfigObject* object = command.workspace.registry().Find(command.objectName);
   const KindTraits* traits = TraitsOf(object->kind());
-  if (traits == nullptr || traits->listHeader == nullptr) {
+  if (traits == nullptr || !traits->hasConfiguredChildren) {
     return command.Fail(ResultCode::kNotApplicable, "Cannot execute LIST on %s object \"%s\".\n",
                         KindName(object->kind()), command.objectName.c_str());
   }

@@ -6,16 +6,15 @@ namespace {
 
 // In the order of the enumeration's values.
 constexpr KindTraits kKinds[] = {
-    {ObjectKind::Agent, "Agent", "AGENT", ObjectKind::Broker, "BROKER List for \"%s\":",
-     "Object \"%s\" has no BROKERS.\n", kDefaultPort, nullptr, nullptr, nullptr},
-    {ObjectKind::DSM, "DSM", "DSM", ObjectKind::Target,
-     "TARGET List for \"%s\":", "Object \"%s\" has no TARGETS.\n", 0, nullptr, "dsm1", nullptr},
-    {ObjectKind::Target, "Target", "TARGET", ObjectKind::Target, nullptr, nullptr, 0, "public",
-     nullptr, nullptr},
-    {ObjectKind::Broker, "Broker", "BROKER", ObjectKind::DSM, "DSM List for \"%s\":",
-     "Object \"%s\" has no DSMS.\n", kDefaultPort, nullptr, nullptr, "127.0.0.1"},
-    {ObjectKind::AutoConfig, "AutoConfig", "AUTOCONFIG", ObjectKind::AutoConfig, nullptr, nullptr,
-     0, nullptr, nullptr, nullptr},
+    {ObjectKind::Agent, "Agent", "AGENT", true, ObjectKind::Broker, kDefaultPort, nullptr, nullptr,
+     nullptr},
+    {ObjectKind::DSM, "DSM", "DSM", true, ObjectKind::Target, 0, nullptr, "dsm1", nullptr},
+    {ObjectKind::Target, "Target", "TARGET", false, ObjectKind::Target, 0, "public", nullptr,
+     nullptr},
+    {ObjectKind::Broker, "Broker", "BROKER", true, ObjectKind::DSM, kDefaultPort, nullptr, nullptr,
+     "127.0.0.1"},
+    {ObjectKind::AutoConfig, "AutoConfig", "AUTOCONFIG", false, ObjectKind::AutoConfig, 0,
+     nullptr, nullptr, nullptr},
 };
 
 }  // namespace

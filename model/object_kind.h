@@ -21,11 +21,10 @@ struct KindTraits {
   ObjectKind kind;
   const char* displayName;   // in messages and listings: "Agent"
   const char* reservedWord;  // the reserved object name that selects every object of the kind
-  // LIST: the kind of the configured children, the listing's header and the text for none;
-  // listHeader is null for kinds without configured children.
+  // LIST: whether the kind has configured children, and their kind (the listing's texts are
+  // runtime/listing_text.cpp's).
+  bool hasConfiguredChildren;
   ObjectKind childKind;
-  const char* listHeader;
-  const char* noChildrenText;
   // Filled into a record that lacks them: port (0: none), community, name and address (null:
   // none).
   uint16_t defaultPort;
