@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,6 +71,13 @@ class NameValueActionAlgorithm {
 // An assignable set of name -> value entries, each with a pending action.
 class NodePropertySet {
  public:
+  NodePropertySet() = default;
+  NodePropertySet(const NodePropertySet& other);
+  NodePropertySet& operator=(const NodePropertySet& other);
+  NodePropertySet(NodePropertySet&&) noexcept = default;
+  NodePropertySet& operator=(NodePropertySet&&) noexcept = default;
+  ~NodePropertySet();
+
   // The value of name, or null when absent. Valid until the set changes.
   const char* GetPropertyValue(const char* name) const;
   bool PropertyExists(const char* name) const;
@@ -81,7 +89,7 @@ class NodePropertySet {
   bool EraseProperty(const char* name);
   // Calls algorithm.Process for every entry, in name order.
   void DoForEachProperty(NameValueActionAlgorithm& algorithm) const;
-  size_t size() const { return entries_.size(); }
+  size_t size() const;
 
  private:
   struct Entry {
@@ -89,13 +97,17 @@ class NodePropertySet {
     std::string value;
     action_t action;
   };
-  // The entry of name, or where it would go.
-  std::vector<Entry>::iterator Place(const char* name);
-  std::vector<Entry>::const_iterator Place(const char* name) const;
+  // Moves the packed entries into many_.
+  void Spill();
 
-  // Sorted by name. A set holds a few entries (a working copy is made for every object that a
-  // command reads or changes): one block for all of them, where a map took a node each.
-  std::vector<Entry> entries_;
+  // A working copy is made for every object that a command reads or changes, and nearly all
+  // hold one to a few short entries: those sit packed in one text, in name order, each as its
+  // name, a NUL, its value, a NUL and its action in one byte, so that a set of one short entry
+  // needs no block of its own. A set that grows past a handful of entries, or takes an action
+  // beyond a byte, keeps its entries in many_ instead (sorted by name), where a lookup is a
+  // binary search; packed_ is then empty.
+  std::string packed_;
+  std::unique_ptr<std::vector<Entry>> many_;
 };
 
 class TreeNode;

@@ -86,6 +86,58 @@ std::vector<ChildDefinitionData::Entry> ChildDefinitionData::entries() const {
 
 namespace {
 
+// A packed set spills into separate entries past this many: a lookup among the packed ones is a
+// walk along the text.
+constexpr size_t kMaxPackedEntries = 8;
+// Actions from 0 to this fit the packed entry's byte.
+constexpr int kMaxPackedAction = 127;
+
+// One entry of a packed property set, and where it lies in the text.
+struct PackedEntry {
+  const char* name;
+  const char* value;
+  action_t action;
+  size_t at;   // offset of the name
+  size_t end;  // offset just past the action byte
+};
+
+template <typename Visit>
+void ForEachPacked(const std::string& packed, Visit visit) {
+  const char* const begin = packed.data();
+  for (size_t at = 0; at < packed.size();) {
+    const char* name = begin + at;
+    const char* value = name + std::strlen(name) + 1;
+    const char* action = value + std::strlen(value) + 1;
+    const size_t end = static_cast<size_t>(action + 1 - begin);
+    if (!visit(PackedEntry{name, value, static_cast<action_t>(*action), at, end})) return;
+    at = end;
+  }
+}
+
+// The packed entry named name, or where it would go (found false, at the insertion offset).
+struct PackedPlace {
+  size_t at;
+  size_t end;  // past the entry found; at when none was
+  bool found;
+};
+
+PackedPlace FindPacked(const std::string& packed, const char* name) {
+  PackedPlace place{packed.size(), packed.size(), false};
+  ForEachPacked(packed, [&](const PackedEntry& entry) {
+    const int order = std::strcmp(entry.name, name);
+    if (order < 0) return true;
+    place = {entry.at, order == 0 ? entry.end : entry.at, order == 0};
+    return false;
+  });
+  return place;
+}
+
+size_t PackedCount(const std::string& packed) {
+  size_t count = 0;
+  ForEachPacked(packed, [&](const PackedEntry&) { return ++count, true; });
+  return count;
+}
+
 template <typename Entries>
 auto PlaceOf(Entries& entries, const char* name) {
   return std::lower_bound(entries.begin(), entries.end(), name,
@@ -96,17 +148,34 @@ auto PlaceOf(Entries& entries, const char* name) {
 
 }  // namespace
 
-std::vector<NodePropertySet::Entry>::iterator NodePropertySet::Place(const char* name) {
-  return PlaceOf(entries_, name);
+NodePropertySet::NodePropertySet(const NodePropertySet& other)
+    : packed_(other.packed_),
+      many_(other.many_ ? std::make_unique<std::vector<Entry>>(*other.many_) : nullptr) {}
+
+NodePropertySet& NodePropertySet::operator=(const NodePropertySet& other) {
+  if (this != &other) *this = NodePropertySet(other);
+  return *this;
 }
 
-std::vector<NodePropertySet::Entry>::const_iterator NodePropertySet::Place(const char* name) const {
-  return PlaceOf(entries_, name);
+NodePropertySet::~NodePropertySet() = default;
+
+void NodePropertySet::Spill() {
+  auto entries = std::make_unique<std::vector<Entry>>();
+  ForEachPacked(packed_, [&](const PackedEntry& entry) {
+    entries->push_back(Entry{entry.name, entry.value, entry.action});
+    return true;
+  });
+  many_ = std::move(entries);
+  std::string().swap(packed_);
 }
 
 const char* NodePropertySet::GetPropertyValue(const char* name) const {
-  auto found = Place(name);
-  return found == entries_.end() || found->name != name ? nullptr : found->value.c_str();
+  if (many_) {
+    auto found = PlaceOf(*many_, name);
+    return found == many_->end() || found->name != name ? nullptr : found->value.c_str();
+  }
+  const PackedPlace place = FindPacked(packed_, name);
+  return place.found ? packed_.data() + place.at + std::strlen(name) + 1 : nullptr;
 }
 
 bool NodePropertySet::PropertyExists(const char* name) const {
@@ -126,24 +195,52 @@ void NodePropertySet::SetPropertyValueWithAction(const char* name, const char* v
   }
   // Copied first: value may be a text of this set, which inserting would move.
   std::string text(value);
-  auto at = Place(name);
-  if (at != entries_.end() && at->name == name) {
+  if (!many_) {
+    const PackedPlace place = FindPacked(packed_, name);
+    const bool fits = action >= 0 && action <= kMaxPackedAction &&
+                      (place.found || PackedCount(packed_) < kMaxPackedEntries);
+    if (fits) {
+      std::string entry(name);
+      entry.push_back('\0');
+      entry.append(text).push_back('\0');
+      entry.push_back(static_cast<char>(action));
+      packed_.replace(place.at, place.end - place.at, entry);
+      return;
+    }
+    Spill();
+  }
+  auto at = PlaceOf(*many_, name);
+  if (at != many_->end() && at->name == name) {
     at->value = std::move(text);
     at->action = action;
   } else {
-    entries_.insert(at, Entry{name, std::move(text), action});
+    many_->insert(at, Entry{name, std::move(text), action});
   }
 }
 
 bool NodePropertySet::EraseProperty(const char* name) {
-  auto found = Place(name);
-  if (found == entries_.end() || found->name != name) return false;
-  entries_.erase(found);
+  if (!many_) {
+    const PackedPlace place = FindPacked(packed_, name);
+    if (place.found) packed_.erase(place.at, place.end - place.at);
+    return place.found;
+  }
+  auto found = PlaceOf(*many_, name);
+  if (found == many_->end() || found->name != name) return false;
+  many_->erase(found);
   return true;
 }
 
 void NodePropertySet::DoForEachProperty(NameValueActionAlgorithm& algorithm) const {
-  for (const Entry& entry : entries_) {
-    algorithm.Process(entry.name.c_str(), entry.value.c_str(), entry.action);
+  if (many_) {
+    for (const Entry& entry : *many_) {
+      algorithm.Process(entry.name.c_str(), entry.value.c_str(), entry.action);
+    }
+    return;
   }
+  ForEachPacked(packed_, [&](const PackedEntry& entry) {
+    algorithm.Process(entry.name, entry.value, entry.action);
+    return true;
+  });
 }
+
+size_t NodePropertySet::size() const { return many_ ? many_->size() : PackedCount(packed_); }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -79,6 +80,47 @@ TEST(Records, PropertySetsKeepNameOrderAndActions) {
   EXPECT_EQ(set.size(), 2u);
 }
 
+
+// Small sets are kept packed and larger ones (or ones with an action beyond a byte) apart: either
+// way a set answers as a sorted map does, through growth, replacement, removal and copies.
+TEST(Records, PropertySetsAnswerAsAMapAtEverySize) {
+  struct Visit : NameValueActionAlgorithm {
+    void Process(const char* name, const char* value, action_t action) override {
+      seen[name] = {value, action};
+    }
+    std::map<std::string, std::pair<std::string, int>> seen;
+  };
+  for (const int count : {1, 8, 9, 40}) {
+    for (const int bigAction : {0, 300}) {
+      NodePropertySet set;
+      std::map<std::string, std::pair<std::string, int>> expected;
+      for (int i = 0; i < count; ++i) {
+        const std::string name = "P" + std::to_string((i * 7) % count);  // out of order
+        const action_t action = static_cast<action_t>(i == count / 2 ? bigAction : i % 3);
+        set.SetPropertyValueWithAction(name.c_str(), std::to_string(i).c_str(), action);
+        expected[name] = {std::to_string(i), action};
+      }
+      set.SetPropertyValue("P0", "longer than the other values");
+      expected["P0"] = {"longer than the other values", ACTION_CHANGE};
+      const NodePropertySet before = set;
+      const auto expectedBefore = expected;
+      EXPECT_TRUE(set.EraseProperty("P0"));
+      EXPECT_FALSE(set.EraseProperty("P0"));
+      expected.erase("P0");
+      const std::string context = std::to_string(count) + "/" + std::to_string(bigAction);
+      Visit now, then;
+      set.DoForEachProperty(now);
+      before.DoForEachProperty(then);
+      EXPECT_EQ(now.seen, expected) << context;
+      EXPECT_EQ(then.seen, expectedBefore) << context;
+      EXPECT_EQ(set.size(), expected.size()) << context;
+      for (const auto& [name, entry] : expected) {
+        EXPECT_STREQ(set.GetPropertyValue(name.c_str()), entry.first.c_str()) << context;
+      }
+      EXPECT_EQ(set.GetPropertyValue("P"), nullptr) << context;
+    }
+  }
+}
 // A named data item, or none for a null reply.
 std::optional<std::string> Item(TreeNode& node, const std::string& item) {
   char* text = node.GetNamedDataItem(item.c_str());
