@@ -254,6 +254,9 @@ int PrepareInstallation(const InstallationOptions& options) {
     return kUnavailable;
   }
   if (options.readOnly || options.planFormat != nullptr) setenv("ORBITANE_SIM_READONLY", "1", 1);
+  // A rehearsal's plan starts from the installation as loaded: kept from the load on (the
+  // installation otherwise reads its file again for the plan, and cannot when it changed meanwhile).
+  if (options.planFormat != nullptr) HXO_PrepareUndo();
   const char* file = std::getenv("ORBITANE_SIM");
   if (file == nullptr || *file == '\0') return 0;
   char* message = nullptr;

@@ -154,23 +154,31 @@ int Library::LoadQuietly(std::string& problem) {
   }
   loadedSite->firstAddedId = loadedSite->byId.size();
   entriesRead.assign(loadedSite->byId.size(), false);
-  if (writeBack) {
-    DigestIfRecent(siteStamp, file->text.view());
-    RemoveStaleTemporaries(target);
-  }
-  if (!writeBack || keepText) loadedText = std::move(file->text);
+  // The stamp tells a later reading of the file (a write-back, or AsLoaded) whether the file
+  // is still the one loaded.
+  DigestIfRecent(siteStamp, file->text.view());
+  if (writeBack) RemoveStaleTemporaries(target);
+  if (keepText) loadedText = std::move(file->text);
   return 0;
 }
 
 // The installation as a plan or an undo starts from: as Drift last compared it, else as loaded.
-// None when changes went to the file since the load and the loaded text was not kept.
+// The loaded text is kept only when asked (KeepLoaded): a site of a million targets is some 60
+// MB, and most runs never ask for a plan. Without it, the file is read again when nothing was
+// written to it and it still carries the stamp of the load. None when changes went to the file
+// since the load, or it changed under the run, and the loaded text was not kept.
 std::shared_ptr<Site> Library::AsLoaded() const {
-  if (writeBack && baseline.empty() && !keepText) return nullptr;
   std::string error;
-  return ReadSite(!baseline.empty()    ? std::string_view(baseline)
-                  : siteFile.empty()   ? std::string_view(DefaultSiteJson())
-                                       : loadedText.view(),
-                  error);
+  if (!baseline.empty()) return ReadSite(baseline, error);
+  if (siteFile.empty()) return ReadSite(DefaultSiteJson(), error);
+  if (!loadedText.view().empty()) return ReadSite(loadedText.view(), error);
+  if (writeBack) return nullptr;
+  std::optional<FileText> file = ReadSiteFile(siteFile, error);
+  if (!file || !file->stamp.SameTimes(siteStamp) ||
+      (siteStamp.digest && DigestOf(file->text.view()) != *siteStamp.digest)) {
+    return nullptr;
+  }
+  return ReadSite(file->text.view(), error, file->text.slack());
 }
 
 std::optional<std::string> Library::Plan(bool json) {

@@ -109,8 +109,8 @@ class Library {
   bool hasLoaded = false;
   std::string siteFile;    // as named by ORBITANE_SIM; empty for the built-in installation
   std::string target;      // the file that write-backs replace (siteFile with links resolved)
-  SiteText loadedText;     // the file as loaded, kept when nothing is written back (for Plan)
-  bool keepText = false;   // loadedText is kept when changes are written back too (for Undo)
+  SiteText loadedText;     // the file as loaded, when keepText (for Plan and Undo; see AsLoaded)
+  bool keepText = false;
   std::string baseline;    // the installation when Drift compared it, the base of Plan then
   std::vector<bool> entriesRead;  // by id, the entries of the load that the run read (NoteRead)
   bool preloaded = false;         // Open loaded the installation; the next Init keeps it

@@ -826,6 +826,25 @@ TEST_F(Sim, AChangeThatWouldMakeTheFileTooLargeToLoadIsRefused) {
       "would take 1342"));
 }
 
+// A read-only run's plan starts from the file as loaded: read again when it is still that file,
+// none when another writer changed it meanwhile, unless the loaded text was kept.
+TEST_F(Sim, AReadOnlyPlanStartsFromTheFileAsLoaded) {
+  setenv("ORBITANE_SIM_READONLY", "1", 1);
+  for (const bool kept : {false, true}) {
+    folder_.Write("site.json", kSite);
+    if (kept) sim::Library::Get().KeepLoaded();
+    OpenSite();
+    NodePropertySet set;
+    set.SetPropertyValue("X", "1");
+    ASSERT_TRUE(agent_->SetProperties(set));
+    std::optional<std::string> plan = sim::Library::Get().Plan(false);
+    ASSERT_TRUE(plan) << kept;
+    EXPECT_NE(plan->find("X"), std::string::npos) << *plan;
+    folder_.Write("site.json", std::string(kSite) + " ");  // another writer
+    EXPECT_EQ(sim::Library::Get().Plan(false) == plan, kept) << kept;
+  }
+}
+
 TEST_F(Sim, AnInterruptedWriteLeavesTheOldFileAndReadOnlyWritesNothing) {
   setenv("ORBITANE_SIM_FAIL_BEFORE_RENAME", "1", 1);
   OpenSite();
