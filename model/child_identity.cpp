@@ -9,8 +9,9 @@ namespace {
 constexpr char kFieldSeparator = '\0';
 
 // Appends text in lower case.
+// Lower case as the C locale has it (the library never sets another), without a call per byte.
 void AppendFolded(std::string& key, std::string_view text) {
-  for (char c : text) key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  for (char c : text) key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
 }
 
 // A key: its tag and text in lower case, with room for more characters after them.
@@ -51,21 +52,40 @@ std::string TargetIdentityKey(std::string_view address, std::string_view communi
   return key;
 }
 
-std::vector<std::string> IdentityKeys(const ConfigObject& child) {
-  std::vector<std::string> keys;
-  ChildDefinitionData record = DefinitionWithIdentityDefaults(child);
+IdentityKeySet IdentityKeys(const ConfigObject& child) {
+  if (!child.IsAvailable()) return {};
+  // The defaults of DefinitionWithIdentityDefaults, read beside the node's own record rather
+  // than filled into a copy of it: this runs for every object registered.
+  const ChildDefinitionData& record = child.node()->GetDefinitionData();
+  const KindTraits* traits = TraitsOf(child.kind());
   const char* address = record.getv("ipaddr");
   const char* port = record.getv("port");
   const char* name = record.getv("name");
   const char* community = record.getv("community");
+  std::string defaultPort;
+  if (traits != nullptr) {
+    if (traits->defaultPort != 0 && MissingOrZero(record, "port")) {
+      defaultPort = std::to_string(traits->defaultPort);
+      port = defaultPort.c_str();
+    }
+    if (traits->defaultName != nullptr && MissingOrEmpty(record, "name")) {
+      name = traits->defaultName;
+    }
+    if (traits->defaultCommunity != nullptr && MissingOrEmpty(record, "community")) {
+      community = traits->defaultCommunity;
+    }
+    if (traits->defaultAddress != nullptr && address == nullptr) address = traits->defaultAddress;
+  }
+  std::string packed;
   if (address != nullptr && port != nullptr) {
-    keys.push_back(BrokerIdentityKey(address, static_cast<uint16_t>(ParseIntLikeAtoi(port))));
+    IdentityKeySet::AppendKey(
+        packed, BrokerIdentityKey(address, static_cast<uint16_t>(ParseIntLikeAtoi(port))));
   }
-  if (name != nullptr) keys.push_back(DsmIdentityKey(name));
+  if (name != nullptr) IdentityKeySet::AppendKey(packed, DsmIdentityKey(name));
   if (address != nullptr && community != nullptr) {
-    keys.push_back(TargetIdentityKey(address, community));
+    IdentityKeySet::AppendKey(packed, TargetIdentityKey(address, community));
   }
-  return keys;
+  return IdentityKeySet(packed);
 }
 
 ChildDefinitionData DefinitionWithIdentityDefaults(const ConfigObject& object) {

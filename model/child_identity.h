@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/config_object.h"
+#include "model/identity_key_set.h"
 
 // A broker under an agent: its address and port.
 std::string BrokerIdentityKey(std::string_view address, uint16_t port);
@@ -22,7 +23,7 @@ std::string TargetIdentityKey(std::string_view address, std::string_view communi
 
 // Every key under which child answers a duplicate test, from its record with defaults filled
 // in (read from its node once); none without node or server session (the record is empty).
-std::vector<std::string> IdentityKeys(const ConfigObject& child);
+IdentityKeySet IdentityKeys(const ConfigObject& child);
 
 // The node's record with the defaults of GetDefinitionWithDefaults filled in, except the
 // broker's version (which needs a further call on the node and identifies nothing).

@@ -14,6 +14,10 @@ class IdentityKeySet {
  public:
   IdentityKeySet() = default;
   explicit IdentityKeySet(const std::vector<std::string>& keys);
+  // The keys that AppendKey put into packed, in that order.
+  explicit IdentityKeySet(std::string_view packed);
+  // Appends key to packed as the set holds it.
+  static void AppendKey(std::string& packed, std::string_view key);
 
   bool Contains(std::string_view key) const;
   // Calls visit with each key, in the order they were given.

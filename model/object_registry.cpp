@@ -25,7 +25,7 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
     LeaveFamily(name, *old);
   }
   if (object == nullptr) return;  // a null object only removes the name
-  object->registeredIdentityKeys = IdentityKeySet(IdentityKeys(*object));
+  object->registeredIdentityKeys = IdentityKeys(*object);
 
   // The family's key stays where it is until the family goes, which is after its last member.
   auto familyAt = families.try_emplace(ParentName(*object)).first;
