@@ -10,17 +10,39 @@
 ObjectRegistry::~ObjectRegistry() { Clear(); }
 
 ConfigObject* ObjectRegistry::Find(const std::string& name) const {
-  auto found = objects.find(name);
-  return found == objects.end() ? nullptr : found->second.get();
+  if (lastFound != nullptr && lastFound->name() == name) return lastFound;
+  auto at = objects.lower_bound(name);
+  if (at != objects.end() && at->first == name) return lastFound = at->second.get();
+  lastMiss = {name, at, generation};
+  return nullptr;
+}
+
+void ObjectRegistry::Changed() {
+  ++generation;
+  lastFound = nullptr;
+  lastFamily = nullptr;
+}
+
+ObjectRegistry::Family* ObjectRegistry::FamilyOf(std::string_view parentName) const {
+  if (lastFamily != nullptr && *lastFamilyName == parentName) return lastFamily;
+  auto found = families.find(std::string(parentName));
+  if (found == families.end()) return nullptr;
+  lastFamilyName = &found->first;
+  // The registry's own family: const here only because lookups are.
+  return lastFamily = const_cast<Family*>(&found->second);
 }
 
 void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObject> object) {
-  // One descent finds the place: the entry to replace, or where the new one goes.
-  auto at = objects.lower_bound(name);
+  // One descent finds the place: the entry to replace, or where the new one goes; none when
+  // the last lookup was of this name and found it missing (as SPAWN's test does just before).
+  Map::const_iterator at = lastMiss.generation == generation && lastMiss.name == name
+                               ? lastMiss.at
+                               : objects.lower_bound(name);
   if (at != objects.end() && at->first == name) {
     // Replacing an entry: the old object leaves every index and is destroyed (its name, which
     // the key views, with it).
-    std::unique_ptr<ConfigObject> old = std::move(at->second);
+    Changed();
+    std::unique_ptr<ConfigObject> old = std::move(objects.find(name)->second);
     at = objects.erase(at);
     LeaveFamily(name, *old);
   }
@@ -28,9 +50,16 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
   object->registeredIdentityKeys = IdentityKeys(*object);
 
   // The family's key stays where it is until the family goes, which is after its last member.
-  auto familyAt = families.try_emplace(ParentName(*object)).first;
-  object->registeredParentName = &familyAt->first;
-  Family& family = familyAt->second;
+  const ConfigObject* parent = object->parent();
+  const std::string_view parentName = parent == nullptr ? std::string_view() : parent->name();
+  Family* known = FamilyOf(parentName);
+  if (known == nullptr) {
+    auto familyAt = families.try_emplace(std::string(parentName)).first;
+    lastFamilyName = &familyAt->first;
+    known = lastFamily = &familyAt->second;
+  }
+  object->registeredParentName = lastFamilyName;
+  Family& family = *known;
   family.children.emplace(object->name(), object.get());
   ++family.kindCounts[KindIndex(object->kind())];
   object->registeredIdentityKeys.ForEach([&](std::string_view key) {
@@ -38,11 +67,13 @@ void ObjectRegistry::Insert(const std::string& name, std::unique_ptr<ConfigObjec
   });
   const std::string_view key = object->name();
   objects.emplace_hint(at, key, std::move(object));
+  ++generation;  // iterators are no longer valid; objects found still are
 }
 
 std::unique_ptr<ConfigObject> ObjectRegistry::Remove(const std::string& name) {
   auto found = objects.find(name);
   if (found == objects.end()) return nullptr;
+  Changed();
   std::unique_ptr<ConfigObject> object = std::move(found->second);
   objects.erase(found);
   LeaveFamily(name, *object);
@@ -68,6 +99,7 @@ void ObjectRegistry::LeaveFamily(const std::string& name, const ConfigObject& ob
 void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
   // Only the roots of the subtrees leave a family that stays (their parents are not in names);
   // the families of the names themselves go whole, and with them the keys the others hold.
+  Changed();
   for (const std::string& name : names) {
     auto found = objects.find(name);
     if (found == objects.end()) continue;
@@ -80,14 +112,15 @@ void ObjectRegistry::DestroySubtrees(const std::set<std::string>& names) {
 
 void ObjectRegistry::Clear() {
   // Children point to their parents but never use them when destroyed, so any order will do.
+  Changed();
   objects.clear();
   families.clear();
 }
 
 const ObjectRegistry::Children& ObjectRegistry::ChildrenOf(const std::string& parentName) const {
   static const Children none;
-  auto found = families.find(parentName);
-  return found == families.end() ? none : found->second.children;
+  const Family* family = FamilyOf(parentName);
+  return family == nullptr ? none : family->children;
 }
 
 bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
@@ -97,10 +130,10 @@ bool ObjectRegistry::HasChildWithIdentity(const ConfigObject& parent,
 
 const ConfigObject* ObjectRegistry::ChildWithIdentity(const ConfigObject& parent,
                                                       const std::string& identityKey) const {
-  auto familyAt = families.find(parent.name());
-  if (familyAt == families.end()) return nullptr;
-  auto holders = familyAt->second.identities.find(std::hash<std::string_view>()(identityKey));
-  if (holders == familyAt->second.identities.end()) return nullptr;
+  const Family* family = FamilyOf(parent.name());
+  if (family == nullptr) return nullptr;
+  auto holders = family->identities.find(std::hash<std::string_view>()(identityKey));
+  if (holders == family->identities.end()) return nullptr;
   // Every object indexed under a parent's name has that parent as its link (a parent leaves
   // the registry only together with its subtree), so the first holder normally answers; keys
   // of one hash share their holders, so the key itself is compared too.
@@ -115,8 +148,8 @@ const ConfigObject* ObjectRegistry::ChildWithIdentity(const ConfigObject& parent
 }
 
 bool ObjectRegistry::HasChildOfKind(const ConfigObject& parent, ObjectKind kind) const {
-  auto familyAt = families.find(parent.name());
-  return familyAt != families.end() && familyAt->second.kindCounts[KindIndex(kind)] != 0;
+  const Family* family = FamilyOf(parent.name());
+  return family != nullptr && family->kindCounts[KindIndex(kind)] != 0;
 }
 
 void ObjectRegistry::Holders::Add(const ConfigObject* child) {

@@ -126,8 +126,26 @@ class ObjectRegistry {
   // that family is still there.
   void LeaveFamily(const std::string& name, const ConfigObject& object);
 
+  // The family of parentName; null when it has none.
+  Family* FamilyOf(std::string_view parentName) const;
+  // Forgets what the lookups below remember; called before an object or a family leaves.
+  void Changed();
+
   Map objects;
-  std::unordered_map<std::string, Family> families;  // by parent name
+  std::unordered_map<std::string, Family> families;  // by parent name (nodes stay in place)
+
+  // What the last lookups found, for the next to start from: a script names the same object on
+  // line after line, and SPAWN tests a new name just before registering it.
+  uint64_t generation = 0;  // counts changes to objects: lastMiss.at is valid while it stands
+  struct Miss {
+    std::string name;
+    Map::const_iterator at;  // where name would go
+    uint64_t generation = ~uint64_t{0};
+  };
+  mutable Miss lastMiss;
+  mutable ConfigObject* lastFound = nullptr;
+  mutable const std::string* lastFamilyName = nullptr;
+  mutable Family* lastFamily = nullptr;
 };
 
 // The parent's name, or the empty text for an object without parent.
