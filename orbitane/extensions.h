@@ -46,7 +46,8 @@ __attribute__((weak)) char* OrbitaneSnapshot(TreeNode* const* agents, int count,
                                              const char* user, char** problem);
 
 // From the next time the installation is opened or loaded on, keeps what it held then, also when
-// changes go to its file, so that OrbitaneUndoScript can tell what a real run changed. Returns 1.
+// changes go to its file, so that OrbitaneUndoScript can tell what a real run changed and
+// OrbitanePlan what a rehearsal would, whatever happens to the file meanwhile. Returns 1.
 __attribute__((weak)) int OrbitaneKeepLoadedState();
 
 // A script of the command language that takes the installation back to what it held when it was
