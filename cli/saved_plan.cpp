@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -153,6 +154,80 @@ std::string WithPlanRecord(const std::string& plan, const char* script) {
   return plan.substr(0, end) + ",\n\"made_from\": " + madeFrom + plan.substr(end);
 }
 
+namespace {
+
+// The members of a plan that --apply reads. The record and the changes are kept as the file holds
+// them: the installation reads the record, and the changes are read only when a run differed.
+struct PlanMembers {
+  std::string_view changes, record;  // in the file's text
+  std::string applied;
+  bool complete = true;
+  bool hasChanges = false, hasRecord = false, hasApplied = false;
+};
+
+bool ReadPlanMembers(const simdjson::padded_string& text, PlanMembers& found) {
+  simdjson::ondemand::parser parser;
+  simdjson::ondemand::document document;
+  simdjson::ondemand::object plan;
+  if (parser.iterate(text).get(document) || document.get_object().get(plan)) return false;
+  for (auto member : plan) {
+    std::string_view key;
+    simdjson::ondemand::value value;
+    if (member.unescaped_key().get(key) || member.value().get(value)) return false;
+    if (key == "changes") {
+      simdjson::ondemand::array changes;
+      if (value.get_array().get(changes) || changes.raw_json().get(found.changes)) return false;
+      found.hasChanges = true;
+    } else if (key == "made_from") {
+      simdjson::ondemand::object record;
+      if (value.get_object().get(record) || record.raw_json().get(found.record)) return false;
+      found.hasRecord = true;
+    } else if (key == "complete") {
+      bool complete = true;
+      if (!value.get_bool().get(complete)) found.complete = complete;
+    } else if (key == "applied") {
+      std::string_view applied;
+      found.hasApplied = !value.get_string().get(applied);
+      found.applied = applied;
+    }
+  }
+  return true;
+}
+
+// The members of "made_from" before its nodes.
+struct RecordHead {
+  std::optional<std::string> script, directory, installation;
+  bool hasFormat = false;
+};
+
+// Reads record, a part of text, only as far as its nodes.
+bool ReadRecordHead(const simdjson::padded_string& text, std::string_view record,
+                    RecordHead& head) {
+  // The record is followed by the rest of the file and its padding, which simdjson reads past it.
+  const size_t capacity =
+      text.size() + simdjson::SIMDJSON_PADDING - static_cast<size_t>(record.data() - text.data());
+  simdjson::ondemand::parser parser;
+  simdjson::ondemand::document document;
+  simdjson::ondemand::object members;
+  if (parser.iterate(record.data(), record.size(), capacity).get(document) ||
+      document.get_object().get(members)) {
+    return false;
+  }
+  for (auto member : members) {
+    std::string_view key, value;
+    if (member.unescaped_key().get(key)) return false;
+    if (key == "format") head.hasFormat = true;
+    if (key == "nodes") break;
+    const bool isText = !member.value().get_string().get(value);
+    if (key == "script" && isText) head.script = value;
+    if (key == "directory" && isText) head.directory = value;
+    if (key == "installation" && isText) head.installation = value;
+  }
+  return true;
+}
+
+}  // namespace
+
 int ReadSavedPlan(SavedPlan& saved) {
   saved.text = std::make_shared<simdjson::padded_string>();
   simdjson::padded_string& padded = *saved.text;
@@ -161,37 +236,41 @@ int ReadSavedPlan(SavedPlan& saved) {
                  std::strerror(errno));
     return kUnreadable;
   }
-  simdjson::dom::parser parser;
-  simdjson::dom::object plan, madeFrom;
-  simdjson::dom::element changes;
-  if (parser.parse(padded).get(plan) || plan["changes"].get(changes) ||
-      plan["made_from"].get(madeFrom)) {
+  PlanMembers plan;
+  RecordHead head;
+  if (!ReadPlanMembers(padded, plan) || !plan.hasChanges || !plan.hasRecord ||
+      !ReadRecordHead(padded, plan.record, head)) {
     std::fprintf(stderr,
                  "hxo_cmdline: %s is not a saved plan: write one with --plan FILE.json SCRIPT\n",
                  saved.file);
     return kNotAPlan;
   }
-  std::string_view script, applied, installation, directory;
-  if (madeFrom["script"].get(script)) {
+  if (!head.hasFormat) {  // the first version's record named every node by its whole path
+    std::fprintf(stderr,
+                 "hxo_cmdline: the plan %s was saved by an earlier version of hxo_cmdline, whose "
+                 "record this one does not read: make a new plan\n",
+                 saved.file);
+    return kNotAPlan;
+  }
+  if (!head.script) {
     std::fprintf(stderr,
                  "hxo_cmdline: the plan %s was not made from a script file, so it cannot be "
                  "applied: save the commands in a file and plan it\n",
                  saved.file);
     return kNotAPlan;
   }
-  saved.script = script;
-  saved.record = simdjson::minify(madeFrom);
-  saved.changes = simdjson::minify(changes);
-  bool complete = true;
-  saved.complete = plan["complete"].get(complete) || complete;
-  if (!madeFrom["directory"].get(directory)) saved.directory = directory;
-  if (!plan["applied"].get(applied) && !saved.readOnly) {
+  saved.script = *head.script;
+  saved.record = plan.record;
+  saved.changes = plan.changes;
+  saved.complete = plan.complete;
+  if (head.directory) saved.directory = *head.directory;
+  if (plan.hasApplied && !saved.readOnly) {
     std::fprintf(stderr,
                  "hxo_cmdline: nothing was run: the plan %s was applied at %s; make a new plan\n",
-                 saved.file, std::string(applied).c_str());
+                 saved.file, plan.applied.c_str());
     return kPlanOutdated;
   }
-  const std::string planned(madeFrom["installation"].get(installation) ? "" : installation);
+  const std::string planned(head.installation ? *head.installation : "");
   const char* named = std::getenv("ORBITANE_SIM");
   if (named == nullptr || *named == '\0') {
     setenv("ORBITANE_SIM", planned.c_str(), 1);
@@ -237,6 +316,9 @@ int CheckSavedPlan(const SavedPlan& saved) {
 }
 
 int CompareWithSavedPlan(const SavedPlan& saved) {
+  // The installation tells at once when the run left what the planned run left; else the changes
+  // are made and compared one by one.
+  if (HXO_RunLeftAsPlanned(saved.complete ? 1 : 0) == 1) return 0;
   char* text = nullptr;
   const bool made = HXO_GetPlan("json", &text) == 0;
   const simdjson::padded_string padded(std::string_view(made ? text : ""));
@@ -251,9 +333,16 @@ int CompareWithSavedPlan(const SavedPlan& saved) {
   bool complete = true;
   const bool sameEnd = (plan["complete"].get(complete) || complete) == saved.complete;
   const std::string changed = simdjson::minify(changes);
-  if (changed == saved.changes && sameEnd) return 0;  // the same changes in the same order
+  // Changes that cannot be read (an edited plan) are none: every change made is then named.
+  const simdjson::padded_string plannedText(saved.changes);
+  simdjson::dom::parser plannedParser;
+  simdjson::dom::element plannedChanges;
+  const std::string plannedList = plannedParser.parse(plannedText).get(plannedChanges)
+                                      ? std::string("[]")
+                                      : simdjson::minify(plannedChanges);
+  if (changed == plannedList && sameEnd) return 0;  // the same changes in the same order
   std::fprintf(stderr, "hxo_cmdline: the run differed from the plan %s:\n", saved.file);
-  const std::vector<std::string> planned = SortedChanges(Json::parse(saved.changes));
+  const std::vector<std::string> planned = SortedChanges(Json::parse(plannedList));
   const std::vector<std::string> changedLines = SortedChanges(Json::parse(changed));
   ReportMissing(planned, changedLines, "planned, not made");
   ReportMissing(changedLines, planned, "made, not planned");
