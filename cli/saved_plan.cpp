@@ -290,7 +290,13 @@ int ReadSavedPlan(SavedPlan& saved) {
 
 int CheckSavedPlan(const SavedPlan& saved) {
   char* report = nullptr;
-  const int differences = HXO_CheckPlanRecord(saved.record.c_str(), &report);
+  // The record goes over as the file holds it, ended for the call by a NUL in place of the
+  // character after it (the plan's own end follows it, so there is one).
+  char* end = saved.text->data() + (saved.record.data() - saved.text->data()) + saved.record.size();
+  const char after = *end;
+  *end = '\0';
+  const int differences = HXO_CheckPlanRecord(saved.record.data(), &report);
+  *end = after;
   if (differences < 0) {
     std::fprintf(stderr, "hxo_cmdline: %s is not a saved plan: its record cannot be read\n",
                  saved.file);

@@ -32,7 +32,7 @@ struct SavedPlan {
   bool readOnly = false;       // --read-only: check and run in memory, the plan left unmarked
   std::string script;          // the script file to run
   std::string directory;       // the folder it ran in; empty when the plan does not say
-  std::string record;          // "made_from", as HXO_CheckPlanRecord takes it
+  std::string_view record;     // "made_from", as the file holds it
   std::string_view changes;    // the planned changes, as the file holds them (in text)
   bool complete = true;        // the planned run went to its end
   std::shared_ptr<simdjson::padded_string> text;  // the file as read, which the mark goes into

@@ -185,7 +185,7 @@ std::optional<std::string> Drift(const Site& now, std::string_view recorded,
   }
 
   planned = PlannedOutcome();
-  planned.records = count;
+  planned.nodes.resize(records.size());
   planned.recordOf.assign(now.byId.size(), -1);
   const std::vector<element> list(records.begin(), records.end());
   std::vector<const Entry*> found(list.size(), nullptr);
@@ -222,7 +222,8 @@ std::optional<std::string> Drift(const Site& now, std::string_view recorded,
     const std::optional<Digest128> outcome =
         fields[6].is_string() ? Digest128::FromHex(Text(fields[6])) : std::nullopt;
     if (!fingerprint || (fields[6].is_string() && !outcome)) return std::nullopt;
-    if (*fingerprint != Fingerprint(*node, children)) {
+    const std::string root = parent < 0 ? Describe(*node) : std::string();
+    if (*fingerprint != Fingerprint(*node, parent < 0 ? root : description, children)) {
       const size_t before = writer.size();
       writer.Properties(fields[3].get_array().value_unsafe(), *node);
       if (childRecords.empty()) {
@@ -239,7 +240,8 @@ std::optional<std::string> Drift(const Site& now, std::string_view recorded,
       writer.Children(was, children);
       if (writer.size() == before) writer.Line("~ ", "changed");
     }
-    planned.nodes.push_back({node->id, !outcome, outcome.value_or(Digest128())});
+    planned.nodes[index] = {!outcome, outcome.value_or(Digest128())};
+    planned.kept += outcome.has_value();
     if (node->id < planned.recordOf.size()) planned.recordOf[node->id] = index;
     const EntryDetails& details = node->Details();
     if (!details.journal.empty() || !details.password.empty()) {

@@ -80,8 +80,9 @@ class RecordWriter {
 
   void WriteRead(const Entry& entry, int64_t parent, int64_t index) {
     const ChildDescriptions children = DescribeChildren(entry);
+    const std::string description = Describe(entry);
     Begin(parent, entry);
-    out += ", \"" + Fingerprint(entry, children).Hex() + "\", [";
+    out += ", \"" + Fingerprint(entry, description, children).Hex() + "\", [";
     bool first = true;
     for (const auto& [key, value] : entry.properties) {
       out += first ? "" : ", ";
@@ -112,8 +113,9 @@ class RecordWriter {
       return;
     }
     const EntryAsFound found{&entry.Details().journal, entry.Details().password};
-    out +=
-        ", \"" + Outcome(*left, DescribeChildren(*left), found, after.firstAddedId).Hex() + "\"]";
+    const Digest128 outcome =
+        Outcome(*left, description, DescribeChildren(*left), found, after.firstAddedId);
+    out += ", \"" + outcome.Hex() + "\"]";
   }
 
   Site& after;
@@ -135,8 +137,9 @@ void AddFingerprintField(std::string& input, std::string_view text) {
   input += text;
 }
 
-void AddEntryFields(std::string& input, const Entry& entry, const ChildDescriptions& children) {
-  AddFingerprintField(input, Describe(entry));
+void AddEntryFields(std::string& input, std::string_view description, const Entry& entry,
+                    const ChildDescriptions& children) {
+  AddFingerprintField(input, description);
   AddFingerprintField(input, entry.local ? "local" : "");
   AddFingerprintField(input, std::to_string(entry.properties.size()));
   for (const auto& [key, value] : entry.properties) {
@@ -188,10 +191,11 @@ ChildDescriptions DescribeChildren(const Entry& entry) {
   return children;
 }
 
-Digest128 Fingerprint(const Entry& entry, const ChildDescriptions& children) {
+Digest128 Fingerprint(const Entry& entry, std::string_view description,
+                      const ChildDescriptions& children) {
   static std::string input;  // kept, so that its memory serves every entry
   input.clear();
-  AddEntryFields(input, entry, children);
+  AddEntryFields(input, description, entry, children);
   return FingerprintDigest(input);
 }
 

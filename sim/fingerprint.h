@@ -44,13 +44,16 @@ ChildDescriptions DescribeChildren(const Entry& entry);
 // The fingerprint of an entry's kind and identity, its properties in key order (the rule values
 // among them) and the descriptions of its children in order. Neither its password, its journal
 // nor its logs take part.
-Digest128 Fingerprint(const Entry& entry, const ChildDescriptions& children);
+// description is the entry's own (Describe), which the caller often holds already.
+Digest128 Fingerprint(const Entry& entry, std::string_view description,
+                      const ChildDescriptions& children);
 
 // The pieces of a fingerprint, for the fingerprints of what a run left (plan_outcome.h): a text
 // and its length (so that ("ab", "c") and ("a", "bc") never digest alike), the texts of an entry
 // that Fingerprint digests, and the digest of them all (given in one buffer, digested at once).
 void AddFingerprintField(std::string& input, std::string_view text);
-void AddEntryFields(std::string& input, const Entry& entry, const ChildDescriptions& children);
+void AddEntryFields(std::string& input, std::string_view description, const Entry& entry,
+                    const ChildDescriptions& children);
 Digest128 FingerprintDigest(const std::string& input);
 
 // A saved plan's record of the installation: {"format": kPlanRecordFormat, "nodes": [...],

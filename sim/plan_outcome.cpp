@@ -7,41 +7,75 @@
 namespace sim {
 namespace {
 
-class AddedWalk {
+// One walk over the installation: the entries added (in tree order) and, with planned, whether
+// each entry recorded holds what the planned run left of it. Children are described once, by
+// their parent, for their own fingerprints as well.
+class OutcomeWalk {
  public:
-  AddedWalk(const Site& site, const std::vector<int64_t>& recordOf, int64_t records)
-      : firstAdded(site.firstAddedId), recordOf(recordOf), records(records) {}
+  OutcomeWalk(const Site& site, const std::vector<int64_t>& recordOf, int64_t records,
+              const PlannedOutcome* planned)
+      : firstAdded(site.firstAddedId), recordOf(recordOf), records(records), planned(planned) {}
 
-  void Walk(const Entry& entry, int64_t parent) {
-    int64_t index = parent;
-    if (entry.id >= firstAdded) {
-      index = records + static_cast<int64_t>(added.size());
-      added.push_back(
-          {parent, Describe(entry), Outcome(entry, DescribeChildren(entry), {}, firstAdded)});
-    } else if (entry.id < recordOf.size() && recordOf[entry.id] >= 0) {
-      index = recordOf[entry.id];
+  // description: the entry's own, when its parent had its children described.
+  void Walk(const Entry& entry, const std::string* description, int64_t parent) {
+    if (!same) return;
+    const bool isAdded = entry.id >= firstAdded;
+    const int64_t record =
+        !isAdded && entry.id < recordOf.size() ? recordOf[entry.id] : int64_t{-1};
+    const bool checked = planned != nullptr && record >= 0;
+    int64_t index = record >= 0 ? record : parent;
+    ChildDescriptions children;
+    if (isAdded || checked) {
+      children = DescribeChildren(entry);
+      const std::string own = description != nullptr ? *description : Describe(entry);
+      if (isAdded) {
+        index = records + static_cast<int64_t>(added.size());
+        added.push_back({parent, own, Outcome(entry, own, children, {}, firstAdded)});
+      } else {
+        same = Holds(entry, own, children, planned->nodes[record]);
+        ++kept;
+      }
     }
-    if (entry.Details().autoconfig) Walk(*entry.Details().autoconfig, index);
+    const bool described = isAdded || checked;
+    size_t next = 0;
+    auto visit = [&](const Entry& child) {
+      Walk(child, described ? &children.texts[next++] : nullptr, index);
+    };
+    if (entry.Details().autoconfig) visit(*entry.Details().autoconfig);
     for (const std::shared_ptr<Entry>& child : entry.children.InOrder()) {
-      if (child != nullptr) Walk(*child, index);
+      if (child != nullptr) visit(*child);
     }
   }
 
   std::vector<AddedEntry> added;
+  bool same = true;
+  size_t kept = 0;  // entries recorded and checked
 
  private:
+  bool Holds(const Entry& entry, const std::string& description, const ChildDescriptions& children,
+             const PlannedOutcome::Node& node) const {
+    static const std::vector<std::string> kEmptyJournal;
+    if (node.removed) return false;
+    EntryAsFound found{&kEmptyJournal, {}};
+    if (auto details = planned->found.find(entry.id); details != planned->found.end()) {
+      found = {&details->second.journal, details->second.password};
+    }
+    return Outcome(entry, description, children, found, firstAdded) == node.outcome;
+  }
+
   uint64_t firstAdded;
   const std::vector<int64_t>& recordOf;
   int64_t records;
+  const PlannedOutcome* planned;
 };
 
 }  // namespace
 
-Digest128 Outcome(const Entry& entry, const ChildDescriptions& children, EntryAsFound found,
-                  uint64_t firstAddedId) {
+Digest128 Outcome(const Entry& entry, std::string_view description,
+                  const ChildDescriptions& children, EntryAsFound found, uint64_t firstAddedId) {
   static std::string input;  // kept, so that its memory serves every entry
   input.clear();
-  AddEntryFields(input, entry, children);
+  AddEntryFields(input, description, entry, children);
   AddFingerprintField(input, "added");
   for (const Entry* child : children.entries) input += child->id >= firstAddedId ? '+' : '-';
   static const std::vector<std::string> kNone;
@@ -59,33 +93,22 @@ Digest128 Outcome(const Entry& entry, const ChildDescriptions& children, EntryAs
 
 std::vector<AddedEntry> AddedEntries(const Site& site, const std::vector<int64_t>& recordOf,
                                      int64_t records) {
-  AddedWalk walk(site, recordOf, records);
-  walk.Walk(*site.root, -1);
+  OutcomeWalk walk(site, recordOf, records, nullptr);
+  walk.Walk(*site.root, nullptr, -1);
   return std::move(walk.added);
 }
 
 bool LeftAsPlanned(Site& now, const PlannedOutcome& planned) {
-  static const std::vector<std::string> kEmptyJournal;
-  for (const PlannedOutcome::Node& node : planned.nodes) {
-    const std::shared_ptr<Entry> entry = now.FindById(node.id);
-    if (entry == nullptr || node.removed) {
-      if (entry != nullptr || !node.removed) return false;
-      continue;
-    }
-    EntryAsFound found{&kEmptyJournal, {}};
-    if (auto details = planned.found.find(node.id); details != planned.found.end()) {
-      found = {&details->second.journal, details->second.password};
-    }
-    if (Outcome(*entry, DescribeChildren(*entry), found, now.firstAddedId) != node.outcome) {
-      return false;
-    }
+  OutcomeWalk walk(now, planned.recordOf, static_cast<int64_t>(planned.nodes.size()), &planned);
+  walk.Walk(*now.root, nullptr, -1);
+  // A recorded entry not met was removed: the planned run removed as many.
+  if (!walk.same || walk.kept != planned.kept || walk.added.size() != planned.added.size()) {
+    return false;
   }
-  const std::vector<AddedEntry> added = AddedEntries(now, planned.recordOf, planned.records);
-  if (added.size() != planned.added.size()) return false;
-  for (size_t i = 0; i < added.size(); ++i) {
+  for (size_t i = 0; i < walk.added.size(); ++i) {
     const AddedEntry& was = planned.added[i];
-    if (added[i].parent != was.parent || added[i].description != was.description ||
-        added[i].outcome != was.outcome) {
+    const AddedEntry& is = walk.added[i];
+    if (is.parent != was.parent || is.description != was.description || is.outcome != was.outcome) {
       return false;
     }
   }

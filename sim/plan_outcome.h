@@ -24,8 +24,9 @@ struct EntryAsFound {
 // The fingerprint of what a run left of an entry: the fingerprint's texts, which children the run
 // added (an id from firstAddedId on), the commands sent to it since found (as a plan lists them)
 // and whether its password changed.
-Digest128 Outcome(const Entry& entry, const ChildDescriptions& children, EntryAsFound found,
-                  uint64_t firstAddedId);
+// description is the entry's own (Describe), which the caller often holds already.
+Digest128 Outcome(const Entry& entry, std::string_view description,
+                  const ChildDescriptions& children, EntryAsFound found, uint64_t firstAddedId);
 
 // An entry that a run added, in tree order: parent is the index of the record of its nearest
 // recorded ancestor, or, when that is an entry added too, the number of records plus its place
@@ -42,14 +43,13 @@ std::vector<AddedEntry> AddedEntries(const Site& site, const std::vector<int64_t
 // What Drift keeps of a record to tell, after the run, whether it left what the planned run left.
 struct PlannedOutcome {
   struct Node {
-    uint64_t id = 0;       // of the entry found for the record
     bool removed = false;  // the planned run removed it
     Digest128 outcome;
   };
-  std::vector<Node> nodes;  // the fingerprinted records whose entries were found
+  std::vector<Node> nodes;  // by record; only those of fingerprinted records found are read
+  size_t kept = 0;          // of them, the nodes the planned run did not remove
   std::vector<AddedEntry> added;
   std::vector<int64_t> recordOf;  // by id, the index of the record of each entry found, or -1
-  int64_t records = 0;
   // The journals and passwords of the entries found that have either, by id.
   struct Found {
     std::vector<std::string> journal;
