@@ -1,5 +1,6 @@
 #include "sim/fingerprint.h"
 
+#include <array>
 #include <charconv>
 #include <cstdio>
 
@@ -162,17 +163,31 @@ std::string Digest128::Hex() const {
 }
 
 std::optional<Digest128> Digest128::FromHex(std::string_view hex) {
-  if (hex.size() != 32) return std::nullopt;
-  uint64_t halves[2] = {0, 0};
-  for (size_t i = 0; i < hex.size(); ++i) {
-    const char digit = hex[i];
-    const int value = digit >= '0' && digit <= '9'   ? digit - '0'
-                      : digit >= 'a' && digit <= 'f' ? digit - 'a' + 10
-                                                     : -1;
-    if (value < 0) return std::nullopt;
-    halves[i / 16] = halves[i / 16] << 4 | static_cast<uint64_t>(value);
+  // Each hexadecimal digit's value by character, -1 for any other; a record holds two digests a
+  // node, so this is on the way of every check.
+  static const auto kValues = [] {
+    std::array<int8_t, 256> values{};
+    values.fill(-1);
+    for (int digit = 0; digit < 10; ++digit) values['0' + digit] = static_cast<int8_t>(digit);
+    for (int digit = 0; digit < 6; ++digit) values['a' + digit] = static_cast<int8_t>(10 + digit);
+    return values;
+  }();
+  auto half = [](const char* digits, uint64_t& value) {
+    uint64_t sum = 0;
+    int8_t invalid = 0;
+    for (size_t i = 0; i < 16; ++i) {
+      const int8_t digit = kValues[static_cast<unsigned char>(digits[i])];
+      invalid |= digit;  // negative when any digit is not one
+      sum = sum << 4 | static_cast<uint64_t>(digit & 15);
+    }
+    value = sum;
+    return invalid >= 0;
+  };
+  Digest128 digest;
+  if (hex.size() != 32 || !half(hex.data(), digest.high) || !half(hex.data() + 16, digest.low)) {
+    return std::nullopt;
   }
-  return Digest128{halves[0], halves[1]};
+  return digest;
 }
 
 ChildDescriptions DescribeChildren(const Entry& entry) {
