@@ -261,7 +261,7 @@ int ReadSavedPlan(SavedPlan& saved) {
   }
   saved.script = *head.script;
   saved.record = plan.record;
-  saved.changes = plan.changes;
+  saved.path = Resolved(saved.file);
   saved.complete = plan.complete;
   if (head.directory) saved.directory = *head.directory;
   if (plan.hasApplied && !saved.readOnly) {
@@ -288,7 +288,7 @@ int ReadSavedPlan(SavedPlan& saved) {
   return 0;
 }
 
-int CheckSavedPlan(const SavedPlan& saved) {
+int CheckSavedPlan(SavedPlan& saved) {
   char* report = nullptr;
   // The record goes over as the file holds it, ended for the call by a NUL in place of the
   // character after it (the plan's own end follows it, so there is one).
@@ -318,6 +318,10 @@ int CheckSavedPlan(const SavedPlan& saved) {
                  saved.directory.c_str(), std::strerror(errno));
     return kPlanOutdated;
   }
+  // The run's own memory takes the place of the plan's text; the changes, needed only when the run
+  // differs, are read again then.
+  saved.text.reset();
+  saved.record = {};
   return 0;
 }
 
@@ -340,10 +344,16 @@ int CompareWithSavedPlan(const SavedPlan& saved) {
   const bool sameEnd = (plan["complete"].get(complete) || complete) == saved.complete;
   const std::string changed = simdjson::minify(changes);
   // Changes that cannot be read (an edited plan) are none: every change made is then named.
-  const simdjson::padded_string plannedText(saved.changes);
+  simdjson::padded_string plannedText;
+  PlanMembers members;
+  if (simdjson::padded_string::load(saved.path).get(plannedText) ||
+      !ReadPlanMembers(plannedText, members)) {
+    members.changes = "[]";
+  }
+  const simdjson::padded_string plannedChangesText(members.changes);
   simdjson::dom::parser plannedParser;
   simdjson::dom::element plannedChanges;
-  const std::string plannedList = plannedParser.parse(plannedText).get(plannedChanges)
+  const std::string plannedList = plannedParser.parse(plannedChangesText).get(plannedChanges)
                                       ? std::string("[]")
                                       : simdjson::minify(plannedChanges);
   if (changed == plannedList && sameEnd) return 0;  // the same changes in the same order

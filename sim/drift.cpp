@@ -161,12 +161,187 @@ bool IsAddedRecord(element record, int64_t records) {
          IsDigest(members.at(2).value_unsafe());
 }
 
+// What LeftAsPlanned needs of a record whose entry was found and still holds what was recorded.
+void Keep(PlannedOutcome& planned, const Entry& node, int64_t index,
+          std::optional<Digest128> outcome) {
+  planned.nodes[index] = {!outcome, outcome.value_or(Digest128())};
+  planned.kept += outcome.has_value();
+  if (node.id < planned.recordOf.size()) planned.recordOf[node.id] = index;
+  const EntryDetails& details = node.Details();
+  if (!details.journal.empty() || !details.password.empty()) {
+    planned.found.emplace(node.id, PlannedOutcome::Found{details.journal, details.password});
+  }
+}
+
+// The common case, read in one pass (simdjson On-Demand: no document is built): every node
+// recorded is found and its fingerprint matches. False when anything differs, or the record does
+// not read as one; Drift then reads it whole, to check it and name what differs.
+class UnchangedCheck {
+ public:
+  explicit UnchangedCheck(const Site& now) : now(now) {}
+
+  bool Run(const simdjson::padded_string& text, PlannedOutcome& planned) {
+    using namespace simdjson;
+    ondemand::parser parser;
+    ondemand::document document;
+    ondemand::object record;
+    if (parser.iterate(text).get(document) || document.get_object().get(record)) return false;
+    bool formatRead = false, nodesRead = false, addedRead = false;
+    planned = PlannedOutcome();
+    planned.recordOf.assign(now.byId.size(), -1);
+    for (auto member : record) {
+      std::string_view key;
+      ondemand::value value;
+      if (member.unescaped_key().get(key) || member.value().get(value)) return false;
+      if (key == "format") {
+        int64_t format = 0;
+        if (value.get_int64().get(format) || format != kPlanRecordFormat) return false;
+        formatRead = true;
+      } else if (key == "nodes") {
+        ondemand::array nodes;
+        if (value.get_array().get(nodes)) return false;
+        for (auto node : nodes) {
+          ondemand::array fields;
+          if (node.get_array().get(fields) || !Node(fields, planned)) return false;
+        }
+        nodesRead = true;
+      } else if (key == "added") {
+        ondemand::array added;
+        if (value.get_array().get(added)) return false;
+        for (auto entry : added) {
+          ondemand::array fields;
+          if (entry.get_array().get(fields) || !Added(fields, planned)) return false;
+        }
+        addedRead = true;
+      }
+    }
+    return formatRead && nodesRead && addedRead;
+  }
+
+ private:
+  // One record: [PARENT, DESCRIPTION, FINGERPRINT, [TEXTS], [TEXTS], OBJECT, OUTCOME] or
+  // [PARENT, DESCRIPTION, null].
+  bool Node(simdjson::ondemand::array fields, PlannedOutcome& planned) {
+    using namespace simdjson;
+    const auto index = static_cast<int64_t>(found.size());
+    int64_t parent = 0;
+    std::string_view description, fingerprint, outcome, name;
+    bool pathOnly = false, removed = false;
+    size_t count = 0;
+    for (auto field : fields) {
+      ondemand::value value;
+      if (field.get(value)) return false;
+      bool isNull = false;
+      switch (count++) {
+        case 0:
+          if (value.get_int64().get(parent) || parent < -1 || parent >= index) return false;
+          break;
+        case 1:
+          if (value.get_string().get(description)) return false;
+          break;
+        case 2:
+          if (value.is_null().get(pathOnly)) return false;
+          if (!pathOnly && value.get_string().get(fingerprint)) return false;
+          break;
+        case 3:
+        case 4:
+          if (!IsTexts(value, count == 4)) return false;
+          break;
+        case 5:
+          if (value.is_null().get(isNull) || (!isNull && value.get_string().get(name))) {
+            return false;
+          }
+          break;
+        case 6:
+          if (value.is_null().get(removed)) return false;
+          if (!removed && value.get_string().get(outcome)) return false;
+          break;
+        default:
+          return false;
+      }
+    }
+    if (count != (pathOnly ? 3 : 7)) return false;
+    const Entry* entry = parent < 0                   ? now.root.get()
+                         : finders[parent] == nullptr ? nullptr
+                                                      : finders[parent]->Find(description);
+    found.push_back(entry);
+    finders.emplace_back();
+    planned.nodes.emplace_back();
+    if (entry == nullptr) return false;  // gone: Drift names it
+    if (entry->children.size() != 0 || entry->Details().autoconfig) {
+      finders.back() = std::make_unique<ChildFinder>();
+      finders.back()->children = DescribeChildren(*entry);
+    }
+    if (pathOnly) return true;
+    static const ChildDescriptions kNoChildren;
+    const ChildDescriptions& children =
+        finders.back() != nullptr ? finders.back()->children : kNoChildren;
+    const std::string root = parent < 0 ? Describe(*entry) : std::string();
+    const std::optional<Digest128> recorded = Digest128::FromHex(fingerprint);
+    const std::optional<Digest128> left = removed ? std::nullopt : Digest128::FromHex(outcome);
+    if (!recorded || (!removed && !left) ||
+        *recorded != Fingerprint(*entry, parent < 0 ? root : description, children)) {
+      return false;
+    }
+    Keep(planned, *entry, index, left);
+    return true;
+  }
+
+  bool Added(simdjson::ondemand::array fields, PlannedOutcome& planned) {
+    AddedEntry added;
+    std::string_view description, outcome;
+    size_t count = 0;
+    for (auto field : fields) {
+      simdjson::ondemand::value value;
+      if (field.get(value)) return false;
+      switch (count++) {
+        case 0:
+          if (value.get_int64().get(added.parent) || added.parent < -1) return false;
+          break;
+        case 1:
+          if (value.get_string().get(description)) return false;
+          break;
+        case 2:
+          if (value.get_string().get(outcome)) return false;
+          break;
+        default:
+          return false;
+      }
+    }
+    const std::optional<Digest128> digest = Digest128::FromHex(outcome);
+    const auto limit = static_cast<int64_t>(found.size() + planned.added.size());
+    if (count != 3 || !digest || added.parent >= limit) return false;
+    added.description = description;
+    added.outcome = *digest;
+    planned.added.push_back(std::move(added));
+    return true;
+  }
+
+  // A list of texts; pairs: of an even number of them.
+  static bool IsTexts(simdjson::ondemand::value value, bool pairs) {
+    simdjson::ondemand::array list;
+    if (value.get_array().get(list)) return false;
+    size_t count = 0;
+    for (auto item : list) {
+      simdjson::ondemand::json_type type;
+      if (item.type().get(type) || type != simdjson::ondemand::json_type::string) return false;
+      ++count;
+    }
+    return !pairs || count % 2 == 0;
+  }
+
+  const Site& now;
+  std::vector<const Entry*> found;  // by record
+  std::vector<std::unique_ptr<ChildFinder>> finders;
+};
+
 }  // namespace
 
 std::optional<std::string> Drift(const Site& now, std::string_view recorded,
                                  PlannedOutcome& planned) {
-  simdjson::dom::parser parser;
   const simdjson::padded_string text(recorded);
+  if (UnchangedCheck(now).Run(text, planned)) return std::string();
+  simdjson::dom::parser parser;
   simdjson::dom::object record;
   array records, added;
   int64_t format = 0;
@@ -240,13 +415,7 @@ std::optional<std::string> Drift(const Site& now, std::string_view recorded,
       writer.Children(was, children);
       if (writer.size() == before) writer.Line("~ ", "changed");
     }
-    planned.nodes[index] = {!outcome, outcome.value_or(Digest128())};
-    planned.kept += outcome.has_value();
-    if (node->id < planned.recordOf.size()) planned.recordOf[node->id] = index;
-    const EntryDetails& details = node->Details();
-    if (!details.journal.empty() || !details.password.empty()) {
-      planned.found.emplace(node->id, PlannedOutcome::Found{details.journal, details.password});
-    }
+    Keep(planned, *node, index, outcome);
   }
   for (element entry : added) {
     const array members = entry.get_array().value_unsafe();
