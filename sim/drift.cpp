@@ -198,19 +198,13 @@ class UnchangedCheck {
         if (value.get_int64().get(format) || format != kPlanRecordFormat) return false;
         formatRead = true;
       } else if (key == "nodes") {
-        ondemand::array nodes;
-        if (value.get_array().get(nodes)) return false;
-        for (auto node : nodes) {
-          ondemand::array fields;
-          if (node.get_array().get(fields) || !Node(fields, planned)) return false;
+        if (!EachList(value, [&](ondemand::array fields) { return Node(fields, planned); })) {
+          return false;
         }
         nodesRead = true;
       } else if (key == "added") {
-        ondemand::array added;
-        if (value.get_array().get(added)) return false;
-        for (auto entry : added) {
-          ondemand::array fields;
-          if (entry.get_array().get(fields) || !Added(fields, planned)) return false;
+        if (!EachList(value, [&](ondemand::array fields) { return Added(fields, planned); })) {
+          return false;
         }
         addedRead = true;
       }
@@ -219,6 +213,18 @@ class UnchangedCheck {
   }
 
  private:
+  // Reads each list of the list value with read; false when one is not a list or read fails.
+  template <class Read>
+  static bool EachList(simdjson::ondemand::value value, Read read) {
+    simdjson::ondemand::array lists;
+    if (value.get_array().get(lists)) return false;
+    for (auto item : lists) {
+      simdjson::ondemand::array fields;
+      if (item.get_array().get(fields) || !read(fields)) return false;
+    }
+    return true;
+  }
+
   // One record: [PARENT, DESCRIPTION, FINGERPRINT, [TEXTS], [TEXTS], OBJECT, OUTCOME] or
   // [PARENT, DESCRIPTION, null].
   bool Node(simdjson::ondemand::array fields, PlannedOutcome& planned) {
