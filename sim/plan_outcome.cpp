@@ -98,7 +98,7 @@ std::vector<AddedEntry> AddedEntries(const Site& site, const std::vector<int64_t
   return std::move(walk.added);
 }
 
-bool LeftAsPlanned(Site& now, const PlannedOutcome& planned) {
+bool LeftAsPlanned(const Site& now, const PlannedOutcome& planned) {
   OutcomeWalk walk(now, planned.recordOf, static_cast<int64_t>(planned.nodes.size()), &planned);
   walk.Walk(*now.root, nullptr, -1);
   // A recorded entry not met was removed: the planned run removed as many.

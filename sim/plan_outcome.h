@@ -60,6 +60,6 @@ struct PlannedOutcome {
 
 // After the run that followed Drift: whether every entry recorded and every entry added holds
 // what the planned run left. False tells only that the run may differ: the full comparison says.
-bool LeftAsPlanned(Site& now, const PlannedOutcome& planned);
+bool LeftAsPlanned(const Site& now, const PlannedOutcome& planned);
 
 }  // namespace sim
