@@ -217,7 +217,8 @@ std::optional<std::string> Library::Drift(std::string_view recorded) {
 }
 
 bool Library::LeftAsPlanned() {
-  return loadedSite && plannedOutcome && sim::LeftAsPlanned(*loadedSite, *plannedOutcome);
+  return loadedSite && plannedOutcome &&
+         sim::LeftAsPlanned(*loadedSite, *plannedOutcome, entriesRead);
 }
 
 bool Library::Persist(const Change& change) {

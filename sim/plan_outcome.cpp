@@ -98,7 +98,10 @@ std::vector<AddedEntry> AddedEntries(const Site& site, const std::vector<int64_t
   return std::move(walk.added);
 }
 
-bool LeftAsPlanned(const Site& now, const PlannedOutcome& planned) {
+bool LeftAsPlanned(const Site& now, const PlannedOutcome& planned, const std::vector<bool>& read) {
+  for (size_t id = 0; id < read.size(); ++id) {
+    if (read[id] && (id >= planned.recordOf.size() || planned.recordOf[id] < 0)) return false;
+  }
   OutcomeWalk walk(now, planned.recordOf, static_cast<int64_t>(planned.nodes.size()), &planned);
   walk.Walk(*now.root, nullptr, -1);
   // A recorded entry not met was removed: the planned run removed as many.

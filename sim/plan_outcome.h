@@ -59,7 +59,9 @@ struct PlannedOutcome {
 };
 
 // After the run that followed Drift: whether every entry recorded and every entry added holds
-// what the planned run left. False tells only that the run may differ: the full comparison says.
-bool LeftAsPlanned(const Site& now, const PlannedOutcome& planned);
+// what the planned run left, and the run read (read, by id) no entry of the load that the planned
+// run did not read (only an entry read can have been changed). False tells only that the run may
+// differ: the full comparison says.
+bool LeftAsPlanned(const Site& now, const PlannedOutcome& planned, const std::vector<bool>& read);
 
 }  // namespace sim

@@ -198,6 +198,12 @@ TEST(SavedPlan, EachWayARunDiffersIsFound) {
            ",\"Target 10.2.7.7@public\"]}\n"
            "  made, not planned: {\"op\":\"add\"," +
            target + ",\"Target 10.2.7.8@public\"]}\n"},
+      // Only what the planned run read is fingerprinted: a node read only by this run is found
+      // by that alone.
+      {"a node the plan never read", "PRINT nothing\n",
+       "hqbroker.SPAWN other dsm2\nother.RUN reload\n",
+       "  made, not planned: {\"command\":\"reload\",\"op\":\"command\",\"path\":[\"Agent "
+       "127.0.0.1:5465\",\"Broker 127.0.0.1:5465\",\"DSM dsm2\"]}\n"},
       {"what an added entry holds", "core.ADD lab 10.2.7.7\nlab.QPK 12 5\nlab.COMMIT\n",
        "core.ADD lab 10.2.7.7\nlab.QPK 12 6\nlab.COMMIT\n",
        "  planned, not made: {\"inherited\":false,\"new\":\"5\",\"op\":\"rule\"," + target +
