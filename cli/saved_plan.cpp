@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -153,6 +154,80 @@ std::string WithPlanRecord(const std::string& plan, const char* script) {
   return plan.substr(0, end) + ",\n\"made_from\": " + madeFrom + plan.substr(end);
 }
 
+namespace {
+
+// The members of a plan that --apply reads. The record and the changes are kept as the file holds
+// them: the installation reads the record, and the changes are read only when a run differed.
+struct PlanMembers {
+  std::string_view changes, record;  // in the file's text
+  std::string applied;
+  bool complete = true;
+  bool hasChanges = false, hasRecord = false, hasApplied = false;
+};
+
+bool ReadPlanMembers(const simdjson::padded_string& text, PlanMembers& found) {
+  simdjson::ondemand::parser parser;
+  simdjson::ondemand::document document;
+  simdjson::ondemand::object plan;
+  if (parser.iterate(text).get(document) || document.get_object().get(plan)) return false;
+  for (auto member : plan) {
+    std::string_view key;
+    simdjson::ondemand::value value;
+    if (member.unescaped_key().get(key) || member.value().get(value)) return false;
+    if (key == "changes") {
+      simdjson::ondemand::array changes;
+      if (value.get_array().get(changes) || changes.raw_json().get(found.changes)) return false;
+      found.hasChanges = true;
+    } else if (key == "made_from") {
+      simdjson::ondemand::object record;
+      if (value.get_object().get(record) || record.raw_json().get(found.record)) return false;
+      found.hasRecord = true;
+    } else if (key == "complete") {
+      bool complete = true;
+      if (!value.get_bool().get(complete)) found.complete = complete;
+    } else if (key == "applied") {
+      std::string_view applied;
+      found.hasApplied = !value.get_string().get(applied);
+      found.applied = applied;
+    }
+  }
+  return true;
+}
+
+// The members of "made_from" before its nodes.
+struct RecordHead {
+  std::optional<std::string> script, directory, installation;
+  bool hasFormat = false;
+};
+
+// Reads record, a part of text, only as far as its nodes.
+bool ReadRecordHead(const simdjson::padded_string& text, std::string_view record,
+                    RecordHead& head) {
+  // The record is followed by the rest of the file and its padding, which simdjson reads past it.
+  const size_t capacity =
+      text.size() + simdjson::SIMDJSON_PADDING - static_cast<size_t>(record.data() - text.data());
+  simdjson::ondemand::parser parser;
+  simdjson::ondemand::document document;
+  simdjson::ondemand::object members;
+  if (parser.iterate(record.data(), record.size(), capacity).get(document) ||
+      document.get_object().get(members)) {
+    return false;
+  }
+  for (auto member : members) {
+    std::string_view key, value;
+    if (member.unescaped_key().get(key)) return false;
+    if (key == "format") head.hasFormat = true;
+    if (key == "nodes") break;
+    const bool isText = !member.value().get_string().get(value);
+    if (key == "script" && isText) head.script = value;
+    if (key == "directory" && isText) head.directory = value;
+    if (key == "installation" && isText) head.installation = value;
+  }
+  return true;
+}
+
+}  // namespace
+
 int ReadSavedPlan(SavedPlan& saved) {
   saved.text = std::make_shared<simdjson::padded_string>();
   simdjson::padded_string& padded = *saved.text;
@@ -161,37 +236,41 @@ int ReadSavedPlan(SavedPlan& saved) {
                  std::strerror(errno));
     return kUnreadable;
   }
-  simdjson::dom::parser parser;
-  simdjson::dom::object plan, madeFrom;
-  simdjson::dom::element changes;
-  if (parser.parse(padded).get(plan) || plan["changes"].get(changes) ||
-      plan["made_from"].get(madeFrom)) {
+  PlanMembers plan;
+  RecordHead head;
+  if (!ReadPlanMembers(padded, plan) || !plan.hasChanges || !plan.hasRecord ||
+      !ReadRecordHead(padded, plan.record, head)) {
     std::fprintf(stderr,
                  "hxo_cmdline: %s is not a saved plan: write one with --plan FILE.json SCRIPT\n",
                  saved.file);
     return kNotAPlan;
   }
-  std::string_view script, applied, installation, directory;
-  if (madeFrom["script"].get(script)) {
+  if (!head.hasFormat) {  // the first version's record named every node by its whole path
+    std::fprintf(stderr,
+                 "hxo_cmdline: the plan %s was saved by an earlier version of hxo_cmdline, whose "
+                 "record this one does not read: make a new plan\n",
+                 saved.file);
+    return kNotAPlan;
+  }
+  if (!head.script) {
     std::fprintf(stderr,
                  "hxo_cmdline: the plan %s was not made from a script file, so it cannot be "
                  "applied: save the commands in a file and plan it\n",
                  saved.file);
     return kNotAPlan;
   }
-  saved.script = script;
-  saved.record = simdjson::minify(madeFrom);
-  saved.changes = simdjson::minify(changes);
-  bool complete = true;
-  saved.complete = plan["complete"].get(complete) || complete;
-  if (!madeFrom["directory"].get(directory)) saved.directory = directory;
-  if (!plan["applied"].get(applied) && !saved.readOnly) {
+  saved.script = *head.script;
+  saved.record = plan.record;
+  saved.path = Resolved(saved.file);
+  saved.complete = plan.complete;
+  if (head.directory) saved.directory = *head.directory;
+  if (plan.hasApplied && !saved.readOnly) {
     std::fprintf(stderr,
                  "hxo_cmdline: nothing was run: the plan %s was applied at %s; make a new plan\n",
-                 saved.file, std::string(applied).c_str());
+                 saved.file, plan.applied.c_str());
     return kPlanOutdated;
   }
-  const std::string planned(madeFrom["installation"].get(installation) ? "" : installation);
+  const std::string planned(head.installation ? *head.installation : "");
   const char* named = std::getenv("ORBITANE_SIM");
   if (named == nullptr || *named == '\0') {
     setenv("ORBITANE_SIM", planned.c_str(), 1);
@@ -209,9 +288,15 @@ int ReadSavedPlan(SavedPlan& saved) {
   return 0;
 }
 
-int CheckSavedPlan(const SavedPlan& saved) {
+int CheckSavedPlan(SavedPlan& saved) {
   char* report = nullptr;
-  const int differences = HXO_CheckPlanRecord(saved.record.c_str(), &report);
+  // The record goes over as the file holds it, ended for the call by a NUL in place of the
+  // character after it (the plan's own end follows it, so there is one).
+  char* end = saved.text->data() + (saved.record.data() - saved.text->data()) + saved.record.size();
+  const char after = *end;
+  *end = '\0';
+  const int differences = HXO_CheckPlanRecord(saved.record.data(), &report);
+  *end = after;
   if (differences < 0) {
     std::fprintf(stderr, "hxo_cmdline: %s is not a saved plan: its record cannot be read\n",
                  saved.file);
@@ -233,10 +318,17 @@ int CheckSavedPlan(const SavedPlan& saved) {
                  saved.directory.c_str(), std::strerror(errno));
     return kPlanOutdated;
   }
+  // The run's own memory takes the place of the plan's text; the changes, needed only when the run
+  // differs, are read again then.
+  saved.text.reset();
+  saved.record = {};
   return 0;
 }
 
 int CompareWithSavedPlan(const SavedPlan& saved) {
+  // The installation tells at once when the run left what the planned run left; else the changes
+  // are made and compared one by one.
+  if (HXO_RunLeftAsPlanned(saved.complete ? 1 : 0) == 1) return 0;
   char* text = nullptr;
   const bool made = HXO_GetPlan("json", &text) == 0;
   const simdjson::padded_string padded(std::string_view(made ? text : ""));
@@ -251,9 +343,22 @@ int CompareWithSavedPlan(const SavedPlan& saved) {
   bool complete = true;
   const bool sameEnd = (plan["complete"].get(complete) || complete) == saved.complete;
   const std::string changed = simdjson::minify(changes);
-  if (changed == saved.changes && sameEnd) return 0;  // the same changes in the same order
+  // Changes that cannot be read (an edited plan) are none: every change made is then named.
+  simdjson::padded_string plannedText;
+  PlanMembers members;
+  if (simdjson::padded_string::load(saved.path).get(plannedText) ||
+      !ReadPlanMembers(plannedText, members)) {
+    members.changes = "[]";
+  }
+  const simdjson::padded_string plannedChangesText(members.changes);
+  simdjson::dom::parser plannedParser;
+  simdjson::dom::element plannedChanges;
+  const std::string plannedList = plannedParser.parse(plannedChangesText).get(plannedChanges)
+                                      ? std::string("[]")
+                                      : simdjson::minify(plannedChanges);
+  if (changed == plannedList && sameEnd) return 0;  // the same changes in the same order
   std::fprintf(stderr, "hxo_cmdline: the run differed from the plan %s:\n", saved.file);
-  const std::vector<std::string> planned = SortedChanges(Json::parse(saved.changes));
+  const std::vector<std::string> planned = SortedChanges(Json::parse(plannedList));
   const std::vector<std::string> changedLines = SortedChanges(Json::parse(changed));
   ReportMissing(planned, changedLines, "planned, not made");
   ReportMissing(changedLines, planned, "made, not planned");

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace simdjson {
 struct padded_string;
@@ -31,23 +32,25 @@ struct SavedPlan {
   bool readOnly = false;       // --read-only: check and run in memory, the plan left unmarked
   std::string script;          // the script file to run
   std::string directory;       // the folder it ran in; empty when the plan does not say
-  std::string record;          // "made_from", as HXO_CheckPlanRecord takes it
-  std::string changes;         // the planned changes, as simdjson writes them (minified)
+  std::string_view record;     // "made_from", as the file holds it
+  std::string path;            // the file, links resolved (the run may change folders)
   bool complete = true;        // the planned run went to its end
-  std::shared_ptr<simdjson::padded_string> text;  // the file as read, which the mark goes into
+  std::shared_ptr<simdjson::padded_string> text;  // the file as read, until CheckSavedPlan
 };
 
 // Before the installation is opened: reads the plan and points ORBITANE_SIM at the installation
 // it was made on (--sim, when given, must name that file). 0, or the exit status after one line
-// on standard error: 65 not a saved plan (or one made from -c or standard input), 66 unreadable,
-// 75 applied already or made on another installation.
+// on standard error: 65 not a saved plan (or one made from -c or standard input, or one saved
+// by an earlier version), 66 unreadable, 75 applied already or made on another installation.
 int ReadSavedPlan(SavedPlan& saved);
 
 // Once the installation is open, before the script: every recorded script and node must still
 // be as recorded (else each difference is named and the status is 75); then the plan file is
-// marked as applied and the script's folder entered. 0, or the exit status.
-int CheckSavedPlan(const SavedPlan& saved);
+// marked as applied, the script's folder entered and the plan's text let go. 0, or the exit
+// status.
+int CheckSavedPlan(SavedPlan& saved);
 
-// After the run: the changes it made against those of the plan. 0 when they are the same, else
-// each difference on standard error and 70.
+// After the run: the changes it made against those of the plan. 0 when they are the same (told
+// at once by the installation when it holds what the planned run left), else each difference on
+// standard error and 70.
 int CompareWithSavedPlan(const SavedPlan& saved);

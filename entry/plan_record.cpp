@@ -1,9 +1,8 @@
 // What a saved plan records of how it was made (the scripts that ran and the fingerprints of the
 // nodes they read), and the check, before the plan is applied, that all of it still holds. The
 // fingerprints come from the optional entry points of orbitane/extensions.h.
-#include <simdjson.h>
-
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "orbitane/extensions.h"
 #include "orbitane/orbitaneapi.h"
 #include "orbitane/sha256.h"
+#include "runtime/failure_record.h"
 #include "runtime/scripts_run.h"
 
 namespace {
@@ -37,21 +37,24 @@ char* NamedFingerprints() {
   return OrbitaneFingerprints(names.data(), nodes.data(), names.size());
 }
 
+struct RecordedScript {
+  std::string path;
+  std::optional<std::string> sha256;  // none: it was not read from a regular file
+};
+
 // One line for each recorded script whose file no longer holds what ran.
-std::string ScriptDrift(simdjson::dom::array scripts, int& found) {
+std::string ScriptDrift(const std::vector<RecordedScript>& scripts, int& found) {
   std::string lines;
-  for (simdjson::dom::element script : scripts) {
-    const std::string path(script["path"].get_string().value_unsafe());
-    std::string_view digest;
-    std::ifstream file(path, std::ios::binary);
+  for (const RecordedScript& script : scripts) {
+    std::ifstream file(script.path, std::ios::binary);
     std::ostringstream text;
     if (file) text << file.rdbuf();
     if (!file) {
-      lines += "- " + path + ": the script cannot be read since the plan\n";
-    } else if (script["sha256"].get(digest)) {
-      lines += "~ " + path + ": the script was not a file when the plan was made\n";
-    } else if (Sha256Hex(text.str()) != digest) {
-      lines += "~ " + path + ": the script changed since the plan\n";
+      lines += "- " + script.path + ": the script cannot be read since the plan\n";
+    } else if (!script.sha256) {
+      lines += "~ " + script.path + ": the script was not a file when the plan was made\n";
+    } else if (Sha256Hex(text.str()) != *script.sha256) {
+      lines += "~ " + script.path + ": the script changed since the plan\n";
     } else {
       continue;
     }
@@ -60,18 +63,89 @@ std::string ScriptDrift(simdjson::dom::array scripts, int& found) {
   return lines;
 }
 
-// Whether scripts is a list of objects with a "path" text and a "sha256" text or null.
-bool IsScriptList(simdjson::dom::element scripts) {
-  simdjson::dom::array list;
-  if (scripts.get(list)) return false;
-  for (simdjson::dom::element script : list) {
-    simdjson::dom::element digest;
-    if (!script["path"].is_string() || script["sha256"].get(digest) ||
-        !(digest.is_string() || digest.is_null())) {
-      return false;
+// Reads the "scripts" of a record and stops: the nodes that follow are the installation's to read,
+// and the record may be tens of megabytes.
+class ScriptListReader : public nlohmann::json_sax<Json> {
+ public:
+  std::vector<RecordedScript> scripts;
+  bool complete = false;  // the list was read whole and well-formed
+  bool valid = true;
+
+  bool key(string_t& name) override {
+    if (depth == 1) {
+      inList = name == "scripts";
+      return !complete;  // the members after the list are not read
     }
+    if (depth == 3) field = name;
+    return true;
   }
-  return true;
+  bool start_object(std::size_t) override {
+    ++depth;
+    if (depth == 3 && inList) scripts.emplace_back(), haveDigest = haveNull = false;
+    return valid;
+  }
+  bool end_object() override {
+    if (depth == 3 && inList && (scripts.back().path.empty() || !(haveDigest || haveNull))) {
+      valid = false;
+    }
+    --depth;
+    return valid;
+  }
+  bool start_array(std::size_t) override {
+    ++depth;
+    return depth == 2 && inList ? true : Other();
+  }
+  bool end_array() override {
+    if (depth == 2 && inList) complete = true;
+    --depth;
+    return true;
+  }
+  bool string(string_t& text) override {
+    if (depth != 3 || !inList) return Other();
+    if (field == "path") {
+      scripts.back().path = text;
+    } else if (field == "sha256") {
+      scripts.back().sha256 = text;
+      haveDigest = true;
+    }
+    return true;
+  }
+  bool null() override {
+    if (depth != 3 || !inList || field != "sha256") return Other();
+    haveNull = true;
+    return true;
+  }
+  bool boolean(bool) override { return Other(); }
+  bool number_integer(number_integer_t) override { return Other(); }
+  bool number_unsigned(number_unsigned_t) override { return Other(); }
+  bool number_float(number_float_t, const string_t&) override { return Other(); }
+  bool binary(binary_t&) override { return Other(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    valid = false;
+    return false;
+  }
+
+ private:
+  // A value of another type inside the list of scripts makes the record unreadable; elsewhere it
+  // is not read.
+  bool Other() {
+    if (inList && depth >= 2) valid = false;
+    return valid;
+  }
+
+  int depth = 0;
+  bool inList = false;
+  std::string field;
+  bool haveDigest = false, haveNull = false;
+};
+
+// The scripts of a record. None when record does not begin with a list of objects that hold a
+// "path" text and a "sha256" text or null.
+std::optional<std::vector<RecordedScript>> RecordedScripts(const char* record) {
+  ScriptListReader reader;
+  Json::sax_parse(record, &reader);
+  if (!reader.valid || !reader.complete) return std::nullopt;
+  return std::move(reader.scripts);
 }
 
 }  // namespace
@@ -94,7 +168,8 @@ HXO_API int HXO_GetPlanRecord(char** record) {
   for (const ScriptRun& run : ScriptsRun()) {
     scripts.push_back({{"path", run.path}, {"sha256", run.sha256 ? Json(*run.sha256) : Json()}});
   }
-  std::string text = "{\"scripts\": " + Dump(scripts) + ",\n\"nodes\": " + nodes + "}";
+  // The installation's object, with the scripts first.
+  std::string text = "{\"scripts\": " + Dump(scripts) + ",\n" + (nodes + 1);
   SharedHeapFree(nodes);
   if (record != nullptr) *record = strdup(text.c_str());
   return 0;
@@ -103,23 +178,23 @@ HXO_API int HXO_GetPlanRecord(char** record) {
 HXO_API int HXO_CheckPlanRecord(const char* record, char** report) {
   if (report != nullptr) *report = nullptr;
   if (!HXO_CanApplyPlans() || record == nullptr) return -1;
-  simdjson::dom::parser parser;
-  const simdjson::padded_string text(std::string_view{record});
-  simdjson::dom::object parsed;
-  simdjson::dom::element scripts, nodes;
-  if (parser.parse(text).get(parsed) || parsed["scripts"].get(scripts) || !IsScriptList(scripts) ||
-      parsed["nodes"].get(nodes)) {
-    return -1;
-  }
-  char* drift = OrbitaneDrift(simdjson::minify(nodes).c_str());
+  const std::optional<std::vector<RecordedScript>> scripts = RecordedScripts(record);
+  if (!scripts) return -1;
+  char* drift = OrbitaneDrift(record);
   if (drift == nullptr) return -1;
   int found = 0;
-  std::string lines = ScriptDrift(scripts.get_array().value_unsafe(), found);
+  std::string lines = ScriptDrift(*scripts, found);
   for (const char* at = drift; *at != '\0'; ++at) found += *at == '\n';
   lines += drift;
   SharedHeapFree(drift);
   if (report != nullptr) *report = strdup(lines.c_str());
   return found;
+}
+
+HXO_API int HXO_RunLeftAsPlanned(int complete) {
+  if (OrbitaneLeftAsPlanned == nullptr) return 0;
+  const bool wentToItsEnd = FirstStopOfTheRun() == nullptr;
+  return wentToItsEnd == (complete != 0) && OrbitaneLeftAsPlanned() == 1 ? 1 : 0;
 }
 
 }  // extern "C"

@@ -22,20 +22,26 @@ __attribute__((weak)) int OrbitaneOpenInstallation(char** message);
 __attribute__((weak)) char* OrbitanePlan(const char* format);
 
 // The fingerprints of every node read or changed since the installation was opened, as each was
-// then, for a saved plan: a JSON list with one object per node, in tree order, holding "path"
-// (as the plan's), "fingerprint" (a SHA-256 of its entry, properties, rule values and children),
-// "properties" and "children" (what the fingerprint was made of, so that a difference can be
-// named), and "object" when one of the count nodes given is that node (the name beside it). Null
-// when the implementation cannot tell (its changes went to a file). Release it with
-// SharedHeapFree.
+// then, for a saved plan: a JSON object with "format" (the version of the record), "nodes" (one
+// list per node, in tree order: the index of its parent's, its description, a fingerprint of its
+// entry, properties, rule values and children, the properties and children it was made of, so
+// that a difference can be named, the name beside it when one of the count nodes given is that
+// node, and a fingerprint of what the run left of it) and "added" (the entries the run added,
+// with what it left of them). Null when the implementation cannot tell (its changes went to a
+// file). Release it with SharedHeapFree.
 __attribute__((weak)) char* OrbitaneFingerprints(const char* const* names, TreeNode* const* nodes,
                                                  size_t count);
 
-// Compares fingerprints that OrbitaneFingerprints gave with the installation as it is now: one
-// line per difference ("~ hq: POLL_INTERVAL \"60\" -> \"45\" since the plan"), empty when none.
-// From then on OrbitanePlan gives the changes made since this comparison, also when they are
-// written back. Null when recorded is not such a list. Release it with SharedHeapFree.
+// Compares such a record with the installation as it is now: one line per difference ("~ hq:
+// POLL_INTERVAL \"60\" -> \"45\" since the plan"), empty when none. From then on OrbitanePlan
+// gives the changes made since this comparison, also when they are written back. Null when
+// recorded is not such a record.
 __attribute__((weak)) char* OrbitaneDrift(const char* recorded);
+
+// After OrbitaneDrift found nothing and a run followed: 1 when every node recorded and every
+// entry added holds what the planned run left (the run made the planned changes), 0 when that
+// cannot be told at once (OrbitanePlan then gives the changes to compare).
+__attribute__((weak)) int OrbitaneLeftAsPlanned();
 
 // A snapshot of the installation below the given agents (nodes the implementation handed out;
 // an agent given twice is written once), as an installation file that the simulated installation

@@ -1,5 +1,5 @@
 // SHA-256 digests in lower-case hexadecimal, through OpenSSL's libcrypto: what a saved plan
-// records of its scripts, and what the simulated installation makes its node fingerprints of.
+// records of its scripts.
 #pragma once
 
 #include <string>

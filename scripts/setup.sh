@@ -4,13 +4,14 @@
 set -euo pipefail
 
 # The build (scdoc: the manual page; libedit: line editing; jemalloc: the program's allocator;
-# libssl-dev: SHA-256 for saved plans; abseil: the registry's B-trees and hash tables),
+# libssl-dev: SHA-256 for saved plans; libxxhash-dev: their nodes' fingerprints; abseil: the
+# registry's B-trees and hash tables),
 # then what the tests use (python3: the terminal tests; pkg-config, man: the install test); clang
 # and its runtime libraries (libFuzzer among them) build the fuzz targets (scripts/fuzz.sh);
 # python3-jsonschema checks the JSON output against its schema; ansible-core runs the
 # collection in ansible/ over an inventory of installations.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-          libsimdjson-dev libabsl-dev scdoc libedit-dev libjemalloc-dev libssl-dev python3 pkgconf
+          libsimdjson-dev libabsl-dev scdoc libedit-dev libjemalloc-dev libssl-dev libxxhash-dev python3 pkgconf
           man-db clang libclang-rt-14-dev python3-jsonschema ansible-core "$@")
 
 missing=()

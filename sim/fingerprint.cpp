@@ -1,96 +1,224 @@
 #include "sim/fingerprint.h"
 
-#include "orbitane/sha256.h"
+#include <array>
+#include <charconv>
+#include <cstdio>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include "sim/identity.h"
 #include "sim/json_text.h"
+#include "sim/plan_outcome.h"
 
 namespace sim {
 namespace {
 
-// The children as a fingerprint and a record list them: the autoconfig object, then the others
-// in file order.
-template <class Visit>
-void ForEachChild(const Entry& entry, Visit visit) {
-  if (entry.Details().autoconfig) visit(*entry.Details().autoconfig);
-  for (const std::shared_ptr<Entry>& child : entry.children.InOrder()) {
-    if (child != nullptr) visit(*child);
-  }
-}
-
+// Writes a saved plan's records (see FingerprintRecords).
 class RecordWriter {
  public:
-  RecordWriter(const std::vector<bool>& read,
+  RecordWriter(const Site& before, Site& after, const std::vector<bool>& read,
                const std::unordered_map<uint64_t, std::string>& names)
-      : readIds(read), names(names) {}
+      : after(after),
+        readIds(read),
+        names(names),
+        withRecord(before.byId.size(), false),
+        recordOf(before.byId.size(), -1) {}
 
-  // Writes the records of entry and everything below it.
-  void Walk(const Entry& entry) {
-    if (entry.kind != Kind::Root) path.push_back(&entry);
-    if (entry.id < readIds.size() && readIds[entry.id]) Write(entry);
-    ForEachChild(entry, [this](const Entry& child) { Walk(child); });
-    if (entry.kind != Kind::Root) path.pop_back();
+  // Marks the entries that get a record: those read and their ancestors. True when entry has one.
+  bool MarkRecorded(const Entry& entry) {
+    bool recorded = IsRead(entry);
+    ForEachChild(entry, [&](const Entry& child) { recorded = MarkRecorded(child) || recorded; });
+    if (recorded && entry.id < withRecord.size()) withRecord[entry.id] = true;
+    return recorded;
   }
 
-  std::string Finish() { return out + (out.empty() ? "[]" : "\n]"); }
+  // Writes the records of entry and everything below it; parent is the index of its parent's.
+  void Walk(const Entry& entry, int64_t parent) {
+    if (!HasRecord(entry)) return;
+    const int64_t index = count++;
+    if (IsRead(entry)) {
+      WriteRead(entry, parent, index);
+    } else {
+      Begin(parent, entry);
+      out += ", null]";
+    }
+    ForEachChild(entry, [&](const Entry& child) { Walk(child, index); });
+  }
+
+  std::string Finish() {
+    std::string added;
+    for (const AddedEntry& entry : AddedEntries(after, recordOf, count)) {
+      added += added.empty() ? "\n[" : ",\n[";
+      added += std::to_string(entry.parent) + ", ";
+      AppendJsonString(added, entry.description);
+      added += ", \"" + entry.outcome.Hex() + "\"]";
+    }
+    return "{\"format\": " + std::to_string(kPlanRecordFormat) + ",\n\"nodes\": [" + out +
+           (out.empty() ? "]" : "\n]") + ",\n\"added\": [" + added +
+           (added.empty() ? "]}" : "\n]}");
+  }
 
  private:
-  void Write(const Entry& entry) {
-    out += out.empty() ? "[\n{\"path\": [" : ",\n{\"path\": [";
-    for (size_t i = 0; i < path.size(); ++i) {
-      if (i != 0) out += ", ";
-      AppendJsonString(out, Describe(*path[i]));
+  template <class Visit>
+  static void ForEachChild(const Entry& entry, Visit visit) {
+    if (entry.Details().autoconfig) visit(*entry.Details().autoconfig);
+    for (const std::shared_ptr<Entry>& child : entry.children.InOrder()) {
+      if (child != nullptr) visit(*child);
     }
-    out += "]";
-    // A name that is not UTF-8 (a script's bytes) cannot be a JSON text: the path names the node.
-    if (auto name = names.find(entry.id); name != names.end() && IsValidUtf8(name->second)) {
-      out += ", \"object\": ";
-      AppendJsonString(out, name->second);
-    }
-    out += ", \"fingerprint\": \"" + Fingerprint(entry) + "\", \"properties\": {";
-    bool first = true;
-    for (const auto& [key, value] : entry.properties) {
-      if (!first) out += ", ";
-      first = false;
-      AppendJsonString(out, key);
-      out += ": ";
-      AppendJsonString(out, value);
-    }
-    out += "}, \"children\": [";
-    first = true;
-    ForEachChild(entry, [&](const Entry& child) {
-      if (!first) out += ", ";
-      first = false;
-      AppendJsonString(out, Describe(child));
-    });
-    out += "]}";
   }
 
+  bool IsRead(const Entry& entry) const { return entry.id < readIds.size() && readIds[entry.id]; }
+  bool HasRecord(const Entry& entry) const {
+    return entry.id < withRecord.size() && withRecord[entry.id];
+  }
+
+  void Begin(int64_t parent, const Entry& entry) {
+    out += out.empty() ? "\n[" : ",\n[";
+    out += std::to_string(parent) + ", ";
+    AppendJsonString(out, entry.kind == Kind::Root ? std::string() : Describe(entry));
+  }
+
+  void WriteRead(const Entry& entry, int64_t parent, int64_t index) {
+    const ChildDescriptions children = DescribeChildren(entry);
+    const std::string description = Describe(entry);
+    Begin(parent, entry);
+    out += ", \"" + Fingerprint(entry, description, children).Hex() + "\", [";
+    bool first = true;
+    for (const auto& [key, value] : entry.properties) {
+      out += first ? "" : ", ";
+      first = false;
+      AppendJsonString(out, key);
+      out += ", ";
+      AppendJsonString(out, value);
+    }
+    out += "], [";
+    first = true;
+    for (size_t i = 0; i < children.texts.size(); ++i) {
+      if (HasRecord(*children.entries[i])) continue;
+      out += first ? "" : ", ";
+      first = false;
+      AppendJsonString(out, children.texts[i]);
+    }
+    out += "], ";
+    // A name that is not UTF-8 (a script's bytes) cannot be a JSON text: the path names the node.
+    if (auto name = names.find(entry.id); name != names.end() && IsValidUtf8(name->second)) {
+      AppendJsonString(out, name->second);
+    } else {
+      out += "null";
+    }
+    recordOf[entry.id] = index;
+    std::shared_ptr<Entry> left = after.FindById(entry.id);
+    if (left == nullptr) {
+      out += ", null]";
+      return;
+    }
+    const EntryAsFound found{&entry.Details().journal, entry.Details().password};
+    const Digest128 outcome =
+        Outcome(*left, description, DescribeChildren(*left), found, after.firstAddedId);
+    out += ", \"" + outcome.Hex() + "\"]";
+  }
+
+  Site& after;
   const std::vector<bool>& readIds;
   const std::unordered_map<uint64_t, std::string>& names;
-  std::vector<const Entry*> path;
+  std::vector<bool> withRecord;   // by id of the installation as loaded
+  std::vector<int64_t> recordOf;  // by id, the records of the entries read
+  int64_t count = 0;
   std::string out;
 };
 
 }  // namespace
 
-std::string Fingerprint(const Entry& entry) {
-  // One context for every entry: making one costs more than digesting a target.
-  static Sha256 digest;
-  digest.AddField(Describe(entry));
-  digest.AddField(entry.local ? "local" : "");
-  digest.AddField(std::to_string(entry.properties.size()));
-  for (const auto& [key, value] : entry.properties) {
-    digest.AddField(key);
-    digest.AddField(value);
-  }
-  ForEachChild(entry, [](const Entry& child) { digest.AddField(Describe(child)); });
-  return digest.Hex();
+void AddFingerprintField(std::string& input, std::string_view text) {
+  char length[24];
+  auto end = std::to_chars(length, length + sizeof length, text.size()).ptr;
+  input.append(length, end);
+  input += ':';
+  input += text;
 }
 
-std::string FingerprintRecords(const Site& site, const std::vector<bool>& read,
+void AddEntryFields(std::string& input, std::string_view description, const Entry& entry,
+                    const ChildDescriptions& children) {
+  AddFingerprintField(input, description);
+  AddFingerprintField(input, entry.local ? "local" : "");
+  AddFingerprintField(input, std::to_string(entry.properties.size()));
+  for (const auto& [key, value] : entry.properties) {
+    AddFingerprintField(input, key);
+    AddFingerprintField(input, value);
+  }
+  for (const std::string& child : children.texts) AddFingerprintField(input, child);
+}
+
+Digest128 FingerprintDigest(const std::string& input) {
+  const XXH128_hash_t hash = XXH3_128bits(input.data(), input.size());
+  return {hash.high64, hash.low64};
+}
+
+std::string Digest128::Hex() const {
+  char text[33];
+  std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(high),
+                static_cast<unsigned long long>(low));
+  return std::string(text, 32);
+}
+
+std::optional<Digest128> Digest128::FromHex(std::string_view hex) {
+  // Each hexadecimal digit's value by character, -1 for any other; a record holds two digests a
+  // node, so this is on the way of every check.
+  static const auto kValues = [] {
+    std::array<int8_t, 256> values{};
+    values.fill(-1);
+    for (int digit = 0; digit < 10; ++digit) values['0' + digit] = static_cast<int8_t>(digit);
+    for (int digit = 0; digit < 6; ++digit) values['a' + digit] = static_cast<int8_t>(10 + digit);
+    return values;
+  }();
+  auto half = [](const char* digits, uint64_t& value) {
+    uint64_t sum = 0;
+    int8_t invalid = 0;
+    for (size_t i = 0; i < 16; ++i) {
+      const int8_t digit = kValues[static_cast<unsigned char>(digits[i])];
+      invalid |= digit;  // negative when any digit is not one
+      sum = sum << 4 | static_cast<uint64_t>(digit & 15);
+    }
+    value = sum;
+    return invalid >= 0;
+  };
+  Digest128 digest;
+  if (hex.size() != 32 || !half(hex.data(), digest.high) || !half(hex.data() + 16, digest.low)) {
+    return std::nullopt;
+  }
+  return digest;
+}
+
+ChildDescriptions DescribeChildren(const Entry& entry) {
+  ChildDescriptions children;
+  const Entry* autoconfig = entry.Details().autoconfig.get();
+  children.texts.reserve(entry.children.size() + (autoconfig != nullptr));
+  children.entries.reserve(entry.children.size() + (autoconfig != nullptr));
+  auto add = [&](const Entry& child) {
+    children.texts.push_back(Describe(child));
+    children.entries.push_back(&child);
+  };
+  if (autoconfig != nullptr) add(*autoconfig);
+  for (const std::shared_ptr<Entry>& child : entry.children.InOrder()) {
+    if (child != nullptr) add(*child);
+  }
+  return children;
+}
+
+Digest128 Fingerprint(const Entry& entry, std::string_view description,
+                      const ChildDescriptions& children) {
+  static std::string input;  // kept, so that its memory serves every entry
+  input.clear();
+  AddEntryFields(input, description, entry, children);
+  return FingerprintDigest(input);
+}
+
+std::string FingerprintRecords(const Site& before, Site& after, const std::vector<bool>& read,
                                const std::unordered_map<uint64_t, std::string>& names) {
-  RecordWriter writer(read, names);
-  writer.Walk(*site.root);
+  RecordWriter writer(before, after, read, names);
+  writer.MarkRecorded(*before.root);
+  writer.Walk(*before.root, -1);
   return writer.Finish();
 }
 

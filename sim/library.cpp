@@ -210,14 +210,23 @@ std::optional<std::string> Library::Fingerprints(
   if (!EnsureSite()) return std::nullopt;
   std::shared_ptr<Site> loaded = AsLoaded();
   if (!loaded) return std::nullopt;
-  return FingerprintRecords(*loaded, entriesRead, names);
+  return FingerprintRecords(*loaded, *loadedSite, entriesRead, names);
 }
 
 std::optional<std::string> Library::Drift(std::string_view recorded) {
   if (!EnsureSite()) return std::nullopt;
-  std::optional<std::string> drift = sim::Drift(*loadedSite, recorded);
-  if (drift && writeBack) baseline = WriteSite(*loadedSite);
+  plannedOutcome.reset();
+  PlannedOutcome planned;
+  std::optional<std::string> drift = sim::Drift(*loadedSite, recorded, planned);
+  if (!drift) return drift;
+  if (drift->empty()) plannedOutcome = std::move(planned);
+  if (writeBack) baseline = WriteSite(*loadedSite);
   return drift;
+}
+
+bool Library::LeftAsPlanned() {
+  return loadedSite && plannedOutcome &&
+         sim::LeftAsPlanned(*loadedSite, *plannedOutcome, entriesRead);
 }
 
 bool Library::Persist(const Change& change) {
@@ -345,6 +354,8 @@ char* OrbitaneDrift(const char* recorded) {
   std::optional<std::string> drift = sim::Library::Get().Drift(recorded);
   return drift ? SharedHeapStrdup(drift->c_str()) : nullptr;
 }
+
+int OrbitaneLeftAsPlanned() { return sim::Library::Get().LeftAsPlanned() ? 1 : 0; }
 
 char* OrbitaneRehearsalLimits() {
   // A file that accepts any password was written by a snapshot, or stands in for one.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "sim/model.h"
+#include "sim/plan_outcome.h"
 #include "sim/site_file.h"
 #include "sim/trace.h"
 #include "sim/undo_script.h"
@@ -89,6 +90,9 @@ class Library {
   // The drift (fingerprint.h) of recorded since then; from now on Plan gives the changes made
   // after this comparison, also when they are written back.
   std::optional<std::string> Drift(std::string_view recorded);
+  // After a Drift that found nothing: whether the run since left the installation as the planned
+  // run left it (plan_outcome.h).
+  bool LeftAsPlanned();
 
   const Trace& trace() const { return callTrace; }
 
@@ -121,6 +125,9 @@ class Library {
   std::string lastWritten;    // the change of the last of them
   FileStamp siteStamp;
   Trace callTrace;
+
+  // What Drift kept for LeftAsPlanned.
+  std::optional<PlannedOutcome> plannedOutcome;
 };
 
 // The built-in installation: the text of examples/site.json, embedded at build time.

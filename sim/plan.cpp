@@ -191,16 +191,13 @@ class Planner {
   void Commands(const Entry* before, const Entry& after) {
     static const std::vector<std::string> kNone;
     const std::vector<std::string>& was = before ? before->Details().journal : kNone;
-    const std::vector<std::string>& now = after.Details().journal;
-    // A journal only grows, so the commands sent are what follows the old journal. A journal that
-    // does not begin with the old one is a new entry's (of two files, nothing else tells).
-    const bool grown = was.size() <= now.size() && std::equal(was.begin(), was.end(), now.begin());
-    std::unordered_set<std::string> seen;
-    for (size_t i = grown ? was.size() : 0; i < now.size(); ++i) {
-      const std::string& command = now[i];
-      if (!seen.insert(command).second) continue;
+    for (std::string_view command : CommandsSent(was, after.Details().journal)) {
       Line(
-          "command", [&](std::string& text) { text += "> " + command; },
+          "command",
+          [&](std::string& text) {
+            text += "> ";
+            text += command;
+          },
           [&](std::string& text) {
             text += "\"command\": ";
             AppendJsonString(text, command);
@@ -251,6 +248,19 @@ class Planner {
 };
 
 }  // namespace
+
+std::vector<std::string_view> CommandsSent(const std::vector<std::string>& was,
+                                           const std::vector<std::string>& now) {
+  // A journal only grows, so the commands sent are what follows the old journal. A journal that
+  // does not begin with the old one is a new entry's (of two files, nothing else tells).
+  const bool grown = was.size() <= now.size() && std::equal(was.begin(), was.end(), now.begin());
+  std::vector<std::string_view> sent;
+  std::unordered_set<std::string_view> seen;
+  for (size_t i = grown ? was.size() : 0; i < now.size(); ++i) {
+    if (seen.insert(now[i]).second) sent.push_back(now[i]);
+  }
+  return sent;
+}
 
 std::string PlanText(const Site& before, const Site& after, bool json, size_t* changes) {
   Planner planner(json, after.firstAddedId);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/model.h"
 
@@ -16,6 +17,11 @@ namespace sim {
 // which is then compared as a plain property.
 using Rules = std::map<int64_t, std::string>;
 std::optional<Rules> ParseRules(std::optional<std::string_view> text);
+
+// The commands sent to an entry whose journal was was and is now: what follows was when now
+// begins with it, else all of now (an entry of another load); each once, in the order first sent.
+std::vector<std::string_view> CommandsSent(const std::vector<std::string>& was,
+                                           const std::vector<std::string>& now);
 
 // The differences from before to after, in tree order (each parent's children in before's order,
 // then the ones after added). Text: one block per node that changed, indented by depth:

@@ -51,12 +51,23 @@ TEST(SavedPlan, ThePlanRecordsWhatItWasMadeFrom) {
   // sha256sum of "hq.SET POLL_INTERVAL 30\n"
   EXPECT_EQ(madeFrom["scripts"][1]["sha256"],
             "4a78cc63a60a82fb1f9c45d7dee1778f26048145035ef71cee3776ce88187eed");
-  std::map<std::string, std::string> objects;  // named node -> its last path step
-  for (const auto& node : madeFrom["nodes"]) {
-    if (node.contains("object")) objects[node["object"]] = node["path"].back();
+  // Each node names its parent's record by its place in the list, the object that names it by
+  // [5], and the first record is the installation itself.
+  const auto& nodes = madeFrom["nodes"];
+  ASSERT_GE(nodes.size(), 5u);
+  EXPECT_EQ(nodes[0][0], -1);
+  std::map<std::string, std::string> paths;  // named node -> its path
+  for (size_t i = 1; i < nodes.size(); ++i) {
+    ASSERT_LT(nodes[i][0].get<int64_t>(), static_cast<int64_t>(i));
+    std::string path = nodes[i][1];
+    for (int64_t up = nodes[i][0]; up > 0; up = nodes[up][0])
+      path = std::string(nodes[up][1]) + " / " + path;
+    if (nodes[i].size() == 7 && nodes[i][5].is_string()) paths[nodes[i][5]] = path;
   }
-  EXPECT_EQ(objects["router"], "Target 10.2.0.4@public");
-  EXPECT_EQ(objects["core"], "DSM dsm1");
+  EXPECT_EQ(paths["router"],
+            "Agent 127.0.0.1:5465 / Broker 127.0.0.1:5465 / DSM dsm1 / Target 10.2.0.4@public");
+  EXPECT_EQ(paths["core"], "Agent 127.0.0.1:5465 / Broker 127.0.0.1:5465 / DSM dsm1");
+  EXPECT_EQ(madeFrom["added"], nlohmann::json::array());  // SPAWN finds, it adds nothing
 }
 
 // Each kind of change made between plan and apply: --apply refuses, names it, and leaves the
@@ -80,6 +91,9 @@ TEST(SavedPlan, DriftSinceThePlanIsRefusedAndNamed) {
        "+ core: Target 10.2.7.7@public added since the plan\n"},
       {"entry removed", "core.SPAWN sw 10.2.0.2\ncore.DEL sw\n", "", "",
        "- core: Target 10.2.0.2@public removed since the plan\n"},
+      {"entry read removed", "core.SPAWN router 10.2.0.4\ncore.DEL router\n", "", "",
+       "- core: Target 10.2.0.4@public removed since the plan\n"
+       "- router: gone since the plan\n"},
       {"script edited", "", "deploy.hxo", "PRINT more\n",
        "~ DIR/deploy.hxo: the script changed since the plan\n"},
       {"included script edited", "", "inc.hxo", "hq.SET POLL_INTERVAL 31\n",
@@ -153,6 +167,68 @@ TEST(SavedPlan, ARunThatDiffersFromThePlanFails) {
   EXPECT_EQ(result.err.substr(result.err.size() - report.size()), report);
 }
 
+// The installation tells at once when the run left what the planned run left. Here an INCLUDEd
+// file is rewritten by the run itself (after the checks), so that the run differs from the plan in
+// one way each: every way must fail the comparison, and each is named.
+TEST(SavedPlan, EachWayARunDiffersIsFound) {
+  struct DifferenceRow {
+    const char* name;
+    std::string planned, applied;  // what the INCLUDEd file holds when planned, when applied
+    std::string report;
+  };
+  const std::string target =
+      "\"path\":[\"Agent 127.0.0.1:5465\",\"Broker 127.0.0.1:5465\","
+      "\"DSM dsm1\"";
+  const DifferenceRow rows[] = {
+      {"property value", "hq.SET POLL_INTERVAL 30\nhq.COMMIT\n",
+       "hq.SET POLL_INTERVAL 31\nhq.COMMIT\n",
+       "  planned, not made: {\"name\":\"POLL_INTERVAL\",\"new\":\"30\",\"old\":\"60\",\"op\":"
+       "\"set\",\"path\":[\"Agent 127.0.0.1:5465\"]}\n"
+       "  made, not planned: {\"name\":\"POLL_INTERVAL\",\"new\":\"31\",\"old\":\"60\",\"op\":"
+       "\"set\",\"path\":[\"Agent 127.0.0.1:5465\"]}\n"},
+      {"command sent", "core.RUN reload\n", "core.RUN restart\n",
+       "  planned, not made: {\"command\":\"reload\",\"op\":\"command\"," + target +
+           "]}\n"
+           "  made, not planned: {\"command\":\"restart\",\"op\":\"command\"," +
+           target + "]}\n"},
+      {"password", "core.PASSWORD n3w\n", "PRINT no password\n",
+       "  planned, not made: {\"op\":\"password\"," + target + "]}\n"},
+      {"entry added", "core.ADD lab 10.2.7.7\n", "core.ADD lab 10.2.7.8\n",
+       "  planned, not made: {\"op\":\"add\"," + target +
+           ",\"Target 10.2.7.7@public\"]}\n"
+           "  made, not planned: {\"op\":\"add\"," +
+           target + ",\"Target 10.2.7.8@public\"]}\n"},
+      // Only what the planned run read is fingerprinted: a node read only by this run is found
+      // by that alone.
+      {"a node the plan never read", "PRINT nothing\n",
+       "hqbroker.SPAWN other dsm2\nother.RUN reload\n",
+       "  made, not planned: {\"command\":\"reload\",\"op\":\"command\",\"path\":[\"Agent "
+       "127.0.0.1:5465\",\"Broker 127.0.0.1:5465\",\"DSM dsm2\"]}\n"},
+      {"what an added entry holds", "core.ADD lab 10.2.7.7\nlab.QPK 12 5\nlab.COMMIT\n",
+       "core.ADD lab 10.2.7.7\nlab.QPK 12 6\nlab.COMMIT\n",
+       "  planned, not made: {\"inherited\":false,\"new\":\"5\",\"op\":\"rule\"," + target +
+           ",\"Target 10.2.7.7@public\"],\"rule\":12}\n"
+           "  made, not planned: {\"inherited\":false,\"new\":\"6\",\"op\":\"rule\"," +
+           target + ",\"Target 10.2.7.7@public\"],\"rule\":12}\n"},
+  };
+  for (const DifferenceRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    Folder folder;
+    folder.Write("site.json", Planned::ReadSite());
+    folder.Write("inc.hxo", row.planned);
+    folder.Write("applied.hxo", row.applied);
+    folder.Write("s.hxo",
+                 "AUTH KORAS root\nAGENT hq 127.0.0.1\nhq.SPAWN hqbroker BROKER\n"
+                 "hqbroker.SPAWN core dsm1\nEXEC [ ! -e armed ] || cp applied.hxo inc.hxo\n"
+                 "INCLUDE inc.hxo\n");
+    ASSERT_EQ(folder.Program("--sim site.json --plan p.json s.hxo").code, 0);
+    folder.Write("armed", "");
+    const Result result = folder.Program("--read-only --apply p.json");
+    EXPECT_EQ(result.code, 70);
+    EXPECT_EQ(result.err, "hxo_cmdline: the run differed from the plan p.json:\n" + row.report);
+  }
+}
+
 TEST(SavedPlan, WhatCannotBeApplied) {
   const ShellRow rows[] = {
       {"no value", "$HXO --apply", "", "",
@@ -175,6 +251,24 @@ TEST(SavedPlan, WhatCannotBeApplied) {
        "", 75},
       {"missing", "$HXO --apply none.json", "", "",
        "hxo_cmdline: cannot read the plan none.json: No such file or directory\n", 66},
+      {"an earlier version's plan",
+       "echo 'AUTH KORAS root' > s.hxo; $HXO --plan p.json s.hxo; sed -i '/^\"format\": 2,$/d' "
+       "p.json; $HXO --apply p.json",
+       "", "",
+       "hxo_cmdline: the plan p.json was saved by an earlier version of hxo_cmdline, whose record "
+       "this one does not read: make a new plan\n",
+       65},
+      {"a fingerprint that is not one",
+       "echo 'AUTH KORAS root' > s.hxo; $HXO --plan p.json s.hxo; sed -i "
+       "'s/, \"[0-9a-f]\\{32\\}\", \\[/, \"x\", [/' p.json; $HXO --apply p.json",
+       "", "", "hxo_cmdline: p.json is not a saved plan: its record cannot be read\n", 65},
+      {"a record cut short",
+       "echo 'AUTH KORAS root' > s.hxo; $HXO --plan p.json s.hxo; head -c $(($(wc -c < p.json) / "
+       "2)) "
+       "p.json > q.json; "
+       "$HXO --apply q.json",
+       "", "", "hxo_cmdline: q.json is not a saved plan: write one with --plan FILE.json SCRIPT\n",
+       65},
   };
   ExpectShellRows(rows);
 }

@@ -54,12 +54,16 @@ HXO_API int HXO_CanApplyPlans(void);
 HXO_API void HXO_RecordScripts(int on);
 
 /* After a dry run: what its plan was made from, as one JSON object: "scripts" (every script file
-   run so far while HXO_RecordScripts was on, each once, with its absolute "path" and the "sha256" of the text that ran, null
-   when it was not read from a regular file) and "nodes" (one object per node of the
-   installation that the scripts read or changed, as it was before the run: its "path" as in the
-   plan, "object" when a registered object names it, a "fingerprint" of its entry, properties,
-   rule values and children, and those "properties" and "children"). Returns 0 and, when record
-   is not null, a text to be released with free(); 1 when the implementation cannot tell. */
+   run so far while HXO_RecordScripts was on, each once, with its absolute "path" and the
+   "sha256" of the text that ran, null when it was not read from a regular file), then what the
+   implementation records of the installation: with the simulated one, "format" (the version of
+   the record), "nodes" (one list per node that the scripts read or changed, in tree order: the
+   index of its parent's list, its description as in the plan, a fingerprint of its entry,
+   properties, rule values and children as it was before the run, those properties and the
+   children without a list of their own, the registered object that names it or null, and a
+   fingerprint of what the run left of it or null) and "added" (the entries the run added, with
+   what it left of them). Returns 0 and, when record is not null, a text to be released with
+   free(); 1 when the implementation cannot tell. */
 HXO_API int HXO_GetPlanRecord(char** record);
 
 /* Before a plan is applied: compares a record that HXO_GetPlanRecord gave with the script files
@@ -70,6 +74,13 @@ HXO_API int HXO_GetPlanRecord(char** record);
    the plan"), to be released with free(). After it, HXO_GetPlan gives the changes made from
    then on, also by a run whose changes are written. */
 HXO_API int HXO_CheckPlanRecord(const char* record, char** report);
+
+/* After the run that followed HXO_CheckPlanRecord (with no difference found): 1 when the
+   installation holds exactly what the planned run left of every node the record names and of
+   every entry it added, and the run went to its end or stopped as complete (0: the planned run
+   stopped early) says; 0 when that cannot be told at once, and HXO_GetPlan's changes are then
+   the ones to compare with the plan's. */
+HXO_API int HXO_RunLeftAsPlanned(int complete);
 
 /* Writes, atomically, an installation file in the simulated installation's format holding the
    subtrees of every agent that the scripts run so far declared, as the installation reports them
