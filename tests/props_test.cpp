@@ -58,7 +58,6 @@ TEST(Properties, MessagesAndCodes) {
       {
           // SET, UNSET, RESET
           {"a1.SET POLL 100%s%d\na1.SET POLL\n", "POLL = 100%s%d\n", "", 0},
-          {"a1.SET nosuch 1\n", "", Missing(8, "nosuch", "a1"), 19},
           {"TARGET.SET\n", "",
            "t.hxo:8: Insufficient paramaters for SET subcommand on reserved object.\n", 7},
           // With CONTINUE OFF a selection stops at the first object that fails.
