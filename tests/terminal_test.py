@@ -133,7 +133,7 @@ def session():
     os.write(fd, b"\x03")
     seen = read_until(fd, "\n> ", 1)
     expect("Interrupted." in seen and time.time() - started < 0.2, "Ctrl-C ends SLEEP", seen)
-    os.write(fd, b"AUTH KORAS root\rhq.SET POLL_INTERVAL 7\r")
+    os.write(fd, b"hq.SET POLL_INTERVAL 7\r")
     read_until(fd, "7\n> ")
     # Control keys wait until the editor has the terminal, as a person's always do: typed while
     # the terminal is still in line mode, Ctrl-D would be taken by the terminal itself.
