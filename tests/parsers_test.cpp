@@ -37,6 +37,9 @@ TEST(Tokens, CountGetAndRestOfLine) {
   }
   EXPECT_EQ(getToken(0, "a b"), "");
   EXPECT_EQ(restOfLine(0, "  lead and trail \t\n"), "  lead and trail");
+  for (const char* name : {"ALL", "All", "agent", "Target", "dsm", "AutoConfig", "broker"}) {
+    EXPECT_TRUE(isReservedObjectName(name)) << name;
+  }
   for (const char* name : {"AGENTS", "", "AL", "a1", "AUTOCONFIG1", (const char*)nullptr}) {
     EXPECT_FALSE(isReservedObjectName(name)) << (name ? name : "null");
   }
