@@ -254,35 +254,22 @@ TEST(ExportedFunctions, RunTextAsOneScript) {
 TEST(Cmdline, SaysWhereASilentFailureStoppedTheScript) {
   const std::string tree = "AGENT a 127.0.0.1\na.SPAWN b BROKER\nb.SPAWN d dsm1\n";
   const std::string silent = "d.SPAWN t9 10.2.0.7\n";
-  struct Case {
-    std::string arguments, input, err;
-    int code;
-  } cases[] = {
-      {"-c \"$(cat t.hxo)\"", tree + silent,
-       "hxo_cmdline: -c:4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET OFF "
-       "shows why)\n",
-       1},
-      {"", tree + silent,
-       "hxo_cmdline: STDIN:4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET "
-       "OFF shows why)\n",
-       26},
-      {"t.hxo", tree + silent + "PRINT not reached\n",
-       "hxo_cmdline: t.hxo:4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET "
-       "OFF shows why)\n",
-       26},
-      {"t.hxo", tree + "SET CONTINUE ON\n" + silent + "PRINT on\n", "", 0},
-      {"t.hxo", tree + "QUIT\n", "", 6},
-      {"t.hxo", tree + "SET QUIET OFF\n" + silent,
+  auto stopped = [](const std::string& where) {
+    return "hxo_cmdline: " + where +
+           ":4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET OFF shows why)\n";
+  };
+  const ShellRow rows[] = {
+      {"CommandText", "$HXO -c \"$(cat)\"", tree + silent, "", stopped("-c"), 1},
+      {"StandardInput", "$HXO", tree + silent, "", stopped("STDIN"), 26},
+      {"ScriptFile", "cat > t.hxo; $HXO t.hxo", tree + silent + "PRINT not reached\n", "",
+       stopped("t.hxo"), 26},
+      {"Forgiven", "cat > t.hxo; $HXO t.hxo", tree + "SET CONTINUE ON\n" + silent + "PRINT on\n",
+       "on\n", "", 0},
+      {"Quit", "cat > t.hxo; $HXO t.hxo", tree + "QUIT\n", "", "", 6},
+      {"SaidWhy", "cat > t.hxo; $HXO t.hxo", tree + "SET QUIET OFF\n" + silent, "",
        "t.hxo:5: Subcommand SPAWN failed on object \"d\".\n", 26},
   };
-  for (const Case& row : cases) {
-    SCOPED_TRACE(row.input);
-    Folder folder;
-    folder.Write("t.hxo", row.input);
-    Result result = folder.Program(row.arguments, row.arguments.empty() ? row.input : "");
-    EXPECT_EQ(result.err, row.err);
-    EXPECT_EQ(result.code, row.code);
-  }
+  ExpectShellRows(rows);
   // The library itself stays silent, and tells the program where the run stopped.
   testing::internal::CaptureStderr();
   EXPECT_EQ(HXO_RunCommands("s", (tree + "PRINT x\n" + silent).c_str()), 26);
