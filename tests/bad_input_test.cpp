@@ -18,14 +18,6 @@ const ShellRow kRows[] = {
      "{ printf 'PRINT '; printf '%1048571s\\n' '' | tr ' ' x; yes 'PRINT a' | head -n 3000; }"
      " > t.hxo; $HXO t.hxo | tail -n 1",
      "", "a\n", "", 0},
-    // Entries are written as stored: those of a command text have no line end, those of a
-    // file keep theirs.
-    {"HistorySaveOfACommandTextWritesEntriesBackToBack",
-     "$HXO -c $'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo' && cat h.hxo", "", "a\nb\nPRINT aPRINT b",
-     "", 0},
-    {"HistorySaveOfAFileWritesALineEach",
-     "printf 'PRINT a\\nPRINT b\\nHISTORY SAVE h.hxo\\n' > t.hxo; $HXO t.hxo && $HXO h.hxo", "",
-     "a\nb\na\nb\n", "", 0},
     // A running script reads the text it started with, whatever happens to its file: cut to
     // nothing (the rest of a long script used to be a SIGBUS), or rewritten in place (its
     // history would show, and !1 run, the new file's lines).

@@ -104,6 +104,11 @@ const ShellRow kWriteBacks[] = {
      0},
 };
 
+// s.json: an installation of the agents given as JSON; then a snapshot of it and its status.
+#define SITE_OF(agents) \
+  "printf '{\"format\":1,\"server\":\"KORAS\",\"agents\":[" agents "]}' > s.json; "
+#define SNAPSHOT_OF_IT "$HXO --sim s.json --snapshot snap.json -c 'AGENT a 127.0.0.1'; echo $?"
+
 // Snapshots that would not load again, or would pass off what could not be read.
 const ShellRow kSnapshots[] = {
     // The last 64 KiB of a log begin inside a two-byte character; the snapshot starts at the
@@ -116,25 +121,20 @@ const ShellRow kSnapshots[] = {
      " '\"logs\": \\[\"b' snap.json",
      "", "\"logs\": [\"b\n", "", 0},
     {"ANodeWhosePropertiesCannotBeRead",
-     "printf '{\"format\":1,\"server\":\"KORAS\",\"users\":{\"root\":\"\"},\"agents\":"
-     "[{\"ipaddr\":\"127.0.0.1\",\"brokers\":[{\"ipaddr\":\"127.0.0.1\",\"port\":5465,"
-     "\"fail\":[\"GetProperties\"]}]}]}' > s.json; $HXO --sim s.json --snapshot snap.json"
-     " -c 'AGENT a 127.0.0.1'; echo $?; test -e snap.json || echo none",
+     SITE_OF("{\"ipaddr\":\"127.0.0.1\",\"brokers\":[{\"ipaddr\":\"127.0.0.1\","
+             "\"fail\":[\"GetProperties\"]}]}") SNAPSHOT_OF_IT "; test -e snap.json || echo none",
      "", "73\nnone\n",
      "hxo_cmdline: no snapshot: the properties of Broker 127.0.0.1:5465 cannot be read\n", 0},
     // The children of the second broker, and the properties of an autoconfig object (named by
     // its broker's address), are no more passed off as none.
     {"ANodeWhoseChildrenCannotBeRead",
-     "printf '{\"format\":1,\"server\":\"KORAS\",\"agents\":[{\"ipaddr\":\"127.0.0.1\","
-     "\"brokers\":[{\"ipaddr\":\"127.0.0.1\"},{\"ipaddr\":\"127.0.0.2\",\"fail\":"
-     "[\"GetChildWalker\"]}]}]}' > s.json; $HXO --sim s.json --snapshot snap.json"
-     " -c 'AGENT a 127.0.0.1'; echo $?",
+     SITE_OF("{\"ipaddr\":\"127.0.0.1\",\"brokers\":[{\"ipaddr\":\"127.0.0.1\"},"
+             "{\"ipaddr\":\"127.0.0.2\",\"fail\":[\"GetChildWalker\"]}]}") SNAPSHOT_OF_IT,
      "", "73\n", "hxo_cmdline: no snapshot: the children of Broker 127.0.0.2:5465 cannot be read\n",
      0},
     {"AnAutoconfigObjectWhosePropertiesCannotBeRead",
-     "printf '{\"format\":1,\"server\":\"KORAS\",\"agents\":[{\"ipaddr\":\"127.0.0.1\","
-     "\"brokers\":[{\"ipaddr\":\"127.0.0.1\",\"autoconfig\":{\"fail\":[\"GetProperties\"]}}]}]}'"
-     " > s.json; $HXO --sim s.json --snapshot snap.json -c 'AGENT a 127.0.0.1'; echo $?",
+     SITE_OF("{\"ipaddr\":\"127.0.0.1\",\"brokers\":[{\"ipaddr\":\"127.0.0.1\","
+             "\"autoconfig\":{\"fail\":[\"GetProperties\"]}}]}") SNAPSHOT_OF_IT,
      "", "73\n",
      "hxo_cmdline: no snapshot: the properties of AutoConfig 127.0.0.1:5465 cannot be read\n", 0},
 };

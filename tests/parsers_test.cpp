@@ -7,9 +7,9 @@
 
 #include "model/address.h"
 #include "model/object_kind.h"
-#include "props/log_switches.h"
 #include "model/rule_list.h"
 #include "model/rule_value_text.h"
+#include "props/log_switches.h"
 #include "runtime/c_number.h"
 #include "runtime/tokens.h"
 
@@ -37,6 +37,9 @@ TEST(Tokens, CountGetAndRestOfLine) {
   }
   EXPECT_EQ(getToken(0, "a b"), "");
   EXPECT_EQ(restOfLine(0, "  lead and trail \t\n"), "  lead and trail");
+  for (const char* name : {"ALL", "All", "agent", "Target", "dsm", "AutoConfig", "broker"}) {
+    EXPECT_TRUE(isReservedObjectName(name)) << name;
+  }
   for (const char* name : {"AGENTS", "", "AL", "a1", "AUTOCONFIG1", (const char*)nullptr}) {
     EXPECT_FALSE(isReservedObjectName(name)) << (name ? name : "null");
   }
@@ -95,53 +98,35 @@ TEST(RuleTexts, RuleList) {
 }
 
 TEST(Addresses, DottedQuadAndResolution) {
-  const std::pair<const char*, bool> quads[] = {
-      {"255.255.255.255", true},
-      {"010.001.002.003", true},
-      {"1..2.3", true},
-      {"1.2.3.4x", true},
-      {"10.1.2", false},
-      {"1.2.3.4.5", false},
-      {"1.2.3.256", false},
-      {"a.1.2.3", false},
-      {" 1.2.3.4", false},
-      {"1.2.3.-1", false},
-      {"99999999999.1.1.1", false},
-      {"", false},
-      // Only the first 16 characters are looked at.
-      {"1.2.3.4xxxxxxxxxxxxxxxxxxxxx.5", true},
-      {"1.2.3.45678901234", false},
-  };
-  for (const auto& [text, quad] : quads) EXPECT_EQ(IsDottedQuad(text), quad) << text;
+  // Only the first 16 characters are looked at.
+  for (const char* quad : {"255.255.255.255", "010.001.002.003", "1..2.3", "1.2.3.4x",
+                           "1.2.3.4xxxxxxxxxxxxxxxxxxxxx.5"}) {
+    EXPECT_TRUE(IsDottedQuad(quad)) << quad;
+  }
+  for (const char* other : {"10.1.2", "1.2.3.4.5", "1.2.3.256", "a.1.2.3", " 1.2.3.4", "1.2.3.-1",
+                            "99999999999.1.1.1", "", "1.2.3.45678901234"}) {
+    EXPECT_FALSE(IsDottedQuad(other)) << other;
+  }
   EXPECT_FALSE(IsDottedQuad(nullptr));
   auto unterminated = std::make_unique<char[]>(16);  // nothing past it may be read
   std::memcpy(unterminated.get(), "1.2.3.4444444444", 16);
   EXPECT_FALSE(IsDottedQuad(unterminated.get()));
 
+  // Plain decimal quads are read without inet_addr; anything else still goes through it.
   const std::pair<const char*, const char*> resolved[] = {
-      {"010.0.0.1", "8.0.0.1"},
-      {"LocalHost", "127.0.0.1"},
-      {"0.0.0.0", nullptr},
-      {"255.255.255.255", nullptr},
-      {"1.2.3.4x", nullptr},
-      {"", nullptr},
-      {"254.10.0.200", "254.10.0.200"},
-      {"10.0.0.255", "10.0.0.255"},
-      // Plain decimal quads are read without inet_addr; anything else still goes through it.
-      {"192.168.1.1", "192.168.1.1"},
-      {"1.2.3.010", "1.2.3.8"},
-      {"1.2.3.08", nullptr},
-      {"1.2.3.4 ", "1.2.3.4"},
-      {"1.2.3.4000", nullptr},
-      {"1.2.3.", nullptr},
-      {nullptr, nullptr}};
+      {"010.0.0.1", "8.0.0.1"},         {"LocalHost", "127.0.0.1"},
+      {"254.10.0.200", "254.10.0.200"}, {"10.0.0.255", "10.0.0.255"},
+      {"192.168.1.1", "192.168.1.1"},   {"1.2.3.010", "1.2.3.8"},
+      {"1.2.3.4 ", "1.2.3.4"}};
   for (const auto& [text, dotted] : resolved) {
     in_addr address{};
-    const bool ok = ResolveAddress(text, address);
-    EXPECT_EQ(ok, dotted != nullptr) << (text ? text : "null");
-    if (ok && dotted) {
-      EXPECT_EQ(DottedText(address), dotted);
-    }
+    ASSERT_TRUE(ResolveAddress(text, address)) << text;
+    EXPECT_EQ(DottedText(address), dotted);
+  }
+  for (const char* unresolved : {"0.0.0.0", "255.255.255.255", "1.2.3.4x", "", "1.2.3.08",
+                                 "1.2.3.4000", "1.2.3.", (const char*)nullptr}) {
+    in_addr address{};
+    EXPECT_FALSE(ResolveAddress(unresolved, address)) << (unresolved ? unresolved : "null");
   }
 }
 

@@ -53,8 +53,6 @@ TEST(ScriptCommands, MessagesAndCodes) {
        "t.hxo:1: Could not open file /nonexistent/dir/h.hxo for writing.\n", 27},
       {"SET CONTINUE TYPO\n!0\n!abc\n", "",
        "t.hxo:2: Unknown history entry: 0\n.\nt.hxo:3: Unknown history entry: abc\n.\n", 8},
-      {"PRINT one\nPRINT two\n!-1\n!1\nHISTORY\n",
-       "one\ntwo\ntwo\none\n1. PRINT one\n2. PRINT two\n3. PRINT two\n4. PRINT one\n", "", 0},
       // HELP writes unknown topics on standard error without a line number, goes on, and is
       // not remembered.
       {"HELP a1.ADD\nHELP ADD\nHISTORY\nPRINT end\n", "end\n",
@@ -185,40 +183,29 @@ TEST(InterpreterLoop, LongLinesAndBinaryInput) {
 }
 
 TEST(Cmdline, Forms) {
+  const std::string hqList =
+      "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
+      "HOST: 10.1.1.20             PORT: 5466 \n";
+  const ShellRow rows[] = {
+      // The listing prints in place, before what follows it.
+      {"CommandText", "$HXO -c $'AGENT hq 127.0.0.1\\nhq.LIST\\nPRINT hi'", "", hqList + "hi\n", "",
+       0},
+      {"CommandTextEndedByQuit", "$HXO -c QUIT", "", "", "", 1},
+      {"MissingScript", "$HXO no/such.hxo", "", "", "no/such.hxo: Cannot open file.\n", 5},
+      {"StandardInput", "$HXO", "PRINT piped\nbogus\n", "piped\n",
+       "STDIN:2: Unknown command: bogus.\n", 8},
+      {"PromptsWhenNotQuiet", "$HXO", "SET QUIET OFF\nPRINT x\n", "> x\n> ", "", 0},
+      {"DashForStandardInput", "$HXO -- -", "PRINT dash\n", "dash\n", "", 0},
+      // Output that is not a terminal is not paged, whatever LINES says; a script's SET LINES is,
+      // with the prompt answered from a prepared standard input.
+      {"LinesFromTheEnvironment", "LINES=4 $HXO", "AGENT hq 127.0.0.1\nhq.LIST\n", hqList, "", 0},
+      {"SetLines", "$HXO -c $'SET LINES 3\\nAGENT hq 127.0.0.1\\nhq.LIST\\nPRINT end'", "q\n",
+       "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n--more-- end\n", "", 0},
+  };
+  ExpectShellRows(rows);
+
   Folder folder;
-  folder.Write("c.txt", "AGENT hq 127.0.0.1\nhq.LIST\nPRINT hi");
-  Result result = folder.Program("-c \"$(cat c.txt)\"");
-  // The listing prints in place, before what follows it.
-  EXPECT_EQ(result.out,
-            "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
-            "HOST: 10.1.1.20             PORT: 5466 \nhi\n");
-  EXPECT_EQ(result.code, 0);
-  EXPECT_EQ(folder.Program("-c QUIT").code, 1);
-
-  result = folder.Program("no/such.hxo");
-  EXPECT_EQ(result.err, "no/such.hxo: Cannot open file.\n");
-  EXPECT_EQ(result.code, 5);
-
-  result = folder.Program("", "PRINT piped\nbogus\n");
-  EXPECT_EQ(result.out, "piped\n");
-  EXPECT_EQ(result.err, "STDIN:2: Unknown command: bogus.\n");
-  EXPECT_EQ(result.code, 8);
-  EXPECT_EQ(folder.Program("", "SET QUIET OFF\nPRINT x\n").out, "> x\n> ");
-
-  // Output that is not a terminal is not paged, whatever LINES says; a script's SET LINES is,
-  // with the prompt answered from a prepared standard input.
-  result = folder.Program("", "AGENT hq 127.0.0.1\nhq.LIST\n", "LINES=4");
-  EXPECT_EQ(result.out,
-            "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
-            "HOST: 10.1.1.20             PORT: 5466 \n");
-  folder.Write("c.txt", "SET LINES 3\nAGENT hq 127.0.0.1\nhq.LIST\nPRINT end");
-  result = folder.Program("-c \"$(cat c.txt)\"", "q\n");
-  EXPECT_EQ(result.out,
-            "BROKER List for \"hq\":\nHOST: 127.0.0.1             PORT: 5465 \n"
-            "--more-- end\n");
-  EXPECT_EQ(folder.Program("-- -", "PRINT dash\n").out, "dash\n");
-
-  result = folder.Program("--help");
+  Result result = folder.Program("--help");
   EXPECT_EQ(result.code, 0);
   // The usage names every option the program takes.
   for (const char* option : {"--sim", "--read-only", "--dry-run", "--snapshot", "--explain", "-c",
@@ -267,31 +254,22 @@ TEST(ExportedFunctions, RunTextAsOneScript) {
 TEST(Cmdline, SaysWhereASilentFailureStoppedTheScript) {
   const std::string tree = "AGENT a 127.0.0.1\na.SPAWN b BROKER\nb.SPAWN d dsm1\n";
   const std::string silent = "d.SPAWN t9 10.2.0.7\n";
-  struct Case {
-    std::string arguments, input, err;
-    int code;
-  } cases[] = {
-      {"-c \"$(cat t.hxo)\"", tree + silent,
-       "hxo_cmdline: -c:4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET OFF "
-       "shows why)\n",
-       1},
-      {"", tree + silent,
-       "hxo_cmdline: STDIN:4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET "
-       "OFF shows why)\n",
-       26},
-      {"t.hxo", tree + "SET CONTINUE ON\n" + silent + "PRINT on\n", "", 0},
-      {"t.hxo", tree + "QUIT\n", "", 6},
-      {"t.hxo", tree + "SET QUIET OFF\n" + silent,
+  auto stopped = [](const std::string& where) {
+    return "hxo_cmdline: " + where +
+           ":4: the script stopped with code 26 (SPAWN failed on \"d\"; SET QUIET OFF shows why)\n";
+  };
+  const ShellRow rows[] = {
+      {"CommandText", "$HXO -c \"$(cat)\"", tree + silent, "", stopped("-c"), 1},
+      {"StandardInput", "$HXO", tree + silent, "", stopped("STDIN"), 26},
+      {"ScriptFile", "cat > t.hxo; $HXO t.hxo", tree + silent + "PRINT not reached\n", "",
+       stopped("t.hxo"), 26},
+      {"Forgiven", "cat > t.hxo; $HXO t.hxo", tree + "SET CONTINUE ON\n" + silent + "PRINT on\n",
+       "on\n", "", 0},
+      {"Quit", "cat > t.hxo; $HXO t.hxo", tree + "QUIT\n", "", "", 6},
+      {"SaidWhy", "cat > t.hxo; $HXO t.hxo", tree + "SET QUIET OFF\n" + silent, "",
        "t.hxo:5: Subcommand SPAWN failed on object \"d\".\n", 26},
   };
-  for (const Case& row : cases) {
-    SCOPED_TRACE(row.input);
-    Folder folder;
-    folder.Write("t.hxo", row.input);
-    Result result = folder.Program(row.arguments, row.arguments.empty() ? row.input : "");
-    EXPECT_EQ(result.err, row.err);
-    EXPECT_EQ(result.code, row.code);
-  }
+  ExpectShellRows(rows);
   // The library itself stays silent, and tells the program where the run stopped.
   testing::internal::CaptureStderr();
   EXPECT_EQ(HXO_RunCommands("s", (tree + "PRINT x\n" + silent).c_str()), 26);

@@ -17,6 +17,13 @@ struct Result {
   int code = -1;  // the exit status
 };
 
+// What the file at path holds; "" when it cannot be read.
+inline std::string ReadWhole(const std::string& path) {
+  std::stringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
 // A fresh folder, removed with everything in it.
 class Folder {
  public:
@@ -26,11 +33,7 @@ class Folder {
   }
   ~Folder() { std::filesystem::remove_all(path); }
   std::string File(const std::string& name) const { return path + "/" + name; }
-  std::string Read(const std::string& name) const {
-    std::stringstream text;
-    text << std::ifstream(File(name), std::ios::binary).rdbuf();
-    return text.str();
-  }
+  std::string Read(const std::string& name) const { return ReadWhole(File(name)); }
   void Write(const std::string& name, const std::string& text) const {
     std::ofstream(File(name), std::ios::binary) << text;
   }

@@ -109,8 +109,8 @@ def redirected_output():
 
 
 def session():
-    """Editing, recall, completion, a typo, HELP of a subcommand, Ctrl-C during SLEEP, Ctrl-D
-    with a pending change, and the history file."""
+    """Editing, recall, completion of a command, a typo, HELP of a subcommand, Ctrl-C during
+    SLEEP, and Ctrl-D with a pending change."""
     pid, fd = spawn([])
     read_until(fd, "> ")
     os.write(fd, b"PRINT helo\x1b[Dl\r")
@@ -121,12 +121,7 @@ def session():
     expect("NT " in read_until(fd, "NT ", 0.5), "PRI<Tab> completes to PRINT")
     os.write(fd, b"\x15AGENT hq 127.0.0.1\r")
     read_until(fd, "\n> ")
-    os.write(fd, b"hq.\t\t")
-    # The list ends with the last alias, then the line is drawn again under it.
-    seen = read_until(fd, "hq.EXEC", 0.5)
-    seen += read_until(fd, "> hq.", 0.5)
-    expect("hq.COMMIT" in seen and "hq.UNSET" in seen, "hq.<Tab><Tab> lists subcommands", seen)
-    os.write(fd, b"\x15bogus\r")
+    os.write(fd, b"bogus\r")
     seen = read_until(fd, "\n> ")
     expect("Unknown command: bogus." in seen and seen.endswith("> "), "a typo goes on", seen)
     os.write(fd, b"HELP QPK\r")
@@ -138,7 +133,7 @@ def session():
     os.write(fd, b"\x03")
     seen = read_until(fd, "\n> ", 1)
     expect("Interrupted." in seen and time.time() - started < 0.2, "Ctrl-C ends SLEEP", seen)
-    os.write(fd, b"AUTH KORAS root\rhq.SET POLL_INTERVAL 7\r")
+    os.write(fd, b"hq.SET POLL_INTERVAL 7\r")
     read_until(fd, "7\n> ")
     # Control keys wait until the editor has the terminal, as a person's always do: typed while
     # the terminal is still in line mode, Ctrl-D would be taken by the terminal itself.
@@ -150,15 +145,11 @@ def session():
     time.sleep(0.05)
     os.write(fd, b"\x04")
     expect(os.WIFEXITED(finish(pid)), "the second Ctrl-D leaves")
-    path = os.path.join(FOLDER, "state", "hxo", "history")
-    history = open(path).read()
-    expect(os.stat(path).st_mode & 0o777 == 0o600, "history file mode 0600")
-    expect("hello" in history and "AUTH" not in history, "history without AUTH", history)
 
 
 def history_file():
     """Lines that give a password stay out of the history file, whatever their case and length;
-    the others are kept."""
+    the others are kept, in a file only its owner can read."""
     secret_lines = ["AGENT hq 127.0.0.1 5465 s3cret1", "hq.add -f b1 10.1.1.2 5465 s3cret2",
                     "hq.Spawn b2 10.1.1.3 5465 s3cret3", "n" * 300 + ".PASSWORD s3cret4",
                     "auth KORAS root s3cret5"]
@@ -170,10 +161,10 @@ def history_file():
     time.sleep(0.05)
     os.write(fd, b"\x04")
     expect(os.WIFEXITED(finish(pid)), "Ctrl-D leaves")
-    history = open(os.path.join(FOLDER, "state", "hxo", "history")).read()
-    expect("s3cret" not in history and "kept" in history, "no password in the history",
-           history)
-
+    path = os.path.join(FOLDER, "state", "hxo", "history")
+    history = open(path).read()
+    expect("s3cret" not in history and "kept" in history, "no password in the history", history)
+    expect(os.stat(path).st_mode & 0o777 == 0o600, "history file mode 0600")
 
 
 def typed(fd, keys, until, timeout=0.5):
@@ -203,7 +194,10 @@ def completion():
     expect("\a" in seen, "an empty completion rings", seen)
     seen = typed(fd, b"\x15r1.\t", "\a")
     expect("\a" in seen, "an ambiguous completion rings", seen)
-    seen = typed(fd, b"\t", "\n> ")
+    # The list ends with the last alias, then the line is drawn again under it.
+    seen = typed(fd, b"\t", "r1.EXEC")
+    seen += read_until(fd, "> r1.", 0.5)
+    expect(seen.endswith("> r1."), "the line drawn again under the list", seen)
     offered = {word for word in seen.split() if word.startswith("r1.")}
     expect({"r1.SET", "r1.COMMIT", "r1.QPK", "r1.RUN"} <= offered, "a target's subcommands", seen)
     expect(not offered & {"r1.LOG", "r1.ADD", "r1.SPAWN", "r1.LIST"}, "none it refuses", seen)
@@ -221,8 +215,7 @@ def pager_keys():
     pid, fd = spawn(["--sim", "site.json"], rows=10)
     read_until(fd, "> ")
     typed(fd, b"AGENT a 10.1.1.1\r", "\n> ")
-    seen = typed(fd, b"a.LOG\r", "--more--")
-    expect(seen.count("log line") == 9, "a page of 9 lines", seen)
+    typed(fd, b"a.LOG\r", "--more--")
     seen = typed(fd, b" ", "--more--")
     expect("log line 18\n" in seen, "Space alone goes on", seen)
     typed(fd, b"\r", "--more--")

@@ -11,8 +11,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <thread>
 
@@ -54,16 +52,11 @@ struct Child {
   pid_t pid;
 };
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream stream(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(stream), {});
-}
-
 const std::string kCommit = "AGENT a 127.0.0.1\na.SET POLL_INTERVAL 7\na.COMMIT\n";
 
 TEST(WriteBackStress, AKilledCommitLeavesAWholeFileAndNoTemporaryFile) {
   Folder dir;
-  const std::string original = ReadFile(HXO_SOURCE_DIR "/examples/site.json");
+  const std::string original = ReadWhole(HXO_SOURCE_DIR "/examples/site.json");
   // The versions a commit passes through: the properties written, then the reload journaled.
   dir.Write("site.json", original);
   ASSERT_EQ(Child(dir, "mid", kCommit, "2").Wait(), 0);
@@ -112,21 +105,19 @@ TEST(WriteBackStress, AKilledCommitLeavesAWholeFileAndNoTemporaryFile) {
 
 TEST(WriteBackStress, OfTwoCommitsFromTheSameVersionOneFailsAndNoneIsLost) {
   Folder dir;
-  const std::string original = ReadFile(HXO_SOURCE_DIR "/examples/site.json");
+  const std::string original = ReadWhole(HXO_SOURCE_DIR "/examples/site.json");
   const int pairs = Rounds("HXO_STRESS_PAIRS", 20);
   for (int round = 0; round < pairs; ++round) {
     dir.Write("site.json", original);
-    // Both load the file, then wait at PAUSE until both are there.
     // Each writer loads the site, then waits at a barrier until both have, so that both
     // commit from the same version.
-    std::filesystem::remove(dir.File("go"));
+    for (const char* name : {"go", "first.ready", "second.ready"})
+      std::filesystem::remove(dir.File(name));
     auto script = [&](const std::string& name, int value) {
       return "AGENT a 127.0.0.1\nEXEC touch '" + dir.File(name + ".ready") + "'; while [ ! -e '" +
              dir.File("go") + "' ]; do sleep 0.002; done\na.SET POLL_INTERVAL " +
              std::to_string(value) + "\na.COMMIT\n";
     };
-    for (const char* name : {"first.ready", "second.ready"})
-      std::filesystem::remove(dir.File(name));
     Child first(dir, "first", script("first", 1)), second(dir, "second", script("second", 2));
     while (!std::filesystem::exists(dir.File("first.ready")) ||
            !std::filesystem::exists(dir.File("second.ready"))) {
