@@ -163,8 +163,8 @@ bool Entry::Fails(const char* operation) const {
 }
 
 std::shared_ptr<Entry> Site::NewEntry(Kind kind) {
-  if (pool == nullptr) pool = std::make_shared<EntryPool>();
-  auto entry = std::allocate_shared<Entry>(PoolAllocator<Entry>(pool));
+  if (pool == nullptr) pool.reset(EntryPool::Make());
+  auto entry = std::allocate_shared<Entry>(PoolAllocator<Entry>(pool.get()));
   entry->kind = kind;
   entry->id = byId.size();
   byId.push_back(entry);

@@ -173,8 +173,8 @@ struct Site {
   // library sets it once it has loaded (a site that is only read has none). An entry deleted and
   // added back is then told from one that stayed.
   uint64_t firstAddedId = UINT64_MAX;
-  // Where NewEntry places entries; shared with their control blocks.
-  std::shared_ptr<EntryPool> pool;
+  // Where NewEntry places entries; it goes with the site, or after it with the last of them.
+  OwnedEntryPool pool;
 
   std::shared_ptr<Entry> NewEntry(Kind kind);
   // The attached entry with that id, or null.

@@ -115,6 +115,24 @@ TEST(DottedDecimal, ParsesOnlyTheCanonicalForm) {
   }
 }
 
+// Entries may outlive their installation (a node's undo record, a weak pointer of a node made
+// before): the pool that holds them goes with the last of them, not with the site.
+TEST(EntryPool, OutlivesItsSiteWhileEntriesAreHeld) {
+  std::shared_ptr<sim::Entry> kept;
+  std::weak_ptr<sim::Entry> watched;
+  {
+    sim::Site site;
+    for (int i = 0; i < 5000; ++i) site.NewEntry(sim::Kind::Target)->name = "unkept";
+    kept = site.NewEntry(sim::Kind::Dsm);
+    kept->name = "a name too long to be kept in place";
+    watched = site.NewEntry(sim::Kind::Target);
+    site.root = watched.lock();
+  }
+  EXPECT_TRUE(watched.expired());
+  EXPECT_EQ(std::string_view(kept->name), "a name too long to be kept in place");
+  kept.reset();  // the pool goes now; the leak checker sees whether it did
+}
+
 // Properties given in any order come out in key order, the last of equal keys standing, each
 // text whole and followed by its NUL (the engine takes them as C strings).
 TEST(TextMap, KeyOrderLastOfEqualKeysAndWholeTexts) {
