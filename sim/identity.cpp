@@ -157,8 +157,7 @@ std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& reco
   }
 }
 
-const std::shared_ptr<const ChildDefinitionData>& DefinitionOf(const Entry& entry) {
-  if (entry.definition) return entry.definition;
+ChildDefinitionData DefinitionRecord(const Entry& entry) {
   ChildDefinitionData record;
   switch (entry.kind) {
     case Kind::Root:
@@ -182,8 +181,7 @@ const std::shared_ptr<const ChildDefinitionData>& DefinitionOf(const Entry& entr
   }
   // Lets ChangeChildPassword on the root tell a broker from an agent with the same address.
   record.setv("sim_id", std::to_string(entry.id).c_str());
-  entry.definition = std::make_shared<const ChildDefinitionData>(std::move(record));
-  return entry.definition;
+  return record;
 }
 
 std::string Describe(const Entry& entry) {

@@ -36,12 +36,13 @@ std::string TargetKey(const std::array<uint8_t, 4>& address, std::string_view co
 // "public"); none when the record lacks the identity or holds a malformed address or port.
 std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& record);
 
-// The definition record of an entry, as GetDefinitionData hands it out (made once per entry).
-const std::shared_ptr<const ChildDefinitionData>& DefinitionOf(const Entry& entry);
+// The definition record of an entry, as GetDefinitionData hands it out (its nodes share one:
+// node_anchor.h).
+ChildDefinitionData DefinitionRecord(const Entry& entry);
 // A short description for traces and messages, e.g. "Broker 127.0.0.1:5465", "DSM dsm1",
 // "Target 10.2.0.1@public", "AutoConfig 127.0.0.1:5465" (the address of its broker).
 std::string Describe(const Entry& entry);
-// The same text from the record DefinitionOf gave for an entry of kind (not AutoConfig, whose
+// The same text from the record DefinitionRecord gave for an entry of kind (not AutoConfig, whose
 // description names its broker).
 std::string DescribeRecord(Kind kind, const ChildDefinitionData& record);
 

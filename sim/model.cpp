@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sim/identity.h"
+#include "sim/node_anchor.h"
 #include "sim/refusal.h"
 
 namespace sim {
@@ -139,6 +140,10 @@ const std::shared_ptr<Entry>& ChildList::At(Seq seq) const {
 const std::vector<std::shared_ptr<Entry>>& ChildList::InOrder() const {
   static const auto* const kNone = new std::vector<std::shared_ptr<Entry>>();
   return storage ? storage->order : *kNone;
+}
+
+Entry::~Entry() {
+  if (anchor != nullptr) anchor->Detach();
 }
 
 const EntryDetails& Entry::Details() const {

@@ -25,6 +25,7 @@ namespace sim {
 enum class Kind { Root, Agent, Broker, AutoConfig, Dsm, Target };
 
 struct Entry;
+class NodeAnchor;
 
 // The children of one entry: file order for walkers, an index by identity key for lookups.
 // Positions are sequence numbers that never move (a child's place in one vector, left empty
@@ -136,9 +137,14 @@ struct Entry {
 
   ChildList children;  // agents, brokers, DSMs or targets (a broker's autoconfig is a detail)
 
-  // The record that nodes of this entry hand out, made on first use and shared by them: the
-  // fields it shows never change once the entry is attached, and walks make many nodes.
-  mutable std::shared_ptr<const ChildDefinitionData> definition;
+  // What the nodes of this entry share (node_anchor.h), made with the first of them; the entry
+  // holds one reference and cuts the anchor's way back to it when it is destroyed.
+  NodeAnchor* anchor = nullptr;
+
+  Entry() = default;
+  Entry(const Entry&) = delete;
+  Entry& operator=(const Entry&) = delete;
+  ~Entry();
 
   // The details, empty ones when the entry has none.
   const EntryDetails& Details() const;
