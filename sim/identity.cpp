@@ -1,7 +1,9 @@
 // Identity keys, descriptions and the checks on identity texts.
 #include "sim/identity.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace sim {
 
@@ -128,6 +130,33 @@ std::string IdentityKey(const Entry& entry) {
       return TargetKey(entry.ipaddr, entry.community).value_or(std::string());
     default:
       return std::string();
+  }
+}
+
+bool HasIdentityKey(const Entry& entry, std::string_view key) {
+  // An address that is not dotted decimal gives the empty key (see IdentityKey).
+  auto addressIs = [&entry, &key](size_t keySize) {
+    std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(entry.ipaddr);
+    if (!address) return key.empty();
+    return key.size() == keySize && std::memcmp(address->data(), key.data(), 4) == 0;
+  };
+  switch (entry.kind) {
+    case Kind::Agent:
+    case Kind::Broker:
+      return addressIs(6) && (key.empty() || (static_cast<uint8_t>(key[4]) == entry.port >> 8 &&
+                                              static_cast<uint8_t>(key[5]) == (entry.port & 255)));
+    case Kind::Dsm: {
+      const std::string_view name = entry.name;
+      return key.size() == name.size() &&
+             std::equal(key.begin(), key.end(), name.begin(), [](char k, char c) {
+               return k == (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+             });
+    }
+    case Kind::Target:
+      return addressIs(4 + entry.community.size()) &&
+             (key.empty() || key.substr(4) == entry.community);
+    default:
+      return key.empty();
   }
 }
 

@@ -30,6 +30,8 @@ bool IsValidUtf8(std::string_view text);
 // decimal, so this is comparing them ignoring case), ports as numbers, DSM names lower-cased,
 // communities exact.
 std::string IdentityKey(const Entry& entry);
+// Whether IdentityKey(entry) == key, without making the key.
+bool HasIdentityKey(const Entry& entry, std::string_view key);
 // The same key for a target with that address (as ParseDottedDecimal gives it) and community.
 std::string TargetKey(const std::array<uint8_t, 4>& address, std::string_view community);
 // The key that a record names for a child of the given kind (missing port 5465, missing community

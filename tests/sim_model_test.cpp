@@ -38,6 +38,7 @@ std::shared_ptr<sim::Entry> DsmNamed(const std::string& name) {
 TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
   ChildList list;
   std::map<std::string, ChildList::Seq> expected;
+  std::map<ChildList::Seq, std::string> bySeq;  // of the children attached
   std::vector<ChildList::Removed> removed;
   ChildList::Seq next = 0;
   std::mt19937 random(7);
@@ -51,7 +52,7 @@ TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
     if (action < 4) {
       const bool added = list.Append(key, DsmNamed(key));
       ASSERT_EQ(added, expected.count(key) == 0) << key;
-      if (added) expected[key] = next++;
+      if (added) bySeq[next] = key, expected[key] = next++;
     } else if (action < 7) {
       std::optional<ChildList::Removed> gone = list.Remove(key);
       ASSERT_EQ(gone.has_value(), expected.count(key) == 1) << key;
@@ -61,10 +62,12 @@ TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
         EXPECT_NE(gone->entry, nullptr);
         EXPECT_EQ(list.At(gone->seq), nullptr);
         expected.erase(key);
+        bySeq.erase(gone->seq);
         removed.push_back(std::move(*gone));
       }
     } else if (!removed.empty() && expected.count(removed.back().key) == 0) {
       expected[removed.back().key] = removed.back().seq;
+      bySeq[removed.back().seq] = removed.back().key;
       list.Restore(std::move(removed.back()));
       removed.pop_back();
     }
@@ -75,6 +78,10 @@ TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
     if (found) {
       EXPECT_EQ(*found, wanted->second);
       EXPECT_EQ(list.Find(probe), list.At(*found).get());
+      // Lookups in file order, as a script's spawns make them: the next child is found without
+      // the index, past removed places.
+      auto after = bySeq.upper_bound(*found);
+      if (after != bySeq.end()) EXPECT_EQ(list.FindSeq(after->second), after->first);
     }
     ASSERT_EQ(list.size(), expected.size());
   }
@@ -112,6 +119,44 @@ TEST(DottedDecimal, ParsesOnlyTheCanonicalForm) {
   for (const auto& [text, address] : cases) {
     EXPECT_EQ(sim::ParseDottedDecimal(text), address) << text;
     EXPECT_EQ(sim::IsDottedDecimal(text), address.has_value()) << text;
+  }
+}
+
+// Telling an entry's key without making it agrees with making it, for every kind of entry and
+// every other entry's key: ports, communities and lengths differ, DSM names ignore case, and an
+// address that is not dotted decimal gives the empty key.
+TEST(IdentityKey, TellingAgreesWithMaking) {
+  auto entry = [](sim::Kind kind, const char* ipaddr, uint16_t port, const char* name,
+                  const char* community) {
+    auto made = std::make_shared<sim::Entry>();
+    made->kind = kind, made->ipaddr = ipaddr, made->port = port, made->name = name;
+    made->community = community;
+    return made;
+  };
+  using sim::Kind;
+  const std::shared_ptr<sim::Entry> entries[] = {
+      entry(Kind::Agent, "10.1.1.1", 5465, "", "public"),
+      entry(Kind::Broker, "10.1.1.1", 5466, "", "public"),
+      entry(Kind::Broker, "10.1.1.1", 5465 + 256, "", "public"),
+      entry(Kind::Broker, "host", 5465, "", "public"),
+      entry(Kind::Dsm, "", 5465, "Edge", "public"),
+      entry(Kind::Dsm, "", 5465, "edge", "public"),
+      entry(Kind::Dsm, "", 5465, "a DSM name longer than sixteen bytes", "public"),
+      entry(Kind::Dsm, "", 5465, "", "public"),
+      entry(Kind::Target, "10.2.0.1", 5465, "", "public"),
+      entry(Kind::Target, "10.2.0.1", 5465, "", "Public"),
+      entry(Kind::Target, "10.2.0.1", 5465, "", ""),
+      entry(Kind::Target, "10.2.0.10", 5465, "", "publi"),
+      entry(Kind::Target, "010.2.0.1", 5465, "", "public"),
+      entry(Kind::Root, "", 5465, "", "public"),
+  };
+  std::vector<std::string> keys = {"", "edge\n", std::string("\n\1\1\1", 4)};
+  for (const auto& each : entries) keys.push_back(sim::IdentityKey(*each));
+  for (const auto& each : entries) {
+    for (const std::string& key : keys) {
+      EXPECT_EQ(sim::HasIdentityKey(*each, key), sim::IdentityKey(*each) == key)
+          << sim::Describe(*each) << " against a key of " << key.size() << " bytes";
+    }
   }
 }
 
