@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sim/entry_pool.h"
+#include "sim/short_text.h"
 #include "sim/text_map.h"
 
 class ChildDefinitionData;
@@ -133,9 +134,9 @@ struct Entry {
   Entry* parent = nullptr;  // valid while the entry is attached (the parent owns it)
 
   // Identity (the password, which few entries have, is among the details).
-  std::string ipaddr;
-  std::string name;
-  std::string community = "public";
+  ShortText ipaddr;
+  ShortText name;
+  ShortText community = "public";
 
   TextMap properties;  // in key order
 

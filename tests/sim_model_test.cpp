@@ -160,8 +160,45 @@ TEST(IdentityKey, TellingAgreesWithMaking) {
   }
 }
 
-// Entries may outlive their installation (a node's undo record, a weak pointer of a node made
-// before): the pool that holds them goes with the last of them, not with the site.
+// The texts of an entry, in place up to 15 bytes and allocated beyond: whole, NUL-terminated,
+// copied, moved and assigned across the boundary, and assigned a part of themselves.
+TEST(ShortText, KeepsTextsOfEveryLength) {
+  const std::string texts[] = {"",
+                               "p",
+                               "10.100.255.254",
+                               "255.255.255.255",
+                               "sixteen bytes 16",
+                               std::string("nul\0inside", 11),
+                               std::string(300, 'x') + "end"};
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text.size());
+    sim::ShortText kept(text);
+    EXPECT_EQ(kept.view(), text);
+    EXPECT_EQ(kept.size(), text.size());
+    EXPECT_EQ(kept.c_str()[text.size()], '\0');
+    sim::ShortText copy = kept;
+    sim::ShortText moved = std::move(kept);
+    EXPECT_EQ(copy.view(), text);
+    EXPECT_EQ(moved.view(), text);
+    EXPECT_TRUE(kept.empty());  // NOLINT: a moved-from text is empty
+    for (const std::string& other : texts) {
+      sim::ShortText assigned(other);
+      assigned = copy;
+      EXPECT_EQ(assigned.view(), text);
+      assigned = std::string_view(other);
+      EXPECT_EQ(assigned.view(), other);
+      assigned = std::move(copy);
+      EXPECT_EQ(assigned.view(), text);
+      copy = assigned;
+    }
+    moved = moved.view().substr(moved.size() / 2);
+    EXPECT_EQ(moved.view(), text.substr(text.size() / 2));
+    EXPECT_EQ("<" + copy + ">", "<" + text + ">");
+  }
+}
+
+// Entries may outlive their installation (held by an undo record, or a weak pointer elsewhere):
+// the pool that holds them goes with the last of them, not with the site.
 TEST(EntryPool, OutlivesItsSiteWhileEntriesAreHeld) {
   std::shared_ptr<sim::Entry> kept;
   std::weak_ptr<sim::Entry> watched;
