@@ -81,7 +81,9 @@ TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
       // Lookups in file order, as a script's spawns make them: the next child is found without
       // the index, past removed places.
       auto after = bySeq.upper_bound(*found);
-      if (after != bySeq.end()) EXPECT_EQ(list.FindSeq(after->second), after->first);
+      if (after != bySeq.end()) {
+        EXPECT_EQ(list.FindSeq(after->second), after->first);
+      }
     }
     ASSERT_EQ(list.size(), expected.size());
   }
