@@ -70,12 +70,12 @@ void SimNode::TraceCall(const char* operation, std::string_view arguments) const
 }
 
 const char* SimNode::GetTypeName() {
-  TraceCall("GetTypeName");
+  if (Tracing()) TraceCall("GetTypeName");
   return TypeName(NodeKind());
 }
 
 const ChildDefinitionData& SimNode::GetDefinitionData() {
-  TraceCall("GetDefinitionData");
+  if (Tracing()) TraceCall("GetDefinitionData");
   return anchor->record();
 }
 
@@ -93,7 +93,7 @@ bool SimNode::NormalizeChildData(ChildDefinitionData& record) {
 }
 
 TreeWalker* SimNode::GetChildWalker() {
-  TraceCall("GetChildWalker");
+  if (Tracing()) TraceCall("GetChildWalker");
   Entry* entry = Live();
   std::optional<Kind> childKind = ChildKind(NodeKind());
   if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;

@@ -50,7 +50,7 @@ void ReportNotUtf8(std::string_view what, const Entry& entry, std::string_view c
 }  // namespace
 
 NodePropertySet* SimNode::GetProperties() {
-  TraceCall("GetProperties");
+  if (Tracing()) TraceCall("GetProperties");
   Entry* entry = Live();
   if (!entry || entry->Fails("GetProperties")) return nullptr;
   auto* set = new NodePropertySet();
@@ -85,7 +85,7 @@ bool SimNode::SetProperties(const NodePropertySet& set) {
 }
 
 bool SimNode::NodeIsAlive() {
-  TraceCall("NodeIsAlive");
+  if (Tracing()) TraceCall("NodeIsAlive");
   Entry* entry = Live();
   if (entry != nullptr && !entry->alive) {
     Refuse(kOrbitaneRefusalNoAnswer, Description() + " does not answer");

@@ -31,18 +31,18 @@ void SimWalker::TraceCall(const char* operation, std::string_view arguments) con
 }
 
 void SimWalker::Next() {
-  TraceCall("Next");
+  if (Tracing()) TraceCall("Next");
   Entry* parent = Parent();
   place = parent != nullptr && place ? parent->children.After(*place) : std::nullopt;
 }
 
 bool SimWalker::AtEnd() {
-  TraceCall("AtEnd");
+  if (Tracing()) TraceCall("AtEnd");
   return !place || Parent() == nullptr;
 }
 
 void SimWalker::First() {
-  TraceCall("First");
+  if (Tracing()) TraceCall("First");
   Entry* parent = Parent();
   place = parent != nullptr ? parent->children.First() : std::nullopt;
 }
