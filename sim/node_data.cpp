@@ -62,6 +62,7 @@ NodePropertySet* SimNode::GetProperties() {
 
 bool SimNode::SetProperties(const NodePropertySet& set) {
   Collector collector;
+  collector.texts.reserve(set.size());
   set.DoForEachProperty(collector);
   TextMap properties;
   properties.Assign(collector.texts);
