@@ -34,14 +34,16 @@ EntryPool::~EntryPool() {
   for (const Chunk& chunk : chunks) munmap(chunk.start, chunk.size);
 }
 
-size_t EntryPool::Round(size_t bytes) {
-  constexpr size_t kAlign = alignof(std::max_align_t);
-  return (bytes + kAlign - 1) / kAlign * kAlign;
+void EntryPool::Release() {
+  released = true;
+  if (outstanding == 0) delete this;
 }
 
-void* EntryPool::Allocate(size_t bytes) {
+void* EntryPool::Allocate(size_t bytes, size_t alignment) {
+  ++outstanding;
   if (kBlockByBlock) return ::operator new(bytes);
-  bytes = Round(bytes);
+  // Chunks start on a page, and every block's size is a multiple of the alignment.
+  bytes = (bytes + alignment - 1) / alignment * alignment;
   if (blockSize == 0) blockSize = bytes;
   if (bytes != blockSize) std::abort();  // a pool serves one kind of block
   if (freed != nullptr) {
@@ -66,10 +68,14 @@ void* EntryPool::Allocate(size_t bytes) {
 }
 
 void EntryPool::Free(void* block) {
-  if (kBlockByBlock) return ::operator delete(block);
-  auto* free = static_cast<FreeBlock*>(block);
-  free->next = freed;
-  freed = free;
+  if (kBlockByBlock) {
+    ::operator delete(block);
+  } else {
+    auto* free = static_cast<FreeBlock*>(block);
+    free->next = freed;
+    freed = free;
+  }
+  if (--outstanding == 0 && released) delete this;
 }
 
 }  // namespace sim

@@ -7,8 +7,10 @@
 // block goes on a free list and is the next one handed out, so adding and removing entries for
 // ever does not grow the pool.
 //
-// The pool is shared by the allocators stored in the control blocks, so it outlives every weak
-// pointer to an entry, even one that a node still holds after its installation was unloaded.
+// The pool counts the blocks it has handed out and goes once its owner has released it and the
+// last block is back, so it outlives every weak pointer to an entry, even one still held after
+// its installation was unloaded. The allocator in each control block is a plain pointer to it:
+// a shared_ptr there took 16 bytes of every entry and two atomic count changes.
 // Under AddressSanitizer every block is its own allocation, so that misuse is still caught.
 #pragma once
 
@@ -20,16 +22,21 @@ namespace sim {
 
 class EntryPool {
  public:
-  EntryPool() = default;
-  ~EntryPool();
+  // A pool for its owner, who lets go of it with Release.
+  static EntryPool* Make() { return new EntryPool(); }
   EntryPool(const EntryPool&) = delete;
   EntryPool& operator=(const EntryPool&) = delete;
+  // The owner is done with the pool: it goes now, or with the last block given back.
+  void Release();
 
-  // A block of bytes, aligned for any entry; every request of one pool has the same size.
-  void* Allocate(size_t bytes);
+  // A block of bytes with the given alignment; every request of one pool has the same size and
+  // alignment.
+  void* Allocate(size_t bytes, size_t alignment);
   void Free(void* block);
 
  private:
+  EntryPool() = default;
+  ~EntryPool();
   struct FreeBlock {
     FreeBlock* next;
   };
@@ -37,30 +44,37 @@ class EntryPool {
     void* start;
     size_t size;
   };
-  static size_t Round(size_t bytes);
 
   std::vector<Chunk> chunks;
   char* next = nullptr;  // the next unused byte of the last chunk
   size_t room = 0;       // bytes left after next
   FreeBlock* freed = nullptr;
-  size_t blockSize = 0;  // fixed by the first request
+  size_t blockSize = 0;    // fixed by the first request
+  size_t outstanding = 0;  // blocks handed out and not given back
+  bool released = false;   // by its owner
 };
 
-// The standard allocator interface over a shared pool, for std::allocate_shared.
+// Owns a pool until it goes (Site::pool).
+struct EntryPoolRelease {
+  void operator()(EntryPool* pool) const { pool->Release(); }
+};
+using OwnedEntryPool = std::unique_ptr<EntryPool, EntryPoolRelease>;
+
+// The standard allocator interface over a pool, for std::allocate_shared.
 template <typename T>
 struct PoolAllocator {
   using value_type = T;
-  explicit PoolAllocator(std::shared_ptr<EntryPool> pool) : pool(std::move(pool)) {}
+  explicit PoolAllocator(EntryPool* pool) : pool(pool) {}
   template <typename U>
   PoolAllocator(const PoolAllocator<U>& other) : pool(other.pool) {}
-  T* allocate(size_t n) { return static_cast<T*>(pool->Allocate(n * sizeof(T))); }
+  T* allocate(size_t n) { return static_cast<T*>(pool->Allocate(n * sizeof(T), alignof(T))); }
   void deallocate(T* block, size_t) { pool->Free(block); }
   template <typename U>
   bool operator==(const PoolAllocator<U>& other) const {
     return pool == other.pool;
   }
 
-  std::shared_ptr<EntryPool> pool;
+  EntryPool* pool;
 };
 
 }  // namespace sim

@@ -1,7 +1,9 @@
 // Identity keys, descriptions and the checks on identity texts.
 #include "sim/identity.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace sim {
 
@@ -131,6 +133,33 @@ std::string IdentityKey(const Entry& entry) {
   }
 }
 
+bool HasIdentityKey(const Entry& entry, std::string_view key) {
+  // An address that is not dotted decimal gives the empty key (see IdentityKey).
+  auto addressIs = [&entry, &key](size_t keySize) {
+    std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(entry.ipaddr);
+    if (!address) return key.empty();
+    return key.size() == keySize && std::memcmp(address->data(), key.data(), 4) == 0;
+  };
+  switch (entry.kind) {
+    case Kind::Agent:
+    case Kind::Broker:
+      return addressIs(6) && (key.empty() || (static_cast<uint8_t>(key[4]) == entry.port >> 8 &&
+                                              static_cast<uint8_t>(key[5]) == (entry.port & 255)));
+    case Kind::Dsm: {
+      const std::string_view name = entry.name;
+      return key.size() == name.size() &&
+             std::equal(key.begin(), key.end(), name.begin(), [](char k, char c) {
+               return k == (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+             });
+    }
+    case Kind::Target:
+      return addressIs(4 + entry.community.size()) &&
+             (key.empty() || key.substr(4) == entry.community);
+    default:
+      return key.empty();
+  }
+}
+
 std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& record) {
   const char* ipaddr = record.getv("ipaddr");
   switch (child) {
@@ -157,8 +186,7 @@ std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& reco
   }
 }
 
-const std::shared_ptr<const ChildDefinitionData>& DefinitionOf(const Entry& entry) {
-  if (entry.definition) return entry.definition;
+ChildDefinitionData DefinitionRecord(const Entry& entry) {
   ChildDefinitionData record;
   switch (entry.kind) {
     case Kind::Root:
@@ -182,8 +210,7 @@ const std::shared_ptr<const ChildDefinitionData>& DefinitionOf(const Entry& entr
   }
   // Lets ChangeChildPassword on the root tell a broker from an agent with the same address.
   record.setv("sim_id", std::to_string(entry.id).c_str());
-  entry.definition = std::make_shared<const ChildDefinitionData>(std::move(record));
-  return entry.definition;
+  return record;
 }
 
 std::string Describe(const Entry& entry) {

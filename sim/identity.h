@@ -30,18 +30,21 @@ bool IsValidUtf8(std::string_view text);
 // decimal, so this is comparing them ignoring case), ports as numbers, DSM names lower-cased,
 // communities exact.
 std::string IdentityKey(const Entry& entry);
+// Whether IdentityKey(entry) == key, without making the key.
+bool HasIdentityKey(const Entry& entry, std::string_view key);
 // The same key for a target with that address (as ParseDottedDecimal gives it) and community.
 std::string TargetKey(const std::array<uint8_t, 4>& address, std::string_view community);
 // The key that a record names for a child of the given kind (missing port 5465, missing community
 // "public"); none when the record lacks the identity or holds a malformed address or port.
 std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& record);
 
-// The definition record of an entry, as GetDefinitionData hands it out (made once per entry).
-const std::shared_ptr<const ChildDefinitionData>& DefinitionOf(const Entry& entry);
+// The definition record of an entry, as GetDefinitionData hands it out (its nodes share one:
+// node_anchor.h).
+ChildDefinitionData DefinitionRecord(const Entry& entry);
 // A short description for traces and messages, e.g. "Broker 127.0.0.1:5465", "DSM dsm1",
 // "Target 10.2.0.1@public", "AutoConfig 127.0.0.1:5465" (the address of its broker).
 std::string Describe(const Entry& entry);
-// The same text from the record DefinitionOf gave for an entry of kind (not AutoConfig, whose
+// The same text from the record DefinitionRecord gave for an entry of kind (not AutoConfig, whose
 // description names its broker).
 std::string DescribeRecord(Kind kind, const ChildDefinitionData& record);
 

@@ -69,7 +69,7 @@ class SimRootHolder final : public TreeRootHolder {
     if (trace.On()) trace.Write("GetRootNode" + TraceRecord(record));
     std::shared_ptr<Site> site = heldSite.lock();
     if (!site || site != Library::Get().site()) return nullptr;
-    return new SimNode(site->root);
+    return new SimNode(*site->root);
   }
 
  private:
@@ -311,7 +311,9 @@ char* OrbitaneSnapshot(TreeNode* const* agents, int count, const char* server, c
           node != nullptr ? node->Description()
                           : sim::DescribeRecord(sim::Kind::Agent, agents[i]->GetDefinitionData());
       if (!seen.insert(description).second) continue;
-      chosen.push_back({node != nullptr ? node->Live() : nullptr, std::move(description)});
+      sim::Entry* entry = node != nullptr ? node->Live() : nullptr;
+      chosen.push_back(
+          {entry != nullptr ? site->FindById(entry->id) : nullptr, std::move(description)});
     }
     text = sim::WriteSnapshot(*site, chosen, server != nullptr ? server : "",
                               user != nullptr ? user : "", error);
@@ -343,7 +345,7 @@ char* OrbitaneFingerprints(const char* const* names, TreeNode* const* nodes, siz
   for (size_t i = 0; i < count; ++i) {
     const auto* node = dynamic_cast<const sim::SimNode*>(nodes[i]);
     if (node == nullptr || names[i] == nullptr) continue;
-    if (std::shared_ptr<sim::Entry> entry = node->Live()) byId.emplace(entry->id, names[i]);
+    if (const sim::Entry* entry = node->Live()) byId.emplace(entry->id, names[i]);
   }
   std::optional<std::string> records = sim::Library::Get().Fingerprints(byId);
   return records ? SharedHeapStrdup(records->c_str()) : nullptr;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sim/identity.h"
+#include "sim/node_anchor.h"
 #include "sim/refusal.h"
 
 namespace sim {
@@ -28,7 +29,7 @@ std::optional<size_t> ChildList::FindSlot(const std::string& key, uint32_t hash)
     const Slot& slot = slots[at];
     if (slot.seqPlusOne == 0) return std::nullopt;
     if (slot.seqPlusOne != kRemovedSlot && slot.hash == hash &&
-        IdentityKey(*storage->order[slot.seqPlusOne - 1]) == key) {
+        HasIdentityKey(*storage->order[slot.seqPlusOne - 1], key)) {
       return at;
     }
   }
@@ -73,9 +74,20 @@ Entry* ChildList::Find(const std::string& key) const {
 }
 
 std::optional<ChildList::Seq> ChildList::FindSeq(const std::string& key) const {
+  if (!storage) return std::nullopt;
+  // Keys are unique in the list, so the child after the last one found, when it has the key, is
+  // the one the index would give.
+  const Seq next = storage->afterFound;
+  if (next < storage->order.size() && storage->order[next] != nullptr &&
+      HasIdentityKey(*storage->order[next], key)) {
+    storage->afterFound = next + 1;
+    return next;
+  }
   std::optional<size_t> at = FindSlot(key, HashOf(key));
   if (!at) return std::nullopt;
-  return storage->slots[*at].seqPlusOne - 1;
+  const Seq seq = storage->slots[*at].seqPlusOne - 1;
+  storage->afterFound = seq + 1;
+  return seq;
 }
 
 bool ChildList::Append(std::string key, std::shared_ptr<Entry> entry) {
@@ -141,6 +153,10 @@ const std::vector<std::shared_ptr<Entry>>& ChildList::InOrder() const {
   return storage ? storage->order : *kNone;
 }
 
+Entry::~Entry() {
+  if (anchor != nullptr) anchor->Detach();
+}
+
 const EntryDetails& Entry::Details() const {
   static const EntryDetails kNone;
   return rareDetails ? *rareDetails : kNone;
@@ -163,8 +179,8 @@ bool Entry::Fails(const char* operation) const {
 }
 
 std::shared_ptr<Entry> Site::NewEntry(Kind kind) {
-  if (pool == nullptr) pool = std::make_shared<EntryPool>();
-  auto entry = std::allocate_shared<Entry>(PoolAllocator<Entry>(pool));
+  if (pool == nullptr) pool.reset(EntryPool::Make());
+  auto entry = std::allocate_shared<Entry>(PoolAllocator<Entry>(pool.get()));
   entry->kind = kind;
   entry->id = byId.size();
   byId.push_back(entry);

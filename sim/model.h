@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sim/entry_pool.h"
+#include "sim/short_text.h"
 #include "sim/text_map.h"
 
 class ChildDefinitionData;
@@ -25,6 +26,7 @@ namespace sim {
 enum class Kind { Root, Agent, Broker, AutoConfig, Dsm, Target };
 
 struct Entry;
+class NodeAnchor;
 
 // The children of one entry: file order for walkers, an index by identity key for lookups.
 // Positions are sequence numbers that never move (a child's place in one vector, left empty
@@ -34,6 +36,9 @@ struct Entry;
 // cost one probe sequence whatever the number of children. A key is not stored: a slot whose
 // hash matches is confirmed against the child's own identity key, which never changes while the
 // child is attached (a large installation would otherwise keep a second copy of every key).
+// Children are often looked up in file order (a script that spawns a DSM's targets one after
+// another): the place after the last child found is tried before the index, whose table, larger
+// than the caches for a large DSM, costs a cache miss per lookup.
 class ChildList {
  public:
   using Seq = uint64_t;
@@ -78,6 +83,7 @@ class ChildList {
     size_t taken = 0;                           // slots not free (live or removed)
     size_t live = 0;                            // children not removed
     mutable Seq firstLive = 0;                  // no child lives before this place
+    mutable Seq afterFound = 0;                 // the place after the last child found by key
   };
   // The place in slots of the slot that holds key (whose hash is given), if any.
   std::optional<size_t> FindSlot(const std::string& key, uint32_t hash) const;
@@ -128,17 +134,22 @@ struct Entry {
   Entry* parent = nullptr;  // valid while the entry is attached (the parent owns it)
 
   // Identity (the password, which few entries have, is among the details).
-  std::string ipaddr;
-  std::string name;
-  std::string community = "public";
+  ShortText ipaddr;
+  ShortText name;
+  ShortText community = "public";
 
   TextMap properties;  // in key order
 
   ChildList children;  // agents, brokers, DSMs or targets (a broker's autoconfig is a detail)
 
-  // The record that nodes of this entry hand out, made on first use and shared by them: the
-  // fields it shows never change once the entry is attached, and walks make many nodes.
-  mutable std::shared_ptr<const ChildDefinitionData> definition;
+  // What the nodes of this entry share (node_anchor.h), made with the first of them; the entry
+  // holds one reference and cuts the anchor's way back to it when it is destroyed.
+  NodeAnchor* anchor = nullptr;
+
+  Entry() = default;
+  Entry(const Entry&) = delete;
+  Entry& operator=(const Entry&) = delete;
+  ~Entry();
 
   // The details, empty ones when the entry has none.
   const EntryDetails& Details() const;
@@ -173,8 +184,8 @@ struct Site {
   // library sets it once it has loaded (a site that is only read has none). An entry deleted and
   // added back is then told from one that stayed.
   uint64_t firstAddedId = UINT64_MAX;
-  // Where NewEntry places entries; shared with their control blocks.
-  std::shared_ptr<EntryPool> pool;
+  // Where NewEntry places entries; it goes with the site, or after it with the last of them.
+  OwnedEntryPool pool;
 
   std::shared_ptr<Entry> NewEntry(Kind kind);
   // The attached entry with that id, or null.

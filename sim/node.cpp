@@ -32,33 +32,30 @@ bool PassesPassword(const Entry& parent, const Entry& child, const std::string& 
   return supplied != nullptr && *supplied == child.Details().password;
 }
 
-SimNode::SimNode(const std::shared_ptr<Entry>& entry)
-    : weakEntry(entry),
-      madeIn(Library::Get().generation()),
-      nodeKind(entry->kind),
-      definitionRecord(DefinitionOf(*entry)) {
-  Library::Get().NoteRead(*entry);
+SimNode::SimNode(Entry& entry)
+    : anchor(NodeAnchor::Of(entry)), madeIn(Library::Get().generation()) {
+  Library::Get().NoteRead(entry);
   // The record holds everything a description shows, except an autoconfig object's broker.
-  if (nodeKind == Kind::AutoConfig) {
-    describedAs = std::make_unique<std::string>(Describe(*entry));
+  if (entry.kind == Kind::AutoConfig) {
+    describedAs = std::make_unique<std::string>(Describe(entry));
   }
 }
 
 const std::string& SimNode::Description() const {
   if (!describedAs)
-    describedAs = std::make_unique<std::string>(DescribeRecord(nodeKind, *definitionRecord));
+    describedAs = std::make_unique<std::string>(DescribeRecord(anchor->kind(), anchor->record()));
   return *describedAs;
 }
 
-std::shared_ptr<Entry> SimNode::Live() const {
+Entry* SimNode::Live() const {
   // An ended session's installation may still be in memory (Library::Destroy).
   if (madeIn != Library::Get().generation()) {
     Refuse(kOrbitaneRefusalNoSession, "the session that reached " + Description() + " has ended");
     return nullptr;
   }
-  std::shared_ptr<Entry> entry = weakEntry.lock();
+  Entry* entry = anchor->entry();
   // A removed entry may still be held for a moment by an undo record; it is no longer attached.
-  if (!entry || (entry->kind != Kind::Root && entry->parent == nullptr)) {
+  if (entry == nullptr || (entry->kind != Kind::Root && entry->parent == nullptr)) {
     Refuse(kOrbitaneRefusalGone, Description() + " is no longer in the installation");
     return nullptr;
   }
@@ -73,13 +70,13 @@ void SimNode::TraceCall(const char* operation, std::string_view arguments) const
 }
 
 const char* SimNode::GetTypeName() {
-  TraceCall("GetTypeName");
-  return TypeName(nodeKind);
+  if (Tracing()) TraceCall("GetTypeName");
+  return TypeName(NodeKind());
 }
 
 const ChildDefinitionData& SimNode::GetDefinitionData() {
-  TraceCall("GetDefinitionData");
-  return *definitionRecord;
+  if (Tracing()) TraceCall("GetDefinitionData");
+  return anchor->record();
 }
 
 void SimNode::VendorReservedA() { TraceCall("VendorReservedA"); }
@@ -96,18 +93,18 @@ bool SimNode::NormalizeChildData(ChildDefinitionData& record) {
 }
 
 TreeWalker* SimNode::GetChildWalker() {
-  TraceCall("GetChildWalker");
-  std::shared_ptr<Entry> entry = Live();
-  std::optional<Kind> childKind = ChildKind(nodeKind);
+  if (Tracing()) TraceCall("GetChildWalker");
+  Entry* entry = Live();
+  std::optional<Kind> childKind = ChildKind(NodeKind());
   if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;
   // The description names the parent in the walker's trace lines; without a trace it is not made.
-  return new SimWalker(entry, *childKind, Tracing() ? Description() : std::string());
+  return new SimWalker(anchor, *childKind, Tracing() ? Description() : std::string());
 }
 
 void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char* password) {
   if (Tracing()) TraceCall("SupplyChildPassword", TraceRecord(record) + TracePassword(password));
-  std::shared_ptr<Entry> entry = Live();
-  std::optional<Kind> childKind = ChildKind(nodeKind);
+  Entry* entry = Live();
+  std::optional<Kind> childKind = ChildKind(NodeKind());
   if (!entry || !childKind) return;
   if (std::optional<std::string> key = RecordKey(*childKind, record)) {
     entry->EditDetails().suppliedPasswords[*key] = password == nullptr ? "" : password;
@@ -116,11 +113,11 @@ void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char*
 
 TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
   if (Tracing()) TraceCall("GetPotentialChild", TraceRecord(record));
-  std::shared_ptr<Entry> entry = Live();
+  Entry* entry = Live();
   if (!entry) return nullptr;
   std::shared_ptr<Entry> child;
   const char* kind = record.getv("kind");
-  if (nodeKind == Kind::Root) {
+  if (NodeKind() == Kind::Root) {
     std::optional<std::string> key = RecordKey(Kind::Agent, record);
     std::optional<ChildList::Seq> seq = key ? entry->children.FindSeq(*key) : std::nullopt;
     if (seq) child = entry->children.At(*seq);
@@ -128,24 +125,24 @@ TreeNode* SimNode::GetPotentialChild(const ChildDefinitionData& record) {
       Refuse(kOrbitaneRefusalPassword, Describe(*child) + " does not take the password given");
       return nullptr;
     }
-  } else if (nodeKind == Kind::Agent && kind != nullptr && EqualsIgnoringCase(kind, "broker")) {
+  } else if (NodeKind() == Kind::Agent && kind != nullptr && EqualsIgnoringCase(kind, "broker")) {
     child = entry->Details().localBroker.lock();
-  } else if (nodeKind == Kind::Broker && IsAutoconfigRecord(record)) {
+  } else if (NodeKind() == Kind::Broker && IsAutoconfigRecord(record)) {
     child = entry->Details().autoconfig;
   }
   if (!child) {
     Refuse(kOrbitaneRefusalNotConfigured,
-           nodeKind == Kind::Root
+           NodeKind() == Kind::Root
                ? "no " + DescribeRecord(Kind::Agent, record) + " in the installation"
                : Description() + " has no such child in its configuration");
     return nullptr;
   }
-  return new SimNode(child);
+  return new SimNode(*child);
 }
 
 bool SimNode::CanAddChild(const ChildDefinitionData& record) {
   if (Tracing()) TraceCall("CanAddChild", TraceRecord(record));
-  std::shared_ptr<Entry> entry = Live();
+  Entry* entry = Live();
   if (!entry) return false;
   const char* ipaddr = record.getv("ipaddr");
   const std::shared_ptr<Site>& site = Library::Get().site();
@@ -153,7 +150,7 @@ bool SimNode::CanAddChild(const ChildDefinitionData& record) {
     Refuse(kOrbitaneRefusalNoAnswer, std::string(ipaddr) + " does not answer");
     return false;
   }
-  std::optional<Kind> childKind = ChildKind(nodeKind);
+  std::optional<Kind> childKind = ChildKind(NodeKind());
   if (!childKind) return true;
   std::optional<std::string> key = RecordKey(*childKind, record);
   const Entry* existing = key ? entry->children.Find(*key) : nullptr;
@@ -166,11 +163,11 @@ bool SimNode::CanAddChild(const ChildDefinitionData& record) {
 
 TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
   if (Tracing()) TraceCall("AddChild", TraceRecord(record));
-  std::shared_ptr<Entry> entry = Live();
+  Entry* entry = Live();
   const std::shared_ptr<Site>& site = Library::Get().site();
   if (!entry || !site || entry->Fails("AddChild")) return nullptr;
-  if (nodeKind != Kind::Agent && nodeKind != Kind::Dsm) return nullptr;
-  const Kind childKind = nodeKind == Kind::Agent ? Kind::Broker : Kind::Target;
+  if (NodeKind() != Kind::Agent && NodeKind() != Kind::Dsm) return nullptr;
+  const Kind childKind = NodeKind() == Kind::Agent ? Kind::Broker : Kind::Target;
 
   const char* ipaddr = record.getv("ipaddr");
   const char* port = record.getv("port");
@@ -194,7 +191,7 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
       child->EditDetails().password = *supplied;
     }
   }
-  child->parent = entry.get();
+  child->parent = entry;
   if (!entry->children.Append(key, child)) {
     Refuse(kOrbitaneRefusalAlreadyThere,
            Description() + " already has " + Describe(*child) + " in its configuration");
@@ -206,7 +203,7 @@ TreeNode* SimNode::AddChild(const ChildDefinitionData& record) {
       })) {
     return nullptr;
   }
-  return new SimNode(child);
+  return new SimNode(*child);
 }
 
 bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
@@ -230,13 +227,13 @@ bool SimNode::RemoveEntry(Entry& parent, Entry& child) {
 
 bool SimNode::RemoveChildByData(const ChildDefinitionData& record) {
   if (Tracing()) TraceCall("RemoveChildByData", TraceRecord(record));
-  std::shared_ptr<Entry> entry = Live();
+  Entry* entry = Live();
   if (!entry) return false;
-  if (nodeKind == Kind::Broker && IsAutoconfigRecord(record)) {
+  if (NodeKind() == Kind::Broker && IsAutoconfigRecord(record)) {
     const std::shared_ptr<Entry>& autoconfig = entry->Details().autoconfig;
     return autoconfig && RemoveEntry(*entry, *autoconfig);
   }
-  std::optional<Kind> childKind = ChildKind(nodeKind);
+  std::optional<Kind> childKind = ChildKind(NodeKind());
   std::optional<std::string> key = childKind ? RecordKey(*childKind, record) : std::nullopt;
   Entry* child = key ? entry->children.Find(*key) : nullptr;
   if (child == nullptr && childKind) {
@@ -253,17 +250,18 @@ bool SimNode::RemoveChild(TreeNode* child) {
     TraceCall("RemoveChild",
               node ? " " + node->Description() : std::string(" (not a node of this library)"));
   }
-  std::shared_ptr<Entry> entry = Live();
-  std::shared_ptr<Entry> target = node ? node->Live() : nullptr;
-  if (!entry || !target || target->parent != entry.get()) return false;
+  Entry* entry = Live();
+  Entry* target = node ? node->Live() : nullptr;
+  if (!entry || !target || target->parent != entry) return false;
   return RemoveEntry(*entry, *target);
 }
 
 bool SimNode::ChangeChildPassword(const ChildDefinitionData& record, const char* password) {
   if (Tracing()) TraceCall("ChangeChildPassword", TraceRecord(record) + TracePassword(password));
-  std::shared_ptr<Entry> entry = Live();
+  Entry* entry = Live();
   const std::shared_ptr<Site>& site = Library::Get().site();
-  if (!entry || !site || nodeKind != Kind::Root || password == nullptr || !IsValidUtf8(password)) {
+  if (!entry || !site || NodeKind() != Kind::Root || password == nullptr ||
+      !IsValidUtf8(password)) {
     return false;
   }
   // The record's own "sim_id" tells which node it names; a record without one can name an agent.

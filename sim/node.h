@@ -1,7 +1,7 @@
 // The node objects handed to the engine. Each is a new object that refers to an entry of the
-// in-memory installation through a weak_ptr: once the entry is removed or the installation is
-// unloaded (destroyAPI, another load), every operation on the node fails (null, false, nothing
-// done).
+// in-memory installation through the entry's anchor (node_anchor.h): once the entry is removed or
+// the installation is unloaded (destroyAPI, another load), every operation on the node fails
+// (null, false, nothing done).
 #pragma once
 
 #include <memory>
@@ -11,12 +11,14 @@
 #include "orbitane/orbitaneapi.h"
 #include "sim/library.h"
 #include "sim/model.h"
+#include "sim/node_anchor.h"
 
 namespace sim {
 
 class SimNode final : public TreeNode {
  public:
-  explicit SimNode(const std::shared_ptr<Entry>& entry);
+  // entry is attached to the loaded installation.
+  explicit SimNode(Entry& entry);
 
   // Tree operations (node.cpp).
   TreeNode* AddChild(const ChildDefinitionData& record) override;
@@ -41,21 +43,21 @@ class SimNode final : public TreeNode {
   bool ExecuteCommand(const char* command, const char* arguments) override;
   bool NodeIsAlive() override;
 
-  // The entry while it is part of the loaded installation, else null.
-  std::shared_ptr<Entry> Live() const;
+  // The entry while it is part of the loaded installation, else null (with the refusal's reason).
+  // Valid until the installation changes: callers use it at once.
+  Entry* Live() const;
   // Describe(entry) as it was when the node was made; formatted on first use.
   const std::string& Description() const;
 
  private:
   void TraceCall(const char* operation, std::string_view arguments = {}) const;
+  Kind NodeKind() const { return anchor->kind(); }
   // Whether calls are traced: arguments are formatted for the trace only then.
   static bool Tracing();
   bool RemoveEntry(Entry& parent, Entry& child);
 
-  std::weak_ptr<Entry> weakEntry;
-  uint64_t madeIn;  // of the installation the entry belongs to (Library::generation)
-  Kind nodeKind;
-  std::shared_ptr<const ChildDefinitionData> definitionRecord;  // the entry's, kept after it goes
+  AnchorRef anchor;  // the entry while it exists, its kind and record
+  uint64_t madeIn;   // of the installation the entry belongs to (Library::generation)
   // Made on first use (tracing, or an autoconfig object's node): a walk makes many nodes that
   // are never described, and a text in each would make them a third larger.
   mutable std::unique_ptr<std::string> describedAs;

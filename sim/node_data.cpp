@@ -50,8 +50,8 @@ void ReportNotUtf8(std::string_view what, const Entry& entry, std::string_view c
 }  // namespace
 
 NodePropertySet* SimNode::GetProperties() {
-  TraceCall("GetProperties");
-  std::shared_ptr<Entry> entry = Live();
+  if (Tracing()) TraceCall("GetProperties");
+  Entry* entry = Live();
   if (!entry || entry->Fails("GetProperties")) return nullptr;
   auto* set = new NodePropertySet();
   for (const auto& [name, value] : entry->properties) {
@@ -62,6 +62,7 @@ NodePropertySet* SimNode::GetProperties() {
 
 bool SimNode::SetProperties(const NodePropertySet& set) {
   Collector collector;
+  collector.texts.reserve(set.size());
   set.DoForEachProperty(collector);
   TextMap properties;
   properties.Assign(collector.texts);
@@ -72,9 +73,9 @@ bool SimNode::SetProperties(const NodePropertySet& set) {
     }
     TraceCall("SetProperties", arguments);
   }
-  std::shared_ptr<Entry> entry = Live();
+  Entry* entry = Live();
   // The root has no place for properties in the site file.
-  if (!entry || nodeKind == Kind::Root || entry->Fails("SetProperties")) return false;
+  if (!entry || NodeKind() == Kind::Root || entry->Fails("SetProperties")) return false;
   if (collector.invalid != nullptr) {
     ReportNotUtf8("property \"" + Printable(collector.invalid) + "\"", *entry,
                   "none of its properties were written");
@@ -85,8 +86,8 @@ bool SimNode::SetProperties(const NodePropertySet& set) {
 }
 
 bool SimNode::NodeIsAlive() {
-  TraceCall("NodeIsAlive");
-  std::shared_ptr<Entry> entry = Live();
+  if (Tracing()) TraceCall("NodeIsAlive");
+  Entry* entry = Live();
   if (entry != nullptr && !entry->alive) {
     Refuse(kOrbitaneRefusalNoAnswer, Description() + " does not answer");
   }
@@ -95,14 +96,14 @@ bool SimNode::NodeIsAlive() {
 
 char* SimNode::GetNamedDataItem(const char* item) {
   TraceCall("GetNamedDataItem", item == nullptr ? std::string(" (null)") : " " + TraceText(item));
-  std::shared_ptr<Entry> entry = Live();
+  Entry* entry = Live();
   const std::shared_ptr<Site>& site = Library::Get().site();
   if (!entry || !site || item == nullptr || entry->Fails("GetNamedDataItem")) return nullptr;
   const std::string_view name(item);
 
   if (name == "version:1") {
     const std::optional<std::string>& version = entry->Details().version;
-    return nodeKind == Kind::Broker && version ? Copy(*version) : nullptr;
+    return NodeKind() == Kind::Broker && version ? Copy(*version) : nullptr;
   }
   if (name == "rulelist") return site->rules.empty() ? nullptr : Copy(RuleListText(site->rules));
   if (name == "autoconfig_status") return Copy(NextReconfigStatus(entry->EditDetails().reconfig));
@@ -131,9 +132,9 @@ char* SimNode::GetNamedDataItem(const char* item) {
 bool SimNode::ExecuteCommand(const char* command, const char* arguments) {
   TraceCall("ExecuteCommand", std::string(" ") + TraceText(command ? command : "") +
                                   (arguments && *arguments ? " " + TraceText(arguments) : ""));
-  std::shared_ptr<Entry> entry = Live();
+  Entry* entry = Live();
   // The root has no journal and no commands; texts must be UTF-8 to be journaled.
-  if (!entry || nodeKind == Kind::Root || command == nullptr || entry->Fails("ExecuteCommand")) {
+  if (!entry || NodeKind() == Kind::Root || command == nullptr || entry->Fails("ExecuteCommand")) {
     return false;
   }
   const std::string args = arguments == nullptr ? "" : arguments;

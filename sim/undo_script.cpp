@@ -356,7 +356,8 @@ class UndoWriter {
     }
     const std::string name = NewName(removed.kind);
     commands += path.back().name + ".ADD -f " + name + " " + removed.ipaddr + " " +
-                (removed.kind == Kind::Broker ? std::to_string(removed.port) : removed.community) +
+                (removed.kind == Kind::Broker ? std::to_string(removed.port)
+                                              : std::string(removed.community)) +
                 "\n";
     if (!removed.Details().password.empty()) {
       notes.push_back("the password of " + Describe(removed) + ", added again without it");

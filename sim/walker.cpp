@@ -8,20 +8,18 @@
 
 namespace sim {
 
-SimWalker::SimWalker(const std::shared_ptr<Entry>& parent, Kind childKind, std::string description)
-    : weakParent(parent),
-      parentEntry(parent.get()),
+SimWalker::SimWalker(const AnchorRef& parent, Kind childKind, std::string description)
+    : parentAnchor(parent),
       madeIn(Library::Get().generation()),
       walkedKind(childKind),
       parentDescription(std::move(description)),
-      place(parent->children.First()) {}
+      place(parent->entry()->children.First()) {}
 
 Entry* SimWalker::Parent() const {
-  // The simulator is single-threaded: an entry that has not expired stays until the next change
-  // of the installation, so the walk needs no shared_ptr of its own (and no atomic counts).
-  if (madeIn != Library::Get().generation() || weakParent.expired()) return nullptr;
-  Entry* parent = parentEntry;
-  if (parent->kind != Kind::Root && parent->parent == nullptr) return nullptr;
+  if (madeIn != Library::Get().generation()) return nullptr;
+  Entry* parent = parentAnchor->entry();
+  if (parent == nullptr || (parent->kind != Kind::Root && parent->parent == nullptr))
+    return nullptr;
   return parent;
 }
 
@@ -33,18 +31,18 @@ void SimWalker::TraceCall(const char* operation, std::string_view arguments) con
 }
 
 void SimWalker::Next() {
-  TraceCall("Next");
+  if (Tracing()) TraceCall("Next");
   Entry* parent = Parent();
   place = parent != nullptr && place ? parent->children.After(*place) : std::nullopt;
 }
 
 bool SimWalker::AtEnd() {
-  TraceCall("AtEnd");
+  if (Tracing()) TraceCall("AtEnd");
   return !place || Parent() == nullptr;
 }
 
 void SimWalker::First() {
-  TraceCall("First");
+  if (Tracing()) TraceCall("First");
   Entry* parent = Parent();
   place = parent != nullptr ? parent->children.First() : std::nullopt;
 }
@@ -79,7 +77,7 @@ TreeNode* SimWalker::Current() {
   const std::shared_ptr<Entry>& child =
       parent != nullptr && place ? parent->children.At(*place) : kNone;
   if (Tracing()) TraceCall("Current", child ? " " + Describe(*child) : std::string(" (none)"));
-  return child ? new SimNode(child) : nullptr;
+  return child ? new SimNode(*child) : nullptr;
 }
 
 }  // namespace sim

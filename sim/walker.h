@@ -8,13 +8,14 @@
 
 #include "orbitane/orbitaneapi.h"
 #include "sim/model.h"
+#include "sim/node_anchor.h"
 
 namespace sim {
 
 class SimWalker final : public TreeWalker {
  public:
-  // Starts on the first child.
-  SimWalker(const std::shared_ptr<Entry>& parent, Kind childKind, std::string description);
+  // Starts on the first child of the parent's entry, which is attached to the loaded installation.
+  SimWalker(const AnchorRef& parent, Kind childKind, std::string description);
 
   void Next() override;
   bool AtEnd() override;
@@ -30,9 +31,8 @@ class SimWalker final : public TreeWalker {
   // Whether calls are traced: arguments are formatted for the trace only then.
   static bool Tracing();
 
-  std::weak_ptr<Entry> weakParent;  // tells whether the parent still exists
-  Entry* parentEntry;               // the parent, used only while weakParent has not expired
-  uint64_t madeIn;                  // of the parent's installation (Library::generation)
+  AnchorRef parentAnchor;  // the parent while it exists
+  uint64_t madeIn;         // of the parent's installation (Library::generation)
   Kind walkedKind;
   std::string parentDescription;  // of the parent, for the trace (empty when not tracing)
   // The position: a sequence number of the parent's child list, which stays meaningful when

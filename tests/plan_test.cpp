@@ -232,7 +232,7 @@ std::string WalkEverything(const sim::Site& site) {
       declare += name + ".SPAWN " + childName + " " +
                  (child->kind == sim::Kind::Dsm ? child->name : child->ipaddr) + " " +
                  (child->kind == sim::Kind::Broker   ? std::to_string(child->port)
-                  : child->kind == sim::Kind::Target ? child->community
+                  : child->kind == sim::Kind::Target ? std::string(child->community)
                                                      : "") +
                  "\n";
       walk(*child, childName);

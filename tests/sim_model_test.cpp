@@ -38,6 +38,7 @@ std::shared_ptr<sim::Entry> DsmNamed(const std::string& name) {
 TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
   ChildList list;
   std::map<std::string, ChildList::Seq> expected;
+  std::map<ChildList::Seq, std::string> bySeq;  // of the children attached
   std::vector<ChildList::Removed> removed;
   ChildList::Seq next = 0;
   std::mt19937 random(7);
@@ -51,7 +52,7 @@ TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
     if (action < 4) {
       const bool added = list.Append(key, DsmNamed(key));
       ASSERT_EQ(added, expected.count(key) == 0) << key;
-      if (added) expected[key] = next++;
+      if (added) bySeq[next] = key, expected[key] = next++;
     } else if (action < 7) {
       std::optional<ChildList::Removed> gone = list.Remove(key);
       ASSERT_EQ(gone.has_value(), expected.count(key) == 1) << key;
@@ -61,10 +62,12 @@ TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
         EXPECT_NE(gone->entry, nullptr);
         EXPECT_EQ(list.At(gone->seq), nullptr);
         expected.erase(key);
+        bySeq.erase(gone->seq);
         removed.push_back(std::move(*gone));
       }
     } else if (!removed.empty() && expected.count(removed.back().key) == 0) {
       expected[removed.back().key] = removed.back().seq;
+      bySeq[removed.back().seq] = removed.back().key;
       list.Restore(std::move(removed.back()));
       removed.pop_back();
     }
@@ -75,6 +78,12 @@ TEST(ChildList, AgreesWithAMapThroughAppendsRemovalsAndRestores) {
     if (found) {
       EXPECT_EQ(*found, wanted->second);
       EXPECT_EQ(list.Find(probe), list.At(*found).get());
+      // Lookups in file order, as a script's spawns make them: the next child is found without
+      // the index, past removed places.
+      auto after = bySeq.upper_bound(*found);
+      if (after != bySeq.end()) {
+        EXPECT_EQ(list.FindSeq(after->second), after->first);
+      }
     }
     ASSERT_EQ(list.size(), expected.size());
   }
@@ -101,6 +110,99 @@ TEST(DottedDecimal, ParsesOnlyTheCanonicalForm) {
     EXPECT_EQ(sim::ParseDottedDecimal(text), std::nullopt) << text;
     EXPECT_FALSE(sim::IsDottedDecimal(text)) << text;
   }
+}
+
+// Telling an entry's key without making it agrees with making it, for every kind of entry and
+// every other entry's key: ports, communities and lengths differ, DSM names ignore case, and an
+// address that is not dotted decimal gives the empty key.
+TEST(IdentityKey, TellingAgreesWithMaking) {
+  auto entry = [](sim::Kind kind, const char* ipaddr, uint16_t port, const char* name,
+                  const char* community) {
+    auto made = std::make_shared<sim::Entry>();
+    made->kind = kind, made->ipaddr = ipaddr, made->port = port, made->name = name;
+    made->community = community;
+    return made;
+  };
+  using sim::Kind;
+  const std::shared_ptr<sim::Entry> entries[] = {
+      entry(Kind::Agent, "10.1.1.1", 5465, "", "public"),
+      entry(Kind::Broker, "10.1.1.1", 5466, "", "public"),
+      entry(Kind::Broker, "10.1.1.1", 5465 + 256, "", "public"),
+      entry(Kind::Broker, "host", 5465, "", "public"),
+      entry(Kind::Dsm, "", 5465, "Edge", "public"),
+      entry(Kind::Dsm, "", 5465, "edge", "public"),
+      entry(Kind::Dsm, "", 5465, "a DSM name longer than sixteen bytes", "public"),
+      entry(Kind::Dsm, "", 5465, "", "public"),
+      entry(Kind::Target, "10.2.0.1", 5465, "", "public"),
+      entry(Kind::Target, "10.2.0.1", 5465, "", "Public"),
+      entry(Kind::Target, "10.2.0.1", 5465, "", ""),
+      entry(Kind::Target, "10.2.0.10", 5465, "", "publi"),
+      entry(Kind::Target, "010.2.0.1", 5465, "", "public"),
+      entry(Kind::Root, "", 5465, "", "public"),
+  };
+  std::vector<std::string> keys = {"", "edge\n", std::string("\n\1\1\1", 4)};
+  for (const auto& each : entries) keys.push_back(sim::IdentityKey(*each));
+  for (const auto& each : entries) {
+    for (const std::string& key : keys) {
+      EXPECT_EQ(sim::HasIdentityKey(*each, key), sim::IdentityKey(*each) == key)
+          << sim::Describe(*each) << " against a key of " << key.size() << " bytes";
+    }
+  }
+}
+
+// The texts of an entry, in place up to 15 bytes and allocated beyond: whole, NUL-terminated,
+// copied, moved and assigned across the boundary, and assigned a part of themselves.
+TEST(ShortText, KeepsTextsOfEveryLength) {
+  const std::string texts[] = {"",
+                               "p",
+                               "10.100.255.254",
+                               "255.255.255.255",
+                               "sixteen bytes 16",
+                               std::string("nul\0inside", 11),
+                               std::string(300, 'x') + "end"};
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text.size());
+    sim::ShortText kept(text);
+    EXPECT_EQ(kept.view(), text);
+    EXPECT_EQ(kept.size(), text.size());
+    EXPECT_EQ(kept.c_str()[text.size()], '\0');
+    sim::ShortText copy = kept;
+    sim::ShortText moved = std::move(kept);
+    EXPECT_EQ(copy.view(), text);
+    EXPECT_EQ(moved.view(), text);
+    EXPECT_TRUE(kept.empty());  // NOLINT: a moved-from text is empty
+    for (const std::string& other : texts) {
+      sim::ShortText assigned(other);
+      assigned = copy;
+      EXPECT_EQ(assigned.view(), text);
+      assigned = std::string_view(other);
+      EXPECT_EQ(assigned.view(), other);
+      assigned = std::move(copy);
+      EXPECT_EQ(assigned.view(), text);
+      copy = assigned;
+    }
+    moved = moved.view().substr(moved.size() / 2);
+    EXPECT_EQ(moved.view(), text.substr(text.size() / 2));
+    EXPECT_EQ("<" + copy + ">", "<" + text + ">");
+  }
+}
+
+// Entries may outlive their installation (held by an undo record, or a weak pointer elsewhere):
+// the pool that holds them goes with the last of them, not with the site.
+TEST(EntryPool, OutlivesItsSiteWhileEntriesAreHeld) {
+  std::shared_ptr<sim::Entry> kept;
+  std::weak_ptr<sim::Entry> watched;
+  {
+    sim::Site site;
+    for (int i = 0; i < 5000; ++i) site.NewEntry(sim::Kind::Target)->name = "unkept";
+    kept = site.NewEntry(sim::Kind::Dsm);
+    kept->name = "a name too long to be kept in place";
+    watched = site.NewEntry(sim::Kind::Target);
+    site.root = watched.lock();
+  }
+  EXPECT_TRUE(watched.expired());
+  EXPECT_EQ(std::string_view(kept->name), "a name too long to be kept in place");
+  kept.reset();  // the pool goes now; the leak checker sees whether it did
 }
 
 // Properties given in any order come out in key order, the last of equal keys standing, each

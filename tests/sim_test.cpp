@@ -348,6 +348,58 @@ std::string TakeRefusal() {
   return taken;
 }
 
+// A node outlives its entry: once the entry's DSM is removed (and with it the entry), or once the
+// session has ended, every call on the node or a walker of it finds nothing, and the node still
+// hands out its record, as its nodes of the same entry do.
+TEST_F(Sim, NodesOutliveTheirEntries) {
+  OpenSite();
+  Node target = Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}));
+  Node again = Seek(*dsm_, Record({{"ipaddr", "10.2.0.1"}}));
+  ASSERT_TRUE(target && again);
+  const Lines record = {"community=public", "ipaddr=10.2.0.1", "sim_id=5"};
+  auto entries = [](TreeNode& node) {
+    Lines lines;
+    for (const auto& [key, value] : node.GetDefinitionData().entries()) {
+      lines.push_back(key + "=" + value);
+    }
+    return lines;
+  };
+  EXPECT_EQ(entries(*target), record);
+  Walker targets{dsm_->GetChildWalker()};
+  Walker dsms{broker_->GetChildWalker()};
+  ASSERT_TRUE(targets && dsms);
+  TakeRefusal();  // what an earlier test left
+  ASSERT_TRUE(broker_->RemoveChild(dsm_.get()));
+  EXPECT_EQ(TakeRefusal(), "");
+  EXPECT_FALSE(target->NodeIsAlive());
+  EXPECT_EQ(TakeRefusal(),
+            "4: orbitane sim: Target 10.2.0.1@public is no longer in the installation");
+  EXPECT_EQ(entries(*target), record);
+  EXPECT_EQ(entries(*again), record);
+  EXPECT_STREQ(target->GetTypeName(), "Target");
+  EXPECT_EQ(target->GetProperties(), nullptr);
+  EXPECT_TRUE(targets->AtEnd());
+  EXPECT_EQ(targets->Current(), nullptr);
+  EXPECT_EQ(dsm_->GetChildWalker(), nullptr);
+  EXPECT_EQ(Children(*broker_), (Lines{"DSM name=Edge"}));
+  dsms->Next();  // from the removed DSM's place on
+  Node edge(dsms->Current());
+  ASSERT_TRUE(edge);
+  EXPECT_STREQ(edge->GetDefinitionData().getv("name"), "Edge");
+
+  Node agent = Agent("10.1.1.2", "6000", "agentpw");
+  ASSERT_TRUE(agent);
+  Close();
+  EXPECT_EQ(agent->GetChildWalker(), nullptr);
+  EXPECT_TRUE(dsms->AtEnd());
+  EXPECT_EQ(entries(*agent), (Lines{"ipaddr=10.1.1.2", "port=6000", "sim_id=9"}));
+  root_ = Open();
+  ASSERT_TRUE(root_);
+  EXPECT_FALSE(agent->NodeIsAlive());
+  EXPECT_EQ(TakeRefusal(),
+            "5: orbitane sim: the session that reached Agent 10.1.1.2:6000 has ended");
+}
+
 // Every refused call says why, once; a call that works leaves nothing behind.
 TEST_F(Sim, RefusalsSayWhy) {
   OpenSite(R"({"format": 1, "server": "KORAS", "unreachable": ["10.9.9.9"], "agents": [
