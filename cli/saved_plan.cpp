@@ -156,14 +156,53 @@ std::string WithPlanRecord(const std::string& plan, const char* script) {
 
 namespace {
 
+// The members of "made_from" before its nodes.
+struct RecordHead {
+  std::optional<std::string> script, directory, installation;
+  bool hasFormat = false;
+};
+
 // The members of a plan that --apply reads. The record and the changes are kept as the file holds
 // them: the installation reads the record, and the changes are read only when a run differed.
 struct PlanMembers {
   std::string_view changes, record;  // in the file's text
+  RecordHead head;
   std::string applied;
   bool complete = true;
   bool hasChanges = false, hasRecord = false, hasApplied = false;
 };
+
+// Reads the head of the record value and finds its text, in the pass over the plan: the nodes are
+// skipped, not indexed a second time. The record ends at the last '}' before the token that
+// follows it.
+bool ReadRecord(simdjson::ondemand::document& document, simdjson::ondemand::value value,
+                PlanMembers& found) {
+  const std::string_view opening = value.raw_json_token();
+  simdjson::ondemand::object members;
+  if (value.get_object().get(members)) return false;
+  bool beforeNodes = true;
+  for (auto member : members) {
+    std::string_view key, text;
+    if (member.unescaped_key().get(key)) return false;
+    if (!beforeNodes) continue;
+    if (key == "format") found.head.hasFormat = true;
+    if (key == "nodes") {
+      beforeNodes = false;
+      continue;
+    }
+    const bool isText = !member.value().get_string().get(text);
+    if (key == "script" && isText) found.head.script = text;
+    if (key == "directory" && isText) found.head.directory = text;
+    if (key == "installation" && isText) found.head.installation = text;
+  }
+  const char* next = nullptr;
+  if (document.current_location().get(next)) return false;
+  const char* end = next;
+  while (end > opening.data() && end[-1] != '}') --end;
+  if (end == opening.data()) return false;
+  found.record = std::string_view(opening.data(), static_cast<size_t>(end - opening.data()));
+  return true;
+}
 
 bool ReadPlanMembers(const simdjson::padded_string& text, PlanMembers& found) {
   simdjson::ondemand::parser parser;
@@ -179,8 +218,7 @@ bool ReadPlanMembers(const simdjson::padded_string& text, PlanMembers& found) {
       if (value.get_array().get(changes) || changes.raw_json().get(found.changes)) return false;
       found.hasChanges = true;
     } else if (key == "made_from") {
-      simdjson::ondemand::object record;
-      if (value.get_object().get(record) || record.raw_json().get(found.record)) return false;
+      if (!ReadRecord(document, value, found)) return false;
       found.hasRecord = true;
     } else if (key == "complete") {
       bool complete = true;
@@ -190,38 +228,6 @@ bool ReadPlanMembers(const simdjson::padded_string& text, PlanMembers& found) {
       found.hasApplied = !value.get_string().get(applied);
       found.applied = applied;
     }
-  }
-  return true;
-}
-
-// The members of "made_from" before its nodes.
-struct RecordHead {
-  std::optional<std::string> script, directory, installation;
-  bool hasFormat = false;
-};
-
-// Reads record, a part of text, only as far as its nodes.
-bool ReadRecordHead(const simdjson::padded_string& text, std::string_view record,
-                    RecordHead& head) {
-  // The record is followed by the rest of the file and its padding, which simdjson reads past it.
-  const size_t capacity =
-      text.size() + simdjson::SIMDJSON_PADDING - static_cast<size_t>(record.data() - text.data());
-  simdjson::ondemand::parser parser;
-  simdjson::ondemand::document document;
-  simdjson::ondemand::object members;
-  if (parser.iterate(record.data(), record.size(), capacity).get(document) ||
-      document.get_object().get(members)) {
-    return false;
-  }
-  for (auto member : members) {
-    std::string_view key, value;
-    if (member.unescaped_key().get(key)) return false;
-    if (key == "format") head.hasFormat = true;
-    if (key == "nodes") break;
-    const bool isText = !member.value().get_string().get(value);
-    if (key == "script" && isText) head.script = value;
-    if (key == "directory" && isText) head.directory = value;
-    if (key == "installation" && isText) head.installation = value;
   }
   return true;
 }
@@ -237,14 +243,13 @@ int ReadSavedPlan(SavedPlan& saved) {
     return kUnreadable;
   }
   PlanMembers plan;
-  RecordHead head;
-  if (!ReadPlanMembers(padded, plan) || !plan.hasChanges || !plan.hasRecord ||
-      !ReadRecordHead(padded, plan.record, head)) {
+  if (!ReadPlanMembers(padded, plan) || !plan.hasChanges || !plan.hasRecord) {
     std::fprintf(stderr,
                  "hxo_cmdline: %s is not a saved plan: write one with --plan FILE.json SCRIPT\n",
                  saved.file);
     return kNotAPlan;
   }
+  const RecordHead& head = plan.head;
   if (!head.hasFormat) {  // the first version's record named every node by its whole path
     std::fprintf(stderr,
                  "hxo_cmdline: the plan %s was saved by an earlier version of hxo_cmdline, whose "
@@ -290,13 +295,11 @@ int ReadSavedPlan(SavedPlan& saved) {
 
 int CheckSavedPlan(SavedPlan& saved) {
   char* report = nullptr;
-  // The record goes over as the file holds it, ended for the call by a NUL in place of the
-  // character after it (the plan's own end follows it, so there is one).
-  char* end = saved.text->data() + (saved.record.data() - saved.text->data()) + saved.record.size();
-  const char after = *end;
-  *end = '\0';
-  const int differences = HXO_CheckPlanRecord(saved.record.data(), &report);
-  *end = after;
+  // The record is read where the file's text holds it: the rest of the plan and the text's
+  // padding follow it.
+  static_assert(simdjson::SIMDJSON_PADDING >= HXO_RECORD_PADDING);
+  const int differences =
+      HXO_CheckPlanRecordInPlace(saved.record.data(), saved.record.size(), &report);
   if (differences < 0) {
     std::fprintf(stderr, "hxo_cmdline: %s is not a saved plan: its record cannot be read\n",
                  saved.file);

@@ -141,11 +141,30 @@ class ScriptListReader : public nlohmann::json_sax<Json> {
 
 // The scripts of a record. None when record does not begin with a list of objects that hold a
 // "path" text and a "sha256" text or null.
-std::optional<std::vector<RecordedScript>> RecordedScripts(const char* record) {
+std::optional<std::vector<RecordedScript>> RecordedScripts(std::string_view record) {
   ScriptListReader reader;
-  Json::sax_parse(record, &reader);
+  Json::sax_parse(record.begin(), record.end(), &reader);
   if (!reader.valid || !reader.complete) return std::nullopt;
   return std::move(reader.scripts);
+}
+
+// The check of a record: its scripts here, its nodes by drift(), the installation's lines (to be
+// released with SharedHeapFree, null when it cannot compare).
+template <class InstallationDrift>
+int CheckRecord(std::string_view record, InstallationDrift drift, char** report) {
+  if (report != nullptr) *report = nullptr;
+  if (!HXO_CanApplyPlans()) return -1;
+  const std::optional<std::vector<RecordedScript>> scripts = RecordedScripts(record);
+  if (!scripts) return -1;
+  char* found = drift();
+  if (found == nullptr) return -1;
+  int count = 0;
+  std::string lines = ScriptDrift(*scripts, count);
+  for (const char* at = found; *at != '\0'; ++at) count += *at == '\n';
+  lines += found;
+  SharedHeapFree(found);
+  if (report != nullptr) *report = strdup(lines.c_str());
+  return count;
 }
 
 }  // namespace
@@ -176,19 +195,28 @@ HXO_API int HXO_GetPlanRecord(char** record) {
 }
 
 HXO_API int HXO_CheckPlanRecord(const char* record, char** report) {
-  if (report != nullptr) *report = nullptr;
-  if (!HXO_CanApplyPlans() || record == nullptr) return -1;
-  const std::optional<std::vector<RecordedScript>> scripts = RecordedScripts(record);
-  if (!scripts) return -1;
-  char* drift = OrbitaneDrift(record);
-  if (drift == nullptr) return -1;
-  int found = 0;
-  std::string lines = ScriptDrift(*scripts, found);
-  for (const char* at = drift; *at != '\0'; ++at) found += *at == '\n';
-  lines += drift;
-  SharedHeapFree(drift);
-  if (report != nullptr) *report = strdup(lines.c_str());
-  return found;
+  if (record == nullptr) {
+    if (report != nullptr) *report = nullptr;
+    return -1;
+  }
+  return CheckRecord(
+      record, [record] { return OrbitaneDrift(record); }, report);
+}
+
+HXO_API int HXO_CheckPlanRecordInPlace(const char* record, size_t length, char** report) {
+  if (record == nullptr) {
+    if (report != nullptr) *report = nullptr;
+    return -1;
+  }
+  const std::string_view text(record, length);
+  return CheckRecord(
+      text,
+      [text] {
+        return OrbitaneDriftInPlace != nullptr
+                   ? OrbitaneDriftInPlace(text.data(), text.size(), HXO_RECORD_PADDING)
+                   : OrbitaneDrift(std::string(text).c_str());
+      },
+      report);
 }
 
 HXO_API int HXO_RunLeftAsPlanned(int complete) {

@@ -38,6 +38,12 @@ __attribute__((weak)) char* OrbitaneFingerprints(const char* const* names, TreeN
 // recorded is not such a record.
 __attribute__((weak)) char* OrbitaneDrift(const char* recorded);
 
+// As OrbitaneDrift, for a record of length bytes that lies in a larger buffer, followed by padding
+// readable bytes of any value: with enough of them, the record is read where it lies instead of
+// being copied to end it.
+__attribute__((weak)) char* OrbitaneDriftInPlace(const char* recorded, size_t length,
+                                                 size_t padding);
+
 // After OrbitaneDrift found nothing and a run followed: 1 when every node recorded and every
 // entry added holds what the planned run left (the run made the planned changes), 0 when that
 // cannot be told at once (OrbitanePlan then gives the changes to compare).

@@ -180,7 +180,7 @@ class UnchangedCheck {
  public:
   explicit UnchangedCheck(const Site& now) : now(now) {}
 
-  bool Run(const simdjson::padded_string& text, PlannedOutcome& planned) {
+  bool Run(simdjson::padded_string_view text, PlannedOutcome& planned) {
     using namespace simdjson;
     ondemand::parser parser;
     ondemand::document document;
@@ -343,9 +343,17 @@ class UnchangedCheck {
 
 }  // namespace
 
-std::optional<std::string> Drift(const Site& now, std::string_view recorded,
+std::optional<std::string> Drift(const Site& now, std::string_view recorded, size_t padding,
                                  PlannedOutcome& planned) {
-  const simdjson::padded_string text(recorded);
+  simdjson::padded_string copy;
+  simdjson::padded_string_view text;
+  if (padding >= simdjson::SIMDJSON_PADDING) {
+    text =
+        simdjson::padded_string_view(recorded.data(), recorded.size(), recorded.size() + padding);
+  } else {
+    copy = simdjson::padded_string(recorded);
+    text = copy;
+  }
   if (UnchangedCheck(now).Run(text, planned)) return std::string();
   simdjson::dom::parser parser;
   simdjson::dom::object record;

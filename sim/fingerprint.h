@@ -75,8 +75,9 @@ std::string FingerprintRecords(const Site& before, Site& after, const std::vecto
 // installation now: one line per difference, in the list's order ("~ hq: POLL_INTERVAL \"60\" ->
 // \"45\" since the plan", "+ dsm1: Target 10.2.9.9@public added since the plan", "- Target
 // 10.2.0.1@public: gone since the plan"); empty when nothing drifted, with planned filled in. None
-// when recorded is not such a record.
-std::optional<std::string> Drift(const Site& now, std::string_view recorded,
+// when recorded is not such a record. padding readable bytes of any value follow recorded: with
+// enough of them for the JSON reader, the record is read where it lies, else from a copy.
+std::optional<std::string> Drift(const Site& now, std::string_view recorded, size_t padding,
                                  PlannedOutcome& planned);
 
 }  // namespace sim

@@ -214,27 +214,32 @@ ChildDefinitionData DefinitionRecord(const Entry& entry) {
 }
 
 std::string Describe(const Entry& entry) {
-  std::string text = TypeName(entry.kind);
+  // Appended piece by piece into one buffer sized at once: a fingerprint describes every child of
+  // a node, a hundred thousand targets for a large DSM.
+  const std::string_view type = TypeName(entry.kind);
+  auto join = [&type](std::string_view a, char separator, std::string_view b) {
+    std::string text;
+    text.reserve(type.size() + a.size() + b.size() + 2);
+    text.append(type).append(1, ' ').append(a).append(1, separator).append(b);
+    return text;
+  };
   switch (entry.kind) {
     case Kind::Root:
       break;
     case Kind::Agent:
     case Kind::Broker:
-      text += " " + entry.ipaddr + ":" + std::to_string(entry.port);
-      break;
+      return join(entry.ipaddr, ':', std::to_string(entry.port));
     case Kind::AutoConfig:
       if (entry.parent != nullptr) {
-        text += " " + entry.parent->ipaddr + ":" + std::to_string(entry.parent->port);
+        return join(entry.parent->ipaddr, ':', std::to_string(entry.parent->port));
       }
       break;
     case Kind::Dsm:
-      text += " " + entry.name;
-      break;
+      return std::string(type) + " " + entry.name;
     case Kind::Target:
-      text += " " + entry.ipaddr + "@" + entry.community;
-      break;
+      return join(entry.ipaddr, '@', entry.community);
   }
-  return text;
+  return std::string(type);
 }
 
 std::string DescribeRecord(Kind kind, const ChildDefinitionData& record) {

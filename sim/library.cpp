@@ -213,11 +213,11 @@ std::optional<std::string> Library::Fingerprints(
   return FingerprintRecords(*loaded, *loadedSite, entriesRead, names);
 }
 
-std::optional<std::string> Library::Drift(std::string_view recorded) {
+std::optional<std::string> Library::Drift(std::string_view recorded, size_t padding) {
   if (!EnsureSite()) return std::nullopt;
   plannedOutcome.reset();
   PlannedOutcome planned;
-  std::optional<std::string> drift = sim::Drift(*loadedSite, recorded, planned);
+  std::optional<std::string> drift = sim::Drift(*loadedSite, recorded, padding, planned);
   if (!drift) return drift;
   if (drift->empty()) plannedOutcome = std::move(planned);
   if (writeBack) baseline = WriteSite(*loadedSite);
@@ -353,7 +353,14 @@ char* OrbitaneFingerprints(const char* const* names, TreeNode* const* nodes, siz
 
 char* OrbitaneDrift(const char* recorded) {
   if (recorded == nullptr) return nullptr;
-  std::optional<std::string> drift = sim::Library::Get().Drift(recorded);
+  std::optional<std::string> drift = sim::Library::Get().Drift(recorded, 0);
+  return drift ? SharedHeapStrdup(drift->c_str()) : nullptr;
+}
+
+char* OrbitaneDriftInPlace(const char* recorded, size_t length, size_t padding) {
+  if (recorded == nullptr) return nullptr;
+  std::optional<std::string> drift =
+      sim::Library::Get().Drift(std::string_view(recorded, length), padding);
   return drift ? SharedHeapStrdup(drift->c_str()) : nullptr;
 }
 

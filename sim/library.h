@@ -87,9 +87,9 @@ class Library {
   // The fingerprints (fingerprint.h) of the entries read since the load, as they were loaded;
   // names gives the engine's names by id. None when the plan would be none.
   std::optional<std::string> Fingerprints(const std::unordered_map<uint64_t, std::string>& names);
-  // The drift (fingerprint.h) of recorded since then; from now on Plan gives the changes made
-  // after this comparison, also when they are written back.
-  std::optional<std::string> Drift(std::string_view recorded);
+  // The drift (fingerprint.h) of recorded, followed by padding readable bytes, since then; from
+  // now on Plan gives the changes made after this comparison, also when they are written back.
+  std::optional<std::string> Drift(std::string_view recorded, size_t padding);
   // After a Drift that found nothing: whether the run since left the installation as the planned
   // run left it (plan_outcome.h).
   bool LeftAsPlanned();

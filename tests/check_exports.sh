@@ -8,7 +8,8 @@ entries=(HXO_ExecuteCommands HXO_ExecuteCommandsGetOutput HXO_RunScript HXO_SetP
   HXO_SetPageLength HXO_SetLineReader HXO_RunCommands HXO_Complete HXO_PendingObjects
   HXO_FreeList HXO_RequestInterrupt HXO_OpenInstallation HXO_CanPlan HXO_GetPlan HXO_WriteSnapshot
   HXO_CheckScript HXO_UnreportedFailure HXO_SetExplain HXO_RehearsalLimits HXO_PrepareUndo
-  HXO_WriteUndo HXO_CanApplyPlans HXO_GetPlanRecord HXO_CheckPlanRecord HXO_RunLeftAsPlanned HXO_RecordScripts HXO_SetOutputFormat)
+  HXO_WriteUndo HXO_CanApplyPlans HXO_GetPlanRecord HXO_CheckPlanRecord HXO_CheckPlanRecordInPlace
+  HXO_RunLeftAsPlanned HXO_RecordScripts HXO_SetOutputFormat)
 for entry in "${entries[@]}"; do
   grep -qx "$entry" <<< "$symbols" || { echo "missing export: $entry"; exit 1; }
 done

@@ -2,6 +2,8 @@
 // plan recorded them, writes nothing otherwise, and is applied once.
 #include <nlohmann/json.hpp>
 
+#include "hxo/hxo.h"
+#include "orbitane/orbitaneapi.h"
 #include "support.h"
 
 namespace {
@@ -284,6 +286,43 @@ TEST(SavedPlan, ReadOnlyApplyWritesNothing) {
   EXPECT_EQ(result.code, 0);
   EXPECT_EQ(planned.folder.Read("site.json"), site);
   EXPECT_EQ(planned.folder.Read("p.json"), plan);
+}
+
+// The record read where it lies in a larger text: exactly length bytes of it, whatever follows,
+// with the same answer as the NUL-ended record gives.
+TEST(SavedPlan, ARecordIsCheckedInPlaceByItsLength) {
+  Planned planned;
+  const std::string record =
+      nlohmann::json::parse(planned.folder.Read("p.json"))["made_from"].dump();
+  setenv("ORBITANE_SIM", (planned.dir + "/site.json").c_str(), 1);
+  unsetenv("ORBITANE_SIM_READONLY");
+  ASSERT_EQ(HXO_OpenInstallation(nullptr), 0);
+  char* whole = nullptr;
+  ASSERT_EQ(HXO_CheckPlanRecord(record.c_str(), &whole), 0);
+  struct Row {
+    const char* name;
+    std::string after;  // what follows the record in the buffer, then the padding
+    size_t cut;         // bytes of the record left out of length
+    int differences;
+  };
+  const Row rows[] = {
+      {"followed by the rest of a plan", ",\n\"applied\": \"now\"}", 0, 0},
+      {"followed by what would make it invalid", "]]] not JSON", 0, 0},
+      {"its end not within length", "}", 1, -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string buffer = record + row.after + std::string(HXO_RECORD_PADDING, 'x');
+    char* report = nullptr;
+    EXPECT_EQ(HXO_CheckPlanRecordInPlace(buffer.data(), record.size() - row.cut, &report),
+              row.differences);
+    if (row.differences == 0) {
+      EXPECT_STREQ(report, whole);
+    }
+    std::free(report);
+  }
+  std::free(whole);
+  destroyAPI();
 }
 
 }  // namespace

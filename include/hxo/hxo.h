@@ -2,6 +2,8 @@
 #ifndef HXO_HXO_H
 #define HXO_HXO_H
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -74,6 +76,15 @@ HXO_API int HXO_GetPlanRecord(char** record);
    the plan"), to be released with free(). After it, HXO_GetPlan gives the changes made from
    then on, also by a run whose changes are written. */
 HXO_API int HXO_CheckPlanRecord(const char* record, char** report);
+
+/* What HXO_CheckPlanRecordInPlace may read after a record: at least this many bytes. */
+#define HXO_RECORD_PADDING 64
+
+/* As HXO_CheckPlanRecord, for a record of length bytes that lies in a larger buffer (such as the
+   saved plan's whole text) and is followed by at least HXO_RECORD_PADDING readable bytes of any
+   value: no NUL needs to end it, and the installation reads it where it lies instead of copying
+   it (with an implementation that cannot, it is copied). */
+HXO_API int HXO_CheckPlanRecordInPlace(const char* record, size_t length, char** report);
 
 /* After the run that followed HXO_CheckPlanRecord (with no difference found): 1 when the
    installation holds exactly what the planned run left of every node the record names and of
