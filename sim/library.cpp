@@ -134,6 +134,11 @@ int Library::LoadQuietly(std::string& problem) {
   writesTried = 0;
   writesDone = 0;
   lastWritten.clear();
+  // A baseline outlives the loads of the sessions of the run that writes to its file, and no
+  // other: a run that writes nothing, or to another file, starts from its own load.
+  if (siteFile.empty() || EnvFlag("ORBITANE_SIM_READONLY") || siteFile != baselineFile) {
+    baseline.clear();
+  }
   if (siteFile.empty()) {
     writeBack = false;
     loadedSite = ReadSite(DefaultSiteJson(), problem);
@@ -220,7 +225,10 @@ std::optional<std::string> Library::Drift(std::string_view recorded, size_t padd
   std::optional<std::string> drift = sim::Drift(*loadedSite, recorded, padding, planned);
   if (!drift) return drift;
   if (drift->empty()) plannedOutcome = std::move(planned);
-  if (writeBack) baseline = WriteSite(*loadedSite);
+  if (writeBack) {
+    baseline = WriteSite(*loadedSite);
+    baselineFile = siteFile;
+  }
   return drift;
 }
 

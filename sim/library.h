@@ -75,7 +75,8 @@ class Library {
 
   // From the next load on, the installation as it was loaded is kept even when changes go to
   // its file, so that Undo can tell what a real run changed.
-  void KeepLoaded() { keepText = true; }
+  // KeepLoaded(false) goes back to keeping nothing from the next load on.
+  void KeepLoaded(bool keep = true) { keepText = keep; }
   // The script that restores the installation as it was loaded; none when what it was is not
   // kept (changes go to the file, and KeepLoaded came after the load).
   std::optional<UndoScript> Undo();
@@ -116,6 +117,7 @@ class Library {
   SiteText loadedText;     // the file as loaded, when keepText (for Plan and Undo; see AsLoaded)
   bool keepText = false;
   std::string baseline;    // the installation when Drift compared it, the base of Plan then
+  std::string baselineFile;  // the site file of baseline: a load of another file forgets it
   std::vector<bool> entriesRead;  // by id, the entries of the load that the run read (NoteRead)
   bool preloaded = false;         // Open loaded the installation; the next Init keeps it
   bool writeBack = false;

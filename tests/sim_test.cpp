@@ -841,7 +841,7 @@ TEST_F(Sim, AReadOnlyPlanStartsFromTheFileAsLoaded) {
   setenv("ORBITANE_SIM_READONLY", "1", 1);
   for (const bool kept : {false, true}) {
     folder_.Write("site.json", kSite);
-    if (kept) sim::Library::Get().KeepLoaded();
+    sim::Library::Get().KeepLoaded(kept);  // other tests in this process may have asked already
     OpenSite();
     NodePropertySet set;
     set.SetPropertyValue("X", "1");
