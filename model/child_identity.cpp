@@ -33,6 +33,27 @@ bool MissingOrZero(const ChildDefinitionData& record, const char* key) {
   return value == nullptr || ParseIntLikeAtoi(value) == 0;
 }
 
+// Calls fill(key, value) for each identity field that record lacks and the kind of object fills
+// in, in this order: the port when missing or zero, the name and the community when missing or
+// empty, the address when missing. value lives for the call only.
+template <typename Fill>
+void ForEachIdentityDefault(const ChildDefinitionData& record, ObjectKind kind, Fill fill) {
+  const KindTraits* traits = TraitsOf(kind);
+  if (traits == nullptr) return;
+  if (traits->defaultPort != 0 && MissingOrZero(record, "port")) {
+    fill("port", std::to_string(traits->defaultPort).c_str());
+  }
+  if (traits->defaultName != nullptr && MissingOrEmpty(record, "name")) {
+    fill("name", traits->defaultName);
+  }
+  if (traits->defaultCommunity != nullptr && MissingOrEmpty(record, "community")) {
+    fill("community", traits->defaultCommunity);
+  }
+  if (traits->defaultAddress != nullptr && !record.exists("ipaddr")) {
+    fill("ipaddr", traits->defaultAddress);
+  }
+}
+
 }  // namespace
 
 std::string BrokerIdentityKey(std::string_view address, uint16_t port) {
@@ -54,28 +75,26 @@ std::string TargetIdentityKey(std::string_view address, std::string_view communi
 
 IdentityKeySet IdentityKeys(const ConfigObject& child) {
   if (!child.IsAvailable()) return {};
-  // The defaults of DefinitionWithIdentityDefaults, read beside the node's own record rather
-  // than filled into a copy of it: this runs for every object registered.
+  // The defaults read beside the node's own record rather than filled into a copy of it (as
+  // DefinitionWithIdentityDefaults does): this runs for every object registered.
   const ChildDefinitionData& record = child.node()->GetDefinitionData();
-  const KindTraits* traits = TraitsOf(child.kind());
   const char* address = record.getv("ipaddr");
   const char* port = record.getv("port");
   const char* name = record.getv("name");
   const char* community = record.getv("community");
   std::string defaultPort;
-  if (traits != nullptr) {
-    if (traits->defaultPort != 0 && MissingOrZero(record, "port")) {
-      defaultPort = std::to_string(traits->defaultPort);
+  ForEachIdentityDefault(record, child.kind(), [&](std::string_view key, const char* value) {
+    if (key == "port") {
+      defaultPort = value;
       port = defaultPort.c_str();
+    } else if (key == "name") {
+      name = value;
+    } else if (key == "community") {
+      community = value;
+    } else {
+      address = value;
     }
-    if (traits->defaultName != nullptr && MissingOrEmpty(record, "name")) {
-      name = traits->defaultName;
-    }
-    if (traits->defaultCommunity != nullptr && MissingOrEmpty(record, "community")) {
-      community = traits->defaultCommunity;
-    }
-    if (traits->defaultAddress != nullptr && address == nullptr) address = traits->defaultAddress;
-  }
+  });
   std::string packed;
   if (address != nullptr && port != nullptr) {
     IdentityKeySet::AppendKey(
@@ -92,19 +111,7 @@ ChildDefinitionData DefinitionWithIdentityDefaults(const ConfigObject& object) {
   ChildDefinitionData record;
   if (!object.IsAvailable()) return record;
   record = object.node()->GetDefinitionData();
-  const KindTraits* traits = TraitsOf(object.kind());
-  if (traits == nullptr) return record;
-  if (traits->defaultPort != 0 && MissingOrZero(record, "port")) {
-    record.setv("port", std::to_string(traits->defaultPort).c_str());
-  }
-  if (traits->defaultName != nullptr && MissingOrEmpty(record, "name")) {
-    record.setv("name", traits->defaultName);
-  }
-  if (traits->defaultCommunity != nullptr && MissingOrEmpty(record, "community")) {
-    record.setv("community", traits->defaultCommunity);
-  }
-  if (traits->defaultAddress != nullptr && !record.exists("ipaddr")) {
-    record.setv("ipaddr", traits->defaultAddress);
-  }
+  ForEachIdentityDefault(record, object.kind(),
+                         [&](const char* key, const char* value) { record.setv(key, value); });
   return record;
 }

@@ -134,20 +134,17 @@ int Library::LoadQuietly(std::string& problem) {
   writesTried = 0;
   writesDone = 0;
   lastWritten.clear();
+  writeBack = !siteFile.empty() && !EnvFlag("ORBITANE_SIM_READONLY");
   // A baseline outlives the loads of the sessions of the run that writes to its file, and no
   // other: a run that writes nothing, or to another file, starts from its own load.
-  if (siteFile.empty() || EnvFlag("ORBITANE_SIM_READONLY") || siteFile != baselineFile) {
-    baseline.clear();
-  }
+  if (!writeBack || siteFile != baselineFile) baseline.clear();
   if (siteFile.empty()) {
-    writeBack = false;
     loadedSite = ReadSite(DefaultSiteJson(), problem);
     if (!loadedSite) return kInvalid;
     loadedSite->firstAddedId = loadedSite->byId.size();
     entriesRead.assign(loadedSite->byId.size(), false);
     return 0;
   }
-  writeBack = !EnvFlag("ORBITANE_SIM_READONLY");
   target = ReplacementTarget(siteFile);
   std::optional<FileText> file = ReadSiteFile(siteFile, problem);
   if (!file) return kUnreadable;
