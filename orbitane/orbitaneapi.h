@@ -102,10 +102,11 @@ class NodePropertySet {
 
   // A working copy is made for every object that a command reads or changes, and nearly all
   // hold one to a few short entries: those sit packed in one text, in name order, each as its
-  // name, a NUL, its value, a NUL and its action in one byte, so that a set of one short entry
-  // needs no block of its own. A set that grows past a handful of entries, or takes an action
-  // beyond a byte, keeps its entries in many_ instead (sorted by name), where a lookup is a
-  // binary search; packed_ is then empty.
+  // name's length, its action, its value's length, then its name and its value with their NULs,
+  // so that a set of one short entry needs no block of its own and a walk along it measures no
+  // text. A set that grows past a handful of entries, or holds a long text or an action beyond a
+  // byte, keeps its entries in many_ instead (sorted by name), where a lookup is a binary search;
+  // packed_ is then empty.
   std::string packed_;
   std::unique_ptr<std::vector<Entry>> many_;
 };

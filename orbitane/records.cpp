@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "orbitane/orbitaneapi.h"
 
@@ -89,27 +90,36 @@ namespace {
 // A packed set spills into separate entries past this many: a lookup among the packed ones is a
 // walk along the text.
 constexpr size_t kMaxPackedEntries = 8;
-// Actions from 0 to this fit the packed entry's byte.
-constexpr int kMaxPackedAction = 127;
+// A packed entry starts with its name's length, its action and its value's length, so that a walk
+// along the set measures no text; a longer name or value, or an action beyond a byte, is kept
+// among the separate entries.
+constexpr size_t kMaxPackedName = 0xff;
+constexpr size_t kMaxPackedValue = 0xffff;
+constexpr int kMaxPackedAction = 0xff;
+constexpr size_t kPackedHeader = 4;  // name length, action, value length (two bytes)
 
 // One entry of a packed property set, and where it lies in the text.
 struct PackedEntry {
-  const char* name;
+  std::string_view name;  // NUL-terminated in the text, as is value
   const char* value;
   action_t action;
-  size_t at;   // offset of the name
-  size_t end;  // offset just past the action byte
+  size_t at;   // offset of the entry
+  size_t end;  // offset just past it
 };
 
 template <typename Visit>
 void ForEachPacked(const std::string& packed, Visit visit) {
-  const char* const begin = packed.data();
+  const auto* const begin = reinterpret_cast<const unsigned char*>(packed.data());
   for (size_t at = 0; at < packed.size();) {
-    const char* name = begin + at;
-    const char* value = name + std::strlen(name) + 1;
-    const char* action = value + std::strlen(value) + 1;
-    const size_t end = static_cast<size_t>(action + 1 - begin);
-    if (!visit(PackedEntry{name, value, static_cast<action_t>(*action), at, end})) return;
+    const unsigned char* header = begin + at;
+    const size_t nameLength = header[0];
+    const size_t valueLength = header[2] | size_t{header[3]} << 8;
+    const char* name = packed.data() + at + kPackedHeader;
+    const size_t end = at + kPackedHeader + nameLength + 1 + valueLength + 1;
+    if (!visit(PackedEntry{std::string_view(name, nameLength), name + nameLength + 1,
+                           static_cast<action_t>(header[1]), at, end})) {
+      return;
+    }
     at = end;
   }
 }
@@ -119,17 +129,28 @@ struct PackedPlace {
   size_t at;
   size_t end;  // past the entry found; at when none was
   bool found;
+  const char* value;  // of the entry found, or null
 };
 
-PackedPlace FindPacked(const std::string& packed, const char* name) {
-  PackedPlace place{packed.size(), packed.size(), false};
+PackedPlace FindPacked(const std::string& packed, std::string_view name) {
+  PackedPlace place{packed.size(), packed.size(), false, nullptr};
   ForEachPacked(packed, [&](const PackedEntry& entry) {
-    const int order = std::strcmp(entry.name, name);
+    const int order = entry.name.compare(name);
     if (order < 0) return true;
-    place = {entry.at, order == 0 ? entry.end : entry.at, order == 0};
+    if (order == 0) {
+      place = {entry.at, entry.end, true, entry.value};
+    } else {
+      place = {entry.at, entry.at, false, nullptr};
+    }
     return false;
   });
   return place;
+}
+
+// Whether text lies in the characters of packed.
+bool InText(const std::string& packed, const char* text) {
+  const std::less<const char*> before;
+  return !before(text, packed.data()) && before(text, packed.data() + packed.size());
 }
 
 size_t PackedCount(const std::string& packed) {
@@ -162,7 +183,7 @@ NodePropertySet::~NodePropertySet() = default;
 void NodePropertySet::Spill() {
   auto entries = std::make_unique<std::vector<Entry>>();
   ForEachPacked(packed_, [&](const PackedEntry& entry) {
-    entries->push_back(Entry{entry.name, entry.value, entry.action});
+    entries->push_back(Entry{std::string(entry.name), entry.value, entry.action});
     return true;
   });
   many_ = std::move(entries);
@@ -174,8 +195,7 @@ const char* NodePropertySet::GetPropertyValue(const char* name) const {
     auto found = PlaceOf(*many_, name);
     return found == many_->end() || found->name != name ? nullptr : found->value.c_str();
   }
-  const PackedPlace place = FindPacked(packed_, name);
-  return place.found ? packed_.data() + place.at + std::strlen(name) + 1 : nullptr;
+  return FindPacked(packed_, name).value;
 }
 
 bool NodePropertySet::PropertyExists(const char* name) const {
@@ -193,22 +213,34 @@ void NodePropertySet::SetPropertyValueWithAction(const char* name, const char* v
     EraseProperty(name);
     return;
   }
-  // Copied first: value may be a text of this set, which inserting would move.
-  std::string text(value);
+  if (!many_ && (InText(packed_, name) || InText(packed_, value))) {
+    // A text of this set, which the change would move or free: copied first.
+    const std::string nameCopy(name), valueCopy(value);
+    SetPropertyValueWithAction(nameCopy.c_str(), valueCopy.c_str(), action);
+    return;
+  }
   if (!many_) {
-    const PackedPlace place = FindPacked(packed_, name);
+    const std::string_view nameText(name), valueText(value);
+    const PackedPlace place = FindPacked(packed_, nameText);
     const bool fits = action >= 0 && action <= kMaxPackedAction &&
+                      nameText.size() <= kMaxPackedName && valueText.size() <= kMaxPackedValue &&
                       (place.found || PackedCount(packed_) < kMaxPackedEntries);
     if (fits) {
-      std::string entry(name);
-      entry.push_back('\0');
-      entry.append(text).push_back('\0');
-      entry.push_back(static_cast<char>(action));
-      packed_.replace(place.at, place.end - place.at, entry);
+      const size_t size = kPackedHeader + nameText.size() + 1 + valueText.size() + 1;
+      packed_.replace(place.at, place.end - place.at, size, '\0');
+      char* out = packed_.data() + place.at;
+      out[0] = static_cast<char>(nameText.size());
+      out[1] = static_cast<char>(action);
+      out[2] = static_cast<char>(valueText.size() & 0xff);
+      out[3] = static_cast<char>(valueText.size() >> 8);
+      std::memcpy(out + kPackedHeader, nameText.data(), nameText.size());
+      std::memcpy(out + kPackedHeader + nameText.size() + 1, valueText.data(), valueText.size());
       return;
     }
     Spill();
   }
+  // Copied first: value may be a text of this set, which inserting would move.
+  std::string text(value);
   auto at = PlaceOf(*many_, name);
   if (at != many_->end() && at->name == name) {
     at->value = std::move(text);
@@ -238,7 +270,7 @@ void NodePropertySet::DoForEachProperty(NameValueActionAlgorithm& algorithm) con
     return;
   }
   ForEachPacked(packed_, [&](const PackedEntry& entry) {
-    algorithm.Process(entry.name, entry.value, entry.action);
+    algorithm.Process(entry.name.data(), entry.value, entry.action);
     return true;
   });
 }

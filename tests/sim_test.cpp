@@ -53,8 +53,8 @@ TEST(Records, KeyOrderReplacementAndValuesOfTheSameRecord) {
 }
 
 // A property set answers as a sorted map of values and actions does, through growth, replacement,
-// removal and copies, whether its entries are packed (a few) or apart (more, or an action beyond a
-// byte).
+// removal and copies, whether its entries are packed (a few) or apart (more, an action beyond a
+// byte, a name or a value too long for the packed entry's lengths).
 TEST(Records, PropertySetsAnswerAsAMapAtEverySize) {
   struct Visit : NameValueActionAlgorithm {
     void Process(const char* name, const char* value, action_t action) override {
@@ -63,15 +63,24 @@ TEST(Records, PropertySetsAnswerAsAMapAtEverySize) {
     std::map<std::string, std::pair<std::string, int>> seen;
   };
   for (const int count : {1, 8, 9, 40}) {
-    for (const int bigAction : {0, 300}) {
+    for (const char* apart : {"", "action", "name", "value"}) {
+      const std::string_view odd = apart;
       NodePropertySet set;
       std::map<std::string, std::pair<std::string, int>> expected;
       for (int i = 0; i < count; ++i) {
-        const std::string name = "P" + std::to_string((i * 7) % count);  // out of order
-        const action_t action = static_cast<action_t>(i == count / 2 ? bigAction : i % 3);
-        set.SetPropertyValueWithAction(name.c_str(), std::to_string(i).c_str(), action);
-        expected[name] = {std::to_string(i), action};
+        std::string name = "P" + std::to_string((i * 7) % count);  // out of order
+        std::string value = std::to_string(i);
+        action_t action = static_cast<action_t>(i % 3);
+        if (i == count / 2 && odd == "action") action = static_cast<action_t>(300);
+        if (i == count / 2 && odd == "name") name.append(300, 'n');
+        if (i == count / 2 && odd == "value") value.append(70000, 'v');
+        set.SetPropertyValueWithAction(name.c_str(), value.c_str(), action);
+        expected[name] = {value, action};
       }
+      // Taken from the set itself by an entry that may move the set apart.
+      const auto& [firstName, first] = *expected.begin();
+      set.SetPropertyValueWithAction("R", set.GetPropertyValue(firstName.c_str()), ACTION_ADD);
+      expected["R"] = {first.first, ACTION_ADD};
       set.SetPropertyValue("P0", "longer than the other values");
       expected["P0"] = {"longer than the other values", ACTION_CHANGE};
       // A value taken from the set itself is stored whole; a null value removes the entry.
@@ -84,7 +93,7 @@ TEST(Records, PropertySetsAnswerAsAMapAtEverySize) {
       EXPECT_TRUE(set.EraseProperty("P0"));
       EXPECT_FALSE(set.EraseProperty("P0"));
       expected.erase("P0");
-      const std::string context = std::to_string(count) + "/" + std::to_string(bigAction);
+      const std::string context = std::to_string(count) + "/" + apart;
       Visit now, then;
       set.DoForEachProperty(now);
       before.DoForEachProperty(then);
