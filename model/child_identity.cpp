@@ -11,7 +11,10 @@ constexpr char kFieldSeparator = '\0';
 // Appends text in lower case.
 // Lower case as the C locale has it (the library never sets another), without a call per byte.
 void AppendFolded(std::string& key, std::string_view text) {
-  for (char c : text) key.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  const size_t at = key.size();
+  key.resize(at + text.size());
+  char* out = key.data() + at;
+  for (char c : text) *out++ = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // A key: its tag and text in lower case, with room for more characters after them.
