@@ -2,6 +2,7 @@
 // library's entry points called in this process.
 #include <algorithm>
 
+#include "entry/process_workspace.h"
 #include "hxo/hxo.h"
 #include "in_process.h"
 
@@ -270,7 +271,10 @@ TEST(Cmdline, SaysWhereASilentFailureStoppedTheScript) {
        "t.hxo:5: Subcommand SPAWN failed on object \"d\".\n", 26},
   };
   ExpectShellRows(rows);
-  // The library itself stays silent, and tells the program where the run stopped.
+  // The library itself stays silent, and tells the program where the run stopped (from a fresh
+  // start: the process's objects and session may be an earlier test's).
+  ProcessWorkspace().registry().Clear();
+  ProcessWorkspace().CloseServerSession();
   testing::internal::CaptureStderr();
   EXPECT_EQ(HXO_RunCommands("s", (tree + "PRINT x\n" + silent).c_str()), 26);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
