@@ -205,23 +205,23 @@ const char* ClosingQuote(const char* content, bool& escaped) {
 
 // A string value's text: the bytes between its quotes when it has no escape (no copy, and none
 // of simdjson's string buffer touched), else simdjson's unescaped copy. False when value is not
-// a string or its escapes are not JSON.
-bool ReadText(ondemand::value& value, std::string_view& out) {
+// a string or its escapes are not JSON. Only an escaped text may hold a NUL character: simdjson
+// refuses raw control characters. Either way the value is consumed: simdjson skips a value left
+// unread by its structure alone, and would take a string followed by ':' for a key.
+bool ReadText(ondemand::value& value, std::string_view& out, bool& escaped) {
   const std::string_view token = value.raw_json_token();
   if (token.empty() || token[0] != '"') return false;
-  bool escaped = false;
   const char* closing = ClosingQuote(token.data() + 1, escaped);
-  if (!escaped) {
-    out = std::string_view(token.data() + 1, static_cast<size_t>(closing - token.data() - 1));
-    return true;
-  }
-  return value.get_string().get(out) == simdjson::SUCCESS;
+  if (escaped) return value.get_string().get(out) == simdjson::SUCCESS;
+  ondemand::raw_json_string raw;
+  if (value.get_raw_json_string().get(raw)) return false;
+  out = std::string_view(token.data() + 1, static_cast<size_t>(closing - token.data() - 1));
+  return true;
 }
 
 // A key's text, likewise.
-bool ReadKey(ondemand::field& field, std::string_view& out) {
+bool ReadKey(ondemand::field& field, std::string_view& out, bool& escaped) {
   const char* content = field.key().raw();
-  bool escaped = false;
   const char* closing = ClosingQuote(content, escaped);
   if (!escaped) {
     out = std::string_view(content, static_cast<size_t>(closing - content));
@@ -230,16 +230,21 @@ bool ReadKey(ondemand::field& field, std::string_view& out) {
   return field.unescaped_key().get(out) == simdjson::SUCCESS;
 }
 
-bool HoldsNul(std::string_view text) { return text.find('\0') != std::string_view::npos; }
+// A text or key of a plain target: one without a NUL character.
+bool ReadPlainText(ondemand::value& value, std::string_view& out) {
+  bool escaped = false;
+  return ReadText(value, out, escaped) && !(escaped && out.find('\0') != std::string_view::npos);
+}
+bool ReadPlainKey(ondemand::field& field, std::string_view& out) {
+  bool escaped = false;
+  return ReadKey(field, out, escaped) && !(escaped && out.find('\0') != std::string_view::npos);
+}
 
 // Reads element as a plain target (see sax::PlainTarget) into target, or false when it is anything
 // else: something the events must check or report.
 bool ReadPlainTarget(ondemand::value& element, sax::PlainTarget& target) {
   // Properties objects larger than this go through the events, whose duplicate check is linear.
   constexpr size_t kPlainProperties = 16;
-  auto text = [](ondemand::value& value, std::string_view& out) {
-    return ReadText(value, out) && !HoldsNul(out);
-  };
   ondemand::object object;
   if (element.get_object().get(object)) return false;
   bool hasIpaddr = false, hasProperties = false;
@@ -249,17 +254,17 @@ bool ReadPlainTarget(ondemand::value& element, sax::PlainTarget& target) {
   for (auto member : object) {
     ondemand::field field;
     std::string_view key;
-    if (std::move(member).get(field) || !ReadKey(field, key)) return false;
+    if (std::move(member).get(field) || !ReadPlainKey(field, key)) return false;
     ondemand::value& value = field.value();
     if (key == "ipaddr") {
-      if (hasIpaddr || !text(value, target.ipaddr)) return false;
+      if (hasIpaddr || !ReadPlainText(value, target.ipaddr)) return false;
       std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(target.ipaddr);
       if (!address) return false;
       target.address = *address;
       hasIpaddr = true;
     } else if (key == "community") {
       std::string_view community;
-      if (target.community || !text(value, community)) return false;
+      if (target.community || !ReadPlainText(value, community)) return false;
       target.community = community;
     } else if (key == "alive") {
       bool alive = false;
@@ -272,8 +277,9 @@ bool ReadPlainTarget(ondemand::value& element, sax::PlainTarget& target) {
       for (auto item : properties) {
         ondemand::field property;
         std::string_view name, content;
-        if (std::move(item).get(property) || !ReadKey(property, name) || HoldsNul(name) ||
-            !text(property.value(), content) || target.properties.size() == kPlainProperties) {
+        if (std::move(item).get(property) || !ReadPlainKey(property, name) ||
+            !ReadPlainText(property.value(), content) ||
+            target.properties.size() == kPlainProperties) {
           return false;
         }
         target.properties.emplace_back(name, content);
@@ -330,7 +336,8 @@ class TextWalker {
       }
       case ondemand::json_type::string: {
         std::string_view content;
-        if (!ReadText(value, content)) return false;
+        bool escaped = false;
+        if (!ReadText(value, content, escaped)) return false;
         scratch.assign(content);
         return reader.string(scratch);
       }
@@ -354,7 +361,8 @@ class TextWalker {
     for (auto member : object) {
       ondemand::field field;
       std::string_view name;
-      if (std::move(member).get(field) || !ReadKey(field, name)) return false;
+      bool escaped = false;
+      if (std::move(member).get(field) || !ReadKey(field, name, escaped)) return false;
       scratch.assign(name);
       if (!reader.key(scratch) || !Visit(field.value())) return false;
     }

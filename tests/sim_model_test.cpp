@@ -316,6 +316,10 @@ TEST(SiteReading, AgreesWithTheReadingThroughTheEventsAlone) {
       dsm + R"({}, {"ipaddr": "10.2.0.5"})" + end,
       dsm + R"({"ipaddr": "10.2.0.1", "logs": )" + std::string(2000, '[') + std::string(2000, ']') +
           "}" + end,
+      // A string followed by ':' where a ',' belongs.
+      R"({"format": 1, "server": "": ], "agents": []})",
+      dsm + R"({"ipaddr": "10.2.0.1", "community": "c": 1}, {"ipaddr": "10.2.0.2"})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "v": "w"}})" + end,
       // What follows the top-level object.
       dsm + R"({"ipaddr": "10.2.0.1"})" + end + R"( {"format": 1})",
       dsm + R"({"ipaddr": "10.2.0.1"})" + end + "}",
