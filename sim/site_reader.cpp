@@ -1,26 +1,17 @@
 // The site file reader: a handler of JSON events that checks each value against the schema as it
-// arrives and builds the entries directly. The events come from a walk over simdjson's parsed
-// form, or from nlohmann's parser for text simdjson refuses; the walk hands plain targets (the
-// bulk of a large file) to the reader whole, without their events. This file: the events, the
-// file's structure and the two ways of producing the events.
+// arrives and builds the entries directly. The events come from a walk over the text with
+// simdjson's On-Demand iteration, or from nlohmann's parser whenever that walk cannot finish; the
+// walk hands plain targets (the bulk of a large file) to the reader whole, without their events.
+// This file: the events, the file's structure and the two ways of producing the events.
 #include "sim/site_reader.h"
 
 #include <simdjson.h>
-
-#include <cmath>
 
 #include "sim/identity.h"
 #include "sim/site_reader_sax.h"
 
 namespace sim {
 namespace sax {
-namespace {
-
-// A properties object of up to this many members gets its place in one allocation; a larger
-// one grows as it is read, so that a size the parser reports cannot ask for memory in advance.
-constexpr std::size_t kReservedProperties = 64;
-
-}  // namespace
 
 bool Reader::key(string_t& key) {
   Level& level = levels.back();
@@ -53,7 +44,7 @@ bool Reader::key(string_t& key) {
   return true;
 }
 
-bool Reader::OnContainer(bool object, std::size_t elements) {
+bool Reader::OnContainer(bool object) {
   if (levels.empty()) {
     if (!object) return Fail(0, "must be an object");
     Push(Frame::Top);
@@ -73,14 +64,7 @@ bool Reader::OnContainer(bool object, std::size_t elements) {
   const Field field = *level.field;
   if (object) {
     if (field == Field::Users) return Push(Frame::Users), true;
-    if (field == Field::Properties) {
-      Push(Frame::Properties);
-      // One block for all of them when their number is known (a file holds few per entry).
-      if (elements != std::size_t(-1) && elements <= kReservedProperties) {
-        levels.back().properties.reserve(elements);
-      }
-      return true;
-    }
+    if (field == Field::Properties) return Push(Frame::Properties), true;
     if (field == Field::Reconfig) return Push(Frame::Reconfig), true;
     if (field == Field::Autoconfig) return Push(Frame::Node, Kind::AutoConfig), true;
     return WrongType();
