@@ -224,13 +224,11 @@ bool ReadPlainKey(ondemand::field& field, std::string_view& out) {
   return ReadKey(field, out, escaped) && !(escaped && out.find('\0') != std::string_view::npos);
 }
 
-// Reads element as a plain target (see sax::PlainTarget) into target, or false when it is anything
-// else: something the events must check or report.
-bool ReadPlainTarget(ondemand::value& element, sax::PlainTarget& target) {
+// Reads an element of a target list as a plain target (see sax::PlainTarget) into target, or false
+// when it is anything else: something the events must check or report.
+bool ReadPlainTarget(ondemand::object& object, sax::PlainTarget& target) {
   // Properties objects larger than this go through the events, whose duplicate check is linear.
   constexpr size_t kPlainProperties = 16;
-  ondemand::object object;
-  if (element.get_object().get(object)) return false;
   bool hasIpaddr = false, hasProperties = false;
   target.community.reset();
   target.alive.reset();
@@ -283,16 +281,17 @@ bool ReadPlainTarget(ondemand::value& element, sax::PlainTarget& target) {
 
 // Feeds the text that simdjson iterates to the reader, value by value in the order of the text,
 // as nlohmann's parser would report them, except that an element of a target list that
-// ReadPlainTarget accepts goes to the reader whole (Reader::AddTarget), and one it does not
-// accept is read by nlohmann's parser from where it begins, so that the walk need not go back.
-// simdjson checks the text only as far as the walk reads it, so false means only that the walk
-// could not finish: the reader refused a value, or simdjson or nlohmann's parser did, or a value
-// is one whose events the walk cannot tell; the caller then reads the whole text through the
-// events, whose first error is the one to report.
+// ReadPlainTarget accepts goes to the reader whole (Reader::AddTarget). simdjson checks the text
+// only as far as the walk reads it, so false means only that the walk could not finish: the
+// reader or simdjson refused a value, or a value is one whose events the walk cannot tell; the
+// caller then reads the whole text through the events, whose first error is the one to report.
 class TextWalker {
  public:
-  TextWalker(sax::Reader& reader, std::string_view text) : reader(reader), text(text) {}
+  // padded: the text simdjson iterates, with simdjson's padding after it.
+  TextWalker(sax::Reader& reader, std::string_view padded) : reader(reader), padded(padded) {}
 
+  // Walks a document whose top is an object: the file, or the text of one target. Nothing may
+  // follow that object.
   bool Walk(ondemand::document& document) {
     ondemand::json_type type;
     ondemand::object top;
@@ -301,7 +300,7 @@ class TextWalker {
         document.get_object().get(top) || !VisitObject(top)) {
       return false;
     }
-    // Nothing may follow the top-level object: the location is past the end only then.
+    // The location is past the end only when nothing follows.
     return document.current_location().get(rest) == simdjson::OUT_OF_BOUNDS;
   }
 
@@ -363,20 +362,26 @@ class TextWalker {
         if (!Visit(element)) return false;
         continue;
       }
-      const std::string_view token = element.raw_json_token();
-      if (ReadPlainTarget(element, target)) {
-        if (!reader.AddTarget(target)) return false;
-        continue;
-      }
-      // The element's own events, read from its first byte; simdjson then skips what
-      // ReadPlainTarget left of it.
-      const char* end = text.data() + text.size();
-      if (!sax::Json::sax_parse(token.data(), end, &reader, nlohmann::json::input_format_t::json,
-                                false)) {
-        return false;
-      }
+      if (!VisitTarget(element)) return false;
     }
     return reader.end_array();
+  }
+
+  // An element of a target list: whole to the reader when it is plain. Else ReadPlainTarget may
+  // have read part of it, which a forward-only walk cannot read again: its text (a few hundred
+  // bytes, as a rule) is iterated again from its start as a document of its own.
+  bool VisitTarget(ondemand::value& element) {
+    ondemand::object object;
+    if (element.get_object().get(object)) return Visit(element);
+    if (ReadPlainTarget(object, target)) return reader.AddTarget(target);
+    std::string_view elementText;
+    ondemand::document document;
+    if (object.raw_json().get(elementText)) return false;
+    // What follows the element in the buffer may be read as its padding.
+    const size_t room = static_cast<size_t>(padded.data() + padded.size() - elementText.data()) +
+                        simdjson::SIMDJSON_PADDING;
+    return !elementParser.iterate(elementText.data(), elementText.size(), room).get(document) &&
+           Walk(document);
   }
 
   // nlohmann's parser reports a number by its text: with a fraction or an exponent it is a float;
@@ -400,10 +405,11 @@ class TextWalker {
   }
 
   sax::Reader& reader;
-  const std::string_view text;  // the text simdjson iterates, with its padding after it
-  std::string scratch;          // reused: the reader takes the text out of it
-  sax::PlainTarget target;      // reused likewise
-  const std::string noText;     // the reader does not look at a float's text
+  const std::string_view padded;
+  ondemand::parser elementParser;  // for targets that are not plain
+  std::string scratch;             // reused: the reader takes the text out of it
+  sax::PlainTarget target;         // reused likewise
+  const std::string noText;        // the reader does not look at a float's text
 };
 
 }  // namespace
