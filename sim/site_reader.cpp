@@ -357,12 +357,7 @@ class TextWalker {
     const bool targets = reader.ReadingTargets();
     for (auto item : array) {
       ondemand::value element;
-      if (item.get(element)) return false;
-      if (!targets) {
-        if (!Visit(element)) return false;
-        continue;
-      }
-      if (!VisitTarget(element)) return false;
+      if (item.get(element) || !(targets ? VisitTarget(element) : Visit(element))) return false;
     }
     return reader.end_array();
   }
