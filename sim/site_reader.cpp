@@ -1,26 +1,17 @@
 // The site file reader: a handler of JSON events that checks each value against the schema as it
-// arrives and builds the entries directly. The events come from a walk over simdjson's parsed
-// form, or from nlohmann's parser for text simdjson refuses; the walk hands plain targets (the
-// bulk of a large file) to the reader whole, without their events. This file: the events, the
-// file's structure and the two ways of producing the events.
+// arrives and builds the entries directly. The events come from a walk over the text with
+// simdjson's On-Demand iteration, or from nlohmann's parser whenever that walk cannot finish; the
+// walk hands plain targets (the bulk of a large file) to the reader whole, without their events.
+// This file: the events, the file's structure and the two ways of producing the events.
 #include "sim/site_reader.h"
 
 #include <simdjson.h>
-
-#include <cmath>
 
 #include "sim/identity.h"
 #include "sim/site_reader_sax.h"
 
 namespace sim {
 namespace sax {
-namespace {
-
-// A properties object of up to this many members gets its place in one allocation; a larger
-// one grows as it is read, so that a size the parser reports cannot ask for memory in advance.
-constexpr std::size_t kReservedProperties = 64;
-
-}  // namespace
 
 bool Reader::key(string_t& key) {
   Level& level = levels.back();
@@ -53,7 +44,7 @@ bool Reader::key(string_t& key) {
   return true;
 }
 
-bool Reader::OnContainer(bool object, std::size_t elements) {
+bool Reader::OnContainer(bool object) {
   if (levels.empty()) {
     if (!object) return Fail(0, "must be an object");
     Push(Frame::Top);
@@ -73,14 +64,7 @@ bool Reader::OnContainer(bool object, std::size_t elements) {
   const Field field = *level.field;
   if (object) {
     if (field == Field::Users) return Push(Frame::Users), true;
-    if (field == Field::Properties) {
-      Push(Frame::Properties);
-      // One block for all of them when their number is known (a file holds few per entry).
-      if (elements != std::size_t(-1) && elements <= kReservedProperties) {
-        levels.back().properties.reserve(elements);
-      }
-      return true;
-    }
+    if (field == Field::Properties) return Push(Frame::Properties), true;
     if (field == Field::Reconfig) return Push(Frame::Reconfig), true;
     if (field == Field::Autoconfig) return Push(Frame::Node, Kind::AutoConfig), true;
     return WrongType();
@@ -187,59 +171,100 @@ bool Reader::end_object() {
 
 namespace {
 
-// Feeds a document that simdjson has parsed and validated to the reader, value by value in the
-// order of the text, as nlohmann's parser would report them, except that an element of a target
-// list that ReadPlainTarget accepts goes to the reader whole (Reader::AddTarget). False when the
-// reader refused a value (error then says why) or when the document holds a number whose kind the
-// parsed form cannot tell (kAmbiguous: "-0" is an integer to nlohmann, "-0.0" a float; both parse
-// to -0.0).
-enum class Walk { Done, Refused, Ambiguous };
+namespace ondemand = simdjson::ondemand;
 
-// Reads element as a plain target (see sax::PlainTarget) into target, or false when it is anything
-// else: something the events must check or report. Texts hold a NUL character only when the text
-// of the file had a \u0000 in it (simdjson refuses raw control characters), so mayHoldNul spares
-// the search through each text of a file that has none.
-bool ReadPlainTarget(simdjson::dom::element element, bool mayHoldNul, sax::PlainTarget& target) {
-  using Type = simdjson::dom::element_type;
+// The closing quote of the string whose text begins at content (just after its opening quote),
+// and whether the text holds an escape. simdjson has checked that every string of the text is
+// closed, so the scan ends within it.
+const char* ClosingQuote(const char* content, bool& escaped) {
+  escaped = false;
+  for (const char* at = content;; ++at) {
+    if (*at == '"') return at;
+    if (*at == '\\') {
+      escaped = true;
+      ++at;
+    }
+  }
+}
+
+// A string value's text: the bytes between its quotes when it has no escape (no copy, and none
+// of simdjson's string buffer touched), else simdjson's unescaped copy. False when value is not
+// a string or its escapes are not JSON. Only an escaped text may hold a NUL character: simdjson
+// refuses raw control characters. Either way the value is consumed: simdjson skips a value left
+// unread by its structure alone, and would take a string followed by ':' for a key.
+bool ReadText(ondemand::value& value, std::string_view& out, bool& escaped) {
+  const std::string_view token = value.raw_json_token();
+  if (token.empty() || token[0] != '"') return false;
+  const char* closing = ClosingQuote(token.data() + 1, escaped);
+  if (escaped) return value.get_string().get(out) == simdjson::SUCCESS;
+  ondemand::raw_json_string raw;
+  if (value.get_raw_json_string().get(raw)) return false;
+  out = std::string_view(token.data() + 1, static_cast<size_t>(closing - token.data() - 1));
+  return true;
+}
+
+// A key's text, likewise.
+bool ReadKey(ondemand::field& field, std::string_view& out, bool& escaped) {
+  const char* content = field.key().raw();
+  const char* closing = ClosingQuote(content, escaped);
+  if (!escaped) {
+    out = std::string_view(content, static_cast<size_t>(closing - content));
+    return true;
+  }
+  return field.unescaped_key().get(out) == simdjson::SUCCESS;
+}
+
+// A text or key of a plain target: one without a NUL character.
+bool ReadPlainText(ondemand::value& value, std::string_view& out) {
+  bool escaped = false;
+  return ReadText(value, out, escaped) && !(escaped && out.find('\0') != std::string_view::npos);
+}
+bool ReadPlainKey(ondemand::field& field, std::string_view& out) {
+  bool escaped = false;
+  return ReadKey(field, out, escaped) && !(escaped && out.find('\0') != std::string_view::npos);
+}
+
+// Reads an element of a target list as a plain target (see sax::PlainTarget) into target, or false
+// when it is anything else: something the events must check or report.
+bool ReadPlainTarget(ondemand::object& object, sax::PlainTarget& target) {
   // Properties objects larger than this go through the events, whose duplicate check is linear.
   constexpr size_t kPlainProperties = 16;
-  auto text = [mayHoldNul](simdjson::dom::element value, std::string_view& out) {
-    if (value.type() != Type::STRING) return false;
-    out = std::string_view(value);
-    return !mayHoldNul || out.find('\0') == std::string_view::npos;
-  };
-  auto plainKey = [mayHoldNul](std::string_view key) {
-    return !mayHoldNul || key.find('\0') == std::string_view::npos;
-  };
-  if (element.type() != Type::OBJECT) return false;
   bool hasIpaddr = false, hasProperties = false;
   target.community.reset();
   target.alive.reset();
   target.properties.clear();
-  for (simdjson::dom::key_value_pair field : simdjson::dom::object(element)) {
-    const std::string_view key = field.key;
+  for (auto member : object) {
+    ondemand::field field;
+    std::string_view key;
+    if (std::move(member).get(field) || !ReadPlainKey(field, key)) return false;
+    ondemand::value& value = field.value();
     if (key == "ipaddr") {
-      if (hasIpaddr || !text(field.value, target.ipaddr)) return false;
+      if (hasIpaddr || !ReadPlainText(value, target.ipaddr)) return false;
       std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(target.ipaddr);
       if (!address) return false;
       target.address = *address;
       hasIpaddr = true;
     } else if (key == "community") {
       std::string_view community;
-      if (target.community || !text(field.value, community)) return false;
+      if (target.community || !ReadPlainText(value, community)) return false;
       target.community = community;
     } else if (key == "alive") {
-      if (target.alive || field.value.type() != Type::BOOL) return false;
-      target.alive = bool(field.value);
+      bool alive = false;
+      if (target.alive || value.get_bool().get(alive)) return false;
+      target.alive = alive;
     } else if (key == "properties") {
-      if (hasProperties || field.value.type() != Type::OBJECT) return false;
+      ondemand::object properties;
+      if (hasProperties || value.get_object().get(properties)) return false;
       hasProperties = true;
-      const simdjson::dom::object properties(field.value);
-      if (properties.size() > kPlainProperties) return false;
-      for (simdjson::dom::key_value_pair property : properties) {
-        std::string_view value;
-        if (!plainKey(property.key) || !text(property.value, value)) return false;
-        target.properties.emplace_back(property.key, value);
+      for (auto item : properties) {
+        ondemand::field property;
+        std::string_view name, content;
+        if (std::move(item).get(property) || !ReadPlainKey(property, name) ||
+            !ReadPlainText(property.value(), content) ||
+            target.properties.size() == kPlainProperties) {
+          return false;
+        }
+        target.properties.emplace_back(name, content);
       }
       // In key order, where a key given twice stands out.
       auto& items = target.properties;
@@ -254,71 +279,142 @@ bool ReadPlainTarget(simdjson::dom::element element, bool mayHoldNul, sax::Plain
   return hasIpaddr;
 }
 
-class DocumentWalker {
+// Feeds the text that simdjson iterates to the reader, value by value in the order of the text,
+// as nlohmann's parser would report them, except that an element of a target list that
+// ReadPlainTarget accepts goes to the reader whole (Reader::AddTarget). simdjson checks the text
+// only as far as the walk reads it, so false means only that the walk could not finish: the
+// reader or simdjson refused a value, or a value is one whose events the walk cannot tell; the
+// caller then reads the whole text through the events, whose first error is the one to report.
+class TextWalker {
  public:
-  DocumentWalker(sax::Reader& reader, bool mayHoldNul) : reader(reader), mayHoldNul(mayHoldNul) {}
+  // padded: the text simdjson iterates, with simdjson's padding after it.
+  TextWalker(sax::Reader& reader, std::string_view padded) : reader(reader), padded(padded) {}
 
-  Walk Visit(simdjson::dom::element value) {
-    using Type = simdjson::dom::element_type;
-    switch (value.type()) {
-      case Type::OBJECT: {
-        const simdjson::dom::object object(value);
-        if (!reader.start_object(object.size())) return Walk::Refused;
-        for (simdjson::dom::key_value_pair field : object) {
-          key.assign(field.key);
-          if (!reader.key(key)) return Walk::Refused;
-          if (Walk walk = Visit(field.value); walk != Walk::Done) return walk;
-        }
-        return reader.end_object() ? Walk::Done : Walk::Refused;
-      }
-      case Type::ARRAY: {
-        if (!reader.start_array(std::size_t(-1))) return Walk::Refused;
-        const bool targets = reader.ReadingTargets();
-        for (simdjson::dom::element element : simdjson::dom::array(value)) {
-          if (targets && ReadPlainTarget(element, mayHoldNul, target)) {
-            if (!reader.AddTarget(target)) return Walk::Refused;
-            continue;
-          }
-          if (Walk walk = Visit(element); walk != Walk::Done) return walk;
-        }
-        return reader.end_array() ? Walk::Done : Walk::Refused;
-      }
-      case Type::STRING:
-        text.assign(std::string_view(value));
-        return reader.string(text) ? Walk::Done : Walk::Refused;
-      case Type::INT64:
-        return reader.number_integer(int64_t(value)) ? Walk::Done : Walk::Refused;
-      case Type::UINT64:
-        return reader.number_unsigned(uint64_t(value)) ? Walk::Done : Walk::Refused;
-      case Type::DOUBLE: {
-        const double number = double(value);
-        if (number == 0 && std::signbit(number)) return Walk::Ambiguous;
-        return reader.number_float(number, noText) ? Walk::Done : Walk::Refused;
-      }
-      case Type::BOOL:
-        return reader.boolean(bool(value)) ? Walk::Done : Walk::Refused;
-      case Type::NULL_VALUE:
-        return reader.null() ? Walk::Done : Walk::Refused;
+  // Walks a document whose top is an object: the file, or the text of one target. Nothing may
+  // follow that object.
+  bool Walk(ondemand::document& document) {
+    ondemand::json_type type;
+    ondemand::object top;
+    const char* rest = nullptr;
+    if (document.type().get(type) || type != ondemand::json_type::object ||
+        document.get_object().get(top) || !VisitObject(top)) {
+      return false;
     }
-    return Walk::Refused;
+    // The location is past the end only when nothing follows.
+    return document.current_location().get(rest) == simdjson::OUT_OF_BOUNDS;
   }
 
  private:
+  bool Visit(ondemand::value& value) {
+    ondemand::json_type type;
+    if (value.type().get(type)) return false;
+    switch (type) {
+      case ondemand::json_type::object: {
+        ondemand::object object;
+        return !value.get_object().get(object) && VisitObject(object);
+      }
+      case ondemand::json_type::array: {
+        ondemand::array array;
+        return !value.get_array().get(array) && VisitArray(array);
+      }
+      case ondemand::json_type::string: {
+        std::string_view content;
+        bool escaped = false;
+        if (!ReadText(value, content, escaped)) return false;
+        scratch.assign(content);
+        return reader.string(scratch);
+      }
+      case ondemand::json_type::number:
+        return VisitNumber(value);
+      case ondemand::json_type::boolean: {
+        bool truth = false;
+        return !value.get_bool().get(truth) && reader.boolean(truth);
+      }
+      case ondemand::json_type::null: {
+        bool null = false;
+        return !value.is_null().get(null) && null && reader.null();
+      }
+    }
+    return false;
+  }
+
+  bool VisitObject(ondemand::object& object) {
+    // nlohmann's parser does not count the members either.
+    if (!reader.start_object(std::size_t(-1))) return false;
+    for (auto member : object) {
+      ondemand::field field;
+      std::string_view name;
+      bool escaped = false;
+      if (std::move(member).get(field) || !ReadKey(field, name, escaped)) return false;
+      scratch.assign(name);
+      if (!reader.key(scratch) || !Visit(field.value())) return false;
+    }
+    return reader.end_object();
+  }
+
+  bool VisitArray(ondemand::array& array) {
+    if (!reader.start_array(std::size_t(-1))) return false;
+    const bool targets = reader.ReadingTargets();
+    for (auto item : array) {
+      ondemand::value element;
+      if (item.get(element) || !(targets ? VisitTarget(element) : Visit(element))) return false;
+    }
+    return reader.end_array();
+  }
+
+  // An element of a target list: whole to the reader when it is plain. Else ReadPlainTarget may
+  // have read part of it, which a forward-only walk cannot read again: its text (a few hundred
+  // bytes, as a rule) is iterated again from its start as a document of its own.
+  bool VisitTarget(ondemand::value& element) {
+    ondemand::object object;
+    if (element.get_object().get(object)) return Visit(element);
+    if (ReadPlainTarget(object, target)) return reader.AddTarget(target);
+    std::string_view elementText;
+    ondemand::document document;
+    if (object.raw_json().get(elementText)) return false;
+    // What follows the element in the buffer may be read as its padding.
+    const size_t room = static_cast<size_t>(padded.data() + padded.size() - elementText.data()) +
+                        simdjson::SIMDJSON_PADDING;
+    return !elementParser.iterate(elementText.data(), elementText.size(), room).get(document) &&
+           Walk(document);
+  }
+
+  // nlohmann's parser reports a number by its text: with a fraction or an exponent it is a float;
+  // else an integer in the range of int64 (when negative) or uint64, and beyond them a float. "-0"
+  // is thus the integer 0 and "-0.0" a float, which simdjson's value alone would not tell.
+  bool VisitNumber(ondemand::value& value) {
+    const std::string_view token = value.raw_json_token();
+    ondemand::number number;
+    if (value.get_number().get(number)) return false;
+    const bool integral = token.find_first_of(".eE") == std::string_view::npos;
+    switch (number.get_number_type()) {
+      case ondemand::number_type::signed_integer:
+        return integral && reader.number_integer(number.get_int64());
+      case ondemand::number_type::unsigned_integer:
+        return integral && reader.number_unsigned(number.get_uint64());
+      case ondemand::number_type::floating_point_number:
+        // simdjson refuses integers beyond uint64 and numbers beyond a double's range.
+        return !integral && reader.number_float(number.get_double(), noText);
+    }
+    return false;
+  }
+
   sax::Reader& reader;
-  const bool mayHoldNul;
-  std::string key, text;    // reused: the reader takes the text out of them
-  sax::PlainTarget target;  // reused likewise
-  const std::string noText;
+  const std::string_view padded;
+  ondemand::parser elementParser;  // for targets that are not plain
+  std::string scratch;             // reused: the reader takes the text out of it
+  sax::PlainTarget target;         // reused likewise
+  const std::string noText;        // the reader does not look at a float's text
 };
 
 }  // namespace
 
-// simdjson parses and validates the text at several hundred megabytes a second; the reader then
-// checks and builds the entries from the parsed form, in the text's order, so a file that is
-// valid JSON gets the same entries and the same first schema error as from nlohmann's events.
-// Text that simdjson refuses (not JSON, or beyond its limits) and the rare number whose kind is
-// lost in parsing go through nlohmann's parser, whose messages (with line and column) the
-// reader's errors quote.
+// simdjson's On-Demand iteration reads the text in place, without building a parsed form of it,
+// and the walk hands the values to the reader in the text's order, so a file that is JSON gets
+// the same entries as from nlohmann's events. Whenever the walk cannot finish, the text is read
+// again through nlohmann's events alone: its first error, JSON or schema, is the one reported
+// (the walk checks the text only as far as it has read, so an error it meets may come after
+// another in the text), with the line and column that the messages quote.
 std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t slack) {
   if (text.empty()) {
     error = "the file is empty";
@@ -326,22 +422,18 @@ std::shared_ptr<Site> ReadSite(std::string_view text, std::string& error, size_t
   }
   error.clear();
   try {
-    simdjson::dom::parser parser;
-    simdjson::dom::element document;
-    const bool copy = slack < simdjson::SIMDJSON_PADDING;
-    if (parser.parse(text.data(), text.size(), copy).get(document) == simdjson::SUCCESS) {
+    ondemand::parser parser;
+    ondemand::document document;
+    simdjson::padded_string copy;
+    std::string_view padded = text;
+    if (slack < simdjson::SIMDJSON_PADDING) {
+      copy = simdjson::padded_string(text);
+      padded = copy;
+    }
+    if (parser.iterate(padded, padded.size() + simdjson::SIMDJSON_PADDING).get(document) ==
+        simdjson::SUCCESS) {
       sax::Reader reader(error);
-      const bool mayHoldNul = text.find("\\u0000") != std::string_view::npos;
-      switch (DocumentWalker(reader, mayHoldNul).Visit(document)) {
-        case Walk::Done:
-          return reader.TakeSite();
-        case Walk::Refused:
-          if (error.empty()) error = "cannot read the installation";
-          return nullptr;
-        case Walk::Ambiguous:
-          error.clear();
-          break;
-      }
+      if (TextWalker(reader, padded).Walk(document)) return reader.TakeSite();
     }
   } catch (const std::exception& e) {  // e.g. out of memory; never let it cross initAPI
     error = std::string("cannot read the installation: ") + e.what();

@@ -48,7 +48,7 @@ struct Level {
 
 // A target that holds nothing but an address, a community, liveness and a small properties object
 // of texts, every value of the right type and every key once: nearly every node of a large file.
-// The texts point into the parsed document.
+// The texts point into the file's text, or into the parser's copy of a text with escapes.
 struct PlainTarget {
   std::string_view ipaddr;
   std::array<uint8_t, 4> address;  // ipaddr's numbers
@@ -115,8 +115,7 @@ class Reader final : public nlohmann::json_sax<Json> {
   bool AddTarget(const PlainTarget& target);
 
   bool key(string_t& key) override;
-  // elements: the number of members when the parser knows it, else -1.
-  bool start_object(std::size_t elements) override { return OnContainer(true, elements); }
+  bool start_object(std::size_t) override { return OnContainer(true); }
   bool start_array(std::size_t) override { return OnContainer(false); }
   bool end_object() override;
   bool end_array() override;
@@ -173,7 +172,7 @@ class Reader final : public nlohmann::json_sax<Json> {
 
   bool OnScalar(const Scalar& value);
   bool OnNodeScalar(Level& level, const Scalar& value);
-  bool OnContainer(bool object, std::size_t elements = std::size_t(-1));
+  bool OnContainer(bool object);
   bool FinishNode();
   // Gives a finished entry of kind other than AutoConfig to its owner, the node (or the top level)
   // that holds the list it is in; depth is the entry's own (its list is at depth - 1).

@@ -257,13 +257,15 @@ TEST(TextMap, KeyOrderLastOfEqualKeysAndWholeTexts) {
   EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
 }
 
-// Reading a site file takes short cuts (simdjson's parsed form, plain targets without the
+// Reading a site file takes short cuts (simdjson's On-Demand iteration, plain targets without the
 // parser's events); whatever the text, it must agree with the reading through the events alone:
 // the same refusal, or an installation that writes back the same.
 TEST(SiteReading, AgreesWithTheReadingThroughTheEventsAlone) {
   const std::string dsm = R"({"format": 1, "server": "K", "agents": [{"ipaddr": "10.1.1.1",
       "brokers": [{"dsms": [{"name": "d", "targets": [)";
   const std::string end = "]}]}]}]}";
+  const std::string rule = R"({"format": 1, "server": "K", "agents": [], "rules": [{"number": )";
+  const std::string ruleEnd = "}]}";
   const std::string texts[] = {
       dsm + end,
       dsm + R"({"ipaddr": "10.2.0.1"}, {"ipaddr": "10.2.0.2", "community": "c", "alive": false,
@@ -284,17 +286,67 @@ TEST(SiteReading, AgreesWithTheReadingThroughTheEventsAlone) {
       R"({"format": 1, "server": "K", "agents": [], "rules": [{"number": -0}]})",
       "",
       "[]",
+      " \n ",
+      "\xef\xbb\xbf" + dsm + end,  // a byte order mark, which nlohmann's parser skips
+      // Numbers: nlohmann's parser tells integers from floats by their text.
+      rule + "-0.0" + ruleEnd,
+      rule + "1e2" + ruleEnd,
+      rule + "1E0" + ruleEnd,
+      rule + "9223372036854775807" + ruleEnd,
+      rule + "18446744073709551615" + ruleEnd,
+      rule + "-9223372036854775809" + ruleEnd,
+      rule + "123456789012345678901234567890" + ruleEnd,
+      rule + "1e999" + ruleEnd,
+      rule + "01" + ruleEnd,
+      // Escapes, in keys and texts of plain targets and elsewhere.
+      dsm + R"({"ip\u0061ddr": "10.2.0.1", "properties": {"k\"\\": "v\"\\", "\u00e9": "\/"}})" +
+          end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k\u0000": "v"}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "\ud800"}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "\udc00"}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "\q"}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": ")" + "\xff\xfe" + R"("}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": ")" + "\xed\xa0\x80" + R"("}})" + end,
+      dsm +
+          R"({"ipaddr": "10.2.0.1", "community": "\u0063"}, {"ipaddr": "10.2.0.1", "community": "c"})" +
+          end,
+      R"({"format": 1, "server": "K\"", "users": {"r\u00e9": "\t"}, "agents": []})",
+      // A target read by the events, then plain ones; one whose text goes wrong further on.
+      dsm + R"({"ipaddr": "10.2.0.4", "logs": ["x"]}, {"ipaddr": "10.2.0.5", "alive": tru})" + end,
+      dsm + R"({"ipaddr": "10.2.0.4", "logs": ["x"], "alive": tru}, {"ipaddr": "10.2.0.5"})" + end,
+      dsm + R"({}, {"ipaddr": "10.2.0.5"})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "logs": )" + std::string(2000, '[') + std::string(2000, ']') +
+          "}" + end,
+      // A string followed by ':' where a ',' belongs.
+      R"({"format": 1, "server": "": ], "agents": []})",
+      dsm + R"({"ipaddr": "10.2.0.1", "community": "c": 1}, {"ipaddr": "10.2.0.2"})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "properties": {"k": "v": "w"}})" + end,
+      // What follows the top-level object.
+      dsm + R"({"ipaddr": "10.2.0.1"})" + end + R"( {"format": 1})",
+      dsm + R"({"ipaddr": "10.2.0.1"})" + end + "}",
+      dsm + R"({"ipaddr": "10.2.0.1"})" + end.substr(1),
+      dsm + R"({"ipaddr": "10.2.0.1",})" + end,
+      R"({"format": 1, "server": "K", "agents": [], "format": 1})",
+      R"({"format": )" + std::string(5000, '[') + std::string(5000, ']') + "}",
   };
+  // Read from a copy, and in place from a buffer with room after the text (which holds what
+  // would change the reading if it were read as part of the text).
+  constexpr size_t kSlack = 64;
   for (const std::string& text : texts) {
-    std::string error, referenceError;
-    const auto site = sim::ReadSite(text, error);
+    std::string referenceError;
     const auto reference = sim::ReadSiteThroughEvents(text, referenceError);
-    ASSERT_EQ(site != nullptr, reference != nullptr) << text << "\n" << error << referenceError;
-    if (site) {
-      EXPECT_EQ(sim::WriteSite(*site), sim::WriteSite(*reference)) << text;
-    } else {
-      EXPECT_FALSE(error.empty()) << text;
-      EXPECT_EQ(error, referenceError) << text;
+    const std::string buffer = text + std::string(kSlack, '}');
+    for (const size_t slack : {size_t{0}, kSlack}) {
+      std::string error;
+      const auto site =
+          sim::ReadSite(std::string_view(buffer).substr(0, text.size()), error, slack);
+      ASSERT_EQ(site != nullptr, reference != nullptr) << text << "\n" << error << referenceError;
+      if (site) {
+        EXPECT_EQ(sim::WriteSite(*site), sim::WriteSite(*reference)) << text;
+      } else {
+        EXPECT_FALSE(error.empty()) << text;
+        EXPECT_EQ(error, referenceError) << text;
+      }
     }
   }
 }
