@@ -9,21 +9,6 @@ namespace sim {
 
 namespace {
 
-// Under AddressSanitizer (g++ says so with __SANITIZE_ADDRESS__, clang through __has_feature)
-// every block is its own allocation: misuse is caught, and the leak checker, which does not look
-// into mapped chunks, sees what entries own.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kBlockByBlock = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kBlockByBlock = true;
-#else
-constexpr bool kBlockByBlock = false;
-#endif
-#else
-constexpr bool kBlockByBlock = false;
-#endif
-
 // Chunks start small, for the built-in site, and double up to this size.
 constexpr size_t kFirstChunk = size_t{64} << 10;
 constexpr size_t kLargestChunk = size_t{16} << 20;

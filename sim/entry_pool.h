@@ -20,6 +20,21 @@
 
 namespace sim {
 
+// Under AddressSanitizer (g++ says so with __SANITIZE_ADDRESS__, clang through __has_feature)
+// every block of a pool or a reuse list is its own allocation: misuse is caught, and the leak
+// checker, which does not look into mapped chunks, sees what entries own.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kBlockByBlock = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kBlockByBlock = true;
+#else
+inline constexpr bool kBlockByBlock = false;
+#endif
+#else
+inline constexpr bool kBlockByBlock = false;
+#endif
+
 class EntryPool {
  public:
   // A pool for its owner, who lets go of it with Release.

@@ -43,6 +43,11 @@ class SimNode final : public TreeNode {
   bool ExecuteCommand(const char* command, const char* arguments) override;
   bool NodeIsAlive() override;
 
+  // Nodes come and go by the million (a walk makes one per step): their blocks are kept for
+  // reuse (node.cpp).
+  static void* operator new(size_t bytes);
+  static void operator delete(void* block, size_t bytes);
+
   // The entry while it is part of the loaded installation, else null (with the refusal's reason).
   // Valid until the installation changes: callers use it at once.
   Entry* Live() const;
