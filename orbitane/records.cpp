@@ -52,7 +52,10 @@ void ChildDefinitionData::setv(const char* key, const char* value) {
     const std::less<const char*> before;
     return !before(text, packed_.data()) && !before(packed_.data() + packed_.size(), text);
   };
-  if (inRecord(key) || inRecord(text)) {
+  if (place.at == packed_.size() && !inRecord(key) && !inRecord(text)) {
+    // After every key (as records are mostly made, in key order): appended.
+    packed_.append(key, keyLength + 1).append(text, textLength + 1);
+  } else if (inRecord(key) || inRecord(text)) {
     // A text of this record, which the insertions would move: copied first.
     std::string entry;
     entry.append(key, keyLength + 1).append(text, textLength + 1);
