@@ -1,0 +1,168 @@
+#include "cli/plan_members.h"
+
+#include <simdjson.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+using simdjson::ondemand::value;
+
+// What the writer puts between the pieces that ReadPlanEnds reads.
+constexpr std::string_view kRecordKey = ",\n\"made_from\": ";
+constexpr std::string_view kLengthKey = ",\n\"made_from_bytes\": ";
+constexpr std::string_view kChangesKey = "\"changes\": ";
+constexpr std::string_view kNodesKey = ",\n\"nodes\": ";
+// How far from its end of the text each piece is looked for: far more than the writer puts there
+// (the stop of an incomplete run, the list of scripts), and short of a scan of a large plan.
+constexpr size_t kHeadSearched = 64 * 1024;
+constexpr size_t kTailSearched = 4096;
+
+// One member of the record's head: the three paths are texts (or null), the format is there.
+bool ReadHeadMember(std::string_view key, value member, RecordHead& head) {
+  if (key == "format") head.hasFormat = true;
+  std::string_view text;
+  if (member.get_string().get(text)) return true;  // null, or what --apply does not read
+  if (key == "script") head.script = text;
+  if (key == "directory") head.directory = text;
+  if (key == "installation") head.installation = text;
+  return true;
+}
+
+// Reads the head of the record value and finds its text, in the pass over the plan: the nodes are
+// skipped, not indexed a second time. The record ends at the last '}' before the token that
+// follows it.
+bool ReadRecord(simdjson::ondemand::document& document, value record, PlanMembers& found) {
+  const std::string_view opening = record.raw_json_token();
+  simdjson::ondemand::object members;
+  if (record.get_object().get(members)) return false;
+  bool beforeNodes = true;
+  for (auto member : members) {
+    std::string_view key;
+    if (member.unescaped_key().get(key)) return false;
+    if (!beforeNodes) continue;
+    if (key == "nodes") {
+      beforeNodes = false;
+      continue;
+    }
+    ReadHeadMember(key, member.value(), found.head);
+  }
+  const char* next = nullptr;
+  if (document.current_location().get(next)) return false;
+  const char* end = next;
+  while (end > opening.data() && end[-1] != '}') --end;
+  if (end == opening.data()) return false;
+  found.record = std::string_view(opening.data(), static_cast<size_t>(end - opening.data()));
+  return true;
+}
+
+// A member of the plan object other than "made_from".
+bool ReadPlanMember(std::string_view key, value member, PlanMembers& found) {
+  if (key == "changes") {
+    simdjson::ondemand::array changes;
+    if (member.get_array().get(changes) || changes.raw_json().get(found.changes)) return false;
+    found.hasChanges = true;
+  } else if (key == "complete") {
+    bool complete = true;
+    if (!member.get_bool().get(complete)) found.complete = complete;
+  } else if (key == "applied") {
+    std::string_view applied;
+    found.hasApplied = !member.get_string().get(applied);
+    found.applied = applied;
+  }
+  return true;
+}
+
+// Reads the JSON object opening + piece + closing, calling read(key, value) for each member; false
+// when it is not one object or read refuses a member.
+template <class Read>
+bool ReadPiece(simdjson::ondemand::parser& parser, std::string_view opening, std::string_view piece,
+               std::string_view closing, Read read) {
+  std::string text;
+  text.reserve(opening.size() + piece.size() + closing.size());
+  text.append(opening).append(piece).append(closing);
+  const simdjson::padded_string padded(text);
+  simdjson::ondemand::document document;
+  simdjson::ondemand::object object;
+  if (parser.iterate(padded).get(document) || document.get_object().get(object)) return false;
+  for (auto member : object) {
+    std::string_view key;
+    value content;
+    if (member.unescaped_key().get(key) || member.value().get(content) || !read(key, content)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadPlanEnds(const simdjson::padded_string& text, PlanMembers& found) {
+  const std::string_view all(text.data(), text.size());
+  simdjson::ondemand::parser parser;
+  // The tail: the record's length and what follows it.
+  const size_t tailWindow = all.size() > kTailSearched ? all.size() - kTailSearched : 0;
+  const size_t lengthAt = all.substr(tailWindow).rfind(kLengthKey);
+  if (lengthAt == std::string_view::npos) return false;
+  const size_t recordEnd = tailWindow + lengthAt;
+  uint64_t length = 0;
+  bool hasLength = false;
+  const bool tailRead = ReadPiece(parser, "{", all.substr(recordEnd + 2), "",
+                                  [&](std::string_view key, value member) {
+                                    if (key == "made_from_bytes") {
+                                      hasLength = !member.get_uint64().get(length);
+                                      return hasLength;
+                                    }
+                                    return key == "applied" && ReadPlanMember(key, member, found);
+                                  });
+  if (!tailRead || !hasLength || length < 2 || length > recordEnd - kRecordKey.size()) return false;
+  // The record, just before: "made_from" and its value.
+  const size_t recordStart = recordEnd - length;
+  if (all.substr(recordStart - kRecordKey.size(), kRecordKey.size()) != kRecordKey ||
+      all[recordStart] != '{' || all[recordEnd - 1] != '}') {
+    return false;
+  }
+  const std::string_view record = all.substr(recordStart, length);
+  const size_t nodesAt = record.substr(0, kHeadSearched).find(kNodesKey);
+  if (nodesAt == std::string_view::npos || !ReadPiece(parser, "", record.substr(0, nodesAt), "}",
+                                                      [&](std::string_view key, value member) {
+                                                        return ReadHeadMember(key, member,
+                                                                              found.head);
+                                                      })) {
+    return false;
+  }
+  // The head: the members before the changes, which are a list.
+  const size_t changesAt = all.substr(0, std::min(kHeadSearched, recordStart)).find(kChangesKey);
+  if (changesAt == std::string_view::npos) return false;
+  const size_t listAt = changesAt + kChangesKey.size();
+  if (all[listAt] != '[' ||
+      !ReadPiece(parser, "", all.substr(0, listAt), "[]}", [&](std::string_view key, value member) {
+        return key != "made_from" && ReadPlanMember(key, member, found);
+      })) {
+    return false;
+  }
+  found.changes = {};
+  found.record = record;
+  found.hasRecord = true;
+  return found.hasChanges;
+}
+
+bool ReadPlanMembers(const simdjson::padded_string& text, PlanMembers& found) {
+  simdjson::ondemand::parser parser;
+  simdjson::ondemand::document document;
+  simdjson::ondemand::object plan;
+  if (parser.iterate(text).get(document) || document.get_object().get(plan)) return false;
+  for (auto member : plan) {
+    std::string_view key;
+    value content;
+    if (member.unescaped_key().get(key) || member.value().get(content)) return false;
+    if (key == "made_from") {
+      if (!ReadRecord(document, content, found)) return false;
+      found.hasRecord = true;
+    } else if (!ReadPlanMember(key, content, found)) {
+      return false;
+    }
+  }
+  return true;
+}
