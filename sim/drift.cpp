@@ -30,13 +30,11 @@ struct ChildFinder {
   std::unordered_map<std::string_view, size_t> byDescription;
 
   const Entry* Find(std::string_view description) {
-    if (next < children.texts.size() && children.texts[next] == description) {
+    if (next < children.size() && children[next] == description) {
       return children.entries[next++];
     }
     if (byDescription.empty()) {
-      for (size_t i = 0; i < children.texts.size(); ++i) {
-        byDescription.emplace(children.texts[i], i);
-      }
+      for (size_t i = 0; i < children.size(); ++i) byDescription.emplace(children[i], i);
     }
     auto found = byDescription.find(description);
     return found == byDescription.end() ? nullptr : children.entries[found->second];
@@ -81,7 +79,8 @@ class DriftWriter {
   }
 
   void Children(const std::set<std::string_view>& was, const ChildDescriptions& now) {
-    const std::set<std::string_view> is(now.texts.begin(), now.texts.end());
+    std::set<std::string_view> is;
+    for (size_t i = 0; i < now.size(); ++i) is.insert(now[i]);
     for (std::string_view child : was) {
       if (is.count(child) == 0) Line("- ", std::string(child) + " removed");
     }
