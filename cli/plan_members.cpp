@@ -98,11 +98,13 @@ bool ReadPiece(simdjson::ondemand::parser& parser, std::string_view opening, std
 
 }  // namespace
 
-bool ReadPlanEnds(const simdjson::padded_string& text, PlanMembers& found) {
+bool ReadPlanEnds(const simdjson::padded_string& text,
+                  const std::function<bool(size_t, size_t)>& read, PlanMembers& found) {
   const std::string_view all(text.data(), text.size());
   simdjson::ondemand::parser parser;
   // The tail: the record's length and what follows it.
   const size_t tailWindow = all.size() > kTailSearched ? all.size() - kTailSearched : 0;
+  if (!read(tailWindow, all.size())) return false;
   const size_t lengthAt = all.substr(tailWindow).rfind(kLengthKey);
   if (lengthAt == std::string_view::npos) return false;
   const size_t recordEnd = tailWindow + lengthAt;
@@ -119,6 +121,7 @@ bool ReadPlanEnds(const simdjson::padded_string& text, PlanMembers& found) {
   if (!tailRead || !hasLength || length < 2 || length > recordEnd - kRecordKey.size()) return false;
   // The record, just before: "made_from" and its value.
   const size_t recordStart = recordEnd - length;
+  if (!read(recordStart - kRecordKey.size(), recordEnd)) return false;
   if (all.substr(recordStart - kRecordKey.size(), kRecordKey.size()) != kRecordKey ||
       all[recordStart] != '{' || all[recordEnd - 1] != '}') {
     return false;
@@ -133,10 +136,12 @@ bool ReadPlanEnds(const simdjson::padded_string& text, PlanMembers& found) {
     return false;
   }
   // The head: the members before the changes, which are a list.
-  const size_t changesAt = all.substr(0, std::min(kHeadSearched, recordStart)).find(kChangesKey);
+  const size_t headEnd = std::min(kHeadSearched, recordStart);
+  if (!read(0, headEnd)) return false;
+  const size_t changesAt = all.substr(0, headEnd).find(kChangesKey);
   if (changesAt == std::string_view::npos) return false;
   const size_t listAt = changesAt + kChangesKey.size();
-  if (all[listAt] != '[' ||
+  if (listAt >= headEnd || all[listAt] != '[' ||
       !ReadPiece(parser, "", all.substr(0, listAt), "[]}", [&](std::string_view key, value member) {
         return key != "made_from" && ReadPlanMember(key, member, found);
       })) {

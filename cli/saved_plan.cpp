@@ -76,6 +76,54 @@ bool ReplacePlanFile(const std::string& path, const std::string& text) {
   return ok;
 }
 
+}  // namespace
+
+// A plan file's text, read in the ranges asked for. Its memory is reserved at once and what is
+// never read is never touched: --apply reads the ends of a plan this program wrote, and leaves its
+// change list, the bulk of a large plan, unread.
+class PlanText {
+ public:
+  // false with errno set when the file cannot be read.
+  bool Open(const char* path) {
+    struct stat status {};
+    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode)) {  // read as it comes, whole
+      whole = true;
+      return !simdjson::padded_string::load(path).get(text);
+    }
+    file.reset(std::fopen(path, "rb"));
+    if (file == nullptr || fstat(fileno(file.get()), &status) != 0) return false;
+    text = simdjson::padded_string(static_cast<size_t>(status.st_size));
+    return text.data() != nullptr || (errno = ENOMEM, false);
+  }
+
+  // Fills in the bytes from begin to end; false with errno set when they cannot be read.
+  bool Read(size_t begin, size_t end) {
+    if (whole) return true;
+    while (begin < end) {
+      const ssize_t got =
+          pread(fileno(file.get()), text.data() + begin, end - begin, static_cast<off_t>(begin));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        if (got == 0) errno = EIO;  // the file is shorter than it was
+        return false;
+      }
+      begin += static_cast<size_t>(got);
+    }
+    return true;
+  }
+
+  bool ReadWhole() { return Read(0, text.size()) && (whole = true); }
+
+  const simdjson::padded_string& Text() const { return text; }
+
+ private:
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{nullptr, std::fclose};
+  simdjson::padded_string text;
+  bool whole = false;  // every byte is there
+};
+
+namespace {
+
 // The plan file with "applied" (the time, UTC) as its last member.
 int MarkApplied(const SavedPlan& saved) {
   char now[32];
@@ -90,7 +138,14 @@ int MarkApplied(const SavedPlan& saved) {
                  saved.file);
     return kCannotCreate;
   }
-  std::string updated(saved.text->data(), saved.text->size());
+  if (!saved.text->ReadWhole()) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: nothing was run: the plan %s cannot be marked as applied: %s\n",
+                 saved.file, std::strerror(errno));
+    return kCannotCreate;
+  }
+  const simdjson::padded_string& text = saved.text->Text();
+  std::string updated(text.data(), text.size());
   const size_t end = updated.rfind('}');  // a saved plan is an object: there is one
   updated.insert(end, ",\n\"applied\": \"" + std::string(now) + "\"");
   if (ReplacePlanFile(Resolved(saved.file), updated)) return 0;
@@ -159,18 +214,21 @@ std::string WithPlanRecord(const std::string& plan, const char* script) {
 }
 
 int ReadSavedPlan(SavedPlan& saved) {
-  saved.text = std::make_shared<simdjson::padded_string>();
-  simdjson::padded_string& padded = *saved.text;
-  if (simdjson::padded_string::load(saved.file).get(padded)) {
+  saved.text = std::make_shared<PlanText>();
+  PlanText& text = *saved.text;
+  auto unreadable = [&saved] {
     std::fprintf(stderr, "hxo_cmdline: cannot read the plan %s: %s\n", saved.file,
                  std::strerror(errno));
     return kUnreadable;
-  }
+  };
+  if (!text.Open(saved.file)) return unreadable();
   PlanMembers plan;
-  bool read = ReadPlanEnds(padded, plan);
+  bool read = ReadPlanEnds(
+      text.Text(), [&text](size_t begin, size_t end) { return text.Read(begin, end); }, plan);
   if (!read) {  // a plan laid out otherwise (edited, or of an earlier version) is read whole
+    if (!text.ReadWhole()) return unreadable();
     plan = PlanMembers();
-    read = ReadPlanMembers(padded, plan);
+    read = ReadPlanMembers(text.Text(), plan);
   }
   if (!read || !plan.hasChanges || !plan.hasRecord) {
     std::fprintf(stderr,
