@@ -74,26 +74,36 @@ bool ReadPlanMember(std::string_view key, value member, PlanMembers& found) {
   return true;
 }
 
-// Reads the JSON object opening + piece + closing, calling read(key, value) for each member; false
-// when it is not one object or read refuses a member.
+// Calls read(document, key, value) for each member of the JSON object text; false when text is
+// not one or read refuses a member.
+template <class Read>
+bool ForEachMember(simdjson::ondemand::parser& parser, const simdjson::padded_string& text,
+                   Read read) {
+  simdjson::ondemand::document document;
+  simdjson::ondemand::object object;
+  if (parser.iterate(text).get(document) || document.get_object().get(object)) return false;
+  for (auto member : object) {
+    std::string_view key;
+    value content;
+    if (member.unescaped_key().get(key) || member.value().get(content) ||
+        !read(document, key, content)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The same for the object opening + piece + closing, read(key, value) for each member.
 template <class Read>
 bool ReadPiece(simdjson::ondemand::parser& parser, std::string_view opening, std::string_view piece,
                std::string_view closing, Read read) {
   std::string text;
   text.reserve(opening.size() + piece.size() + closing.size());
   text.append(opening).append(piece).append(closing);
-  const simdjson::padded_string padded(text);
-  simdjson::ondemand::document document;
-  simdjson::ondemand::object object;
-  if (parser.iterate(padded).get(document) || document.get_object().get(object)) return false;
-  for (auto member : object) {
-    std::string_view key;
-    value content;
-    if (member.unescaped_key().get(key) || member.value().get(content) || !read(key, content)) {
-      return false;
-    }
-  }
-  return true;
+  return ForEachMember(parser, simdjson::padded_string(text),
+                       [&read](simdjson::ondemand::document&, std::string_view key, value content) {
+                         return read(key, content);
+                       });
 }
 
 }  // namespace
@@ -155,19 +165,11 @@ bool ReadPlanEnds(const simdjson::padded_string& text,
 
 bool ReadPlanMembers(const simdjson::padded_string& text, PlanMembers& found) {
   simdjson::ondemand::parser parser;
-  simdjson::ondemand::document document;
-  simdjson::ondemand::object plan;
-  if (parser.iterate(text).get(document) || document.get_object().get(plan)) return false;
-  for (auto member : plan) {
-    std::string_view key;
-    value content;
-    if (member.unescaped_key().get(key) || member.value().get(content)) return false;
-    if (key == "made_from") {
-      if (!ReadRecord(document, content, found)) return false;
-      found.hasRecord = true;
-    } else if (!ReadPlanMember(key, content, found)) {
-      return false;
-    }
-  }
-  return true;
+  return ForEachMember(
+      parser, text,
+      [&found](simdjson::ondemand::document& document, std::string_view key, value content) {
+        if (key != "made_from") return ReadPlanMember(key, content, found);
+        found.hasRecord = ReadRecord(document, content, found);
+        return found.hasRecord;
+      });
 }
