@@ -206,10 +206,17 @@ ChildDescriptions DescribeChildren(const Entry& entry) {
   return children;
 }
 
+std::string& FingerprintInput() {
+  // Kept, so that its memory serves every entry, of both kinds of fingerprint: a DSM's children
+  // make it megabytes.
+  static std::string input;
+  input.clear();
+  return input;
+}
+
 Digest128 Fingerprint(const Entry& entry, std::string_view description,
                       const ChildDescriptions& children) {
-  static std::string input;  // kept, so that its memory serves every entry
-  input.clear();
+  std::string& input = FingerprintInput();
   AddEntryFields(input, description, entry, children);
   return FingerprintDigest(input);
 }

@@ -66,6 +66,8 @@ void AddFingerprintField(std::string& input, std::string_view text);
 void AddEntryFields(std::string& input, std::string_view description, const Entry& entry,
                     const ChildDescriptions& children);
 Digest128 FingerprintDigest(const std::string& input);
+// The buffer that fingerprints are digested from, emptied.
+std::string& FingerprintInput();
 
 // A saved plan's record of the installation: {"format": kPlanRecordFormat, "nodes": [...],
 // "added": [...]}. "nodes" holds the entries of before (the installation as loaded) whose ids are

@@ -76,8 +76,7 @@ class OutcomeWalk {
 
 Digest128 Outcome(const Entry& entry, std::string_view description,
                   const ChildDescriptions& children, EntryAsFound found, uint64_t firstAddedId) {
-  static std::string input;  // kept, so that its memory serves every entry
-  input.clear();
+  std::string& input = FingerprintInput();
   AddEntryFields(input, description, entry, children);
   AddFingerprintField(input, "added");
   for (const Entry* child : children.entries) input += child->id >= firstAddedId ? '+' : '-';
