@@ -128,7 +128,10 @@ bool ReadPlanEnds(const simdjson::padded_string& text,
                                     }
                                     return key == "applied" && ReadPlanMember(key, member, found);
                                   });
-  if (!tailRead || !hasLength || length < 2 || length > recordEnd - kRecordKey.size()) return false;
+  if (!tailRead || !hasLength || length < 2 || length > recordEnd ||
+      recordEnd - length < kRecordKey.size()) {
+    return false;
+  }
   // The record, just before: "made_from" and its value.
   const size_t recordStart = recordEnd - length;
   if (!read(recordStart - kRecordKey.size(), recordEnd)) return false;

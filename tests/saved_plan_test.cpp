@@ -295,6 +295,9 @@ TEST(SavedPlan, WhatCannotBeApplied) {
        "echo 'AUTH KORAS root' > s.hxo; $HXO --plan p.json s.hxo; sed -i "
        "'s/, \"[0-9a-f]\\{32\\}\", \\[/, \"x\", [/' p.json; $HXO --apply p.json",
        "", "", "hxo_cmdline: p.json is not a saved plan: its record cannot be read\n", 65},
+      {"a record's length and nothing before it",
+       "printf ',\\n\"made_from_bytes\": 5}' > p.json; $HXO --apply p.json", "", "",
+       "hxo_cmdline: p.json is not a saved plan: write one with --plan FILE.json SCRIPT\n", 65},
       {"a record cut short",
        "echo 'AUTH KORAS root' > s.hxo; $HXO --plan p.json s.hxo; head -c $(($(wc -c < p.json) / "
        "2)) "
