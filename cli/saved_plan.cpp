@@ -93,7 +93,8 @@ class PlanText {
     file.reset(std::fopen(path, "rb"));
     if (file == nullptr || fstat(fileno(file.get()), &status) != 0) return false;
     text = simdjson::padded_string(static_cast<size_t>(status.st_size));
-    return text.data() != nullptr || (errno = ENOMEM, false);
+    if (text.data() == nullptr) errno = ENOMEM;
+    return text.data() != nullptr;
   }
 
   // Fills in the bytes from begin to end; false with errno set when they cannot be read.
@@ -112,7 +113,10 @@ class PlanText {
     return true;
   }
 
-  bool ReadWhole() { return Read(0, text.size()) && (whole = true); }
+  bool ReadWhole() {
+    whole = Read(0, text.size());
+    return whole;
+  }
 
   const simdjson::padded_string& Text() const { return text; }
 
