@@ -131,11 +131,13 @@ class RecordWriter {
 }  // namespace
 
 void AddFingerprintField(std::string& input, std::string_view text) {
-  char length[24];
-  auto end = std::to_chars(length, length + sizeof length, text.size()).ptr;
-  input.append(length, end);
-  input += ':';
-  input += text;
+  // The length and its ':' appended at once, and each by pointer and count: the overloads of a
+  // pointer range or a repeated character go the long way, through replace, for every field.
+  char head[24];
+  char* end = std::to_chars(head, head + sizeof head - 1, text.size()).ptr;
+  *end++ = ':';
+  input.append(head, static_cast<size_t>(end - head));
+  input.append(text.data(), text.size());
 }
 
 void AddEntryFields(std::string& input, std::string_view description, const Entry& entry,
