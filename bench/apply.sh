@@ -45,12 +45,15 @@ in_memory() {  # LABEL ARGUMENTS...
   timed "$label" "$build/hxo_cmdline" --sim "$work/site-$targets.json" --read-only "$@"
 }
 
-real() {  # LABEL ARGUMENTS...: on a fresh copy of the site (and of the plan, which --apply marks)
+# LABEL ARGUMENTS...: on a fresh copy of the site (and of the plan, which --apply marks). The
+# copy's name is as long as the site's, so that the plan's record keeps its length in bytes and
+# --apply reads the plan as it reads the one it wrote.
+real() {
   local label=$1 n=$real_targets
   shift
-  cp "$work/site-$n.json" "$work/real.json"
-  sed "s|$work/site-$n.json|$work/real.json|" "$work/plan-$n.json" > "$work/real-plan.json"
-  timed "$label" "$build/hxo_cmdline" --sim "$work/real.json" "$@"
+  cp "$work/site-$n.json" "$work/copy-$n.json"
+  sed "s|$work/site-$n.json|$work/copy-$n.json|" "$work/plan-$n.json" > "$work/real-plan.json"
+  timed "$label" "$build/hxo_cmdline" --sim "$work/copy-$n.json" "$@"
 }
 
 echo "load before: $(load_average); $runs interleaved runs, medians"

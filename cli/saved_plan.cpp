@@ -17,6 +17,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/plan_members.h"
 #include "hxo/hxo.h"
 
 namespace {
@@ -75,6 +76,58 @@ bool ReplacePlanFile(const std::string& path, const std::string& text) {
   return ok;
 }
 
+}  // namespace
+
+// A plan file's text, read in the ranges asked for. Its memory is reserved at once and what is
+// never read is never touched: --apply reads the ends of a plan this program wrote, and leaves its
+// change list, the bulk of a large plan, unread.
+class PlanText {
+ public:
+  // false with errno set when the file cannot be read.
+  bool Open(const char* path) {
+    struct stat status {};
+    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode)) {  // read as it comes, whole
+      whole = true;
+      return !simdjson::padded_string::load(path).get(text);
+    }
+    file.reset(std::fopen(path, "rb"));
+    if (file == nullptr || fstat(fileno(file.get()), &status) != 0) return false;
+    text = simdjson::padded_string(static_cast<size_t>(status.st_size));
+    if (text.data() == nullptr) errno = ENOMEM;
+    return text.data() != nullptr;
+  }
+
+  // Fills in the bytes from begin to end; false with errno set when they cannot be read.
+  bool Read(size_t begin, size_t end) {
+    if (whole) return true;
+    while (begin < end) {
+      const ssize_t got =
+          pread(fileno(file.get()), text.data() + begin, end - begin, static_cast<off_t>(begin));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        if (got == 0) errno = EIO;  // the file is shorter than it was
+        return false;
+      }
+      begin += static_cast<size_t>(got);
+    }
+    return true;
+  }
+
+  bool ReadWhole() {
+    whole = Read(0, text.size());
+    return whole;
+  }
+
+  const simdjson::padded_string& Text() const { return text; }
+
+ private:
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{nullptr, std::fclose};
+  simdjson::padded_string text;
+  bool whole = false;  // every byte is there
+};
+
+namespace {
+
 // The plan file with "applied" (the time, UTC) as its last member.
 int MarkApplied(const SavedPlan& saved) {
   char now[32];
@@ -89,7 +142,14 @@ int MarkApplied(const SavedPlan& saved) {
                  saved.file);
     return kCannotCreate;
   }
-  std::string updated(saved.text->data(), saved.text->size());
+  if (!saved.text->ReadWhole()) {
+    std::fprintf(stderr,
+                 "hxo_cmdline: nothing was run: the plan %s cannot be marked as applied: %s\n",
+                 saved.file, std::strerror(errno));
+    return kCannotCreate;
+  }
+  const simdjson::padded_string& text = saved.text->Text();
+  std::string updated(text.data(), text.size());
   const size_t end = updated.rfind('}');  // a saved plan is an object: there is one
   updated.insert(end, ",\n\"applied\": \"" + std::string(now) + "\"");
   if (ReplacePlanFile(Resolved(saved.file), updated)) return 0;
@@ -151,99 +211,30 @@ std::string WithPlanRecord(const std::string& plan, const char* script) {
       ", \"installation\": " + Dump(installation.empty() ? Json() : Json(installation)) + ",\n" +
       (record + 1);  // the record's members follow
   std::free(record);
-  return plan.substr(0, end) + ",\n\"made_from\": " + madeFrom + plan.substr(end);
+  // The record's length after it: --apply finds the record from the end of the file, without
+  // reading the changes before it.
+  return plan.substr(0, end) + ",\n\"made_from\": " + madeFrom +
+         ",\n\"made_from_bytes\": " + std::to_string(madeFrom.size()) + plan.substr(end);
 }
-
-namespace {
-
-// The members of "made_from" before its nodes.
-struct RecordHead {
-  std::optional<std::string> script, directory, installation;
-  bool hasFormat = false;
-};
-
-// The members of a plan that --apply reads. The record and the changes are kept as the file holds
-// them: the installation reads the record, and the changes are read only when a run differed.
-struct PlanMembers {
-  std::string_view changes, record;  // in the file's text
-  RecordHead head;
-  std::string applied;
-  bool complete = true;
-  bool hasChanges = false, hasRecord = false, hasApplied = false;
-};
-
-// Reads the head of the record value and finds its text, in the pass over the plan: the nodes are
-// skipped, not indexed a second time. The record ends at the last '}' before the token that
-// follows it.
-bool ReadRecord(simdjson::ondemand::document& document, simdjson::ondemand::value value,
-                PlanMembers& found) {
-  const std::string_view opening = value.raw_json_token();
-  simdjson::ondemand::object members;
-  if (value.get_object().get(members)) return false;
-  bool beforeNodes = true;
-  for (auto member : members) {
-    std::string_view key, text;
-    if (member.unescaped_key().get(key)) return false;
-    if (!beforeNodes) continue;
-    if (key == "format") found.head.hasFormat = true;
-    if (key == "nodes") {
-      beforeNodes = false;
-      continue;
-    }
-    const bool isText = !member.value().get_string().get(text);
-    if (key == "script" && isText) found.head.script = text;
-    if (key == "directory" && isText) found.head.directory = text;
-    if (key == "installation" && isText) found.head.installation = text;
-  }
-  const char* next = nullptr;
-  if (document.current_location().get(next)) return false;
-  const char* end = next;
-  while (end > opening.data() && end[-1] != '}') --end;
-  if (end == opening.data()) return false;
-  found.record = std::string_view(opening.data(), static_cast<size_t>(end - opening.data()));
-  return true;
-}
-
-bool ReadPlanMembers(const simdjson::padded_string& text, PlanMembers& found) {
-  simdjson::ondemand::parser parser;
-  simdjson::ondemand::document document;
-  simdjson::ondemand::object plan;
-  if (parser.iterate(text).get(document) || document.get_object().get(plan)) return false;
-  for (auto member : plan) {
-    std::string_view key;
-    simdjson::ondemand::value value;
-    if (member.unescaped_key().get(key) || member.value().get(value)) return false;
-    if (key == "changes") {
-      simdjson::ondemand::array changes;
-      if (value.get_array().get(changes) || changes.raw_json().get(found.changes)) return false;
-      found.hasChanges = true;
-    } else if (key == "made_from") {
-      if (!ReadRecord(document, value, found)) return false;
-      found.hasRecord = true;
-    } else if (key == "complete") {
-      bool complete = true;
-      if (!value.get_bool().get(complete)) found.complete = complete;
-    } else if (key == "applied") {
-      std::string_view applied;
-      found.hasApplied = !value.get_string().get(applied);
-      found.applied = applied;
-    }
-  }
-  return true;
-}
-
-}  // namespace
 
 int ReadSavedPlan(SavedPlan& saved) {
-  saved.text = std::make_shared<simdjson::padded_string>();
-  simdjson::padded_string& padded = *saved.text;
-  if (simdjson::padded_string::load(saved.file).get(padded)) {
+  saved.text = std::make_shared<PlanText>();
+  PlanText& text = *saved.text;
+  auto unreadable = [&saved] {
     std::fprintf(stderr, "hxo_cmdline: cannot read the plan %s: %s\n", saved.file,
                  std::strerror(errno));
     return kUnreadable;
-  }
+  };
+  if (!text.Open(saved.file)) return unreadable();
   PlanMembers plan;
-  if (!ReadPlanMembers(padded, plan) || !plan.hasChanges || !plan.hasRecord) {
+  bool read = ReadPlanEnds(
+      text.Text(), [&text](size_t begin, size_t end) { return text.Read(begin, end); }, plan);
+  if (!read) {  // a plan laid out otherwise (edited, or of an earlier version) is read whole
+    if (!text.ReadWhole()) return unreadable();
+    plan = PlanMembers();
+    read = ReadPlanMembers(text.Text(), plan);
+  }
+  if (!read || !plan.hasChanges || !plan.hasRecord) {
     std::fprintf(stderr,
                  "hxo_cmdline: %s is not a saved plan: write one with --plan FILE.json SCRIPT\n",
                  saved.file);

@@ -7,9 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace simdjson {
-struct padded_string;
-}
+class PlanText;
 
 // The exit status of a plan that no longer holds (the installation or a script changed since, or
 // the plan was applied already): nothing was run. As EX_TEMPFAIL of sysexits.h: make a new plan.
@@ -28,14 +26,14 @@ int TakeApplyOption(int argc, char** argv, int& i, const char*& planFile);
 std::string WithPlanRecord(const std::string& plan, const char* script);
 
 struct SavedPlan {
-  const char* file = nullptr;  // as --apply names it
-  bool readOnly = false;       // --read-only: check and run in memory, the plan left unmarked
-  std::string script;          // the script file to run
-  std::string directory;       // the folder it ran in; empty when the plan does not say
-  std::string_view record;     // "made_from", as the file holds it
-  std::string path;            // the file, links resolved (the run may change folders)
-  bool complete = true;        // the planned run went to its end
-  std::shared_ptr<simdjson::padded_string> text;  // the file as read, until CheckSavedPlan
+  const char* file = nullptr;      // as --apply names it
+  bool readOnly = false;           // --read-only: check and run in memory, the plan left unmarked
+  std::string script;              // the script file to run
+  std::string directory;           // the folder it ran in; empty when the plan does not say
+  std::string_view record;         // "made_from", as the file holds it
+  std::string path;                // the file, links resolved (the run may change folders)
+  bool complete = true;            // the planned run went to its end
+  std::shared_ptr<PlanText> text;  // the file as read, until CheckSavedPlan
 };
 
 // Before the installation is opened: reads the plan and points ORBITANE_SIM at the installation

@@ -3,7 +3,6 @@
 // fingerprints come from the optional entry points of orbitane/extensions.h.
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,18 +41,31 @@ struct RecordedScript {
   std::optional<std::string> sha256;  // none: it was not read from a regular file
 };
 
+// The SHA-256 of a file's bytes, digested a block at a time as they are read (a script may be
+// megabytes); none when it cannot be opened or read.
+std::optional<std::string> FileSha256(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  Sha256 digest;
+  std::vector<char> block(64 * 1024);
+  while (file) {
+    file.read(block.data(), static_cast<std::streamsize>(block.size()));
+    digest.Add(std::string_view(block.data(), static_cast<size_t>(file.gcount())));
+  }
+  if (file.bad()) return std::nullopt;
+  return digest.Hex();
+}
+
 // One line for each recorded script whose file no longer holds what ran.
 std::string ScriptDrift(const std::vector<RecordedScript>& scripts, int& found) {
   std::string lines;
   for (const RecordedScript& script : scripts) {
-    std::ifstream file(script.path, std::ios::binary);
-    std::ostringstream text;
-    if (file) text << file.rdbuf();
-    if (!file) {
+    const std::optional<std::string> sha256 = FileSha256(script.path);
+    if (!sha256) {
       lines += "- " + script.path + ": the script cannot be read since the plan\n";
     } else if (!script.sha256) {
       lines += "~ " + script.path + ": the script was not a file when the plan was made\n";
-    } else if (Sha256Hex(text.str()) != *script.sha256) {
+    } else if (*sha256 != *script.sha256) {
       lines += "~ " + script.path + ": the script changed since the plan\n";
     } else {
       continue;

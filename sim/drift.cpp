@@ -30,13 +30,11 @@ struct ChildFinder {
   std::unordered_map<std::string_view, size_t> byDescription;
 
   const Entry* Find(std::string_view description) {
-    if (next < children.texts.size() && children.texts[next] == description) {
+    if (next < children.size() && children[next] == description) {
       return children.entries[next++];
     }
     if (byDescription.empty()) {
-      for (size_t i = 0; i < children.texts.size(); ++i) {
-        byDescription.emplace(children.texts[i], i);
-      }
+      for (size_t i = 0; i < children.size(); ++i) byDescription.emplace(children[i], i);
     }
     auto found = byDescription.find(description);
     return found == byDescription.end() ? nullptr : children.entries[found->second];
@@ -81,7 +79,8 @@ class DriftWriter {
   }
 
   void Children(const std::set<std::string_view>& was, const ChildDescriptions& now) {
-    const std::set<std::string_view> is(now.texts.begin(), now.texts.end());
+    std::set<std::string_view> is;
+    for (size_t i = 0; i < now.size(); ++i) is.insert(now[i]);
     for (std::string_view child : was) {
       if (is.count(child) == 0) Line("- ", std::string(child) + " removed");
     }
@@ -173,6 +172,19 @@ void Keep(PlannedOutcome& planned, const Entry& node, int64_t index,
   }
 }
 
+// A text value of a record. Those written without an escape (descriptions, digests, names, as a
+// rule) are read where they lie instead of being copied out; false when value is not a text.
+bool GetText(simdjson::ondemand::value value, std::string_view& text) {
+  const std::string_view raw = value.raw_json_token();  // with the blanks that follow it
+  size_t close = 1;
+  while (close < raw.size() && raw[close] != '"' && raw[close] != '\\') ++close;
+  if (raw.empty() || raw.front() != '"' || close == raw.size() || raw[close] != '"') {
+    return !value.get_string().get(text);
+  }
+  text = raw.substr(1, close - 1);
+  return true;
+}
+
 // The common case, read in one pass (simdjson On-Demand: no document is built): every node
 // recorded is found and its fingerprint matches. False when anything differs, or the record does
 // not read as one; Drift then reads it whole, to check it and name what differs.
@@ -189,6 +201,11 @@ class UnchangedCheck {
     bool formatRead = false, nodesRead = false, addedRead = false;
     planned = PlannedOutcome();
     planned.recordOf.assign(now.byId.size(), -1);
+    // A record names an entry of the installation, as a rule: room for as many, reserved, not
+    // touched until used.
+    planned.nodes.reserve(now.byId.size());
+    found.reserve(now.byId.size());
+    finders.reserve(now.byId.size());
     for (auto member : record) {
       std::string_view key;
       ondemand::value value;
@@ -243,24 +260,22 @@ class UnchangedCheck {
           if (value.get_int64().get(parent) || parent < -1 || parent >= index) return false;
           break;
         case 1:
-          if (value.get_string().get(description)) return false;
+          if (!GetText(value, description)) return false;
           break;
         case 2:
           if (value.is_null().get(pathOnly)) return false;
-          if (!pathOnly && value.get_string().get(fingerprint)) return false;
+          if (!pathOnly && !GetText(value, fingerprint)) return false;
           break;
         case 3:
         case 4:
           if (!IsTexts(value, count == 4)) return false;
           break;
         case 5:
-          if (value.is_null().get(isNull) || (!isNull && value.get_string().get(name))) {
-            return false;
-          }
+          if (value.is_null().get(isNull) || (!isNull && !GetText(value, name))) return false;
           break;
         case 6:
           if (value.is_null().get(removed)) return false;
-          if (!removed && value.get_string().get(outcome)) return false;
+          if (!removed && !GetText(value, outcome)) return false;
           break;
         default:
           return false;
@@ -305,10 +320,10 @@ class UnchangedCheck {
           if (value.get_int64().get(added.parent) || added.parent < -1) return false;
           break;
         case 1:
-          if (value.get_string().get(description)) return false;
+          if (!GetText(value, description)) return false;
           break;
         case 2:
-          if (value.get_string().get(outcome)) return false;
+          if (!GetText(value, outcome)) return false;
           break;
         default:
           return false;

@@ -94,11 +94,11 @@ class RecordWriter {
     }
     out += "], [";
     first = true;
-    for (size_t i = 0; i < children.texts.size(); ++i) {
+    for (size_t i = 0; i < children.size(); ++i) {
       if (HasRecord(*children.entries[i])) continue;
       out += first ? "" : ", ";
       first = false;
-      AppendJsonString(out, children.texts[i]);
+      AppendJsonString(out, children[i]);
     }
     out += "], ";
     // A name that is not UTF-8 (a script's bytes) cannot be a JSON text: the path names the node.
@@ -131,11 +131,13 @@ class RecordWriter {
 }  // namespace
 
 void AddFingerprintField(std::string& input, std::string_view text) {
-  char length[24];
-  auto end = std::to_chars(length, length + sizeof length, text.size()).ptr;
-  input.append(length, end);
-  input += ':';
-  input += text;
+  // The length and its ':' appended at once, and each by pointer and count: the overloads of a
+  // pointer range or a repeated character go the long way, through replace, for every field.
+  char head[24];
+  char* end = std::to_chars(head, head + sizeof head - 1, text.size()).ptr;
+  *end++ = ':';
+  input.append(head, static_cast<size_t>(end - head));
+  input.append(text.data(), text.size());
 }
 
 void AddEntryFields(std::string& input, std::string_view description, const Entry& entry,
@@ -147,7 +149,7 @@ void AddEntryFields(std::string& input, std::string_view description, const Entr
     AddFingerprintField(input, key);
     AddFingerprintField(input, value);
   }
-  for (const std::string& child : children.texts) AddFingerprintField(input, child);
+  for (size_t i = 0; i < children.size(); ++i) AddFingerprintField(input, children[i]);
 }
 
 Digest128 FingerprintDigest(const std::string& input) {
@@ -190,26 +192,33 @@ std::optional<Digest128> Digest128::FromHex(std::string_view hex) {
   return digest;
 }
 
+void ChildDescriptions::Add(const Entry& child) {
+  AppendDescription(text, child);
+  ends.push_back(text.size());
+  entries.push_back(&child);
+}
+
 ChildDescriptions DescribeChildren(const Entry& entry) {
   ChildDescriptions children;
   const Entry* autoconfig = entry.Details().autoconfig.get();
-  children.texts.reserve(entry.children.size() + (autoconfig != nullptr));
-  children.entries.reserve(entry.children.size() + (autoconfig != nullptr));
-  auto add = [&](const Entry& child) {
-    children.texts.push_back(Describe(child));
-    children.entries.push_back(&child);
-  };
-  if (autoconfig != nullptr) add(*autoconfig);
+  if (autoconfig != nullptr) children.Add(*autoconfig);
   for (const std::shared_ptr<Entry>& child : entry.children.InOrder()) {
-    if (child != nullptr) add(*child);
+    if (child != nullptr) children.Add(*child);
   }
   return children;
 }
 
+std::string& FingerprintInput() {
+  // Kept, so that its memory serves every entry, of both kinds of fingerprint: a DSM's children
+  // make it megabytes.
+  static std::string input;
+  input.clear();
+  return input;
+}
+
 Digest128 Fingerprint(const Entry& entry, std::string_view description,
                       const ChildDescriptions& children) {
-  static std::string input;  // kept, so that its memory serves every entry
-  input.clear();
+  std::string& input = FingerprintInput();
   AddEntryFields(input, description, entry, children);
   return FingerprintDigest(input);
 }

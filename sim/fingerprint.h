@@ -34,10 +34,21 @@ struct Digest128 {
 };
 
 // The descriptions of an entry's children as a fingerprint and a record list them: the autoconfig
-// object, then the others in file order.
-struct ChildDescriptions {
-  std::vector<std::string> texts;
+// object, then the others in file order. They lie one after another in one text, so that a DSM of
+// a hundred thousand targets is described in a few allocations.
+class ChildDescriptions {
+ public:
+  void Add(const Entry& child);
+  size_t size() const { return entries.size(); }
+  std::string_view operator[](size_t i) const {
+    const size_t start = i == 0 ? 0 : ends[i - 1];
+    return std::string_view(text).substr(start, ends[i] - start);
+  }
   std::vector<const Entry*> entries;
+
+ private:
+  std::string text;
+  std::vector<size_t> ends;  // where each description ends in text
 };
 ChildDescriptions DescribeChildren(const Entry& entry);
 
@@ -55,6 +66,8 @@ void AddFingerprintField(std::string& input, std::string_view text);
 void AddEntryFields(std::string& input, std::string_view description, const Entry& entry,
                     const ChildDescriptions& children);
 Digest128 FingerprintDigest(const std::string& input);
+// The buffer that fingerprints are digested from, emptied.
+std::string& FingerprintInput();
 
 // A saved plan's record of the installation: {"format": kPlanRecordFormat, "nodes": [...],
 // "added": [...]}. "nodes" holds the entries of before (the installation as loaded) whose ids are

@@ -213,15 +213,13 @@ ChildDefinitionData DefinitionRecord(const Entry& entry) {
   return record;
 }
 
-std::string Describe(const Entry& entry) {
-  // Appended piece by piece into one buffer sized at once: a fingerprint describes every child of
-  // a node, a hundred thousand targets for a large DSM.
+void AppendDescription(std::string& out, const Entry& entry) {
+  // Appended piece by piece, the room made at once: a fingerprint describes every child of a
+  // node, a hundred thousand targets for a large DSM, all into one buffer.
   const std::string_view type = TypeName(entry.kind);
-  auto join = [&type](std::string_view a, char separator, std::string_view b) {
-    std::string text;
-    text.reserve(type.size() + a.size() + b.size() + 2);
-    text.append(type).append(1, ' ').append(a).append(1, separator).append(b);
-    return text;
+  auto join = [&out, &type](std::string_view a, char separator, std::string_view b) {
+    out.reserve(out.size() + type.size() + a.size() + b.size() + 2);
+    out.append(type).append(1, ' ').append(a).append(1, separator).append(b);
   };
   switch (entry.kind) {
     case Kind::Root:
@@ -235,11 +233,18 @@ std::string Describe(const Entry& entry) {
       }
       break;
     case Kind::Dsm:
-      return std::string(type) + " " + entry.name;
+      out.append(type).append(1, ' ').append(entry.name);
+      return;
     case Kind::Target:
       return join(entry.ipaddr, '@', entry.community);
   }
-  return std::string(type);
+  out.append(type);
+}
+
+std::string Describe(const Entry& entry) {
+  std::string text;
+  AppendDescription(text, entry);
+  return text;
 }
 
 std::string DescribeRecord(Kind kind, const ChildDefinitionData& record) {

@@ -44,6 +44,8 @@ ChildDefinitionData DefinitionRecord(const Entry& entry);
 // A short description for traces and messages, e.g. "Broker 127.0.0.1:5465", "DSM dsm1",
 // "Target 10.2.0.1@public", "AutoConfig 127.0.0.1:5465" (the address of its broker).
 std::string Describe(const Entry& entry);
+// The same text appended to out.
+void AppendDescription(std::string& out, const Entry& entry);
 // The same text from the record DefinitionRecord gave for an entry of kind (not AutoConfig, whose
 // description names its broker).
 std::string DescribeRecord(Kind kind, const ChildDefinitionData& record);

@@ -1,5 +1,7 @@
 #include "sim/plan_outcome.h"
 
+#include <optional>
+
 #include "sim/fingerprint.h"
 #include "sim/identity.h"
 #include "sim/plan.h"
@@ -17,7 +19,7 @@ class OutcomeWalk {
       : firstAdded(site.firstAddedId), recordOf(recordOf), records(records), planned(planned) {}
 
   // description: the entry's own, when its parent had its children described.
-  void Walk(const Entry& entry, const std::string* description, int64_t parent) {
+  void Walk(const Entry& entry, std::optional<std::string_view> description, int64_t parent) {
     if (!same) return;
     const bool isAdded = entry.id >= firstAdded;
     const int64_t record =
@@ -27,10 +29,11 @@ class OutcomeWalk {
     ChildDescriptions children;
     if (isAdded || checked) {
       children = DescribeChildren(entry);
-      const std::string own = description != nullptr ? *description : Describe(entry);
+      const std::string describedHere = description ? std::string() : Describe(entry);
+      const std::string_view own = description ? *description : describedHere;
       if (isAdded) {
         index = records + static_cast<int64_t>(added.size());
-        added.push_back({parent, own, Outcome(entry, own, children, {}, firstAdded)});
+        added.push_back({parent, std::string(own), Outcome(entry, own, children, {}, firstAdded)});
       } else {
         same = Holds(entry, own, children, planned->nodes[record]);
         ++kept;
@@ -39,7 +42,7 @@ class OutcomeWalk {
     const bool described = isAdded || checked;
     size_t next = 0;
     auto visit = [&](const Entry& child) {
-      Walk(child, described ? &children.texts[next++] : nullptr, index);
+      Walk(child, described ? std::optional(children[next++]) : std::nullopt, index);
     };
     if (entry.Details().autoconfig) visit(*entry.Details().autoconfig);
     for (const std::shared_ptr<Entry>& child : entry.children.InOrder()) {
@@ -52,7 +55,7 @@ class OutcomeWalk {
   size_t kept = 0;  // entries recorded and checked
 
  private:
-  bool Holds(const Entry& entry, const std::string& description, const ChildDescriptions& children,
+  bool Holds(const Entry& entry, std::string_view description, const ChildDescriptions& children,
              const PlannedOutcome::Node& node) const {
     static const std::vector<std::string> kEmptyJournal;
     if (node.removed) return false;
@@ -73,8 +76,7 @@ class OutcomeWalk {
 
 Digest128 Outcome(const Entry& entry, std::string_view description,
                   const ChildDescriptions& children, EntryAsFound found, uint64_t firstAddedId) {
-  static std::string input;  // kept, so that its memory serves every entry
-  input.clear();
+  std::string& input = FingerprintInput();
   AddEntryFields(input, description, entry, children);
   AddFingerprintField(input, "added");
   for (const Entry* child : children.entries) input += child->id >= firstAddedId ? '+' : '-';
@@ -94,7 +96,7 @@ Digest128 Outcome(const Entry& entry, std::string_view description,
 std::vector<AddedEntry> AddedEntries(const Site& site, const std::vector<int64_t>& recordOf,
                                      int64_t records) {
   OutcomeWalk walk(site, recordOf, records, nullptr);
-  walk.Walk(*site.root, nullptr, -1);
+  walk.Walk(*site.root, std::nullopt, -1);
   return std::move(walk.added);
 }
 
@@ -103,7 +105,7 @@ bool LeftAsPlanned(const Site& now, const PlannedOutcome& planned, const std::ve
     if (read[id] && (id >= planned.recordOf.size() || planned.recordOf[id] < 0)) return false;
   }
   OutcomeWalk walk(now, planned.recordOf, static_cast<int64_t>(planned.nodes.size()), &planned);
-  walk.Walk(*now.root, nullptr, -1);
+  walk.Walk(*now.root, std::nullopt, -1);
   // A recorded entry not met was removed: the planned run removed as many.
   if (!walk.same || walk.kept != planned.kept || walk.added.size() != planned.added.size()) {
     return false;

@@ -70,6 +70,37 @@ TEST(SavedPlan, ThePlanRecordsWhatItWasMadeFrom) {
             "Agent 127.0.0.1:5465 / Broker 127.0.0.1:5465 / DSM dsm1 / Target 10.2.0.4@public");
   EXPECT_EQ(paths["core"], "Agent 127.0.0.1:5465 / Broker 127.0.0.1:5465 / DSM dsm1");
   EXPECT_EQ(madeFrom["added"], nlohmann::json::array());  // SPAWN finds, it adds nothing
+  // The record's length after it, by which --apply finds it from the end of the file.
+  const std::string text = planned.folder.Read("p.json");
+  const size_t length = plan["made_from_bytes"], end = text.find(",\n\"made_from_bytes\": ");
+  ASSERT_GE(end, length);
+  EXPECT_EQ(nlohmann::json::parse(text.substr(end - length, length)), madeFrom);
+}
+
+// A plan as this program writes it is read at its two ends, any other whole: each applies alike,
+// with the end of its run (here the planned run stopped at line 4) read from the plan.
+TEST(SavedPlan, APlanIsReadAtItsEndsOrWhole) {
+  const std::pair<std::string, std::string> edits[] = {
+      {"", ""},                                                 // as written
+      {"\"changes\": [", "\"changes\": [  "},                   // the changes spaced out: not read
+      {"\"made_from_bytes\": ", "\"made_from_bytes\": 1"},      // a wrong length: read whole
+      {",\n\"made_from_bytes\": ", ", \"other\": 0, \"x\": "},  // laid out otherwise
+  };
+  for (const auto& [from, to] : edits) {
+    SCOPED_TRACE(to);
+    Folder folder;
+    folder.Write("site.json", Planned::ReadSite());
+    folder.Write("s.hxo",
+                 "AUTH KORAS root\nAGENT hq 127.0.0.1\nhq.SET POLL_INTERVAL 30\n"
+                 "hq.SET NOSUCH 1\nhq.COMMIT\n");
+    ASSERT_EQ(folder.Program("--sim site.json --plan p.json s.hxo").code, 19);
+    std::string plan = folder.Read("p.json");
+    if (!from.empty()) plan.replace(plan.find(from), from.size(), to);
+    folder.Write("p.json", plan);
+    const Result result = folder.Program("--read-only --apply p.json");
+    EXPECT_EQ(result.code, 19);
+    EXPECT_EQ(result.err.find("differed"), std::string::npos) << result.err;
+  }
 }
 
 // Each kind of change made between plan and apply: --apply refuses, names it, and leaves the
@@ -264,6 +295,9 @@ TEST(SavedPlan, WhatCannotBeApplied) {
        "echo 'AUTH KORAS root' > s.hxo; $HXO --plan p.json s.hxo; sed -i "
        "'s/, \"[0-9a-f]\\{32\\}\", \\[/, \"x\", [/' p.json; $HXO --apply p.json",
        "", "", "hxo_cmdline: p.json is not a saved plan: its record cannot be read\n", 65},
+      {"a record's length and nothing before it",
+       "printf ',\\n\"made_from_bytes\": 5}' > p.json; $HXO --apply p.json", "", "",
+       "hxo_cmdline: p.json is not a saved plan: write one with --plan FILE.json SCRIPT\n", 65},
       {"a record cut short",
        "echo 'AUTH KORAS root' > s.hxo; $HXO --plan p.json s.hxo; head -c $(($(wc -c < p.json) / "
        "2)) "
