@@ -208,7 +208,7 @@ class Sim : public testing::Test {
   Node root_, agent_, broker_, dsm_;
 };
 
-TEST_F(Sim, LookupsAndWalkers) {
+TEST_F(Sim, LookupsWalkersAndAdditions) {
   OpenSite();
   ASSERT_TRUE(dsm_);
   EXPECT_EQ(Agent("10.1.1.2", "6000"), nullptr);  // no password supplied
@@ -237,10 +237,7 @@ TEST_F(Sim, LookupsAndWalkers) {
   walker->Next();
   EXPECT_TRUE(walker->AtEnd());
   EXPECT_EQ(walker->Current(), nullptr);
-}
 
-TEST_F(Sim, AddingChildren) {
-  OpenSite();
   EXPECT_FALSE(agent_->CanAddChild(Record({{"ipaddr", "10.9.9.9"}, {"port", "5465"}})));
   EXPECT_FALSE(agent_->CanAddChild(Record({{"ipaddr", "10.1.1.20"}, {"port", "5466"}})));
   EXPECT_TRUE(agent_->CanAddChild(Record({{"ipaddr", "10.1.1.20"}, {"port", "5465"}})));
