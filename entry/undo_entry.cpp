@@ -41,7 +41,10 @@ HXO_API int HXO_WriteUndo(const char* fileName, const char* heading, char** lost
   } else if (fileName == nullptr) {
     problem = "no file named";
   } else {
-    const std::string text = std::string(heading != nullptr ? heading : "") + Take(body);
+    // One copy of a text that may take megabytes.
+    std::string text(heading != nullptr ? heading : "");
+    text.append(body);
+    SharedHeapFree(body);
     body = nullptr;
     if (WriteSnapshotFile(fileName, text, problem)) {
       if (lost != nullptr && !lines.empty()) *lost = strdup(lines.c_str());

@@ -173,7 +173,7 @@ std::shared_ptr<Site> Library::AsLoaded() const {
   std::string error;
   if (!baseline.empty()) return ReadSite(baseline, error);
   if (siteFile.empty()) return ReadSite(DefaultSiteJson(), error);
-  if (!loadedText.view().empty()) return ReadSite(loadedText.view(), error);
+  if (!loadedText.view().empty()) return ReadSite(loadedText.view(), error, loadedText.slack());
   if (writeBack) return nullptr;
   std::optional<FileText> file = ReadSiteFile(siteFile, error);
   if (!file || !file->stamp.SameTimes(siteStamp) ||

@@ -17,10 +17,14 @@ namespace {
 constexpr std::string_view kOwnRules = "qpk_own";
 constexpr std::string_view kInheritedRules = "qpk_inherited";
 constexpr std::string_view kExclude = "EXCLUDE";
+constexpr size_t kRoomPerEntry = 128;
 
 // A word the tokenizer gives back as it is: not empty, no blanks or line ends.
 bool IsWord(std::string_view text) {
-  return !text.empty() && text.find_first_of(" \t\r\n") == std::string_view::npos;
+  for (const char c : text) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') return false;
+  }
+  return !text.empty();
 }
 
 // A value that SET gives back exactly: the rest of its line keeps inner blanks but not those at
@@ -40,8 +44,14 @@ bool IsRuleValue(std::string_view text) {
 
 class UndoWriter {
  public:
-  UndoWriter(uint64_t firstAdded, std::string eventServer)
-      : firstAddedId(firstAdded), server(std::move(eventServer)) {}
+  // entries: how many the installation holds, for the room the script's lines take.
+  UndoWriter(const Site& after, size_t entries)
+      : afterSite(after), firstAddedId(after.firstAddedId), server(after.server) {
+    // A changed target takes three lines of about a hundred bytes in all. Room that the lines do
+    // not fill is never touched, so it costs no memory; growing instead would copy megabytes
+    // into fresh memory at each doubling.
+    commands.reserve(entries * kRoomPerEntry);
+  }
 
   // Restores before on after, two entries of the same identity that the run kept.
   void Walk(const Entry& before, const Entry& after) {
@@ -77,7 +87,8 @@ class UndoWriter {
     }
     for (const std::shared_ptr<Entry>& child : before.children.InOrder()) {
       if (child == nullptr) continue;
-      const Entry* now = after.children.Find(IdentityKey(*child));
+      const Entry* now = SameEntry(*child, after);
+      if (now == nullptr) now = after.children.Find(IdentityKey(*child));
       if (now == nullptr || Added(*now)) {
         AddBack(*child, after);
       } else {
@@ -88,17 +99,18 @@ class UndoWriter {
   }
 
   UndoScript Finish() {
-    UndoScript script;
-    script.text =
+    std::string heading =
         "# What this script cannot restore:\n"
         "#   - passwords: none is ever read, so none is set back;\n"
         "#   - commands sent to the nodes: they cannot be unsent;\n"
         "#   - properties the run added: they are emptied (UNSET), as no command removes one;\n";
-    for (const std::string& note : notes) script.text += "#   - " + note + ";\n";
-    script.text.replace(script.text.size() - 2, 1, ".");
-    script.text += "\n";
-    script.text +=
-        commands.empty() ? "# The run changed nothing that a script can restore.\n" : commands;
+    for (const std::string& note : notes) heading += "#   - " + note + ";\n";
+    heading.replace(heading.size() - 2, 1, ".");
+    heading += "\n";
+    if (commands.empty()) commands = "# The run changed nothing that a script can restore.\n";
+    UndoScript script;
+    // In front of the lines, in the room they were given: no copy of megabytes elsewhere.
+    script.text = std::move(commands.insert(0, heading));
     script.lost = std::move(lost);
     return script;
   }
@@ -125,6 +137,24 @@ class UndoWriter {
   };
 
   bool Added(const Entry& entry) const { return entry.id >= firstAddedId; }
+
+  // The child of after that stands for before's child when the run kept it: the entry of the
+  // same id under after with the same identifying fields (the child Find gives for its key, as
+  // siblings differ in their keys), else null. Both installations were read from the same text,
+  // so the id is its place in it: this spares making a key for every child of a large DSM.
+  const Entry* SameEntry(const Entry& child, const Entry& after) const {
+    if (child.id >= afterSite.byId.size() || (child.kind == Kind::Dsm && child.name.empty())) {
+      return nullptr;
+    }
+    const std::shared_ptr<Entry> now = afterSite.byId[child.id].lock();
+    if (!now || now->parent != &after || now->kind != child.kind || now->port != child.port ||
+        std::string_view(now->ipaddr) != std::string_view(child.ipaddr) ||
+        std::string_view(now->name) != std::string_view(child.name) ||
+        std::string_view(now->community) != std::string_view(child.community)) {
+      return nullptr;
+    }
+    return now.get();
+  }
 
   std::string NewName(Kind kind) {
     static constexpr std::array<char, 6> kPrefixes = {'r', 'a', 'b', 'c', 'd', 't'};
@@ -385,6 +415,7 @@ class UndoWriter {
     lost.push_back("cannot add back " + what + ": " + why);
   }
 
+  const Site& afterSite;
   uint64_t firstAddedId;
   std::string server;       // the event server, for the AUTH line
   std::vector<Frame> path;  // from an agent down to the entry being walked
@@ -399,7 +430,7 @@ class UndoWriter {
 }  // namespace
 
 UndoScript MakeUndoScript(const Site& before, const Site& after) {
-  UndoWriter writer(after.firstAddedId, after.server);
+  UndoWriter writer(after, std::max(before.byId.size(), after.byId.size()));
   writer.Walk(*before.root, *after.root);
   return writer.Finish();
 }
