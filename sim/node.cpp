@@ -47,7 +47,7 @@ void* SimNode::operator new(size_t bytes) {
 
 void SimNode::operator delete(void* block, size_t bytes) {
   if (kBlockByBlock || freeNodeCount == kMostFreeNodes || bytes != sizeof(SimNode)) {
-    ::operator delete(block, bytes);
+    ::operator delete(block);
     return;
   }
   freeNodes = new (block) FreeNode{freeNodes};
