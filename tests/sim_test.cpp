@@ -9,6 +9,7 @@
 #include "orbitane/extensions.h"
 #include "orbitane/orbitaneapi.h"
 #include "sim/library.h"
+#include "sim/node.h"
 #include "sim/site_file.h"
 #include "support.h"
 
@@ -737,6 +738,32 @@ TEST_F(Sim, AReadOnlyPlanStartsFromTheFileAsLoaded) {
     folder_.Write("site.json", std::string(kSite) + " ");  // another writer
     EXPECT_EQ(sim::Library::Get().Plan(false) == plan, kept) << kept;
   }
+}
+
+// The baseline that the drift check of a run that writes takes lasts for that run's loads of its
+// own file only: a later read-only load plans from what it loaded itself.
+TEST_F(Sim, ABaselineLastsForTheWritingRunOfItsFileOnly) {
+  auto withProperty = [](TreeNode& node, const char* name) {
+    std::unique_ptr<NodePropertySet> set(node.GetProperties());
+    set->SetPropertyValue(name, "1");
+    return node.SetProperties(*set);
+  };
+  sim::Library::Get().KeepLoaded(true);  // as a run with a saved plan asks before its load
+  OpenSite();
+  const sim::Entry* agent = dynamic_cast<sim::SimNode&>(*agent_).Live();
+  ASSERT_NE(agent, nullptr);
+  const std::optional<std::string> record = sim::Library::Get().Fingerprints({{agent->id, "a"}});
+  ASSERT_TRUE(record);
+  ASSERT_EQ(sim::Library::Get().Drift(*record, 0), std::string());
+  ASSERT_TRUE(withProperty(*agent_, "Y"));  // written back
+  setenv("ORBITANE_SIM_READONLY", "1", 1);
+  OpenSite(folder_.Read("site.json"));
+  ASSERT_TRUE(withProperty(*agent_, "X"));
+  const std::optional<std::string> plan = sim::Library::Get().Plan(false);
+  ASSERT_TRUE(plan);
+  EXPECT_NE(plan->find("X"), std::string::npos) << *plan;
+  EXPECT_EQ(plan->find("Y"), std::string::npos) << *plan;
+  sim::Library::Get().KeepLoaded(false);
 }
 
 TEST_F(Sim, TraceHasOneLinePerCallWithoutPasswords) {
