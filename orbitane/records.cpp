@@ -18,6 +18,13 @@ struct Place {
   bool found;
 };
 
+// Whether text lies in packed's characters or at its end (the empty text of its terminator):
+// a change to packed may move or free it.
+bool InText(const std::string& packed, const char* text) {
+  const std::less<const char*> before;
+  return !before(text, packed.data()) && !before(packed.data() + packed.size(), text);
+}
+
 Place FindPlace(const std::string& packed, const char* key) {
   const char* const begin = packed.data();
   const char* const end = begin + packed.size();
@@ -46,20 +53,18 @@ void ChildDefinitionData::setv(const char* key, const char* value) {
     return;
   }
   const size_t textLength = std::strlen(text);
-  // Most records get two or three entries of about 50 bytes in all: one block from the start.
-  if (packed_.empty()) packed_.reserve(kUsualRecordSize);
-  const auto inRecord = [this](const char* text) {
-    const std::less<const char*> before;
-    return !before(text, packed_.data()) && !before(packed_.data() + packed_.size(), text);
-  };
-  if (place.at == packed_.size() && !inRecord(key) && !inRecord(text)) {
-    // After every key (as records are mostly made, in key order): appended.
-    packed_.append(key, keyLength + 1).append(text, textLength + 1);
-  } else if (inRecord(key) || inRecord(text)) {
+  if (InText(packed_, key) || InText(packed_, text)) {
     // A text of this record, which the insertions would move: copied first.
     std::string entry;
     entry.append(key, keyLength + 1).append(text, textLength + 1);
     packed_.insert(place.at, entry);
+    return;
+  }
+  // Most records get two or three entries of about 50 bytes in all: one block from the start.
+  if (packed_.empty()) packed_.reserve(kUsualRecordSize);
+  if (place.at == packed_.size()) {
+    // After every key (as records are mostly made, in key order): appended.
+    packed_.append(key, keyLength + 1).append(text, textLength + 1);
   } else {
     packed_.insert(place.at, text, textLength + 1);
     packed_.insert(place.at, key, keyLength + 1);
@@ -148,12 +153,6 @@ PackedPlace FindPacked(const std::string& packed, std::string_view name) {
     return false;
   });
   return place;
-}
-
-// Whether text lies in the characters of packed.
-bool InText(const std::string& packed, const char* text) {
-  const std::less<const char*> before;
-  return !before(text, packed.data()) && before(text, packed.data() + packed.size());
 }
 
 size_t PackedCount(const std::string& packed) {
