@@ -8,6 +8,7 @@
 
 #include "sim/fingerprint.h"
 #include "sim/identity.h"
+#include "sim/in_place_text.h"
 #include "sim/json_text.h"
 #include "sim/plan.h"
 #include "sim/plan_outcome.h"
@@ -175,14 +176,8 @@ void Keep(PlannedOutcome& planned, const Entry& node, int64_t index,
 // A text value of a record. Those written without an escape (descriptions, digests, names, as a
 // rule) are read where they lie instead of being copied out; false when value is not a text.
 bool GetText(simdjson::ondemand::value value, std::string_view& text) {
-  const std::string_view raw = value.raw_json_token();  // with the blanks that follow it
-  size_t close = 1;
-  while (close < raw.size() && raw[close] != '"' && raw[close] != '\\') ++close;
-  if (raw.empty() || raw.front() != '"' || close == raw.size() || raw[close] != '"') {
-    return !value.get_string().get(text);
-  }
-  text = raw.substr(1, close - 1);
-  return true;
+  bool escaped = false;
+  return ReadText(value, text, escaped);
 }
 
 // The common case, read in one pass (simdjson On-Demand: no document is built): every node

@@ -8,6 +8,7 @@
 #include <simdjson.h>
 
 #include "sim/identity.h"
+#include "sim/in_place_text.h"
 #include "sim/site_reader_sax.h"
 
 namespace sim {
@@ -172,36 +173,6 @@ bool Reader::end_object() {
 namespace {
 
 namespace ondemand = simdjson::ondemand;
-
-// The closing quote of the string whose text begins at content (just after its opening quote),
-// and whether the text holds an escape. simdjson has checked that every string of the text is
-// closed, so the scan ends within it.
-const char* ClosingQuote(const char* content, bool& escaped) {
-  escaped = false;
-  for (const char* at = content;; ++at) {
-    if (*at == '"') return at;
-    if (*at == '\\') {
-      escaped = true;
-      ++at;
-    }
-  }
-}
-
-// A string value's text: the bytes between its quotes when it has no escape (no copy, and none
-// of simdjson's string buffer touched), else simdjson's unescaped copy. False when value is not
-// a string or its escapes are not JSON. Only an escaped text may hold a NUL character: simdjson
-// refuses raw control characters. Either way the value is consumed: simdjson skips a value left
-// unread by its structure alone, and would take a string followed by ':' for a key.
-bool ReadText(ondemand::value& value, std::string_view& out, bool& escaped) {
-  const std::string_view token = value.raw_json_token();
-  if (token.empty() || token[0] != '"') return false;
-  const char* closing = ClosingQuote(token.data() + 1, escaped);
-  if (escaped) return value.get_string().get(out) == simdjson::SUCCESS;
-  ondemand::raw_json_string raw;
-  if (value.get_raw_json_string().get(raw)) return false;
-  out = std::string_view(token.data() + 1, static_cast<size_t>(closing - token.data() - 1));
-  return true;
-}
 
 // A key's text, likewise.
 bool ReadKey(ondemand::field& field, std::string_view& out, bool& escaped) {

@@ -1,0 +1,41 @@
+// Texts of a JSON document read with simdjson's On-Demand iteration where they lie in the text: a
+// string without an escape is the bytes between its quotes (no copy, and none of simdjson's
+// string buffer touched), one with an escape simdjson's unescaped copy.
+#pragma once
+
+#include <simdjson.h>
+
+#include <string_view>
+
+namespace sim {
+
+// The closing quote of the string whose text begins at content (just after its opening quote),
+// and whether the text holds an escape. simdjson has checked that every string of the text is
+// closed, so the scan ends within it.
+inline const char* ClosingQuote(const char* content, bool& escaped) {
+  escaped = false;
+  for (const char* at = content;; ++at) {
+    if (*at == '"') return at;
+    if (*at == '\\') {
+      escaped = true;
+      ++at;
+    }
+  }
+}
+
+// A string value's text, and whether it held an escape. False when value is not a string or its
+// escapes are not JSON. Only an escaped text may hold a NUL character: simdjson refuses raw
+// control characters. Either way the value is consumed: simdjson skips a value left unread by its
+// structure alone, and would take a string followed by ':' for a key.
+inline bool ReadText(simdjson::ondemand::value& value, std::string_view& out, bool& escaped) {
+  const std::string_view token = value.raw_json_token();
+  if (token.empty() || token[0] != '"') return false;
+  const char* closing = ClosingQuote(token.data() + 1, escaped);
+  if (escaped) return value.get_string().get(out) == simdjson::SUCCESS;
+  simdjson::ondemand::raw_json_string raw;
+  if (value.get_raw_json_string().get(raw)) return false;
+  out = std::string_view(token.data() + 1, static_cast<size_t>(closing - token.data() - 1));
+  return true;
+}
+
+}  // namespace sim
