@@ -21,7 +21,9 @@ constexpr int kNameAttempts = 100;
 
 std::string Reason() { return std::strerror(errno); }
 
-// A name nobody can guess in path's folder: the prefix, the process number, 64 random bits.
+// A name nobody can guess in path's folder: the prefix, the process number, 64 random bits. It
+// carries path's folder, so that the file is made beside path whatever the current folder is: a
+// rename cannot cross file systems, and a stale file is looked for beside path.
 std::string RandomName(const std::string& path) {
   uint64_t bits = 0;
   if (getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits)) {
@@ -34,7 +36,9 @@ std::string RandomName(const std::string& path) {
   }
   char random[17];
   std::snprintf(random, sizeof random, "%016" PRIx64, bits);
-  return TemporaryNamePrefix(path) + std::to_string(getpid()) + "." + random;
+  const size_t slash = path.rfind('/');
+  return path.substr(0, slash == std::string::npos ? 0 : slash + 1) + TemporaryNamePrefix(path) +
+         std::to_string(getpid()) + "." + random;
 }
 
 // The new file until it replaces the old one: closed, and unlinked while it has a name of its

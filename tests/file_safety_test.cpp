@@ -2,6 +2,7 @@
 // runs at the shell as in bad_input_test.cpp. Rows that would hang on a planted FIFO run under
 // timeout, so that a hang fails the row (status 124) instead of the suite.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -173,6 +174,31 @@ TEST(FileReplacement, EitherWayKeepsTheModeAndLeavesNothingBehind) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path),
                             std::filesystem::directory_iterator()),
               1);
+  }
+}
+
+// The new file is made beside the file it replaces, not in the current folder: from a current
+// folder on another file system the rename would fail, and from one that is gone (as here) the
+// file could not even be made.
+TEST(FileReplacement, TheNewFileIsMadeBesideTheOldWhateverTheCurrentFolder) {
+  Folder folder;
+  folder.Write("f", "old");
+  const std::filesystem::path start = std::filesystem::current_path();
+  for (const bool unnamed : {true, false}) {
+    SCOPED_TRACE(unnamed ? "unnamed" : "named");
+    {
+      Folder gone;
+      ASSERT_EQ(chdir(gone.path.c_str()), 0);
+    }
+    Replacement replacement;
+    replacement.mayBeUnnamed = unnamed;
+    struct stat written {};
+    std::string problem;
+    const bool replaced = ReplaceFile(folder.File("f"), unnamed ? "one" : "two", replacement,
+                                      written, problem);
+    std::filesystem::current_path(start);
+    EXPECT_TRUE(replaced) << problem;
+    EXPECT_EQ(folder.Read("f"), unnamed ? "one" : "two");
   }
 }
 
