@@ -194,8 +194,8 @@ TEST(FileReplacement, TheNewFileIsMadeBesideTheOldWhateverTheCurrentFolder) {
     replacement.mayBeUnnamed = unnamed;
     struct stat written {};
     std::string problem;
-    const bool replaced = ReplaceFile(folder.File("f"), unnamed ? "one" : "two", replacement,
-                                      written, problem);
+    const bool replaced =
+        ReplaceFile(folder.File("f"), unnamed ? "one" : "two", replacement, written, problem);
     std::filesystem::current_path(start);
     EXPECT_TRUE(replaced) << problem;
     EXPECT_EQ(folder.Read("f"), unnamed ? "one" : "two");
