@@ -118,6 +118,8 @@ TEST(DottedDecimal, ParsesOnlyTheCanonicalForm) {
     EXPECT_EQ(sim::ParseDottedDecimal(text), std::nullopt) << text;
     EXPECT_FALSE(sim::IsDottedDecimal(text)) << text;
   }
+  EXPECT_EQ(sim::ParseDottedDecimal(std::string_view("1.2.3.4\0", 8)), std::nullopt);
+  EXPECT_EQ(sim::ParseDottedDecimal(std::string_view("1.2.3\0.4", 8)), std::nullopt);
 }
 
 // Random texts of digits and dots (and a stray letter) are read as the C library's inet_pton
