@@ -8,23 +8,37 @@
 namespace sim {
 
 std::optional<std::array<uint8_t, 4>> ParseDottedDecimal(std::string_view text) {
-  auto isDigit = [](char c) { return static_cast<unsigned>(c - '0') <= 9; };
+  // Every target of a site is read through here: one pass, each digit tested once, no loop over
+  // the digits of a part (at most three, the first of them not a zero unless it is alone).
+  if (text.size() < 7 || text.size() > 15) return std::nullopt;  // "0.0.0.0" .. "255.255.255.255"
   std::array<uint8_t, 4> address{};
   const char* at = text.data();
   const char* const end = at + text.size();
+  auto digitAt = [end](const char* where, unsigned& digit) {
+    if (where == end) return false;
+    digit = static_cast<unsigned>(static_cast<unsigned char>(*where)) - '0';
+    return digit <= 9;
+  };
   for (int part = 0; part < 4; ++part) {
-    if (part > 0) {
+    unsigned value = 0, digit = 0;
+    if (!digitAt(at, value)) return std::nullopt;
+    ++at;
+    if (digitAt(at, digit)) {
+      if (value == 0) return std::nullopt;  // a leading zero
+      value = value * 10 + digit;
+      ++at;
+      if (digitAt(at, digit)) {
+        value = value * 10 + digit;
+        ++at;
+        if (value > 255) return std::nullopt;
+      }
+    }
+    address[part] = static_cast<uint8_t>(value);
+    // A fourth digit, or anything else, where a dot or the end belongs, is refused here.
+    if (part < 3) {
       if (at == end || *at != '.') return std::nullopt;
       ++at;
     }
-    if (at == end || !isDigit(*at)) return std::nullopt;
-    unsigned value = static_cast<unsigned>(*at++ - '0');
-    // Up to two more digits, none after a leading zero; a digit after those is one too many.
-    for (int more = 0; value != 0 && more < 2 && at != end && isDigit(*at); ++more) {
-      value = value * 10 + static_cast<unsigned>(*at++ - '0');
-    }
-    if ((at != end && isDigit(*at)) || value > 255) return std::nullopt;
-    address[part] = static_cast<uint8_t>(value);
   }
   if (at != end) return std::nullopt;
   return address;

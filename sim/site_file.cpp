@@ -28,6 +28,9 @@ namespace {
 // any of its times moving: file systems keep times in ticks of a coarse clock, some in seconds.
 constexpr int64_t kTimeDoubtNs = int64_t{2} * 1000000000;
 
+// The size of a transparent huge page on x86-64 and arm64 with 4 KiB pages.
+constexpr size_t kHugePage = size_t{2} << 20;
+
 int64_t Nanoseconds(const timespec& time) {
   return int64_t{time.tv_sec} * 1000000000 + time.tv_nsec;
 }
@@ -82,11 +85,27 @@ void DigestIfRecent(FileStamp& stamp, std::string_view bytes) {
 }
 
 SiteText::SiteText(size_t size) : length(size), mappedLength(size + kSiteTextSlack) {
-  void* start =
-      mmap(nullptr, mappedLength, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mappedLength < kHugePage) {
+    void* start =
+        mmap(nullptr, mappedLength, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (start == MAP_FAILED) throw std::bad_alloc();
+    mappedBytes = static_cast<char*>(start);
+    return;
+  }
+  // Huge pages apply only to whole aligned ones: a text that started anywhere else would be read
+  // into small pages up to the first boundary and after the last one. So a huge page more is
+  // reserved, and what lies before the boundary and after the (rounded) end is given back.
+  mappedLength = (mappedLength + kHugePage - 1) / kHugePage * kHugePage;
+  const size_t reserved = mappedLength + kHugePage;
+  void* start = mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (start == MAP_FAILED) throw std::bad_alloc();
-  madvise(start, mappedLength, MADV_HUGEPAGE);
-  mappedBytes = static_cast<char*>(start);
+  const auto first = reinterpret_cast<uintptr_t>(start);
+  const uintptr_t aligned = (first + kHugePage - 1) / kHugePage * kHugePage;
+  if (aligned > first) munmap(start, aligned - first);
+  const size_t after = first + reserved - (aligned + mappedLength);
+  if (after > 0) munmap(reinterpret_cast<void*>(aligned + mappedLength), after);
+  mappedBytes = reinterpret_cast<char*>(aligned);
+  madvise(mappedBytes, mappedLength, MADV_HUGEPAGE);
 }
 
 SiteText::~SiteText() {

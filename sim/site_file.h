@@ -41,8 +41,9 @@ void DigestIfRecent(FileStamp& stamp, std::string_view bytes);
 constexpr size_t kSiteTextSlack = 64;
 
 // The bytes of a site file in memory of their own: mapped afresh rather than taken from the heap,
-// so that they are not zero-filled before the read fills them, and asked for transparent huge
-// pages, which saves most of the page faults of reading a large file.
+// so that they are not zero-filled before the read fills them, and, from 2 MiB on, asked for
+// transparent huge pages on a huge-page boundary, which saves most of the page faults of reading
+// a large file.
 class SiteText {
  public:
   SiteText() = default;

@@ -7,6 +7,8 @@
 
 #include <simdjson.h>
 
+#include <cstring>
+
 #include "sim/identity.h"
 #include "sim/in_place_text.h"
 #include "sim/site_reader_sax.h"
@@ -195,6 +197,14 @@ bool ReadPlainKey(ondemand::field& field, std::string_view& out) {
   return ReadKey(field, out, escaped) && !(escaped && out.find('\0') != std::string_view::npos);
 }
 
+// Whether the key whose text begins at content is the known one, written without an escape: its
+// text then ends in the quote after it. A shorter key is compared into what follows it, which the
+// document or its padding holds.
+template <size_t N>
+bool IsKnownKey(const char* content, const char (&known)[N]) {
+  return std::memcmp(content, known, N - 1) == 0 && content[N - 1] == '"';
+}
+
 // Reads an element of a target list as a plain target (see sax::PlainTarget) into target, or false
 // when it is anything else: something the events must check or report.
 bool ReadPlainTarget(ondemand::object& object, sax::PlainTarget& target) {
@@ -206,24 +216,25 @@ bool ReadPlainTarget(ondemand::object& object, sax::PlainTarget& target) {
   target.properties.clear();
   for (auto member : object) {
     ondemand::field field;
-    std::string_view key;
-    if (std::move(member).get(field) || !ReadPlainKey(field, key)) return false;
+    if (std::move(member).get(field)) return false;
+    // A key written with an escape is none of these: the events read it.
+    const char* key = field.key().raw();
     ondemand::value& value = field.value();
-    if (key == "ipaddr") {
+    if (IsKnownKey(key, "ipaddr")) {
       if (hasIpaddr || !ReadPlainText(value, target.ipaddr)) return false;
       std::optional<std::array<uint8_t, 4>> address = ParseDottedDecimal(target.ipaddr);
       if (!address) return false;
       target.address = *address;
       hasIpaddr = true;
-    } else if (key == "community") {
+    } else if (IsKnownKey(key, "community")) {
       std::string_view community;
       if (target.community || !ReadPlainText(value, community)) return false;
       target.community = community;
-    } else if (key == "alive") {
+    } else if (IsKnownKey(key, "alive")) {
       bool alive = false;
       if (target.alive || value.get_bool().get(alive)) return false;
       target.alive = alive;
-    } else if (key == "properties") {
+    } else if (IsKnownKey(key, "properties")) {
       ondemand::object properties;
       if (hasProperties || value.get_object().get(properties)) return false;
       hasProperties = true;

@@ -79,13 +79,15 @@ void TextMap::AssignSorted(const Texts& texts) {
   char* const start = reinterpret_cast<char*>(block.get() + 2 * count + 2);
   uint32_t* starts = block.get() + 1;
   char* at = start;
+  auto put = [&starts, &at, start](std::string_view text) {
+    *starts++ = static_cast<uint32_t>(at - start);
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
+    at += text.size();
+    *at++ = '\0';
+  };
   for (const auto& [key, value] : texts) {
-    for (std::string_view text : {key, value}) {
-      *starts++ = static_cast<uint32_t>(at - start);
-      if (!text.empty()) std::memcpy(at, text.data(), text.size());
-      at += text.size();
-      *at++ = '\0';
-    }
+    put(key);
+    put(value);
   }
   *starts = static_cast<uint32_t>(at - start);
   storage = std::move(block);

@@ -1,6 +1,9 @@
 // The simulator's in-memory installation, below the vendor interface: the children of an entry,
 // the addresses that name them, the properties they hold, and reading them from a site file.
+#include <arpa/inet.h>
+
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <random>
 #include <string>
@@ -99,16 +102,45 @@ TEST(DottedDecimal, ParsesOnlyTheCanonicalForm) {
   const std::pair<const char*, Address> valid[] = {{"10.1.1.1", {10, 1, 1, 1}},
                                                    {"0.0.0.0", {0, 0, 0, 0}},
                                                    {"255.255.255.255", {255, 255, 255, 255}},
-                                                   {"192.168.100.7", {192, 168, 100, 7}}};
+                                                   {"192.168.100.7", {192, 168, 100, 7}},
+                                                   {"1.0.10.100", {1, 0, 10, 100}},
+                                                   {"249.99.0.250", {249, 99, 0, 250}}};
   for (const auto& [text, address] : valid) {
     EXPECT_EQ(sim::ParseDottedDecimal(text), address) << text;
     EXPECT_TRUE(sim::IsDottedDecimal(text)) << text;
   }
   for (const char* text :
-       {"", "1.2.3", "1.2.3.4.5", "1.2.3.", ".1.2.3", "1..2.3", "01.2.3.4", "1.2.3.00", "1.2.3.256",
-        "1.2.3.1000", "1.2.3.0004", "+1.2.3.4", "1.2.3.-4", " 1.2.3.4", "1.2.3.4 ", "a.b.c.d"}) {
+       {"",           "1.2.3",      "1.2.3.4.5", "1.2.3.",     ".1.2.3",     "1..2.3",
+        "01.2.3.4",   "1.2.3.00",   "1.2.3.256", "1.2.3.1000", "1.2.3.0004", "+1.2.3.4",
+        "1.2.3.-4",   " 1.2.3.4",   "1.2.3.4 ",  "a.b.c.d",    "1.2.3.04",   "0.00.1.2",
+        "256.1.2.3",  "1.260.2.3",  "1.2.3.4.",  "1.2.3.4x",   "1.2.3:4",    "1234.1.2.3",
+        "1.2.3.4567", "1.2.3.4/24", "1.2.3.4\n", "1.2.3.2555"}) {
     EXPECT_EQ(sim::ParseDottedDecimal(text), std::nullopt) << text;
     EXPECT_FALSE(sim::IsDottedDecimal(text)) << text;
+  }
+  EXPECT_EQ(sim::ParseDottedDecimal(std::string_view("1.2.3.4\0", 8)), std::nullopt);
+  EXPECT_EQ(sim::ParseDottedDecimal(std::string_view("1.2.3\0.4", 8)), std::nullopt);
+}
+
+// Random texts of digits and dots (and a stray letter) are read as the C library's inet_pton
+// reads them, which takes the same canonical form only.
+TEST(DottedDecimal, AgreesWithInetPton) {
+  std::mt19937 random(25);
+  const char characters[] = "0123456789x";
+  for (int round = 0; round < 100000; ++round) {
+    std::string text;
+    const unsigned parts = 3 + random() % 3;  // three to five, of none to four characters
+    for (unsigned part = 0; part < parts; ++part) {
+      if (part > 0) text += '.';
+      for (unsigned count = random() % 5; count > 0; --count) text += characters[random() % 11];
+    }
+    in_addr parsed{};
+    const bool valid = inet_pton(AF_INET, text.c_str(), &parsed) == 1;
+    const std::optional<std::array<uint8_t, 4>> address = sim::ParseDottedDecimal(text);
+    ASSERT_EQ(address.has_value(), valid) << text;
+    if (valid) {
+      EXPECT_EQ(std::memcmp(address->data(), &parsed, 4), 0) << text;
+    }
   }
 }
 
@@ -301,6 +333,13 @@ TEST(SiteReading, AgreesWithTheReadingThroughTheEventsAlone) {
           R"({"ipaddr": "10.2.0.1", "community": "\u0063"}, {"ipaddr": "10.2.0.1", "community": "c"})" +
           end,
       R"({"format": 1, "server": "K\"", "users": {"r\u00e9": "\t"}, "agents": []})",
+      // Keys that begin as a known key does; texts whose quote or escape lies beyond eight bytes.
+      dsm + R"({"ipaddrs": "10.2.0.1"})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "alive_": true})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "propertie": {}})" + end,
+      dsm + R"({"ipaddr": "10.2.0.1", "community": "communit", "properties": {"12345678": "a",
+               "abcdefg\": "abcdefgh"ij", "p": "0123456789abcdeA", "q": "0123456789abcdef"}})" +
+          end,
       // A target read by the events, then plain ones; one whose text goes wrong further on.
       dsm + R"({"ipaddr": "10.2.0.4", "logs": ["x"]}, {"ipaddr": "10.2.0.5", "alive": tru})" + end,
       dsm + R"({"ipaddr": "10.2.0.4", "logs": ["x"], "alive": tru}, {"ipaddr": "10.2.0.5"})" + end,

@@ -2,6 +2,7 @@
 // loading, writing back and tracing.
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -659,6 +660,33 @@ TEST(SiteFile, AChangeThatKeepsEveryTimeIsToldByTheBytes) {
   stamp.digest = sim::DigestOf("{\"a\": 2}");
   EXPECT_EQ(sim::ReplaceSiteFile(path, "{}", stamp, false, error), sim::WriteOutcome::Written);
   EXPECT_EQ(folder.Read("s.json"), "{}");
+}
+
+// A file is read whole, with readable slack after it, at every size around a huge page; from one
+// huge page on it starts on a huge-page boundary, where the kernel can give it huge pages.
+TEST(SiteFile, ReadsEverySizeWithSlackAndLargeOnesOnAHugePage) {
+  constexpr size_t kHugePage = size_t{2} << 20;
+  Folder folder;
+  const std::string path = folder.File("s.json");
+  for (const size_t size : {size_t{1}, kHugePage - sim::kSiteTextSlack - 1,
+                            kHugePage - sim::kSiteTextSlack, kHugePage, 3 * kHugePage + 5}) {
+    std::string bytes(size, 'x');
+    for (size_t at = 0; at < size; at += 4093) bytes[at] = static_cast<char>('a' + at % 26);
+    bytes.back() = '!';
+    folder.Write("s.json", bytes);
+    std::string error;
+    std::optional<sim::FileText> read = sim::ReadSiteFile(path, error);
+    ASSERT_TRUE(read) << size << ": " << error;
+    EXPECT_TRUE(read->text.view() == bytes) << size;
+    ASSERT_GE(read->text.slack(), sim::kSiteTextSlack) << size;
+    const char* after = read->text.view().data() + size;
+    EXPECT_EQ(std::count(after, after + read->text.slack(), '\0'),
+              static_cast<std::ptrdiff_t>(read->text.slack()))
+        << size;
+    if (size + sim::kSiteTextSlack >= kHugePage) {
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(read->text.view().data()) % kHugePage, 0u) << size;
+    }
+  }
 }
 
 // A change that every later load would refuse (the file over the loader's limit) is refused, as
