@@ -104,9 +104,8 @@ bool ConfigObject::EnsurePropertiesLoaded() {
 }
 
 const char* ConfigObject::GetProperty(const char* propertyName) {
-  if (!EnsurePropertiesLoaded() || !workingSet->properties.PropertyExists(propertyName)) {
-    return nullptr;
-  }
+  // A property that is there always has a value (the empty text at least): one search tells.
+  if (!EnsurePropertiesLoaded()) return nullptr;
   return workingSet->properties.GetPropertyValue(propertyName);
 }
 
