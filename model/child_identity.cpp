@@ -11,11 +11,14 @@ constexpr char kFieldSeparator = '\0';
 
 // Appends text in lower case.
 // Lower case as the C locale has it (the library never sets another), without a call per byte.
+// Copied as it is, then folded where it lies: growing the text by a copy costs less than
+// growing it by filler to be overwritten.
 void AppendFolded(std::string& key, std::string_view text) {
   const size_t at = key.size();
-  key.resize(at + text.size());
-  char* out = key.data() + at;
-  for (char c : text) *out++ = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  key.append(text);
+  for (auto c = key.begin() + static_cast<std::ptrdiff_t>(at); c != key.end(); ++c) {
+    if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
+  }
 }
 
 // Appends a key's tag and first text (in lower case) to key.
