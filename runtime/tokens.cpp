@@ -91,6 +91,16 @@ unsigned tokenCount(std::string_view line, std::string_view delimiters) {
   return count;
 }
 
+bool HasTokens(std::string_view line, unsigned n) {
+  size_t position = 0;
+  for (unsigned count = 0; count < n; ++count) {
+    if (count > 0) position = kStandardSet.skipToken(line, position);
+    position = kStandardSet.skipDelimiters(line, position);
+    if (position == line.size()) return false;
+  }
+  return true;
+}
+
 void getToken(std::string& result, unsigned n, std::string_view line, std::string_view delimiters) {
   TokenExtent extent = FindToken(n, line, DelimiterSetFor(delimiters));
   if (extent.start == std::string_view::npos) {

@@ -69,6 +69,9 @@ TEST(Tokens, EachTokenOnceOrByNumber) {
   const unsigned order[] = {2, 1, 4, 3, 0, 12, 9, 10, 5};
   for (const Case& c : cases) {
     EXPECT_EQ(tokenCount(c.line), c.tokens.size()) << c.line;
+    for (unsigned n = 0; n <= c.tokens.size() + 1; ++n) {
+      EXPECT_EQ(HasTokens(c.line, n), n <= c.tokens.size()) << c.line << " #" << n;
+    }
     LineTokens tokens(c.line);
     for (unsigned n : order) {
       const std::string_view expected = n >= 1 && n <= c.tokens.size() ? c.tokens[n - 1] : "";
