@@ -14,9 +14,11 @@ constexpr char kFieldSeparator = '\0';
 // Copied as it is, then folded where it lies: growing the text by a copy costs less than
 // growing it by filler to be overwritten.
 void AppendFolded(std::string& key, std::string_view text) {
-  const size_t at = key.size();
   key.append(text);
-  for (auto c = key.begin() + static_cast<std::ptrdiff_t>(at); c != key.end(); ++c) {
+  // Bounds held apart from key: a store through a char may alias it, and would make the loop
+  // read its size again at every byte.
+  char* const end = key.data() + key.size();
+  for (char* c = end - text.size(); c != end; ++c) {
     if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
   }
 }
