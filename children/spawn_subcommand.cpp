@@ -71,19 +71,20 @@ extern const char* const kSpawnHelp[] = {
 
 bool HandleObjectSpawn(CommandContext& command) {
   ConfigObject* object = command.workspace.registry().Find(command.objectName);
-  const std::string name = getToken(2, command.line);
+  LineTokens tokens(command.line);
+  const std::string name(tokens[2]);
   if (!AcceptNewObjectName(command, name)) return false;
 
-  const std::string what = getToken(3, command.line);
+  const std::string what(tokens[3]);
   bool spawned;
   switch (object->kind()) {
     case ObjectKind::Agent:
       if (EqualsIgnoringCase(what, "BROKER")) {
         spawned = object->SpawnLocalChild(name, ObjectKind::Broker);
       } else {
-        auto port = static_cast<uint16_t>(ParseIntLikeAtoi(getToken(4, command.line)));
+        auto port = static_cast<uint16_t>(ParseIntLikeAtoi(tokens[4]));
         if (port == 0) port = kDefaultPort;
-        spawned = object->SpawnBroker(name, what.c_str(), port, getToken(5, command.line).c_str());
+        spawned = object->SpawnBroker(name, what.c_str(), port, std::string(tokens[5]).c_str());
       }
       break;
     case ObjectKind::Broker:
@@ -92,7 +93,7 @@ bool HandleObjectSpawn(CommandContext& command) {
                     : object->SpawnDsm(name, what.c_str());
       break;
     case ObjectKind::DSM: {
-      std::string community = getToken(4, command.line);
+      std::string community(tokens[4]);
       if (community.empty()) community = TraitsOf(ObjectKind::Target)->defaultCommunity;
       spawned = object->SpawnTarget(name, what.c_str(), community.c_str());
       break;

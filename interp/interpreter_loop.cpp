@@ -60,7 +60,7 @@ bool RunRow(const CommandRow& row, CommandContext& command, const char* kind) {
     return command.Fail(ResultCode::kReservedObject,
                         "Subcommand %s may not be used on reserved objects.\n", row.name);
   }
-  if (tokenCount(command.line) < row.minimumTokens) {
+  if (!HasTokens(command.line, row.minimumTokens)) {
     return command.Fail(ResultCode::kMissingParameters, "Insufficient paramaters for %s %s.\n",
                         row.name, kind);
   }

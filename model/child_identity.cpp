@@ -1,6 +1,7 @@
 #include "model/child_identity.h"
 
 #include <cctype>
+#include <charconv>
 
 #include "runtime/c_number.h"
 
@@ -10,102 +11,135 @@ constexpr char kFieldSeparator = '\0';
 
 // Appends text in lower case.
 // Lower case as the C locale has it (the library never sets another), without a call per byte.
+// Copied as it is, then folded where it lies: growing the text by a copy costs less than
+// growing it by filler to be overwritten.
 void AppendFolded(std::string& key, std::string_view text) {
-  const size_t at = key.size();
-  key.resize(at + text.size());
-  char* out = key.data() + at;
-  for (char c : text) *out++ = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  key.append(text);
+  // Bounds held apart from key: a store through a char may alias it, and would make the loop
+  // read its size again at every byte.
+  char* const end = key.data() + key.size();
+  for (char* c = end - text.size(); c != end; ++c) {
+    if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
+  }
 }
 
-// A key: its tag and text in lower case, with room for more characters after them.
-std::string StartKey(char tag, std::string_view text, size_t more) {
-  std::string key;
-  key.reserve(1 + text.size() + more);
+// Appends a key's tag and first text (in lower case) to key.
+void AppendStart(std::string& key, char tag, std::string_view text) {
   key.push_back(tag);
   AppendFolded(key, text);
-  return key;
 }
 
-bool MissingOrEmpty(const ChildDefinitionData& record, const char* key) {
-  const char* value = record.getv(key);
-  return value == nullptr || *value == '\0';
+void AppendBrokerKey(std::string& key, std::string_view address, uint16_t port) {
+  char number[8];
+  const auto written = std::to_chars(number, number + sizeof number, port);
+  AppendStart(key, 'B', address);
+  key.push_back(kFieldSeparator);
+  key.append(number, written.ptr);
 }
 
-bool MissingOrZero(const ChildDefinitionData& record, const char* key) {
-  const char* value = record.getv(key);
-  return value == nullptr || ParseIntLikeAtoi(value) == 0;
+void AppendDsmKey(std::string& key, std::string_view dsmName) { AppendStart(key, 'D', dsmName); }
+
+void AppendTargetKey(std::string& key, std::string_view address, std::string_view community) {
+  AppendStart(key, 'T', address);
+  key.push_back(kFieldSeparator);
+  AppendFolded(key, community);
 }
 
-// Calls fill(key, value) for each identity field that record lacks and the kind of object fills
-// in, in this order: the port when missing or zero, the name and the community when missing or
-// empty, the address when missing. value lives for the call only.
-template <typename Fill>
-void ForEachIdentityDefault(const ChildDefinitionData& record, ObjectKind kind, Fill fill) {
+// Calls fill(key, value) for each identity field that a record lacks and the kind of object
+// fills in, in this order: the port when missing or zero, the name and the community when
+// missing or empty, the address when missing. field(key) gives the record's value of key (null
+// when missing), and is asked only about the fields the kind fills in. value lives for the call
+// only. Every field is looked at before the first call, so that fill may change the record.
+template <typename Field, typename Fill>
+void ForEachIdentityDefault(ObjectKind kind, Field field, Fill fill) {
   const KindTraits* traits = TraitsOf(kind);
   if (traits == nullptr) return;
-  if (traits->defaultPort != 0 && MissingOrZero(record, "port")) {
-    fill("port", std::to_string(traits->defaultPort).c_str());
-  }
-  if (traits->defaultName != nullptr && MissingOrEmpty(record, "name")) {
-    fill("name", traits->defaultName);
-  }
-  if (traits->defaultCommunity != nullptr && MissingOrEmpty(record, "community")) {
-    fill("community", traits->defaultCommunity);
-  }
-  if (traits->defaultAddress != nullptr && !record.exists("ipaddr")) {
-    fill("ipaddr", traits->defaultAddress);
-  }
+  const auto missingOrEmpty = [](const char* value) { return value == nullptr || *value == '\0'; };
+  const auto missingOrZero = [](const char* value) {
+    return value == nullptr || ParseIntLikeAtoi(value) == 0;
+  };
+  const bool port = traits->defaultPort != 0 && missingOrZero(field("port"));
+  const bool name = traits->defaultName != nullptr && missingOrEmpty(field("name"));
+  const bool community = traits->defaultCommunity != nullptr && missingOrEmpty(field("community"));
+  const bool address = traits->defaultAddress != nullptr && field("ipaddr") == nullptr;
+  if (port) fill("port", std::to_string(traits->defaultPort).c_str());
+  if (name) fill("name", traits->defaultName);
+  if (community) fill("community", traits->defaultCommunity);
+  if (address) fill("ipaddr", traits->defaultAddress);
 }
 
 }  // namespace
 
 std::string BrokerIdentityKey(std::string_view address, uint16_t port) {
-  const std::string number = std::to_string(port);
-  std::string key = StartKey('B', address, 1 + number.size());
-  key.push_back(kFieldSeparator);
-  key += number;
+  std::string key;
+  key.reserve(7 + address.size());  // the tag, the separator and five digits
+  AppendBrokerKey(key, address, port);
   return key;
 }
 
-std::string DsmIdentityKey(std::string_view dsmName) { return StartKey('D', dsmName, 0); }
+std::string DsmIdentityKey(std::string_view dsmName) {
+  std::string key;
+  AppendDsmKey(key, dsmName);
+  return key;
+}
 
 std::string TargetIdentityKey(std::string_view address, std::string_view community) {
-  std::string key = StartKey('T', address, 1 + community.size());
-  key.push_back(kFieldSeparator);
-  AppendFolded(key, community);
+  std::string key;
+  key.reserve(2 + address.size() + community.size());
+  AppendTargetKey(key, address, community);
   return key;
+}
+
+IdentityFields IdentityFieldsOf(const ConfigObject& child, unsigned wanted) {
+  IdentityFields fields;
+  if (!child.IsAvailable()) return fields;
+  const ChildDefinitionData& record = child.node()->GetDefinitionData();
+  const auto read = [&](IdentityField field, const char* key) {
+    return (wanted & field) != 0 ? record.getv(key) : nullptr;
+  };
+  fields.address = read(kAddressField, "ipaddr");
+  fields.port = read(kPortField, "port");
+  fields.name = read(kNameField, "name");
+  fields.community = read(kCommunityField, "community");
+  const auto field = [&](std::string_view key) {
+    return key == "port"        ? fields.port
+           : key == "name"      ? fields.name
+           : key == "community" ? fields.community
+                                : fields.address;
+  };
+  ForEachIdentityDefault(child.kind(), field, [&](std::string_view key, const char* value) {
+    if (key == "port") {
+      fields.port = nullptr;
+      fields.filledPort = static_cast<uint16_t>(ParseIntLikeAtoi(value));
+    } else if (key == "name") {
+      fields.name = value;
+    } else if (key == "community") {
+      fields.community = value;
+    } else {
+      fields.address = value;
+    }
+  });
+  return fields;
 }
 
 IdentityKeySet IdentityKeys(const ConfigObject& child) {
-  if (!child.IsAvailable()) return {};
-  // The defaults read beside the node's own record rather than filled into a copy of it (as
-  // DefinitionWithIdentityDefaults does): this runs for every object registered.
-  const ChildDefinitionData& record = child.node()->GetDefinitionData();
-  const char* address = record.getv("ipaddr");
-  const char* port = record.getv("port");
-  const char* name = record.getv("name");
-  const char* community = record.getv("community");
-  std::string defaultPort;
-  ForEachIdentityDefault(record, child.kind(), [&](std::string_view key, const char* value) {
-    if (key == "port") {
-      defaultPort = value;
-      port = defaultPort.c_str();
-    } else if (key == "name") {
-      name = value;
-    } else if (key == "community") {
-      community = value;
-    } else {
-      address = value;
-    }
-  });
+  // The keys written straight into the set's text: this runs for every object registered.
+  const IdentityFields fields = IdentityFieldsOf(child);
   std::string packed;
-  if (address != nullptr && port != nullptr) {
-    IdentityKeySet::AppendKey(
-        packed, BrokerIdentityKey(address, static_cast<uint16_t>(ParseIntLikeAtoi(port))));
+  packed.reserve(64);
+  if (fields.address != nullptr && (fields.port != nullptr || fields.filledPort != 0)) {
+    const auto port = fields.filledPort != 0 ? fields.filledPort
+                                             : static_cast<uint16_t>(ParseIntLikeAtoi(fields.port));
+    IdentityKeySet::AppendKeyWrittenBy(
+        packed, [&](std::string& key) { AppendBrokerKey(key, fields.address, port); });
   }
-  if (name != nullptr) IdentityKeySet::AppendKey(packed, DsmIdentityKey(name));
-  if (address != nullptr && community != nullptr) {
-    IdentityKeySet::AppendKey(packed, TargetIdentityKey(address, community));
+  if (fields.name != nullptr) {
+    IdentityKeySet::AppendKeyWrittenBy(packed,
+                                       [&](std::string& key) { AppendDsmKey(key, fields.name); });
+  }
+  if (fields.address != nullptr && fields.community != nullptr) {
+    IdentityKeySet::AppendKeyWrittenBy(
+        packed, [&](std::string& key) { AppendTargetKey(key, fields.address, fields.community); });
   }
   return IdentityKeySet(packed);
 }
@@ -114,7 +148,8 @@ ChildDefinitionData DefinitionWithIdentityDefaults(const ConfigObject& object) {
   ChildDefinitionData record;
   if (!object.IsAvailable()) return record;
   record = object.node()->GetDefinitionData();
-  ForEachIdentityDefault(record, object.kind(),
-                         [&](const char* key, const char* value) { record.setv(key, value); });
+  ForEachIdentityDefault(
+      object.kind(), [&](const char* key) { return record.getv(key); },
+      [&](const char* key, const char* value) { record.setv(key, value); });
   return record;
 }

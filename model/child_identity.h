@@ -21,6 +21,27 @@ std::string DsmIdentityKey(std::string_view dsmName);
 // A target under a DSM: its address and community.
 std::string TargetIdentityKey(std::string_view address, std::string_view community);
 
+// The identity fields of a child's record with the defaults of DefinitionWithIdentityDefaults
+// filled in, read where they lie (no copy of the record): null where there is none, all null
+// without node or server session. Valid while the node's record stays as it is.
+struct IdentityFields {
+  const char* address = nullptr;
+  const char* port = nullptr;  // null also when filledPort is set
+  const char* name = nullptr;
+  const char* community = nullptr;
+  uint16_t filledPort = 0;  // the kind's default port, when the record had none or zero
+};
+// The fields to read, as a mask: a field not asked for is left null (or, where the kind has a
+// default for it, given that default), and costs no lookup in the record.
+enum IdentityField : unsigned {
+  kAddressField = 1,
+  kPortField = 2,
+  kNameField = 4,
+  kCommunityField = 8,
+  kEveryIdentityField = 15,
+};
+IdentityFields IdentityFieldsOf(const ConfigObject& child, unsigned wanted = kEveryIdentityField);
+
 // Every key under which child answers a duplicate test, from its record with defaults filled
 // in (read from its node once); none without node or server session (the record is empty).
 IdentityKeySet IdentityKeys(const ConfigObject& child);

@@ -18,6 +18,17 @@ class IdentityKeySet {
   explicit IdentityKeySet(std::string_view packed);
   // Appends key to packed as the set holds it.
   static void AppendKey(std::string& packed, std::string_view key);
+  // Appends to packed, as the set holds it, the key that write(packed) appends to packed: the key
+  // is written in place, without a string of its own.
+  template <typename Write>
+  static void AppendKeyWrittenBy(std::string& packed, Write write) {
+    const size_t at = packed.size();
+    uint32_t length = 0;
+    packed.append(sizeof length, '\0');
+    write(packed);
+    length = static_cast<uint32_t>(packed.size() - at - sizeof length);
+    std::memcpy(packed.data() + at, &length, sizeof length);
+  }
 
   bool Contains(std::string_view key) const;
   // Calls visit with each key, in the order they were given.

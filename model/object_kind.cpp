@@ -1,5 +1,8 @@
 #include "model/object_kind.h"
 
+#include <array>
+#include <iterator>
+
 #include "runtime/case_insensitive.h"
 
 namespace {
@@ -13,8 +16,8 @@ constexpr KindTraits kKinds[] = {
      nullptr},
     {ObjectKind::Broker, "Broker", "BROKER", true, ObjectKind::DSM, kDefaultPort, nullptr, nullptr,
      "127.0.0.1"},
-    {ObjectKind::AutoConfig, "AutoConfig", "AUTOCONFIG", false, ObjectKind::AutoConfig, 0,
-     nullptr, nullptr, nullptr},
+    {ObjectKind::AutoConfig, "AutoConfig", "AUTOCONFIG", false, ObjectKind::AutoConfig, 0, nullptr,
+     nullptr, nullptr},
 };
 
 }  // namespace
@@ -26,9 +29,17 @@ const KindTraits* TraitsOf(ObjectKind kind) {
   return nullptr;
 }
 
+// The reserved words of kKinds, in its order, measured once: every new name is tested
+// against them.
+constexpr auto kReservedWords = [] {
+  std::array<std::string_view, std::size(kKinds)> words;
+  for (size_t i = 0; i < words.size(); ++i) words[i] = kKinds[i].reservedWord;
+  return words;
+}();
+
 const KindTraits* KindByReservedWord(std::string_view word) {
-  for (const KindTraits& traits : kKinds) {
-    if (EqualsIgnoringCase(word, traits.reservedWord)) return &traits;
+  for (size_t i = 0; i < kReservedWords.size(); ++i) {
+    if (EqualsIgnoringCase(word, kReservedWords[i])) return &kKinds[i];
   }
   return nullptr;
 }
@@ -40,5 +51,6 @@ const char* KindName(ObjectKind kind) {
 
 bool isReservedObjectName(const char* text) {
   if (text == nullptr) return false;
-  return EqualsIgnoringCase(text, "ALL") || KindByReservedWord(text) != nullptr;
+  const std::string_view name(text);
+  return EqualsIgnoringCase(name, "ALL") || KindByReservedWord(name) != nullptr;
 }

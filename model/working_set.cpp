@@ -2,6 +2,8 @@
 // UNSET, RESET and QPK, written back and dropped by a commit.
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "model/config_object.h"
 #include "model/property_visitors.h"
@@ -15,6 +17,11 @@ constexpr const char kExclude[] = "EXCLUDE";
 constexpr const char kCableCommunity[] = "CABLE_CMTY";
 constexpr const char kCableDsmName[] = "_cmmt";
 
+// Whether name is wanted; most names differ at the first byte, tested without a call.
+bool NameIs(const char* name, const char* wanted) {
+  return name[0] == wanted[0] && std::strcmp(name, wanted) == 0;
+}
+
 // Whether any child of node has a definition record named exactly "_cmmt". A child whose record
 // has no "name" entry is not that DSM.
 bool HasCableCommunityDsm(TreeNode& node) {
@@ -24,15 +31,37 @@ bool HasCableCommunityDsm(TreeNode& node) {
     std::unique_ptr<TreeNode> child(walker->Current());
     if (!child) continue;
     const char* childName = child->GetDefinitionData().getv("name");
-    if (childName != nullptr && std::strcmp(childName, kCableDsmName) == 0) return true;
+    if (childName != nullptr && NameIs(childName, kCableDsmName)) return true;
   }
   return false;
 }
 
+// The entries that a load sets aside or looks for, found in one walk of the loaded set rather
+// than a search of it for each.
+class SetAsideScan : public NameValueActionAlgorithm {
+ public:
+  void Process(const char* name, const char* value, action_t) override {
+    if (NameIs(name, kOwnRules)) {
+      if (value != nullptr) ownRules = value;
+    } else if (NameIs(name, kInheritedRules)) {
+      inheritedRules = true;
+    } else if (NameIs(name, kExclude)) {
+      if (value != nullptr) exclude = value;
+    } else if (NameIs(name, kCableCommunity)) {
+      cableCommunity = true;
+    }
+  }
+  std::optional<std::string> ownRules;
+  std::optional<std::string> exclude;
+  bool inheritedRules = false;
+  bool cableCommunity = false;
+};
+
 // A target whose broker holds the cable-community DSM shows CABLE_CMTY (empty when the node has
-// none), so that SET can give it a value; a target of that DSM itself does not.
-void AddCableCommunity(ConfigObject& object, NodePropertySet& properties) {
-  if (object.kind() != ObjectKind::Target || properties.PropertyExists(kCableCommunity)) return;
+// none), so that SET can give it a value; a target of that DSM itself does not. present says
+// whether the loaded set has it already.
+void AddCableCommunity(ConfigObject& object, NodePropertySet& properties, bool present) {
+  if (object.kind() != ObjectKind::Target || present) return;
   ConfigObject* dsm = object.parent();
   if (dsm == nullptr || dsm->name() == kCableDsmName) return;
   ConfigObject* broker = dsm->parent();
@@ -50,20 +79,22 @@ bool ConfigObject::EnsurePropertiesLoaded() {
   std::unique_ptr<NodePropertySet> loaded(treeNode->GetProperties());
   if (!loaded) return false;
 
+  SetAsideScan found;
+  loaded->DoForEachProperty(found);
   if (setAsideValues) setAsideValues->ownRuleValues.clear();
-  if (const char* own = loaded->GetPropertyValue(kOwnRules)) {
+  if (found.ownRules) {
     SetAside& aside = EditSetAside();
-    aside.ownRuleText = own;
+    aside.ownRuleText = std::move(*found.ownRules);
     ReadRuleValueText(aside.ownRuleText, aside.ownRuleValues);
     loaded->EraseProperty(kOwnRules);
   }
   // The inherited values are recomputed from the ancestors at every commit.
-  loaded->EraseProperty(kInheritedRules);
-  if (const char* exclude = loaded->GetPropertyValue(kExclude)) {
-    EditSetAside().excludeText = exclude;
+  if (found.inheritedRules) loaded->EraseProperty(kInheritedRules);
+  if (found.exclude) {
+    EditSetAside().excludeText = std::move(*found.exclude);
     loaded->EraseProperty(kExclude);
   }
-  AddCableCommunity(*this, *loaded);
+  AddCableCommunity(*this, *loaded, found.cableCommunity);
 
   // Saved after the fix-up, so that a property added by it is no pending change.
   workingSet = std::make_unique<WorkingSet>();
@@ -73,9 +104,8 @@ bool ConfigObject::EnsurePropertiesLoaded() {
 }
 
 const char* ConfigObject::GetProperty(const char* propertyName) {
-  if (!EnsurePropertiesLoaded() || !workingSet->properties.PropertyExists(propertyName)) {
-    return nullptr;
-  }
+  // A property that is there always has a value (the empty text at least): one search tells.
+  if (!EnsurePropertiesLoaded()) return nullptr;
   return workingSet->properties.GetPropertyValue(propertyName);
 }
 

@@ -14,7 +14,12 @@ std::string RuleText(const RuleEntry& rule) {
 }
 
 std::string ObjectTreeText(const ObjectTreeEntry& entry) {
-  std::string line(3 * entry.depth, ' ');
+  const auto size = [](const std::optional<std::string>& text) { return text ? text->size() : 0; };
+  std::string line;
+  // Room for the row's texts and its punctuation, so that it is not moved as it grows.
+  line.reserve(3 * entry.depth + entry.name.size() + entry.kind.size() + size(entry.address) +
+               size(entry.port) + size(entry.dsmName) + size(entry.community) + 32);
+  line.append(3 * entry.depth, ' ');
   line.append("`- ").append(entry.name.c_str()).append(" (").append(entry.kind);
   if (entry.dsmName) {
     line.append(" - ").append(entry.dsmName->c_str());

@@ -1,5 +1,7 @@
 #include "runtime/tokens.h"
 
+#include <optional>
+
 #include "runtime/case_insensitive.h"
 
 namespace {
@@ -13,12 +15,15 @@ class DelimiterSet {
   }
   bool contains(char c) const { return member[static_cast<unsigned char>(c)]; }
 
-  // The first position at or after from whose byte is (or is not) a delimiter; npos if none.
-  size_t findFirst(std::string_view line, size_t from, bool delimiter) const {
-    for (size_t i = from; i < line.size(); ++i) {
-      if (contains(line[i]) == delimiter) return i;
-    }
-    return std::string_view::npos;
+  // The first position at or after from whose byte is (or is not) a delimiter; the line's size
+  // if none.
+  size_t skipDelimiters(std::string_view line, size_t from) const {
+    while (from < line.size() && contains(line[from])) ++from;
+    return from;
+  }
+  size_t skipToken(std::string_view line, size_t from) const {
+    while (from < line.size() && !contains(line[from])) ++from;
+    return from;
   }
   size_t findLastNonDelimiter(std::string_view line) const {
     for (size_t i = line.size(); i > 0; --i) {
@@ -33,16 +38,21 @@ class DelimiterSet {
 
 constexpr DelimiterSet kStandardSet(kDelimiters);
 
-// Callers nearly always pass the standard set; it is built once.
+// Callers nearly always pass the standard set; it is built once, and another only when asked
+// for (filling in a set costs more than most scans).
 class DelimiterSetFor {
  public:
-  explicit DelimiterSetFor(std::string_view delimiters)
-      : custom(delimiters == kDelimiters ? std::string_view() : delimiters),
-        set(delimiters == kDelimiters ? &kStandardSet : &custom) {}
+  explicit DelimiterSetFor(std::string_view delimiters) {
+    if (delimiters == kDelimiters) {
+      set = &kStandardSet;
+    } else {
+      set = &custom.emplace(delimiters);
+    }
+  }
   operator const DelimiterSet&() const { return *set; }
 
  private:
-  DelimiterSet custom;
+  std::optional<DelimiterSet> custom;
   const DelimiterSet* set;
 };
 
@@ -57,16 +67,14 @@ TokenExtent FindToken(unsigned n, std::string_view line, const DelimiterSet& del
   if (n == 0) return extent;
   size_t position = 0;
   for (unsigned count = 1;; ++count) {
-    size_t start = delimiters.findFirst(line, position, false);
-    if (start == std::string_view::npos) return extent;
-    size_t end = delimiters.findFirst(line, start, true);
+    const size_t start = delimiters.skipDelimiters(line, position);
+    if (start == line.size()) return extent;
+    position = delimiters.skipToken(line, start);
     if (count == n) {
       extent.start = start;
-      extent.end = end == std::string_view::npos ? line.size() : end;
+      extent.end = position;
       return extent;
     }
-    if (end == std::string_view::npos) return extent;
-    position = end;
   }
 }
 
@@ -76,14 +84,21 @@ unsigned tokenCount(std::string_view line, std::string_view delimiters) {
   const DelimiterSetFor setFor(delimiters);
   const DelimiterSet& set = setFor;
   unsigned count = 0;
-  size_t position = 0;
-  for (;;) {
-    size_t start = set.findFirst(line, position, false);
-    if (start == std::string_view::npos) return count;
+  for (size_t position = set.skipDelimiters(line, 0); position < line.size();
+       position = set.skipDelimiters(line, set.skipToken(line, position))) {
     ++count;
-    position = set.findFirst(line, start, true);
-    if (position == std::string_view::npos) return count;
   }
+  return count;
+}
+
+bool HasTokens(std::string_view line, unsigned n) {
+  size_t position = 0;
+  for (unsigned count = 0; count < n; ++count) {
+    if (count > 0) position = kStandardSet.skipToken(line, position);
+    position = kStandardSet.skipDelimiters(line, position);
+    if (position == line.size()) return false;
+  }
+  return true;
 }
 
 void getToken(std::string& result, unsigned n, std::string_view line, std::string_view delimiters) {
@@ -105,6 +120,21 @@ std::string_view TokenView(unsigned n, std::string_view line) {
   TokenExtent extent = FindToken(n, line, kStandardSet);
   if (extent.start == std::string_view::npos) return {};
   return line.substr(extent.start, extent.end - extent.start);
+}
+
+std::string_view LineTokens::operator[](unsigned n) {
+  if (n == 0) return {};
+  if (n > kKept) return TokenView(n, line);
+  while (found < n && scanned < line.size()) {
+    const size_t start = kStandardSet.skipDelimiters(line, scanned);
+    if (start == line.size()) {
+      scanned = start;
+      break;
+    }
+    scanned = kStandardSet.skipToken(line, start);
+    tokens[found++] = line.substr(start, scanned - start);
+  }
+  return n <= found ? tokens[n - 1] : std::string_view();
 }
 
 std::string_view RestOfLineView(unsigned n, std::string_view line, std::string_view delimiters) {

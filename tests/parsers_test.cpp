@@ -2,6 +2,8 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -36,12 +38,47 @@ TEST(Tokens, CountGetAndRestOfLine) {
     EXPECT_EQ(restOfLine(2, c.line), c.rest) << c.line;
   }
   EXPECT_EQ(getToken(0, "a b"), "");
+  // Other delimiter sets, before and after the standard one.
+  EXPECT_EQ(tokenCount("a,,b;c d", ",;"), 3u);
+  EXPECT_EQ(getToken(3, "a,,b;c d", ",;"), "c d");
+  EXPECT_EQ(getToken(2, "a,,b;c d"), "d");
+  EXPECT_EQ(restOfLine(2, ",a,,b;c;,", ",;"), "b;c");
   EXPECT_EQ(restOfLine(0, "  lead and trail \t\n"), "  lead and trail");
   for (const char* name : {"ALL", "All", "agent", "Target", "dsm", "AutoConfig", "broker"}) {
     EXPECT_TRUE(isReservedObjectName(name)) << name;
   }
   for (const char* name : {"AGENTS", "", "AL", "a1", "AUTOCONFIG1", (const char*)nullptr}) {
     EXPECT_FALSE(isReservedObjectName(name)) << (name ? name : "null");
+  }
+}
+
+TEST(Tokens, EachTokenOnceOrByNumber) {
+  struct Case {
+    const char* line;
+    std::vector<std::string_view> tokens;
+  };
+  const Case cases[] = {
+      {"d0_0.SPAWN t123 10.100.0.1", {"d0_0.SPAWN", "t123", "10.100.0.1"}},
+      {"  a\tb\r\nc  ", {"a", "b", "c"}},
+      {"", {}},
+      {" \t ", {}},
+      {"1 2 3 4 5 6 7 8 9 10 11", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"}},
+      {"x", {"x"}},
+  };
+  // Asked for in any order, past the last token and past the tokens LineTokens keeps.
+  const unsigned order[] = {2, 1, 4, 3, 0, 12, 9, 10, 5};
+  for (const Case& c : cases) {
+    EXPECT_EQ(tokenCount(c.line), c.tokens.size()) << c.line;
+    for (unsigned n = 0; n <= c.tokens.size() + 1; ++n) {
+      EXPECT_EQ(HasTokens(c.line, n), n <= c.tokens.size()) << c.line << " #" << n;
+    }
+    LineTokens tokens(c.line);
+    for (unsigned n : order) {
+      const std::string_view expected = n >= 1 && n <= c.tokens.size() ? c.tokens[n - 1] : "";
+      EXPECT_EQ(tokens[n], expected) << c.line << " #" << n;
+      EXPECT_EQ(TokenView(n, c.line), expected) << c.line << " #" << n;
+      EXPECT_EQ(getToken(n, c.line), expected) << c.line << " #" << n;
+    }
   }
 }
 

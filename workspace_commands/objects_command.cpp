@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "model/child_identity.h"
 #include "model/workspace.h"
 #include "runtime/command_context.h"
 #include "runtime/listing_output.h"
@@ -13,24 +14,31 @@ std::string ValueOrEmpty(const ChildDefinitionData& record, const char* key) {
   return value == nullptr ? "" : value;
 }
 
+const char* TextOrEmpty(const char* text) { return text == nullptr ? "" : text; }
+
 // The row of one object: name, kind and the identifying part of its record.
 ObjectTreeEntry TreeRow(size_t depth, const ConfigObject& object) {
   ObjectTreeEntry entry;
   entry.depth = depth;
   entry.name = object.name();
   entry.kind = KindName(object.kind());
+  // DSMs and targets, nearly every row, read their fields in place; the others take the record
+  // with every default (a broker's version among them).
+  if (object.kind() == ObjectKind::DSM || object.kind() == ObjectKind::Target) {
+    if (object.kind() == ObjectKind::DSM) {
+      entry.dsmName = TextOrEmpty(IdentityFieldsOf(object, kNameField).name);
+    } else {
+      const IdentityFields fields = IdentityFieldsOf(object, kAddressField | kCommunityField);
+      entry.address = TextOrEmpty(fields.address);
+      entry.community = TextOrEmpty(fields.community);
+    }
+    return entry;
+  }
   const ChildDefinitionData record = object.GetDefinitionWithDefaults();
   switch (object.kind()) {
     case ObjectKind::Agent:
       entry.address = ValueOrEmpty(record, "ipaddr");
       entry.port = ValueOrEmpty(record, "port");
-      break;
-    case ObjectKind::DSM:
-      entry.dsmName = ValueOrEmpty(record, "name");
-      break;
-    case ObjectKind::Target:
-      entry.address = ValueOrEmpty(record, "ipaddr");
-      entry.community = ValueOrEmpty(record, "community");
       break;
     case ObjectKind::Broker:
       entry.address = ValueOrEmpty(record, "ipaddr");
@@ -38,7 +46,7 @@ ObjectTreeEntry TreeRow(size_t depth, const ConfigObject& object) {
       entry.version.emplace();
       if (record.exists("version")) *entry.version = record.getv("version");
       break;
-    case ObjectKind::AutoConfig:
+    default:  // an autoconfig object shows no more
       break;
   }
   return entry;
