@@ -12,10 +12,10 @@ namespace {
 constexpr size_t kUsualRecordSize = 56;
 
 // Where key is, or would go, in a packed record: the offset of the first entry whose key is not
-// less than key, and whether that entry's key is key.
+// less than key, and that entry's value when its key is key.
 struct Place {
   size_t at;
-  bool found;
+  const char* value;  // null when no entry has key
 };
 
 // Whether text lies in packed's characters or at its end (the empty text of its terminator):
@@ -28,16 +28,22 @@ bool InText(const std::string& packed, const char* text) {
 Place FindPlace(const std::string& packed, const char* key) {
   const char* const begin = packed.data();
   const char* const end = begin + packed.size();
+  // Keys and values are a few bytes each: compared and stepped over byte by byte, without calls
+  // to strcmp and strlen, which for texts this short cost more than the bytes themselves.
   for (const char* entry = begin; entry < end;) {
-    // Keys mostly differ in their first letter: strcmp only when that is the same.
-    const int order = *entry != *key
-                          ? static_cast<unsigned char>(*entry) - static_cast<unsigned char>(*key)
-                          : std::strcmp(entry, key);
-    if (order >= 0) return {static_cast<size_t>(entry - begin), order == 0};
-    const char* value = entry + std::strlen(entry) + 1;
-    entry = value + std::strlen(value) + 1;
+    const char* text = entry;
+    const char* wanted = key;
+    while (*text == *wanted && *wanted != '\0') ++text, ++wanted;
+    if (*text == *wanted) return {static_cast<size_t>(entry - begin), text + 1};
+    if (static_cast<unsigned char>(*text) > static_cast<unsigned char>(*wanted)) {
+      return {static_cast<size_t>(entry - begin), nullptr};
+    }
+    while (*text != '\0') ++text;  // the rest of the key
+    ++text;
+    while (*text != '\0') ++text;  // the value
+    entry = text + 1;
   }
-  return {packed.size(), false};
+  return {packed.size(), nullptr};
 }
 
 }  // namespace
@@ -45,13 +51,12 @@ Place FindPlace(const std::string& packed, const char* key) {
 void ChildDefinitionData::setv(const char* key, const char* value) {
   const char* text = value == nullptr ? "" : value;
   const Place place = FindPlace(packed_, key);
-  const size_t keyLength = std::strlen(key);
-  if (place.found) {
-    const size_t valueAt = place.at + keyLength + 1;
-    const size_t oldLength = std::strlen(packed_.data() + valueAt);
-    packed_.replace(valueAt, oldLength, text);
+  if (place.value != nullptr) {
+    const size_t valueAt = static_cast<size_t>(place.value - packed_.data());
+    packed_.replace(valueAt, std::strlen(place.value), text);
     return;
   }
+  const size_t keyLength = std::strlen(key);
   const size_t textLength = std::strlen(text);
   if (InText(packed_, key) || InText(packed_, text)) {
     // A text of this record, which the insertions would move: copied first.
@@ -76,8 +81,7 @@ void ChildDefinitionData::setv(const char* key, uint16_t value) {
 }
 
 const char* ChildDefinitionData::getv(const char* key) const {
-  const Place place = FindPlace(packed_, key);
-  return place.found ? packed_.data() + place.at + std::strlen(key) + 1 : nullptr;
+  return FindPlace(packed_, key).value;
 }
 
 bool ChildDefinitionData::exists(const char* key) const { return getv(key) != nullptr; }
