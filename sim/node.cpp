@@ -62,13 +62,8 @@ bool PassesPassword(const Entry& parent, const Entry& child, const std::string& 
   return supplied != nullptr && *supplied == child.Details().password;
 }
 
-SimNode::SimNode(Entry& entry)
-    : anchor(NodeAnchor::Of(entry)), madeIn(Library::Get().generation()) {
-  Library::Get().NoteRead(entry);
-  // The record holds everything a description shows, except an autoconfig object's broker.
-  if (entry.kind == Kind::AutoConfig) {
-    describedAs = std::make_unique<std::string>(Describe(entry));
-  }
+void SimNode::DescribeNow(const Entry& entry) {
+  describedAs = std::make_unique<std::string>(Describe(entry));
 }
 
 const std::string& SimNode::Description() const {
@@ -127,8 +122,10 @@ TreeWalker* SimNode::GetChildWalker() {
   Entry* entry = Live();
   std::optional<Kind> childKind = ChildKind(NodeKind());
   if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;
+  auto* walker = new SimWalker(anchor, *childKind, madeIn);
   // The description names the parent in the walker's trace lines; without a trace it is not made.
-  return new SimWalker(anchor, *childKind, Tracing() ? Description() : std::string());
+  if (Tracing()) walker->DescribeParentAs(Description());
+  return walker;
 }
 
 void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char* password) {
