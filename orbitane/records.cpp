@@ -25,7 +25,8 @@ bool InText(const std::string& packed, const char* text) {
   return !before(text, packed.data()) && !before(packed.data() + packed.size(), text);
 }
 
-Place FindPlace(const std::string& packed, const char* key) {
+// Inline: getv, which engines call for every field they read, is little more than this.
+[[gnu::always_inline]] inline Place FindPlace(const std::string& packed, const char* key) {
   const char* const begin = packed.data();
   const char* const end = begin + packed.size();
   // Keys and values are a few bytes each: compared and stepped over byte by byte, without calls
