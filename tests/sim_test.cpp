@@ -25,11 +25,12 @@ ChildDefinitionData Record(std::initializer_list<std::pair<const char*, const ch
   return record;
 }
 
-// A record keeps its entries in key order, a later value replacing an earlier one, and takes a
-// value that is a text of the record itself.
+// A record keeps its entries in key order (of unsigned bytes), a later value replacing an earlier
+// one, and takes a value that is a text of the record itself.
 TEST(Records, KeyOrderReplacementAndValuesOfTheSameRecord) {
   ChildDefinitionData record =
       Record({{"port", "5465"}, {"ipaddr", "10.1.1.1"}, {"name", nullptr}});
+  record.setv("\xc3\xa9t\xc3\xa9", "summer");
   record.setv("community", "public");
   record.setv("ipaddr", "10.1.1.2");
   record.setv("sim_id", record.getv("port"));
@@ -38,9 +39,12 @@ TEST(Records, KeyOrderReplacementAndValuesOfTheSameRecord) {
   record.setv("version", uint16_t{65535});
   Lines entries;
   for (const auto& [key, value] : record.entries()) entries.push_back(key + "=" + value);
-  EXPECT_EQ(entries, (Lines{"a=public", "community=public", "ipaddr=10.1.1.2",
-                            "name=", "port=10.1.1.2", "sim_id=5465", "version=65535"}));
-  for (const char* absent : {"", "ipadd", "ipaddrs", "b", "zz"}) {
+  EXPECT_EQ(entries,
+            (Lines{"a=public", "community=public", "ipaddr=10.1.1.2", "name=", "port=10.1.1.2",
+                   "sim_id=5465", "version=65535", "\xc3\xa9t\xc3\xa9=summer"}));
+  EXPECT_STREQ(record.getv("\xc3\xa9t\xc3\xa9"), "summer");
+  for (const char* absent :
+       {"", "ipadd", "ipaddrs", "b", "zz", "\xc3\xa9t", "\xc3\xa9t\xc3\xa9s"}) {
     EXPECT_EQ(record.getv(absent), nullptr) << absent;
   }
   EXPECT_TRUE(record.exists("name"));
