@@ -1,11 +1,21 @@
 // Walking children: positions are sequence numbers, Seek is a keyed lookup.
 #include "sim/walker.h"
 
+#include "sim/block_reuse.h"
 #include "sim/identity.h"
 #include "sim/node.h"
 #include "sim/refusal.h"
 
 namespace sim {
+namespace {
+
+BlockReuse<sizeof(SimWalker), 64> walkerBlocks;
+
+}  // namespace
+
+void* SimWalker::operator new(size_t bytes) { return walkerBlocks.Take(bytes); }
+
+void SimWalker::operator delete(void* block, size_t bytes) { walkerBlocks.Give(block, bytes); }
 
 SimWalker::SimWalker(const AnchorRef& parent, Kind childKind, uint64_t generation)
     : parentAnchor(parent),

@@ -27,6 +27,11 @@ class SimWalker final : public TreeWalker {
   void Seek(const ChildDefinitionData& record) override;
   TreeNode* Current() override;
 
+  // A walker per target of a cable-community check, and per SPAWN: their blocks are kept for
+  // reuse (walker.cpp).
+  static void* operator new(size_t bytes);
+  static void operator delete(void* block, size_t bytes);
+
  private:
   // The parent while it is attached to library's installation, else null. Valid until the
   // installation changes: callers use it at once.
