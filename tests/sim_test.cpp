@@ -53,6 +53,27 @@ TEST(Records, KeyOrderReplacementAndValuesOfTheSameRecord) {
   EXPECT_STREQ(copy.getv("name"), "");
 }
 
+// Keys and values too long for the lengths an entry starts with are measured where they lie:
+// found, stepped over, replaced either way and listed whole.
+TEST(Records, KeysAndValuesOfAnyLength) {
+  const std::string longKey(300, 'k'), edgeKey(255, 'e'), longValue(70000, 'v'),
+      edgeValue(0xffff, 'w');
+  ChildDefinitionData record = Record({{"port", "5465"}, {"a", "1"}, {"z", "last"}});
+  record.setv(longKey.c_str(), longValue.c_str());
+  record.setv(edgeKey.c_str(), edgeValue.c_str());
+  EXPECT_STREQ(record.getv(longKey.c_str()), longValue.c_str());
+  EXPECT_STREQ(record.getv(edgeKey.c_str()), edgeValue.c_str());
+  EXPECT_STREQ(record.getv("z"), "last");
+  record.setv(longKey.c_str(), "short");
+  record.setv("a", longValue.c_str());
+  EXPECT_STREQ(record.getv("port"), "5465");
+  EXPECT_STREQ(record.getv("z"), "last");
+  std::vector<std::pair<size_t, size_t>> sizes;
+  for (const auto& [key, value] : record.entries()) sizes.emplace_back(key.size(), value.size());
+  EXPECT_EQ(sizes, (std::vector<std::pair<size_t, size_t>>{
+                       {1, 70000}, {255, 0xffff}, {300, 5}, {4, 4}, {1, 4}}));
+}
+
 // A property set answers as a sorted map of values and actions does, through growth, replacement,
 // removal and copies, whether its entries are packed (a few) or apart (more, an action beyond a
 // byte, a name or a value too long for the packed entry's lengths).
