@@ -9,8 +9,9 @@
 
 namespace {
 
-// Most records get two or three entries of about 60 bytes in all, their heads included.
-constexpr size_t kUsualRecordSize = 64;
+// Most records get two or three entries of about 60 bytes in all, their heads included: room for
+// 63 and the terminator, a block of 64 (one size more would take the allocator's next size).
+constexpr size_t kUsualRecordSize = 63;
 
 // A record's entry starts with its key's length (a byte) and its value's length (two bytes, low
 // first), so that a search steps over the entries it passes without measuring them; a length too
