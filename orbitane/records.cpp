@@ -9,13 +9,49 @@
 
 namespace {
 
-constexpr size_t kUsualRecordSize = 56;
+// Most records get two or three entries of about 60 bytes in all, their heads included: room for
+// 63 and the terminator, a block of 64 (one size more would take the allocator's next size).
+constexpr size_t kUsualRecordSize = 63;
+
+// A record's entry starts with its key's length (a byte) and its value's length (two bytes, low
+// first), so that a search steps over the entries it passes without measuring them; a length too
+// large for its bytes is written as all ones and measured when it is needed.
+constexpr size_t kEntryHead = 3;
+constexpr size_t kLongKey = 0xff;
+constexpr size_t kLongValue = 0xffff;
+
+struct RecordEntry {
+  const char* key;  // NUL-terminated, as is value
+  size_t keyLength;
+  const char* value;
+  size_t valueLength;
+  const char* next;  // the next entry, or the record's end
+};
+
+inline RecordEntry ReadEntry(const char* at) {
+  const auto* head = reinterpret_cast<const unsigned char*>(at);
+  const char* key = at + kEntryHead;
+  size_t keyLength = head[0];
+  if (keyLength == kLongKey) keyLength = std::strlen(key);
+  const char* value = key + keyLength + 1;
+  size_t valueLength = head[1] | size_t{head[2]} << 8;
+  if (valueLength == kLongValue) valueLength = std::strlen(value);
+  return {key, keyLength, value, valueLength, value + valueLength + 1};
+}
+
+void WriteHead(char* at, size_t keyLength, size_t valueLength) {
+  keyLength = std::min(keyLength, kLongKey);
+  valueLength = std::min(valueLength, kLongValue);
+  at[0] = static_cast<char>(keyLength);
+  at[1] = static_cast<char>(valueLength & 0xff);
+  at[2] = static_cast<char>(valueLength >> 8);
+}
 
 // Where key is, or would go, in a packed record: the offset of the first entry whose key is not
-// less than key, and whether that entry's key is key.
+// less than key, and that entry's value when its key is key.
 struct Place {
   size_t at;
-  bool found;
+  const char* value;  // null when no entry has key
 };
 
 // Whether text lies in packed's characters or at its end (the empty text of its terminator):
@@ -25,50 +61,54 @@ bool InText(const std::string& packed, const char* text) {
   return !before(text, packed.data()) && !before(packed.data() + packed.size(), text);
 }
 
-Place FindPlace(const std::string& packed, const char* key) {
+// Inline: getv, which engines call for every field they read, is little more than this.
+[[gnu::always_inline]] inline Place FindPlace(const std::string& packed, const char* key) {
   const char* const begin = packed.data();
   const char* const end = begin + packed.size();
-  for (const char* entry = begin; entry < end;) {
-    // Keys mostly differ in their first letter: strcmp only when that is the same.
-    const int order = *entry != *key
-                          ? static_cast<unsigned char>(*entry) - static_cast<unsigned char>(*key)
-                          : std::strcmp(entry, key);
-    if (order >= 0) return {static_cast<size_t>(entry - begin), order == 0};
-    const char* value = entry + std::strlen(entry) + 1;
-    entry = value + std::strlen(value) + 1;
+  for (const char* at = begin; at < end; at = ReadEntry(at).next) {
+    // Keys are a few letters: compared byte by byte, which costs less than a call to strcmp.
+    const char* text = at + kEntryHead;
+    const char* wanted = key;
+    while (*text == *wanted && *wanted != '\0') ++text, ++wanted;
+    if (*text == *wanted) return {static_cast<size_t>(at - begin), text + 1};
+    if (static_cast<unsigned char>(*text) > static_cast<unsigned char>(*wanted)) {
+      return {static_cast<size_t>(at - begin), nullptr};
+    }
   }
-  return {packed.size(), false};
+  return {packed.size(), nullptr};
 }
 
 }  // namespace
 
 void ChildDefinitionData::setv(const char* key, const char* value) {
   const char* text = value == nullptr ? "" : value;
+  if (InText(packed_, key) || InText(packed_, text)) {
+    // A text of this record, which the change would move: copied first.
+    const std::string keyCopy(key), textCopy(text);
+    setv(keyCopy.c_str(), textCopy.c_str());
+    return;
+  }
   const Place place = FindPlace(packed_, key);
   const size_t keyLength = std::strlen(key);
-  if (place.found) {
-    const size_t valueAt = place.at + keyLength + 1;
-    const size_t oldLength = std::strlen(packed_.data() + valueAt);
-    packed_.replace(valueAt, oldLength, text);
-    return;
-  }
   const size_t textLength = std::strlen(text);
-  if (InText(packed_, key) || InText(packed_, text)) {
-    // A text of this record, which the insertions would move: copied first.
-    std::string entry;
-    entry.append(key, keyLength + 1).append(text, textLength + 1);
-    packed_.insert(place.at, entry);
+  if (place.value != nullptr) {
+    const size_t valueAt = static_cast<size_t>(place.value - packed_.data());
+    packed_.replace(valueAt, ReadEntry(packed_.data() + place.at).valueLength, text, textLength);
+    WriteHead(packed_.data() + place.at, keyLength, textLength);
     return;
   }
-  // Most records get two or three entries of about 50 bytes in all: one block from the start.
   if (packed_.empty()) packed_.reserve(kUsualRecordSize);
+  const size_t size = kEntryHead + keyLength + 1 + textLength + 1;
   if (place.at == packed_.size()) {
     // After every key (as records are mostly made, in key order): appended.
-    packed_.append(key, keyLength + 1).append(text, textLength + 1);
+    packed_.append(size, '\0');
   } else {
-    packed_.insert(place.at, text, textLength + 1);
-    packed_.insert(place.at, key, keyLength + 1);
+    packed_.insert(place.at, size, '\0');
   }
+  char* out = packed_.data() + place.at;
+  WriteHead(out, keyLength, textLength);
+  std::memcpy(out + kEntryHead, key, keyLength);
+  std::memcpy(out + kEntryHead + keyLength + 1, text, textLength);
 }
 
 void ChildDefinitionData::setv(const char* key, uint16_t value) {
@@ -76,8 +116,7 @@ void ChildDefinitionData::setv(const char* key, uint16_t value) {
 }
 
 const char* ChildDefinitionData::getv(const char* key) const {
-  const Place place = FindPlace(packed_, key);
-  return place.found ? packed_.data() + place.at + std::strlen(key) + 1 : nullptr;
+  return FindPlace(packed_, key).value;
 }
 
 bool ChildDefinitionData::exists(const char* key) const { return getv(key) != nullptr; }
@@ -85,10 +124,11 @@ bool ChildDefinitionData::exists(const char* key) const { return getv(key) != nu
 std::vector<ChildDefinitionData::Entry> ChildDefinitionData::entries() const {
   std::vector<Entry> result;
   const char* const end = packed_.data() + packed_.size();
-  for (const char* entry = packed_.data(); entry < end;) {
-    const char* value = entry + std::strlen(entry) + 1;
-    result.emplace_back(entry, value);
-    entry = value + std::strlen(value) + 1;
+  for (const char* at = packed_.data(); at < end;) {
+    const RecordEntry entry = ReadEntry(at);
+    result.emplace_back(std::string(entry.key, entry.keyLength),
+                        std::string(entry.value, entry.valueLength));
+    at = entry.next;
   }
   return result;
 }

@@ -201,6 +201,7 @@ std::optional<std::string> RecordKey(Kind child, const ChildDefinitionData& reco
 }
 
 ChildDefinitionData DefinitionRecord(const Entry& entry) {
+  // Set in key order, so that each entry is appended to the record.
   ChildDefinitionData record;
   switch (entry.kind) {
     case Kind::Root:
@@ -218,12 +219,14 @@ ChildDefinitionData DefinitionRecord(const Entry& entry) {
       record.setv("name", entry.name.c_str());
       break;
     case Kind::Target:
-      record.setv("ipaddr", entry.ipaddr.c_str());
       record.setv("community", entry.community.c_str());
+      record.setv("ipaddr", entry.ipaddr.c_str());
       break;
   }
   // Lets ChangeChildPassword on the root tell a broker from an agent with the same address.
-  record.setv("sim_id", std::to_string(entry.id).c_str());
+  char id[24];
+  *std::to_chars(id, id + sizeof id - 1, entry.id).ptr = '\0';
+  record.setv("sim_id", id);
   return record;
 }
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <new>
 
-#include "sim/entry_pool.h"
+#include "sim/block_reuse.h"
 #include "sim/identity.h"
 #include "sim/refusal.h"
 #include "sim/site_fields.h"
@@ -24,35 +24,13 @@ bool IsAutoconfigRecord(const ChildDefinitionData& record) {
   return kind != nullptr && EqualsIgnoringCase(kind, "autoconfig");
 }
 
-// Blocks of deleted nodes, for the next ones: the simulator runs on one thread. The list keeps
-// at most as many as were ever alive at once, up to a bound.
-struct FreeNode {
-  FreeNode* next;
-};
-FreeNode* freeNodes = nullptr;
-size_t freeNodeCount = 0;
-constexpr size_t kMostFreeNodes = 4096;
+BlockReuse<sizeof(SimNode), 4096> nodeBlocks;
 
 }  // namespace
 
-void* SimNode::operator new(size_t bytes) {
-  if (kBlockByBlock || freeNodes == nullptr || bytes != sizeof(SimNode)) {
-    return ::operator new(bytes);
-  }
-  FreeNode* block = freeNodes;
-  freeNodes = block->next;
-  --freeNodeCount;
-  return block;
-}
+void* SimNode::operator new(size_t bytes) { return nodeBlocks.Take(bytes); }
 
-void SimNode::operator delete(void* block, size_t bytes) {
-  if (kBlockByBlock || freeNodeCount == kMostFreeNodes || bytes != sizeof(SimNode)) {
-    ::operator delete(block);
-    return;
-  }
-  freeNodes = new (block) FreeNode{freeNodes};
-  ++freeNodeCount;
-}
+void SimNode::operator delete(void* block, size_t bytes) { nodeBlocks.Give(block, bytes); }
 
 bool PassesPassword(const Entry& parent, const Entry& child, const std::string& key) {
   if (child.Details().password.empty()) return true;
@@ -62,13 +40,8 @@ bool PassesPassword(const Entry& parent, const Entry& child, const std::string& 
   return supplied != nullptr && *supplied == child.Details().password;
 }
 
-SimNode::SimNode(Entry& entry)
-    : anchor(NodeAnchor::Of(entry)), madeIn(Library::Get().generation()) {
-  Library::Get().NoteRead(entry);
-  // The record holds everything a description shows, except an autoconfig object's broker.
-  if (entry.kind == Kind::AutoConfig) {
-    describedAs = std::make_unique<std::string>(Describe(entry));
-  }
+void SimNode::DescribeNow(const Entry& entry) {
+  describedAs = std::make_unique<std::string>(Describe(entry));
 }
 
 const std::string& SimNode::Description() const {
@@ -127,8 +100,10 @@ TreeWalker* SimNode::GetChildWalker() {
   Entry* entry = Live();
   std::optional<Kind> childKind = ChildKind(NodeKind());
   if (!entry || !childKind || entry->Fails("GetChildWalker")) return nullptr;
+  auto* walker = new SimWalker(anchor, *childKind, madeIn);
   // The description names the parent in the walker's trace lines; without a trace it is not made.
-  return new SimWalker(anchor, *childKind, Tracing() ? Description() : std::string());
+  if (Tracing()) walker->DescribeParentAs(Description());
+  return walker;
 }
 
 void SimNode::SupplyChildPassword(const ChildDefinitionData& record, const char* password) {

@@ -18,7 +18,12 @@ namespace sim {
 class SimNode final : public TreeNode {
  public:
   // entry is attached to the loaded installation.
-  explicit SimNode(Entry& entry);
+  explicit SimNode(Entry& entry) : SimNode(entry, Library::Get().generation()) {}
+  // The same, with the installation's generation at hand (a walker's step).
+  SimNode(Entry& entry, uint64_t generation) : anchor(NodeAnchor::Of(entry)), madeIn(generation) {
+    // The record holds everything a description shows, except an autoconfig object's broker.
+    if (entry.kind == Kind::AutoConfig) DescribeNow(entry);
+  }
 
   // Tree operations (node.cpp).
   TreeNode* AddChild(const ChildDefinitionData& record) override;
@@ -55,7 +60,8 @@ class SimNode final : public TreeNode {
   const std::string& Description() const;
 
  private:
-  void TraceCall(const char* operation, std::string_view arguments = {}) const;
+  [[gnu::cold]] void DescribeNow(const Entry& entry);
+  [[gnu::cold]] void TraceCall(const char* operation, std::string_view arguments = {}) const;
   Kind NodeKind() const { return anchor->kind(); }
   // Whether calls are traced: arguments are formatted for the trace only then.
   static bool Tracing();

@@ -1,11 +1,15 @@
 #include "sim/node_anchor.h"
 
 #include "sim/identity.h"
+#include "sim/library.h"
 
 namespace sim {
 
-NodeAnchor& NodeAnchor::Of(Entry& entry) {
-  if (entry.anchor == nullptr) entry.anchor = new NodeAnchor(entry);
+NodeAnchor& NodeAnchor::Make(Entry& entry) {
+  // The first node of the entry is being made: the entry counts as read from now on, and every
+  // later node has the anchor, so the mark is made once.
+  Library::Get().NoteRead(entry);
+  entry.anchor = new NodeAnchor(entry);
   return *entry.anchor;
 }
 

@@ -18,8 +18,10 @@ namespace sim {
 
 class NodeAnchor {
  public:
-  // The anchor of entry, made on first use.
-  static NodeAnchor& Of(Entry& entry);
+  // The anchor of entry, made on first use (which counts the entry as read by the run).
+  static NodeAnchor& Of(Entry& entry) {
+    return entry.anchor != nullptr ? *entry.anchor : Make(entry);
+  }
 
   // The entry while it exists, else null. It may be detached, or of an installation that has
   // ended: nodes and walkers check.
@@ -34,6 +36,7 @@ class NodeAnchor {
 
  private:
   friend class AnchorRef;
+  static NodeAnchor& Make(Entry& entry);
   explicit NodeAnchor(Entry& entry);
   NodeAnchor(const NodeAnchor&) = delete;
   NodeAnchor& operator=(const NodeAnchor&) = delete;

@@ -12,9 +12,10 @@ class Collector final : public NameValueActionAlgorithm {
  public:
   void Process(const char* name, const char* value, action_t) override {
     if (name == nullptr) return;
-    const char* text = value == nullptr ? "" : value;
-    if (!invalid && (!IsValidUtf8(name) || !IsValidUtf8(text))) invalid = name;
-    texts.emplace_back(name, text);
+    // Each text measured once.
+    const std::string_view nameText(name), valueText(value == nullptr ? "" : value);
+    if (!invalid && (!IsValidUtf8(nameText) || !IsValidUtf8(valueText))) invalid = name;
+    texts.emplace_back(nameText, valueText);
   }
   TextMap::Texts texts;           // views into the visited set, in its order
   const char* invalid = nullptr;  // the first property whose name or value is not UTF-8

@@ -1,56 +1,70 @@
 // Walking children: positions are sequence numbers, Seek is a keyed lookup.
 #include "sim/walker.h"
 
+#include "sim/block_reuse.h"
 #include "sim/identity.h"
-#include "sim/library.h"
 #include "sim/node.h"
 #include "sim/refusal.h"
 
 namespace sim {
+namespace {
 
-SimWalker::SimWalker(const AnchorRef& parent, Kind childKind, std::string description)
+BlockReuse<sizeof(SimWalker), 64> walkerBlocks;
+
+}  // namespace
+
+void* SimWalker::operator new(size_t bytes) { return walkerBlocks.Take(bytes); }
+
+void SimWalker::operator delete(void* block, size_t bytes) { walkerBlocks.Give(block, bytes); }
+
+SimWalker::SimWalker(const AnchorRef& parent, Kind childKind, uint64_t generation)
     : parentAnchor(parent),
-      madeIn(Library::Get().generation()),
+      madeIn(generation),
       walkedKind(childKind),
-      parentDescription(std::move(description)),
       place(parent->entry()->children.First()) {}
 
-Entry* SimWalker::Parent() const {
-  if (madeIn != Library::Get().generation()) return nullptr;
+Entry* SimWalker::Parent(const Library& library) const {
+  if (madeIn != library.generation()) return nullptr;
   Entry* parent = parentAnchor->entry();
   if (parent == nullptr || (parent->kind != Kind::Root && parent->parent == nullptr))
     return nullptr;
   return parent;
 }
 
-bool SimWalker::Tracing() { return Library::Get().trace().On(); }
-
 void SimWalker::TraceCall(const char* operation, std::string_view arguments) const {
-  const Trace& trace = Library::Get().trace();
-  if (trace.On()) trace.Write((std::string(operation) + " " + parentDescription).append(arguments));
+  Library::Get().trace().Write(
+      (std::string(operation) + " " + parentDescription).append(arguments));
+}
+
+void SimWalker::TraceCurrent(const Entry* child) const {
+  TraceCall("Current", child ? " " + Describe(*child) : std::string(" (none)"));
 }
 
 void SimWalker::Next() {
-  if (Tracing()) TraceCall("Next");
-  Entry* parent = Parent();
+  const Library& library = Library::Get();
+  if (library.trace().On()) TraceCall("Next");
+  Entry* parent = Parent(library);
   place = parent != nullptr && place ? parent->children.After(*place) : std::nullopt;
 }
 
 bool SimWalker::AtEnd() {
-  if (Tracing()) TraceCall("AtEnd");
-  return !place || Parent() == nullptr;
+  const Library& library = Library::Get();
+  if (library.trace().On()) TraceCall("AtEnd");
+  return !place || Parent(library) == nullptr;
 }
 
 void SimWalker::First() {
-  if (Tracing()) TraceCall("First");
-  Entry* parent = Parent();
+  const Library& library = Library::Get();
+  if (library.trace().On()) TraceCall("First");
+  Entry* parent = Parent(library);
   place = parent != nullptr ? parent->children.First() : std::nullopt;
 }
 
 void SimWalker::Seek(const ChildDefinitionData& record) {
-  if (Tracing()) TraceCall("Seek", TraceRecord(record));
+  const Library& library = Library::Get();
+  if (library.trace().On()) TraceCall("Seek", TraceRecord(record));
   place.reset();
-  Entry* parent = Parent();
+  Entry* parent = Parent(library);
   std::optional<std::string> key = RecordKey(walkedKind, record);
   if (parent == nullptr || !key) return;
   std::optional<ChildList::Seq> found = parent->children.FindSeq(*key);
@@ -72,12 +86,11 @@ void SimWalker::Seek(const ChildDefinitionData& record) {
 }
 
 TreeNode* SimWalker::Current() {
-  Entry* parent = Parent();
-  static const std::shared_ptr<Entry> kNone;
-  const std::shared_ptr<Entry>& child =
-      parent != nullptr && place ? parent->children.At(*place) : kNone;
-  if (Tracing()) TraceCall("Current", child ? " " + Describe(*child) : std::string(" (none)"));
-  return child ? new SimNode(*child) : nullptr;
+  const Library& library = Library::Get();
+  Entry* parent = Parent(library);
+  Entry* child = parent != nullptr && place ? parent->children.At(*place).get() : nullptr;
+  if (library.trace().On()) TraceCurrent(child);
+  return child ? new SimNode(*child, madeIn) : nullptr;
 }
 
 }  // namespace sim

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "orbitane/orbitaneapi.h"
+#include "sim/library.h"
 #include "sim/model.h"
 #include "sim/node_anchor.h"
 
@@ -14,8 +15,11 @@ namespace sim {
 
 class SimWalker final : public TreeWalker {
  public:
-  // Starts on the first child of the parent's entry, which is attached to the loaded installation.
-  SimWalker(const AnchorRef& parent, Kind childKind, std::string description);
+  // Starts on the first child of the parent's entry, which is attached to the installation of
+  // that generation (the loaded one).
+  SimWalker(const AnchorRef& parent, Kind childKind, uint64_t generation);
+  // The parent as trace lines name it; set when calls are traced.
+  void DescribeParentAs(std::string description) { parentDescription = std::move(description); }
 
   void Next() override;
   bool AtEnd() override;
@@ -23,13 +27,18 @@ class SimWalker final : public TreeWalker {
   void Seek(const ChildDefinitionData& record) override;
   TreeNode* Current() override;
 
+  // A walker per target of a cable-community check, and per SPAWN: their blocks are kept for
+  // reuse (walker.cpp).
+  static void* operator new(size_t bytes);
+  static void operator delete(void* block, size_t bytes);
+
  private:
-  // The parent while it is attached to the loaded installation, else null. Valid until the
+  // The parent while it is attached to library's installation, else null. Valid until the
   // installation changes: callers use it at once.
-  Entry* Parent() const;
-  void TraceCall(const char* operation, std::string_view arguments = {}) const;
-  // Whether calls are traced: arguments are formatted for the trace only then.
-  static bool Tracing();
+  Entry* Parent(const Library& library) const;
+  // Writes the call's trace line; called only when tracing, so that a walk's calls make no text.
+  [[gnu::cold]] void TraceCall(const char* operation, std::string_view arguments = {}) const;
+  [[gnu::cold]] void TraceCurrent(const Entry* child) const;
 
   AnchorRef parentAnchor;  // the parent while it exists
   uint64_t madeIn;         // of the parent's installation (Library::generation)

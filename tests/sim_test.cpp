@@ -26,11 +26,12 @@ ChildDefinitionData Record(std::initializer_list<std::pair<const char*, const ch
   return record;
 }
 
-// A record keeps its entries in key order, a later value replacing an earlier one, and takes a
-// value that is a text of the record itself.
+// A record keeps its entries in key order (of unsigned bytes), a later value replacing an earlier
+// one, and takes a value that is a text of the record itself.
 TEST(Records, KeyOrderReplacementAndValuesOfTheSameRecord) {
   ChildDefinitionData record =
       Record({{"port", "5465"}, {"ipaddr", "10.1.1.1"}, {"name", nullptr}});
+  record.setv("\xc3\xa9t\xc3\xa9", "summer");
   record.setv("community", "public");
   record.setv("ipaddr", "10.1.1.2");
   record.setv("sim_id", record.getv("port"));
@@ -39,15 +40,39 @@ TEST(Records, KeyOrderReplacementAndValuesOfTheSameRecord) {
   record.setv("version", uint16_t{65535});
   Lines entries;
   for (const auto& [key, value] : record.entries()) entries.push_back(key + "=" + value);
-  EXPECT_EQ(entries, (Lines{"a=public", "community=public", "ipaddr=10.1.1.2",
-                            "name=", "port=10.1.1.2", "sim_id=5465", "version=65535"}));
-  for (const char* absent : {"", "ipadd", "ipaddrs", "b", "zz"}) {
+  EXPECT_EQ(entries,
+            (Lines{"a=public", "community=public", "ipaddr=10.1.1.2", "name=", "port=10.1.1.2",
+                   "sim_id=5465", "version=65535", "\xc3\xa9t\xc3\xa9=summer"}));
+  EXPECT_STREQ(record.getv("\xc3\xa9t\xc3\xa9"), "summer");
+  for (const char* absent :
+       {"", "ipadd", "ipaddrs", "b", "zz", "\xc3\xa9t", "\xc3\xa9t\xc3\xa9s"}) {
     EXPECT_EQ(record.getv(absent), nullptr) << absent;
   }
   EXPECT_TRUE(record.exists("name"));
   const ChildDefinitionData copy = record;
   record.setv("name", "changed");
   EXPECT_STREQ(copy.getv("name"), "");
+}
+
+// Keys and values too long for the lengths an entry starts with are measured where they lie:
+// found, stepped over, replaced either way and listed whole.
+TEST(Records, KeysAndValuesOfAnyLength) {
+  const std::string longKey(300, 'k'), edgeKey(255, 'e'), longValue(70000, 'v'),
+      edgeValue(0xffff, 'w');
+  ChildDefinitionData record = Record({{"port", "5465"}, {"a", "1"}, {"z", "last"}});
+  record.setv(longKey.c_str(), longValue.c_str());
+  record.setv(edgeKey.c_str(), edgeValue.c_str());
+  EXPECT_STREQ(record.getv(longKey.c_str()), longValue.c_str());
+  EXPECT_STREQ(record.getv(edgeKey.c_str()), edgeValue.c_str());
+  EXPECT_STREQ(record.getv("z"), "last");
+  record.setv(longKey.c_str(), "short");
+  record.setv("a", longValue.c_str());
+  EXPECT_STREQ(record.getv("port"), "5465");
+  EXPECT_STREQ(record.getv("z"), "last");
+  std::vector<std::pair<size_t, size_t>> sizes;
+  for (const auto& [key, value] : record.entries()) sizes.emplace_back(key.size(), value.size());
+  EXPECT_EQ(sizes, (std::vector<std::pair<size_t, size_t>>{
+                       {1, 70000}, {255, 0xffff}, {300, 5}, {4, 4}, {1, 4}}));
 }
 
 // A property set answers as a sorted map of values and actions does, through growth, replacement,
