@@ -11,31 +11,7 @@
 source "$(dirname "$0")/common.sh"
 targets=${1:-100000}
 
-python3 - "$targets" "$work" <<'PY'
-import json, sys
-n, work = int(sys.argv[1]), sys.argv[2]
-per = n // 100
-site = {"format": 1, "server": "KORAS", "users": {"root": ""}, "agents": [{
-    "ipaddr": "10.1.1.1", "properties": {"POLL": "60"}, "brokers": []}]}
-lines = ["AUTH KORAS root", "AGENT a1 10.1.1.1"]
-t = 0
-for b in range(10):
-    br = {"ipaddr": "10.1.2.%d" % (b + 1), "version": "4.2", "properties": {"POLL": "60"}, "dsms": []}
-    lines.append("a1.SPAWN b%d 10.1.2.%d" % (b, b + 1))
-    for k in range(10):
-        ds = {"name": "dsm%d" % k, "properties": {"POLL": "60"}, "targets": []}
-        lines.append("b%d.SPAWN d%d_%d dsm%d" % (b, b, k, k))
-        for _ in range(per):
-            ip = "10.%d.%d.%d" % (100 + t // 65025, (t // 255) % 255, t % 255 + 1)
-            ds["targets"].append({"ipaddr": ip, "properties": {"POLL": "60"}})
-            lines.append("d%d_%d.SPAWN t%d %s" % (b, k, t, ip))
-            t += 1
-        br["dsms"].append(ds)
-    site["agents"][0]["brokers"].append(br)
-lines += ["OBJECTS", "TARGET.SET POLL 30", "ALL.COMMIT", "DROP ALL", ""]
-json.dump(site, open(work + "/site.json", "w"))
-open(work + "/scale.hxo", "w").write("\n".join(lines))
-PY
+pipeline_files "$targets"
 
 # cpu LABEL ARGS...: one run, its user + system CPU seconds appended to $work/times-LABEL.
 cpu() {
