@@ -91,16 +91,6 @@ unsigned tokenCount(std::string_view line, std::string_view delimiters) {
   return count;
 }
 
-bool HasTokens(std::string_view line, unsigned n) {
-  size_t position = 0;
-  for (unsigned count = 0; count < n; ++count) {
-    if (count > 0) position = kStandardSet.skipToken(line, position);
-    position = kStandardSet.skipDelimiters(line, position);
-    if (position == line.size()) return false;
-  }
-  return true;
-}
-
 void getToken(std::string& result, unsigned n, std::string_view line, std::string_view delimiters) {
   TokenExtent extent = FindToken(n, line, DelimiterSetFor(delimiters));
   if (extent.start == std::string_view::npos) {
@@ -136,6 +126,9 @@ std::string_view LineTokens::operator[](unsigned n) {
   }
   return n <= found ? tokens[n - 1] : std::string_view();
 }
+
+// A token is never empty: the line has token n when token n is not.
+bool HasTokens(std::string_view line, unsigned n) { return n == 0 || !TokenView(n, line).empty(); }
 
 std::string_view RestOfLineView(unsigned n, std::string_view line, std::string_view delimiters) {
   const DelimiterSetFor setFor(delimiters);

@@ -11,8 +11,7 @@ inline constexpr std::string_view kDelimiters = " \t\r\n";
 // The number of tokens in line.
 unsigned tokenCount(std::string_view line, std::string_view delimiters = kDelimiters);
 
-// Whether line has at least n tokens (standard delimiters); looks no further than the start of
-// token n.
+// Whether line has at least n tokens (standard delimiters); looks no further than token n.
 bool HasTokens(std::string_view line, unsigned n);
 
 // Stores token n (counting from 1) in result; empty when n is 0 or the line has fewer tokens.

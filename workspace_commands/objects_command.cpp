@@ -9,11 +9,6 @@
 
 namespace {
 
-std::string ValueOrEmpty(const ChildDefinitionData& record, const char* key) {
-  const char* value = record.getv(key);
-  return value == nullptr ? "" : value;
-}
-
 const char* TextOrEmpty(const char* text) { return text == nullptr ? "" : text; }
 
 // The row of one object: name, kind and the identifying part of its record.
@@ -22,31 +17,30 @@ ObjectTreeEntry TreeRow(size_t depth, const ConfigObject& object) {
   entry.depth = depth;
   entry.name = object.name();
   entry.kind = KindName(object.kind());
-  // DSMs and targets, nearly every row, read their fields in place; the others take the record
-  // with every default (a broker's version among them).
-  if (object.kind() == ObjectKind::DSM || object.kind() == ObjectKind::Target) {
-    if (object.kind() == ObjectKind::DSM) {
+  switch (object.kind()) {
+    // DSMs and targets, nearly every row, read their fields in place; the others take the
+    // record with every default (a broker's version among them).
+    case ObjectKind::DSM:
       entry.dsmName = TextOrEmpty(IdentityFieldsOf(object, kNameField).name);
-    } else {
+      break;
+    case ObjectKind::Target: {
       const IdentityFields fields = IdentityFieldsOf(object, kAddressField | kCommunityField);
       entry.address = TextOrEmpty(fields.address);
       entry.community = TextOrEmpty(fields.community);
+      break;
     }
-    return entry;
-  }
-  const ChildDefinitionData record = object.GetDefinitionWithDefaults();
-  switch (object.kind()) {
     case ObjectKind::Agent:
-      entry.address = ValueOrEmpty(record, "ipaddr");
-      entry.port = ValueOrEmpty(record, "port");
+    case ObjectKind::Broker: {
+      const ChildDefinitionData record = object.GetDefinitionWithDefaults();
+      entry.address = TextOrEmpty(record.getv("ipaddr"));
+      entry.port = TextOrEmpty(record.getv("port"));
+      if (object.kind() == ObjectKind::Broker) {
+        entry.version.emplace();
+        if (record.exists("version")) *entry.version = record.getv("version");
+      }
       break;
-    case ObjectKind::Broker:
-      entry.address = ValueOrEmpty(record, "ipaddr");
-      entry.port = ValueOrEmpty(record, "port");
-      entry.version.emplace();
-      if (record.exists("version")) *entry.version = record.getv("version");
-      break;
-    default:  // an autoconfig object shows no more
+    }
+    case ObjectKind::AutoConfig:  // shows no more
       break;
   }
   return entry;
